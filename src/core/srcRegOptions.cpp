@@ -17,7 +17,10 @@ std::string sensorKeyPath(std::size_t index)
 
 std::string defaultLogFolder()
 {
-    return StorePlatform::stateHomeFolder() + "/Travimetra/";
+    // Without any home folder the logs go to the working folder rather than
+    // to a folder at the root of the file system.
+    const std::string state = StorePlatform::stateHomeFolder();
+    return state.empty() ? std::string() : state + "/Travimetra/";
 }
 
 std::string defaultLogFile()

@@ -35,7 +35,7 @@ TEST_F(VersionInfo, FileWithoutRecordGivesNothing)
     EXPECT_EQ(GetVersionValue("FileVersion"), "No such VersionInfo");
 }
 
-TEST_F(VersionInfo, TranslationKeyOfALaterFileIsItsOwn)
+TEST_F(VersionInfo, RecordAcrossTheFirstReadChunkIsFound)
 {
     // The record straddles the boundary of the first 1 MiB read.
     const std::string record = buildVersionRecord({{"FileVersion", "9.9"}}, 0x0407, 0x04B0);
