@@ -96,7 +96,8 @@ int readSmallFile(const std::string& path, std::size_t maxBytes, std::string& co
     content.clear();
     if (path.empty())
         return ENOENT;
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking so that a FIFO in the file's place cannot hang the open.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return errno;
     struct stat info

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace F = VersionBlockFormat;
@@ -127,9 +128,17 @@ bool findVersionBlock(const unsigned char* data, std::size_t size, TVersionBlock
 
 bool readVersionBlockFromFile(const std::string& path, TVersionBlock& block)
 {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Only regular files: a FIFO or device could block or never end.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
+    struct stat info
+    {
+    };
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return false;
+    }
     constexpr std::size_t kChunk = 1 << 20;
     // A record that starts in one chunk may end in the next: every chunk is
     // scanned together with the tail of the one before, one record long, and a

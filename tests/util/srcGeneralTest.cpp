@@ -199,6 +199,11 @@ TEST_F(RegValues, UnreadableStoreIsNeverOverwritten)
                  TRegistryError);
     std::filesystem::remove(storeFile());
 
+    // A FIFO cannot stall the program.
+    ASSERT_EQ(mkfifo(storeFile().c_str(), 0600), 0);
+    EXPECT_THROW(ReadRegValue(HKEY_CURRENT_USER, kKey, "Interval"), TRegistryError);
+    std::filesystem::remove(storeFile());
+
     // An oversized file is refused, and kept.
     writeStoreText("REGEDIT4\n" + std::string(5 * 1024 * 1024, ';'));
     try {

@@ -5,6 +5,8 @@
 
 #include "srcGeneral.h"
 
+#include <sys/stat.h>
+
 namespace {
 
 using VersionInfo = StoreFixture;
@@ -32,6 +34,9 @@ TEST_F(VersionInfo, FileWithoutRecordGivesNothing)
     LoadVersionInfo((m_root / "missing").string());
     EXPECT_EQ(GetVersionValue("FileVersion"), "No such VersionInfo");
     LoadVersionInfo(m_root.string()); // a folder
+    EXPECT_EQ(GetVersionValue("FileVersion"), "No such VersionInfo");
+    ASSERT_EQ(mkfifo((m_root / "fifo").c_str(), 0600), 0);
+    LoadVersionInfo((m_root / "fifo").string()); // must not wait for a writer
     EXPECT_EQ(GetVersionValue("FileVersion"), "No such VersionInfo");
 }
 
