@@ -80,11 +80,13 @@ namespace {
 
 std::string fullKeyPath(TRegRoot root, const std::string& keyPath)
 {
+    const char* rootName = "";
     switch (root) {
     case TRegRoot::CurrentUser:
+        rootName = "HKEY_CURRENT_USER";
         break;
     }
-    return "HKEY_CURRENT_USER\\" + keyPath;
+    return std::string(rootName) + "\\" + keyPath;
 }
 
 int kindOfType(uint32_t type)
