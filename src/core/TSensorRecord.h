@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// Colours are 0x00BBGGRR, red in the low byte.
+using TColor = uint32_t;
+
+// SpeedType: how a sensor's full scale is chosen.
+constexpr int32_t stLive = 1;     // the running maximum rate, bytes per second
+constexpr int32_t stDetected = 2; // the interface speed read from the agent, kbit/s
+constexpr int32_t stBypass = 3;   // speeds chosen by the user, kbit/s
+
+// The graph set of a sensor on the main window (title, rate labels, scope,
+// scale). Defined by the window, which creates and frees the controls; the
+// model only carries it so that the controls stay with the array position.
+struct TSensorControls;
+
+// One monitored interface of one SNMP agent. A default-constructed record is
+// zero-filled: every flag false, every number 0, every text empty.
+struct TSensorRecord
+{
+    bool Active = false;
+    std::string HostName;
+    std::string HostIP;
+    std::string Community;
+    std::string Sensor; // ifIndex as decimal text
+    std::string SensorName;
+    std::string DownOID; // built from Sensor and SwapedInOut by the layout
+    std::string UpOID;
+    int64_t DownSpeed = 0; // kbit/s; bytes per second under stLive
+    int64_t UpSpeed = 0;
+    int32_t SpeedType = 0;
+    bool SwapedInOut = false;
+    int32_t PrevDownCount = 0; // 0: no previous reading
+    int32_t PrevUpCount = 0;
+    int32_t DownCount = 0;
+    int32_t UpCount = 0;
+    double PrevTime = 0;
+    double CurTime = 0;
+    std::shared_ptr<TSensorControls> Controls;
+    TColor DLColor = 0;
+    TColor ULColor = 0;
+    TColor LightColor = 0;
+    bool UseLightColorFor = false;
+    TColor DarkColor = 0;
+    int32_t GraphPixels = 0;
+    bool LighterLine = false;
+    int32_t LogPrevDownCount = 0;
+    int32_t LogPrevUpCount = 0;
+    int32_t LogPrevTime = 0;
+    int32_t TimerToUse = 0; // 0 agent uptime (1/100 s), 1 local tick count (ms)
+    bool HalfHeight = false;
+};

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "IMonitorWindow.h"
+#include "TMonitorSettings.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// The store key of the global settings (below HKEY_CURRENT_USER); sensor n
+// lives in its subkey n.
+extern const char* const kSettingsKey;
+std::string sensorKeyPath(std::size_t index);
+
+// More sensors than this cannot be shown or polled; a larger NumberOfHosts in
+// the store is treated as unreadable.
+constexpr int32_t kMaxNumberOfHosts = 256;
+
+// Defaults that depend on the user's folders.
+std::string defaultLogFolder(); // $XDG_STATE_HOME/Travimetra/
+std::string defaultLogFile();   // the folder + "Travimetra.log"
+extern const char* const kDefaultLatencyHost;
+
+// Reads every setting and every sensor 0 .. NumberOfHosts-1 from the store.
+// A value that is missing or cannot be converted is written back with its
+// default; only NumberOfHosts, ScaleSize and FirstRun (no TimesRun) change
+// memory on that path. Window position, opacity and the latency period go to
+// the window. Raises TRegistryError when the store cannot be written.
+void LoadSettings(TMonitorSettings& settings, IMonitorWindow& window);
+
+// Writes every setting and sensors 0 .. NumberOfHosts-1; higher subkeys stay as
+// they are. A live sensor's speeds are set to 1 first, in memory too, so its
+// maximum starts afresh at the next run. Raises TRegistryError when the store
+// cannot be written.
+void SaveSettings(TMonitorSettings& settings, IMonitorWindow& window);

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// The few file-system services the settings store and the log defaults need;
+// one implementation file per platform.
+namespace StorePlatform {
+
+// The per-user configuration folder ($XDG_CONFIG_HOME, else ~/.config), no
+// trailing separator; empty when no home folder can be found.
+std::string configHomeFolder();
+// The per-user state folder ($XDG_STATE_HOME, else ~/.local/state), no trailing
+// separator; empty when no home folder can be found.
+std::string stateHomeFolder();
+
+// Reads a whole regular file of at most maxBytes bytes. Returns 0 or an errno
+// value (EFBIG for a larger file).
+int readSmallFile(const std::string& path, std::size_t maxBytes, std::string& content);
+
+// Replaces the file with content so that a crash leaves either the old or the
+// new file: a temporary file beside it is written, flushed and renamed over
+// it. Missing parent folders are created (mode 0700); the file gets the given
+// permission bits. Returns 0 or an errno value.
+int replaceFileAtomically(const std::string& path, const std::string& content, unsigned mode);
+
+} // namespace StorePlatform
