@@ -1,0 +1,186 @@
+#include "TSNMPRec.h"
+
+#include "DecimalText.h"
+
+#include <charconv>
+#include <string_view>
+#include <utility>
+
+namespace {
+
+constexpr std::int32_t Version3 = 3;
+
+// Counter32, Gauge32 and TimeTicks content: the unsigned 32-bit value, minimal,
+// with a leading 00 when the top bit is set. The text may be the signed form
+// ReadItem gives (-1) or the unsigned one (4294967295); anything else is 0.
+std::string unsigned32Content(std::string_view text)
+{
+    std::int64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < INT32_MIN ||
+        value > UINT32_MAX) {
+        value = 0;
+    }
+    std::uint32_t bits = static_cast<std::uint32_t>(value);
+    std::string content;
+    do {
+        content.insert(content.begin(), static_cast<char>(bits & 0xFFu));
+        bits >>= 8;
+    } while (bits != 0);
+    if ((static_cast<unsigned char>(content.front()) & 0x80u) != 0) {
+        content.insert(content.begin(), '\0');
+    }
+    return content;
+}
+
+// IpAddress content: one byte per dotted piece; a piece that is not 0..255 is 0.
+std::string ipAddressContent(std::string_view text)
+{
+    std::string content;
+    while (!text.empty()) {
+        const std::size_t dot = text.find('.');
+        const std::string_view piece = text.substr(0, dot);
+        text = dot == std::string_view::npos ? std::string_view() : text.substr(dot + 1);
+        std::int32_t value = 0;
+        if (!parseDecimalInt32(piece, value) || value < 0 || value > 255) {
+            value = 0;
+        }
+        content += static_cast<char>(value);
+    }
+    return content;
+}
+
+std::string valueItem(const TSNMPMib& mib)
+{
+    switch (mib.ValueType) {
+    case BerTag::Null:
+        return std::string("\x05\x00", 2);
+    case BerTag::Integer:
+        return EncodeObject(EncodeInteger(decimalInt32OrZero(mib.Value)), BerTag::Integer);
+    case BerTag::ObjectId:
+        return EncodeObject(OidToBer(mib.Value), BerTag::ObjectId);
+    case BerTag::IpAddress:
+        return EncodeObject(ipAddressContent(mib.Value), BerTag::IpAddress);
+    case BerTag::Counter32:
+    case BerTag::Gauge32:
+    case BerTag::TimeTicks:
+        return EncodeObject(unsigned32Content(mib.Value), mib.ValueType);
+    default:
+        return EncodeObject(mib.Value, mib.ValueType);
+    }
+}
+
+std::string integerItem(std::int32_t value)
+{
+    return EncodeObject(EncodeInteger(value), BerTag::Integer);
+}
+
+} // namespace
+
+void TSNMPRec::Reset()
+{
+    Version = 0;
+    Community = DefaultCommunity;
+    PDUType = 0;
+    ErrorStatus = 0;
+    ErrorIndex = 0;
+    OldTrapEnterprise.clear();
+    OldTrapHost.clear();
+    OldTrapGen = 0;
+    OldTrapSpec = 0;
+    OldTrapTimeTicks = 0;
+    m_varBinds.clear();
+}
+
+void TSNMPRec::AddVarBind(std::string oid, std::string value, int valueType)
+{
+    m_varBinds.push_back(TSNMPMib{std::move(oid), std::move(value), valueType});
+}
+
+std::string TSNMPRec::FindValue(const std::string& oid) const
+{
+    for (const TSNMPMib& mib : m_varBinds) {
+        if (mib.Oid == oid) {
+            return mib.Value;
+        }
+    }
+    return {};
+}
+
+std::string TSNMPRec::Encode()
+{
+    std::string varBinds;
+    for (const TSNMPMib& mib : m_varBinds) {
+        varBinds += EncodeObject(EncodeObject(OidToBer(mib.Oid), BerTag::ObjectId) + valueItem(mib),
+                                 BerTag::Sequence);
+    }
+    std::string body;
+    if (PDUType == BerTag::Trap) {
+        body = EncodeObject(OidToBer(OldTrapEnterprise), BerTag::ObjectId) +
+               EncodeObject(ipAddressContent(OldTrapHost), BerTag::IpAddress) +
+               integerItem(OldTrapGen) + integerItem(OldTrapSpec) +
+               EncodeObject(unsigned32Content(std::to_string(OldTrapTimeTicks)), BerTag::TimeTicks);
+    } else {
+        body = integerItem(ID) + integerItem(ErrorStatus) + integerItem(ErrorIndex);
+    }
+    body += EncodeObject(varBinds, BerTag::Sequence);
+    const std::string message =
+        EncodeObject(integerItem(Version) + EncodeObject(Community, BerTag::OctetString) +
+                         EncodeObject(body, PDUType),
+                     BerTag::Sequence);
+    // Request ids wrap around rather than overflow.
+    ID = static_cast<std::int32_t>(static_cast<std::uint32_t>(ID) + 1u);
+    return message;
+}
+
+bool TSNMPRec::Decode(const std::string& datagram)
+{
+    Reset();
+    if (datagram.size() < 2 ||
+        (static_cast<unsigned char>(datagram[0]) & BerTag::ConstructedBit) == 0) {
+        return false;
+    }
+    std::size_t cursor = 1;
+    const std::uint32_t outerLength = DecodeLength(datagram, cursor);
+    // The whole outer content must be in the datagram, whatever the length form.
+    if (outerLength > datagram.size() - cursor) {
+        return false;
+    }
+    const std::size_t end = cursor + outerLength;
+
+    int type = 0;
+    Version = decimalInt32OrZero(walkItem(datagram, cursor, type));
+    if (Version == Version3) {
+        // The version-3 layout differs from here on; reading it as version 1
+        // would fill the record with garbage.
+        Reset();
+        return false;
+    }
+    Community = walkItem(datagram, cursor, type);
+    walkItem(datagram, cursor, type);
+    PDUType = type;
+    if (PDUType == BerTag::Trap) {
+        OldTrapEnterprise = walkItem(datagram, cursor, type);
+        OldTrapHost = walkItem(datagram, cursor, type);
+        OldTrapGen = decimalInt32OrZero(walkItem(datagram, cursor, type));
+        OldTrapSpec = decimalInt32OrZero(walkItem(datagram, cursor, type));
+        OldTrapTimeTicks = decimalInt32OrZero(walkItem(datagram, cursor, type));
+    } else {
+        ID = decimalInt32OrZero(walkItem(datagram, cursor, type));
+        ErrorStatus = decimalInt32OrZero(walkItem(datagram, cursor, type));
+        ErrorIndex = decimalInt32OrZero(walkItem(datagram, cursor, type));
+    }
+    walkItem(datagram, cursor, type); // enters the varbind list
+
+    while (cursor < end) {
+        const std::size_t start = cursor;
+        walkItem(datagram, cursor, type); // enters one varbind
+        std::string oid = walkItem(datagram, cursor, type);
+        std::string value = walkItem(datagram, cursor, type);
+        if (cursor == start) {
+            break; // a single byte is left: nothing more can be read
+        }
+        AddVarBind(std::move(oid), std::move(value), type);
+    }
+    return true;
+}
