@@ -66,6 +66,7 @@ std::string oidText(std::string_view content)
         return {};
     }
     std::string text;
+    text.reserve(content.size() * 3 + 8);
     std::size_t cursor = 0;
     while (cursor < content.size()) {
         const std::size_t start = cursor;
@@ -165,28 +166,6 @@ std::string primitiveText(int tag, std::string_view content)
     return text;
 }
 
-std::string readItem(const std::string& buffer, std::size_t& cursor, int& valueType,
-                     bool copyConstructed)
-{
-    valueType = BerTag::Null;
-    if (cursor >= buffer.size() || buffer.size() - cursor < 2) {
-        return {};
-    }
-    const int tag = byteAt(buffer, cursor++);
-    valueType = tag;
-    std::uint32_t length = 0;
-    // Compared against what remains, so neither side can wrap.
-    if (!readLength(buffer, cursor, length) || length > buffer.size() - cursor) {
-        return {};
-    }
-    const std::string_view content(buffer.data() + cursor, length);
-    if ((tag & BerTag::ConstructedBit) != 0) {
-        return copyConstructed ? std::string(content) : std::string();
-    }
-    cursor += length;
-    return primitiveText(tag, content);
-}
-
 } // namespace
 
 std::string EncodeLength(std::size_t length)
@@ -266,10 +245,55 @@ std::string BerToOid(const std::string& content)
 
 std::string ReadItem(const std::string& buffer, std::size_t& cursor, int& valueType)
 {
-    return readItem(buffer, cursor, valueType, true);
+    const BerItem item = walkItem(buffer, cursor);
+    valueType = item.tag;
+    return item.constructed ? std::string(item.content) : itemText(item);
 }
 
-std::string walkItem(const std::string& buffer, std::size_t& cursor, int& valueType)
+BerItem walkItem(const std::string& buffer, std::size_t& cursor)
 {
-    return readItem(buffer, cursor, valueType, false);
+    BerItem item;
+    if (cursor >= buffer.size() || buffer.size() - cursor < 2) {
+        return item;
+    }
+    item.tag = byteAt(buffer, cursor++);
+    std::uint32_t length = 0;
+    // Compared against what remains, so neither side can wrap.
+    if (!readLength(buffer, cursor, length) || length > buffer.size() - cursor) {
+        return item;
+    }
+    item.content = std::string_view(buffer.data() + cursor, length);
+    item.complete = true;
+    item.constructed = (item.tag & BerTag::ConstructedBit) != 0;
+    if (!item.constructed) {
+        cursor += length;
+    }
+    return item;
+}
+
+std::string itemText(const BerItem& item)
+{
+    if (!item.complete || item.constructed) {
+        return {};
+    }
+    return primitiveText(item.tag, item.content);
+}
+
+std::int32_t itemNumber(const BerItem& item)
+{
+    if (!item.complete || item.constructed) {
+        return 0;
+    }
+    switch (item.tag) {
+    case BerTag::Boolean:
+    case BerTag::Integer:
+    case BerTag::Enumerated:
+        return signedNumber(item.content);
+    case BerTag::Counter32:
+    case BerTag::Gauge32:
+    case BerTag::TimeTicks:
+        return unsigned32AsSigned(item.content);
+    default:
+        return decimalInt32OrZero(primitiveText(item.tag, item.content));
+    }
 }

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // Tag bytes of the value types an SNMPv1 client meets. A tag is always one byte.
 namespace BerTag {
@@ -86,7 +87,24 @@ std::string BerToOid(const std::string& content);
 //   or the raw content bytes for every other tag.
 std::string ReadItem(const std::string& buffer, std::size_t& cursor, int& valueType);
 
-// One step of a pre-order walk over a message: as ReadItem, except that a
-// constructed item gives empty text. Walking a message with ReadItem copies
-// every enclosing item's content again at each level; this keeps a walk linear.
-std::string walkItem(const std::string& buffer, std::size_t& cursor, int& valueType);
+// One item as found by walkItem: its tag and, when it could be read, its
+// content (a view into the walked buffer, valid as long as that buffer is).
+struct BerItem
+{
+    int tag = BerTag::Null;
+    std::string_view content;
+    bool complete = false; // false: nothing left, or the content runs past the end
+    bool constructed = false;
+};
+
+// One step of a pre-order walk over a message without building text: moves the
+// cursor exactly as ReadItem does and gives the same tag. Walking a message with
+// ReadItem copies every enclosing item's content again at each level; this
+// keeps a walk linear.
+BerItem walkItem(const std::string& buffer, std::size_t& cursor);
+
+// The text ReadItem gives for a primitive item; empty for a constructed one.
+std::string itemText(const BerItem& item);
+
+// The signed 32-bit value of itemText(item), or 0 when that is not a number.
+std::int32_t itemNumber(const BerItem& item);

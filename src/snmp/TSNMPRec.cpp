@@ -148,39 +148,37 @@ bool TSNMPRec::Decode(const std::string& datagram)
     }
     const std::size_t end = cursor + outerLength;
 
-    int type = 0;
-    Version = decimalInt32OrZero(walkItem(datagram, cursor, type));
+    Version = itemNumber(walkItem(datagram, cursor));
     if (Version == Version3) {
         // The version-3 layout differs from here on; reading it as version 1
         // would fill the record with garbage.
         Reset();
         return false;
     }
-    Community = walkItem(datagram, cursor, type);
-    walkItem(datagram, cursor, type);
-    PDUType = type;
+    Community = itemText(walkItem(datagram, cursor));
+    PDUType = walkItem(datagram, cursor).tag;
     if (PDUType == BerTag::Trap) {
-        OldTrapEnterprise = walkItem(datagram, cursor, type);
-        OldTrapHost = walkItem(datagram, cursor, type);
-        OldTrapGen = decimalInt32OrZero(walkItem(datagram, cursor, type));
-        OldTrapSpec = decimalInt32OrZero(walkItem(datagram, cursor, type));
-        OldTrapTimeTicks = decimalInt32OrZero(walkItem(datagram, cursor, type));
+        OldTrapEnterprise = itemText(walkItem(datagram, cursor));
+        OldTrapHost = itemText(walkItem(datagram, cursor));
+        OldTrapGen = itemNumber(walkItem(datagram, cursor));
+        OldTrapSpec = itemNumber(walkItem(datagram, cursor));
+        OldTrapTimeTicks = itemNumber(walkItem(datagram, cursor));
     } else {
-        ID = decimalInt32OrZero(walkItem(datagram, cursor, type));
-        ErrorStatus = decimalInt32OrZero(walkItem(datagram, cursor, type));
-        ErrorIndex = decimalInt32OrZero(walkItem(datagram, cursor, type));
+        ID = itemNumber(walkItem(datagram, cursor));
+        ErrorStatus = itemNumber(walkItem(datagram, cursor));
+        ErrorIndex = itemNumber(walkItem(datagram, cursor));
     }
-    walkItem(datagram, cursor, type); // enters the varbind list
+    walkItem(datagram, cursor); // enters the varbind list
 
     while (cursor < end) {
         const std::size_t start = cursor;
-        walkItem(datagram, cursor, type); // enters one varbind
-        std::string oid = walkItem(datagram, cursor, type);
-        std::string value = walkItem(datagram, cursor, type);
+        walkItem(datagram, cursor); // enters one varbind
+        const BerItem oid = walkItem(datagram, cursor);
+        const BerItem value = walkItem(datagram, cursor);
         if (cursor == start) {
             break; // a single byte is left: nothing more can be read
         }
-        AddVarBind(std::move(oid), std::move(value), type);
+        AddVarBind(itemText(oid), itemText(value), value.tag);
     }
     return true;
 }

@@ -1,4 +1,5 @@
 #include "Ber.h"
+#include "DecimalText.h"
 
 #include "snmp/HexBytes.h"
 
@@ -338,16 +339,47 @@ TEST(Ber, ReadItemWithTheCursorPastTheEndReadsNothing)
     EXPECT_EQ(cursor, 10u);
 }
 
-TEST(Ber, WalkItemLeavesConstructedTextEmpty)
+// The walk used to decode messages must agree with ReadItem on every item.
+TEST(Ber, WalkItemAgreesWithReadItem)
 {
-    const std::string sequence = hexBytes("30 03 02 01 05");
-    std::size_t cursor = 0;
-    int type = 0;
-    EXPECT_EQ(walkItem(sequence, cursor, type), "");
-    EXPECT_EQ(type, 48);
-    EXPECT_EQ(cursor, 2u);
-    EXPECT_EQ(walkItem(sequence, cursor, type), "5");
-    EXPECT_EQ(cursor, 5u);
+    const std::vector<std::string> items = {
+        hexBytes("02 01 FF"),
+        hexBytes("02 04 7F FF FF FF"),
+        hexBytes("02 00"),
+        hexBytes("0A 01 03"),
+        hexBytes("41 05 00 FF FF FF FF"),
+        hexBytes("43 03 01 00 00"),
+        hexBytes("04 03 31 32 33"),
+        hexBytes("04 02 2D 35"),
+        hexBytes("04 01 61"),
+        hexBytes("40 01 0A"),
+        hexBytes("40 04 0A 00 00 01"),
+        hexBytes("06 01 2B"),
+        hexBytes("05 00"),
+        hexBytes("30 03 02 01 05"),
+        hexBytes("04 05 61"),
+        hexBytes("43 05 01"),
+        hexBytes("30 05 02 01"),
+        hexBytes("02"),
+        hexBytes("02 84 FF FF FF FF 01"),
+    };
+    for (const std::string& bytes : items) {
+        SCOPED_TRACE(toHex(bytes));
+        std::size_t readCursor = 0;
+        int type = 0;
+        const std::string text = ReadItem(bytes, readCursor, type);
+        std::size_t walkCursor = 0;
+        const BerItem item = walkItem(bytes, walkCursor);
+        EXPECT_EQ(walkCursor, readCursor);
+        EXPECT_EQ(item.tag, type);
+        EXPECT_EQ(itemNumber(item), decimalInt32OrZero(text));
+        if (item.constructed) {
+            EXPECT_EQ(item.content, text);
+            EXPECT_EQ(itemText(item), "");
+        } else {
+            EXPECT_EQ(itemText(item), text);
+        }
+    }
 }
 
 } // namespace
