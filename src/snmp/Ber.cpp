@@ -11,39 +11,6 @@ unsigned char byteAt(std::string_view data, std::size_t index)
     return static_cast<unsigned char>(data[index]);
 }
 
-// Reads length octets. False when they are cut off by the end of the data or
-// the value does not fit in 32 bits: such a length can never be satisfied, and
-// reporting its low bits instead would let a 9-octet length pose as a small one.
-bool readLength(std::string_view buffer, std::size_t& cursor, std::uint32_t& length)
-{
-    length = BerLengthInvalid;
-    if (cursor >= buffer.size()) {
-        return false;
-    }
-    const unsigned char first = byteAt(buffer, cursor++);
-    if (first < 0x80) {
-        length = first;
-        return true;
-    }
-    const unsigned count = first & 0x7Fu;
-    std::uint32_t value = 0;
-    bool fits = true;
-    for (unsigned i = 0; i < count; ++i) {
-        if (cursor >= buffer.size()) {
-            return false;
-        }
-        if ((value >> 24) != 0) {
-            fits = false;
-        }
-        value = (value << 8) | byteAt(buffer, cursor++);
-    }
-    if (!fits) {
-        return false;
-    }
-    length = value;
-    return true;
-}
-
 std::uint32_t readOidArc(std::string_view buffer, std::size_t& cursor)
 {
     std::uint32_t value = 0;
@@ -57,35 +24,39 @@ std::uint32_t readOidArc(std::string_view buffer, std::size_t& cursor)
     return value;
 }
 
-std::string oidText(std::string_view content)
+void appendOidText(std::string& text, std::string_view content)
 {
     // An OID whose last sub-identifier is cut off cannot be read: it reads as
     // empty text, like any other item that cannot be read, rather than as some
     // other, plausible OID.
-    if (!content.empty() && (byteAt(content, content.size() - 1) & 0x80u) != 0) {
-        return {};
+    if (content.empty() || (byteAt(content, content.size() - 1) & 0x80u) != 0) {
+        return;
     }
-    std::string text;
-    text.reserve(content.size() * 3 + 8);
+    // Written in chunks: one append per chunk instead of one per character.
+    char chunk[256];
+    char* out = chunk;
     std::size_t cursor = 0;
-    while (cursor < content.size()) {
-        const std::size_t start = cursor;
-        const std::uint32_t arc = readOidArc(content, cursor);
-        if (start != 0) {
-            text += '.';
-            appendDecimal(text, static_cast<std::int32_t>(arc));
-        } else if (cursor - start == 1 || arc < 80) {
-            appendDecimal(text, arc / 40);
-            text += '.';
-            appendDecimal(text, arc % 40);
-        } else {
-            // A first sub-identifier of two or more octets can only belong under
-            // the joint arc 2.
-            text += "2.";
-            appendDecimal(text, static_cast<std::int32_t>(arc - 80));
-        }
+    const std::uint32_t first = readOidArc(content, cursor);
+    if (cursor == 1 || first < 80) {
+        out = writeDecimal(out, first / 40);
+        *out++ = '.';
+        out = writeDecimal(out, first % 40);
+    } else {
+        // A first sub-identifier of two or more octets can only belong under
+        // the joint arc 2.
+        *out++ = '2';
+        *out++ = '.';
+        out = writeDecimal(out, static_cast<std::int32_t>(first - 80));
     }
-    return text;
+    while (cursor < content.size()) {
+        if (static_cast<std::size_t>(chunk + sizeof chunk - out) < MaxDecimalChars + 1) {
+            text.append(chunk, static_cast<std::size_t>(out - chunk));
+            out = chunk;
+        }
+        *out++ = '.';
+        out = writeDecimal(out, static_cast<std::int32_t>(readOidArc(content, cursor)));
+    }
+    text.append(chunk, static_cast<std::size_t>(out - chunk));
 }
 
 // An OID piece as a sub-identifier: decimal digits up to 2147483647, else 0.
@@ -111,45 +82,23 @@ std::string_view takeOidPiece(std::string_view& rest)
     return piece;
 }
 
-std::int32_t signedNumber(std::string_view content)
+void appendPrimitiveText(std::string& text, int tag, std::string_view content)
 {
-    const bool negative = !content.empty() && (byteAt(content, 0) & 0x80u) != 0;
-    const unsigned flip = negative ? 0xFFu : 0x00u;
-    std::uint32_t value = 0;
-    for (std::size_t i = 0; i < content.size(); ++i) {
-        value = (value << 8) | (byteAt(content, i) ^ flip);
-    }
-    // -(value + 1) is the bitwise complement in two's complement.
-    return static_cast<std::int32_t>(negative ? ~value : value);
-}
-
-std::int32_t unsigned32AsSigned(std::string_view content)
-{
-    std::uint32_t value = 0;
-    for (std::size_t i = 0; i < content.size(); ++i) {
-        value = (value << 8) | byteAt(content, i);
-    }
-    return static_cast<std::int32_t>(value);
-}
-
-std::string primitiveText(int tag, std::string_view content)
-{
-    std::string text;
     switch (tag) {
     case BerTag::Boolean:
     case BerTag::Integer:
     case BerTag::Enumerated:
-        appendDecimal(text, signedNumber(content));
+        appendDecimal(text, berSignedNumber(content));
         break;
     case BerTag::Counter32:
     case BerTag::Gauge32:
     case BerTag::TimeTicks:
-        appendDecimal(text, unsigned32AsSigned(content));
+        appendDecimal(text, berUnsigned32AsSigned(content));
         break;
     case BerTag::Null:
         break;
     case BerTag::ObjectId:
-        text = oidText(content);
+        appendOidText(text, content);
         break;
     case BerTag::IpAddress:
         for (std::size_t i = 0; i < content.size(); ++i) {
@@ -160,10 +109,9 @@ std::string primitiveText(int tag, std::string_view content)
         }
         break;
     default:
-        text.assign(content.data(), content.size());
+        text.append(content.data(), content.size());
         break;
     }
-    return text;
 }
 
 } // namespace
@@ -184,7 +132,7 @@ std::string EncodeLength(std::size_t length)
 std::uint32_t DecodeLength(const std::string& buffer, std::size_t& cursor)
 {
     std::uint32_t length = 0;
-    return readLength(buffer, cursor, length) ? length : BerLengthInvalid;
+    return readBerLength(buffer, cursor, length) ? length : BerLengthInvalid;
 }
 
 std::string EncodeInteger(std::int32_t value)
@@ -240,7 +188,9 @@ std::string OidToBer(const std::string& oid)
 
 std::string BerToOid(const std::string& content)
 {
-    return oidText(content);
+    std::string text;
+    appendOidText(text, content);
+    return text;
 }
 
 std::string ReadItem(const std::string& buffer, std::size_t& cursor, int& valueType)
@@ -250,50 +200,21 @@ std::string ReadItem(const std::string& buffer, std::size_t& cursor, int& valueT
     return item.constructed ? std::string(item.content) : itemText(item);
 }
 
-BerItem walkItem(const std::string& buffer, std::size_t& cursor)
+void appendItemText(std::string& text, const BerItem& item)
 {
-    BerItem item;
-    if (cursor >= buffer.size() || buffer.size() - cursor < 2) {
-        return item;
+    if (item.complete && !item.constructed) {
+        appendPrimitiveText(text, item.tag, item.content);
     }
-    item.tag = byteAt(buffer, cursor++);
-    std::uint32_t length = 0;
-    // Compared against what remains, so neither side can wrap.
-    if (!readLength(buffer, cursor, length) || length > buffer.size() - cursor) {
-        return item;
-    }
-    item.content = std::string_view(buffer.data() + cursor, length);
-    item.complete = true;
-    item.constructed = (item.tag & BerTag::ConstructedBit) != 0;
-    if (!item.constructed) {
-        cursor += length;
-    }
-    return item;
 }
 
 std::string itemText(const BerItem& item)
 {
-    if (!item.complete || item.constructed) {
-        return {};
-    }
-    return primitiveText(item.tag, item.content);
+    std::string text;
+    appendItemText(text, item);
+    return text;
 }
 
-std::int32_t itemNumber(const BerItem& item)
+std::int32_t textItemNumber(const BerItem& item)
 {
-    if (!item.complete || item.constructed) {
-        return 0;
-    }
-    switch (item.tag) {
-    case BerTag::Boolean:
-    case BerTag::Integer:
-    case BerTag::Enumerated:
-        return signedNumber(item.content);
-    case BerTag::Counter32:
-    case BerTag::Gauge32:
-    case BerTag::TimeTicks:
-        return unsigned32AsSigned(item.content);
-    default:
-        return decimalInt32OrZero(primitiveText(item.tag, item.content));
-    }
+    return decimalInt32OrZero(itemText(item));
 }

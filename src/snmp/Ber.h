@@ -12,31 +12,8 @@
 #include <string>
 #include <string_view>
 
-// Tag bytes of the value types an SNMPv1 client meets. A tag is always one byte.
-namespace BerTag {
-constexpr int Boolean = 0x01;
-constexpr int Integer = 0x02;
-constexpr int OctetString = 0x04;
-constexpr int Null = 0x05;
-constexpr int ObjectId = 0x06;
-constexpr int Enumerated = 0x0A;
-constexpr int Sequence = 0x30;
-constexpr int IpAddress = 0x40;
-constexpr int Counter32 = 0x41;
-constexpr int Gauge32 = 0x42;
-constexpr int TimeTicks = 0x43;
-constexpr int Opaque = 0x44;
-constexpr int GetRequest = 0xA0;
-constexpr int GetNextRequest = 0xA1;
-constexpr int GetResponse = 0xA2;
-constexpr int Trap = 0xA4;
-// Any tag with this bit set is read as a constructed item, whatever its other bits.
-constexpr int ConstructedBit = 0x20;
-} // namespace BerTag
-
-// What DecodeLength gives for a length that is cut off by the end of the data or
-// does not fit in 32 bits: larger than anything a datagram can hold.
-constexpr std::uint32_t BerLengthInvalid = 0xFFFFFFFFu;
+#include "BerItem.h"
+#include "BerTag.h"
 
 // Length octets: short form below 128, else 0x80 + count followed by the
 // big-endian bytes without leading zeros (200 -> 81 C8).
@@ -86,25 +63,3 @@ std::string BerToOid(const std::string& content);
 //   signed 32-bit), the dotted OID, the dotted IpAddress bytes, empty for Null,
 //   or the raw content bytes for every other tag.
 std::string ReadItem(const std::string& buffer, std::size_t& cursor, int& valueType);
-
-// One item as found by walkItem: its tag and, when it could be read, its
-// content (a view into the walked buffer, valid as long as that buffer is).
-struct BerItem
-{
-    int tag = BerTag::Null;
-    std::string_view content;
-    bool complete = false; // false: nothing left, or the content runs past the end
-    bool constructed = false;
-};
-
-// One step of a pre-order walk over a message without building text: moves the
-// cursor exactly as ReadItem does and gives the same tag. Walking a message with
-// ReadItem copies every enclosing item's content again at each level; this
-// keeps a walk linear.
-BerItem walkItem(const std::string& buffer, std::size_t& cursor);
-
-// The text ReadItem gives for a primitive item; empty for a constructed one.
-std::string itemText(const BerItem& item);
-
-// The signed 32-bit value of itemText(item), or 0 when that is not a number.
-std::int32_t itemNumber(const BerItem& item);

@@ -2,6 +2,7 @@
 
 // Decimal text of the numbers that travel through the SNMP layer as text.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -15,3 +16,8 @@ std::int32_t decimalInt32OrZero(std::string_view text);
 
 // Appends the decimal text of value to text.
 void appendDecimal(std::string& text, std::int64_t value);
+
+// Writes the decimal text of value at out (at most MaxDecimalChars characters)
+// and returns the end of what was written.
+constexpr std::size_t MaxDecimalChars = 20;
+char* writeDecimal(char* out, std::int64_t value);

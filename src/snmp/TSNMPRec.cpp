@@ -3,12 +3,16 @@
 #include "DecimalText.h"
 
 #include <charconv>
+#include <stdexcept>
 #include <string_view>
 #include <utility>
 
 namespace {
 
 constexpr std::int32_t Version3 = 3;
+// Up to this many bindings are kept as spares by Reset; a record that held more
+// gives them all back.
+constexpr std::size_t SpareVarBinds = 16;
 
 // Counter32, Gauge32 and TimeTicks content: the unsigned 32-bit value, minimal,
 // with a leading 00 when the top bit is set. The text may be the signed form
@@ -79,8 +83,13 @@ std::string integerItem(std::int32_t value)
 
 void TSNMPRec::Reset()
 {
-    Version = 0;
     Community = DefaultCommunity;
+    resetAllButCommunity();
+}
+
+void TSNMPRec::resetAllButCommunity()
+{
+    Version = 0;
     PDUType = 0;
     ErrorStatus = 0;
     ErrorIndex = 0;
@@ -89,17 +98,44 @@ void TSNMPRec::Reset()
     OldTrapGen = 0;
     OldTrapSpec = 0;
     OldTrapTimeTicks = 0;
-    m_varBinds.clear();
+    if (m_varBinds.size() > SpareVarBinds) {
+        m_varBinds.clear();
+    }
+    m_varBindCount = 0;
+}
+
+TSNMPMib& TSNMPRec::appendVarBind()
+{
+    if (m_varBindCount == m_varBinds.size()) {
+        m_varBinds.emplace_back();
+    }
+    TSNMPMib& mib = m_varBinds[m_varBindCount++];
+    mib.Oid.clear();
+    mib.Value.clear();
+    mib.ValueType = BerTag::Null;
+    return mib;
+}
+
+const TSNMPMib& TSNMPRec::VarBind(std::size_t index) const
+{
+    if (index >= m_varBindCount) {
+        throw std::out_of_range("TSNMPRec::VarBind: no binding at this index");
+    }
+    return m_varBinds[index];
 }
 
 void TSNMPRec::AddVarBind(std::string oid, std::string value, int valueType)
 {
-    m_varBinds.push_back(TSNMPMib{std::move(oid), std::move(value), valueType});
+    TSNMPMib& mib = appendVarBind();
+    mib.Oid = std::move(oid);
+    mib.Value = std::move(value);
+    mib.ValueType = valueType;
 }
 
 std::string TSNMPRec::FindValue(const std::string& oid) const
 {
-    for (const TSNMPMib& mib : m_varBinds) {
+    for (std::size_t i = 0; i < m_varBindCount; ++i) {
+        const TSNMPMib& mib = m_varBinds[i];
         if (mib.Oid == oid) {
             return mib.Value;
         }
@@ -110,7 +146,8 @@ std::string TSNMPRec::FindValue(const std::string& oid) const
 std::string TSNMPRec::Encode()
 {
     std::string varBinds;
-    for (const TSNMPMib& mib : m_varBinds) {
+    for (std::size_t i = 0; i < m_varBindCount; ++i) {
+        const TSNMPMib& mib = m_varBinds[i];
         varBinds += EncodeObject(EncodeObject(OidToBer(mib.Oid), BerTag::ObjectId) + valueItem(mib),
                                  BerTag::Sequence);
     }
@@ -135,15 +172,18 @@ std::string TSNMPRec::Encode()
 
 bool TSNMPRec::Decode(const std::string& datagram)
 {
-    Reset();
+    // The community is read first thing on success; only failures restore it.
+    resetAllButCommunity();
     if (datagram.size() < 2 ||
         (static_cast<unsigned char>(datagram[0]) & BerTag::ConstructedBit) == 0) {
+        Reset();
         return false;
     }
     std::size_t cursor = 1;
-    const std::uint32_t outerLength = DecodeLength(datagram, cursor);
+    std::uint32_t outerLength = 0;
     // The whole outer content must be in the datagram, whatever the length form.
-    if (outerLength > datagram.size() - cursor) {
+    if (!readBerLength(datagram, cursor, outerLength) || outerLength > datagram.size() - cursor) {
+        Reset();
         return false;
     }
     const std::size_t end = cursor + outerLength;
@@ -155,7 +195,8 @@ bool TSNMPRec::Decode(const std::string& datagram)
         Reset();
         return false;
     }
-    Community = itemText(walkItem(datagram, cursor));
+    Community.clear();
+    appendItemText(Community, walkItem(datagram, cursor));
     PDUType = walkItem(datagram, cursor).tag;
     if (PDUType == BerTag::Trap) {
         OldTrapEnterprise = itemText(walkItem(datagram, cursor));
@@ -178,7 +219,10 @@ bool TSNMPRec::Decode(const std::string& datagram)
         if (cursor == start) {
             break; // a single byte is left: nothing more can be read
         }
-        AddVarBind(itemText(oid), itemText(value), value.tag);
+        TSNMPMib& mib = appendVarBind();
+        appendItemText(mib.Oid, oid);
+        appendItemText(mib.Value, value);
+        mib.ValueType = value.tag;
     }
     return true;
 }

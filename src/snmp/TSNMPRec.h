@@ -44,9 +44,9 @@ public:
     // The value of the first binding whose OID text is byte-for-byte oid, or
     // empty text when there is none.
     std::string FindValue(const std::string& oid) const;
-    std::size_t VarBindCount() const { return m_varBinds.size(); }
+    std::size_t VarBindCount() const { return m_varBindCount; }
     // Throws std::out_of_range for an index not below VarBindCount().
-    const TSNMPMib& VarBind(std::size_t index) const { return m_varBinds.at(index); }
+    const TSNMPMib& VarBind(std::size_t index) const;
 
     // The datagram of this message; ID is incremented after the bytes are built.
     std::string Encode();
@@ -57,5 +57,12 @@ public:
     bool Decode(const std::string& datagram);
 
 private:
+    void resetAllButCommunity();
+    TSNMPMib& appendVarBind();
+
+    // The bindings are the first m_varBindCount items. A few more may follow as
+    // spares, so that a record reused for request after request decodes each
+    // reply into storage it already has.
     std::vector<TSNMPMib> m_varBinds;
+    std::size_t m_varBindCount = 0;
 };
