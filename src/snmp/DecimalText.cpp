@@ -23,18 +23,8 @@ std::int32_t decimalInt32OrZero(std::string_view text)
     return parseDecimalInt32(text, value) ? value : 0;
 }
 
-char* writeDecimal(char* out, std::int64_t value)
+char* writeAnyDecimal(char* out, std::int64_t value)
 {
-    // Most OID arcs and many values are below 100: skip the general conversion.
-    if (value >= 0 && value < 10) {
-        *out = static_cast<char>('0' + value);
-        return out + 1;
-    }
-    if (value >= 10 && value < 100) {
-        out[0] = static_cast<char>('0' + value / 10);
-        out[1] = static_cast<char>('0' + value % 10);
-        return out + 2;
-    }
     return std::to_chars(out, out + MaxDecimalChars, value).ptr;
 }
 

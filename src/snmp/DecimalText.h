@@ -20,4 +20,21 @@ void appendDecimal(std::string& text, std::int64_t value);
 // Writes the decimal text of value at out (at most MaxDecimalChars characters)
 // and returns the end of what was written.
 constexpr std::size_t MaxDecimalChars = 20;
-char* writeDecimal(char* out, std::int64_t value);
+inline char* writeDecimal(char* out, std::int64_t value);
+// writeDecimal for any value.
+char* writeAnyDecimal(char* out, std::int64_t value);
+
+inline char* writeDecimal(char* out, std::int64_t value)
+{
+    // Most OID arcs are below 100: skip the general conversion.
+    if (value >= 0 && value < 10) {
+        *out = static_cast<char>('0' + value);
+        return out + 1;
+    }
+    if (value >= 10 && value < 100) {
+        out[0] = static_cast<char>('0' + value / 10);
+        out[1] = static_cast<char>('0' + value % 10);
+        return out + 2;
+    }
+    return writeAnyDecimal(out, value);
+}
