@@ -21,22 +21,6 @@ struct BerItem
     bool constructed = false;
 };
 
-// One step of a pre-order walk over a message without building text: moves the
-// cursor exactly as ReadItem does and gives the same tag. Walking a message with
-// ReadItem copies every enclosing item's content again at each level; this
-// keeps a walk linear.
-inline BerItem walkItem(const std::string& buffer, std::size_t& cursor);
-
-// The text ReadItem gives for a primitive item; empty for a constructed one.
-std::string itemText(const BerItem& item);
-// The same, appended to text (reuses text's storage).
-void appendItemText(std::string& text, const BerItem& item);
-
-// The signed 32-bit value of itemText(item), or 0 when that is not a number.
-inline std::int32_t itemNumber(const BerItem& item);
-// The same for items whose text is not a rendered number.
-std::int32_t textItemNumber(const BerItem& item);
-
 // Reads length octets. False when they are cut off by the end of the data or
 // the value does not fit in 32 bits: such a length can never be satisfied, and
 // reporting its low bits instead would let a 9-octet length pose as a small one.
@@ -70,6 +54,10 @@ inline bool readBerLength(std::string_view buffer, std::size_t& cursor, std::uin
     return true;
 }
 
+// One step of a pre-order walk over a message without building text: moves the
+// cursor exactly as ReadItem does and gives the same tag. Walking a message with
+// ReadItem copies every enclosing item's content again at each level; this
+// keeps a walk linear.
 inline BerItem walkItem(const std::string& buffer, std::size_t& cursor)
 {
     BerItem item;
@@ -115,6 +103,15 @@ inline std::int32_t berUnsigned32AsSigned(std::string_view content)
     return static_cast<std::int32_t>(value);
 }
 
+// The text ReadItem gives for a primitive item; empty for a constructed one.
+std::string itemText(const BerItem& item);
+// The same, appended to text (reuses text's storage).
+void appendItemText(std::string& text, const BerItem& item);
+
+// The signed 32-bit value of itemText(item), or 0 when that is not a number.
+std::int32_t textItemNumber(const BerItem& item);
+
+// The same, reading the number types straight from their octets.
 inline std::int32_t itemNumber(const BerItem& item)
 {
     if (!item.complete || item.constructed) {

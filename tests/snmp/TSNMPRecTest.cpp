@@ -406,6 +406,37 @@ TEST(TSNMPRec, IndefiniteOuterLengthStillReadsTheHeader)
     EXPECT_EQ(rec.ID, 1);
 }
 
+// A record reused for request after request shows only the latest bindings.
+TEST(TSNMPRec, ReusedRecordShowsOnlyTheLatestBindings)
+{
+    std::string many;
+    for (int i = 0; i < 20; ++i) {
+        many += varBind(OidToBer("1.3.6.1.2.1.2.2.1.10." + std::to_string(i)),
+                        hexBytes("41 01") + std::string(1, static_cast<char>(i)));
+    }
+    TSNMPRec rec;
+    ASSERT_TRUE(rec.Decode(response(many)));
+    ASSERT_EQ(rec.VarBindCount(), 20u);
+    EXPECT_EQ(rec.VarBind(19).Value, "19");
+
+    ASSERT_TRUE(rec.Decode(UpTimeResponse));
+    ASSERT_EQ(rec.VarBindCount(), 1u);
+    EXPECT_EQ(rec.VarBind(0).Oid, SysUpTime);
+    EXPECT_EQ(rec.VarBind(0).Value, "123456");
+    EXPECT_THROW(rec.VarBind(1), std::out_of_range);
+    EXPECT_EQ(rec.FindValue("1.3.6.1.2.1.2.2.1.10.5"), "");
+
+    rec.AddVarBind("1.3.6.1.2.1.1.5.0", "", BerTag::Null);
+    ASSERT_EQ(rec.VarBindCount(), 2u);
+    EXPECT_EQ(rec.VarBind(1).Oid, "1.3.6.1.2.1.1.5.0");
+    EXPECT_EQ(rec.VarBind(1).Value, "");
+    EXPECT_EQ(rec.VarBind(1).ValueType, BerTag::Null);
+
+    EXPECT_FALSE(rec.Decode(hexBytes("02 00")));
+    EXPECT_EQ(rec.VarBindCount(), 0u);
+    EXPECT_EQ(rec.FindValue(SysUpTime), "");
+}
+
 // Nested constructed values inside one binding must not make Decode keep a copy
 // of the rest of the datagram per level.
 TEST(TSNMPRec, NestedConstructedValuesStayLinear)
