@@ -98,18 +98,18 @@ void TSNMPRec::resetAllButCommunity()
     OldTrapGen = 0;
     OldTrapSpec = 0;
     OldTrapTimeTicks = 0;
-    if (m_varBinds.size() > SpareVarBinds) {
-        m_varBinds.clear();
+    if (m_moreVarBinds.size() > SpareVarBinds) {
+        m_moreVarBinds.clear();
     }
     m_varBindCount = 0;
 }
 
 TSNMPMib& TSNMPRec::appendVarBind()
 {
-    if (m_varBindCount == m_varBinds.size()) {
-        m_varBinds.emplace_back();
+    if (m_varBindCount > m_moreVarBinds.size()) {
+        m_moreVarBinds.emplace_back();
     }
-    TSNMPMib& mib = m_varBinds[m_varBindCount++];
+    TSNMPMib& mib = binding(m_varBindCount++);
     mib.Oid.clear();
     mib.Value.clear();
     mib.ValueType = BerTag::Null;
@@ -121,7 +121,17 @@ const TSNMPMib& TSNMPRec::VarBind(std::size_t index) const
     if (index >= m_varBindCount) {
         throw std::out_of_range("TSNMPRec::VarBind: no binding at this index");
     }
-    return m_varBinds[index];
+    return binding(index);
+}
+
+TSNMPMib& TSNMPRec::binding(std::size_t index)
+{
+    return index == 0 ? m_firstVarBind : m_moreVarBinds[index - 1];
+}
+
+const TSNMPMib& TSNMPRec::binding(std::size_t index) const
+{
+    return index == 0 ? m_firstVarBind : m_moreVarBinds[index - 1];
 }
 
 void TSNMPRec::AddVarBind(std::string oid, std::string value, int valueType)
@@ -135,7 +145,7 @@ void TSNMPRec::AddVarBind(std::string oid, std::string value, int valueType)
 std::string TSNMPRec::FindValue(const std::string& oid) const
 {
     for (std::size_t i = 0; i < m_varBindCount; ++i) {
-        const TSNMPMib& mib = m_varBinds[i];
+        const TSNMPMib& mib = binding(i);
         if (mib.Oid == oid) {
             return mib.Value;
         }
@@ -147,7 +157,7 @@ std::string TSNMPRec::Encode()
 {
     std::string varBinds;
     for (std::size_t i = 0; i < m_varBindCount; ++i) {
-        const TSNMPMib& mib = m_varBinds[i];
+        const TSNMPMib& mib = binding(i);
         varBinds += EncodeObject(EncodeObject(OidToBer(mib.Oid), BerTag::ObjectId) + valueItem(mib),
                                  BerTag::Sequence);
     }

@@ -60,9 +60,14 @@ private:
     void resetAllButCommunity();
     TSNMPMib& appendVarBind();
 
-    // The bindings are the first m_varBindCount items. A few more may follow as
-    // spares, so that a record reused for request after request decodes each
-    // reply into storage it already has.
-    std::vector<TSNMPMib> m_varBinds;
+    TSNMPMib& binding(std::size_t index);
+    const TSNMPMib& binding(std::size_t index) const;
+
+    // Binding 0 is held in the record itself, as a request carries one binding
+    // and creating a record then costs no extra allocation; the others follow in
+    // m_moreVarBinds. Items past m_varBindCount are spares, so that a record
+    // reused for request after request decodes each reply into storage it has.
+    TSNMPMib m_firstVarBind;
+    std::vector<TSNMPMib> m_moreVarBinds;
     std::size_t m_varBindCount = 0;
 };
