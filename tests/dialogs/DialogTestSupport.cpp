@@ -221,6 +221,9 @@ void FakeMainWindowHost::loadSettings()
 
 void FakeMainWindowHost::loadDefaults()
 {
+    // The first load only writes the defaults to the store; the second
+    // brings them into memory.
+    LoadSettings(model, *this);
     LoadSettings(model, *this);
     calls.clear();
 }

@@ -16,11 +16,18 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <ostream>
 #include <set>
 #include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
+
+// Readable QStrings in failure messages.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 // ---- message boxes -------------------------------------------------------------------
 
