@@ -5,9 +5,12 @@
 #include "PingHelperClient.h"
 #include "SocketErrors.h"
 #include "TUDPBlockSocket.h"
+#include "TickCount.h"
 
 #include <cerrno>
 #include <netdb.h>
+#include <sys/random.h>
+#include <unistd.h>
 
 namespace {
 
@@ -27,12 +30,20 @@ bool notPermitted(int error)
            error == ESOCKTNOSUPPORT || error == EAFNOSUPPORT;
 }
 
+// 0 to 32766, unpredictable to other processes.
+std::uint16_t randomIdentifier()
+{
+    std::uint16_t value = 0;
+    if (getrandom(&value, sizeof value, GRND_NONBLOCK) != sizeof value)
+        value = static_cast<std::uint16_t>(TickCount32() ^ static_cast<std::uint32_t>(getpid()));
+    return static_cast<std::uint16_t>(value % 32767);
+}
+
 } // namespace
 
-TPINGSend::TPINGSend() : m_random(std::random_device{}())
+TPINGSend::TPINGSend()
 {
     Timeout = 5000;
-    HelperPath = PingHelperClient::defaultPath();
 }
 
 bool TPINGSend::takeOutcome(bool ip6, int error, const std::string& from, int type, int code,
@@ -119,8 +130,7 @@ bool TPINGSend::pingWithSocket(bool datagram, const std::string& address, int& s
     params.datagram = datagram;
     params.timeoutMs = Timeout;
     params.payloadSize = static_cast<std::size_t>(PacketSize);
-    m_identifier =
-        static_cast<std::uint16_t>(std::uniform_int_distribution<int>(0, 32766)(m_random));
+    m_identifier = randomIdentifier();
     params.identifier = m_identifier;
     params.sequence = ++m_sequence;
     const IcmpEchoOutcome outcome = performIcmpEcho(Sock.Handle(), params);
@@ -134,7 +144,8 @@ bool TPINGSend::pingWithHelper(const std::string& address)
     m_used = TMechanism::Helper;
     ++m_sequence;
     IcmpEchoOutcome outcome;
-    if (!PingHelperClient::run(HelperPath, address, Timeout, TTL, PacketSize, outcome))
+    const std::string helper = HelperPath.empty() ? PingHelperClient::defaultPath() : HelperPath;
+    if (!PingHelperClient::run(helper, address, Timeout, TTL, PacketSize, outcome))
         return false;
     return takeOutcome(m_ip6, outcome.error, outcome.from, outcome.type, outcome.code,
                        outcome.roundTripMs);

@@ -5,7 +5,6 @@
 #include "TKeloClient.h"
 
 #include <cstdint>
-#include <random>
 #include <string>
 
 // One ICMP echo (ICMPv6 for IPv6 destinations) and its answer. Three ways to
@@ -38,7 +37,8 @@ public:
 
     // Which way to send: Auto tries them in order. Tests force one.
     TMechanism Mechanism = TMechanism::Auto;
-    // The helper executable; found beside the program (or in the build tree).
+    // The helper executable; when empty, the one beside the program (or in
+    // the build tree) is looked up when it is needed.
     std::string HelperPath;
 
     bool Ping(const std::string& host);
@@ -55,7 +55,6 @@ private:
 
     std::uint16_t m_sequence = 0;
     std::uint16_t m_identifier = 0;
-    std::mt19937 m_random;
     TMechanism m_used = TMechanism::None;
     bool m_ip6 = false;
 };

@@ -353,7 +353,6 @@ TEST(PINGSendPeers, UnprivilegedSocketIsPreferredWhenTheRangeAllowsIt)
         if (!CHILD_CHECK(r, becomeNobody()))
             return;
         TPINGSend ping;
-        ping.HelperPath.clear();
         ping.Timeout = 2000;
         CHILD_CHECK(r, ping.Ping("127.0.0.1"));
         CHILD_CHECK(r, ping.UsedMechanism() == Mechanism::Datagram);
