@@ -13,8 +13,8 @@ THTTPSend::THTTPSend()
 }
 
 std::vector<std::string> THTTPSend::buildHead(const std::string& method, const THttpUrlParts& url,
-                                              const std::string& user,
-                                              const std::string& password) const
+                                              const std::string& user, const std::string& password,
+                                              const std::vector<std::string>& extra) const
 {
     std::vector<std::string> head;
     const std::string target = url.URI == "/*" ? std::string("*") : url.URI;
@@ -34,7 +34,7 @@ std::vector<std::string> THTTPSend::buildHead(const std::string& method, const T
     if (!UserAgent.empty())
         head.push_back("User-Agent: " + UserAgent);
     // Lines the caller put into Headers follow the ones built here.
-    head.insert(head.end(), Headers.begin(), Headers.end());
+    head.insert(head.end(), extra.begin(), extra.end());
     if (head.back() != "")
         head.emplace_back();
     return head;
@@ -58,7 +58,11 @@ bool THTTPSend::Execute(const std::string& method, const std::string& url)
     if (HttpText::upper(parts.Prot) == "HTTPS")
         return false;
 
-    Headers = buildHead(method, parts, user, password);
+    // Headers still holding the last exchange's head are no request lines.
+    const std::vector<std::string> extra =
+        Headers == m_ownHeaders ? std::vector<std::string>() : Headers;
+    Headers = buildHead(method, parts, user, password, extra);
+    m_ownHeaders = Headers;
     TargetHost = parts.Host;
     TargetPort = parts.Port;
 
@@ -97,6 +101,7 @@ bool THTTPSend::Execute(const std::string& method, const std::string& url)
     THttpResponse response;
     const bool complete = HttpResponseReader::read(Sock, Timeout, method, Protocol, response);
     Headers = std::move(response.Headers);
+    m_ownHeaders = Headers;
     Document = std::move(response.Document);
     MimeType = response.MimeType;
     ResultCode = response.ResultCode;

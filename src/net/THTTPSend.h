@@ -50,9 +50,13 @@ public:
 
 private:
     std::vector<std::string> buildHead(const std::string& method, const THttpUrlParts& url,
-                                       const std::string& user, const std::string& password) const;
+                                       const std::string& user, const std::string& password,
+                                       const std::vector<std::string>& extra) const;
     void storeCookies();
 
+    // What this client itself last put into Headers (a request or response
+    // head): it is not sent again as part of the next request's head.
+    std::vector<std::string> m_ownHeaders;
     std::string m_aliveHost;
     std::string m_alivePort;
 };

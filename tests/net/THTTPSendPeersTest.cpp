@@ -49,9 +49,8 @@ TEST(HTTPSendPeers, NginxBodyArrivingWithTheHeadIsReadExactly)
     ASSERT_TRUE(HTTPGetLines("http://127.0.0.31/hello", lines));
     EXPECT_EQ(lines, Lines{"Hello, world!"});
     // Port 80 stays out of the Host line.
-    EXPECT_NE(nginx.accessLog().find(std::string("/hello|127.0.0.31|") + kUserAgent),
-              std::string::npos)
-        << nginx.accessLog();
+    const std::string log = nginx.accessLog(3);
+    EXPECT_NE(log.find(std::string("/hello|127.0.0.31|") + kUserAgent), std::string::npos) << log;
 }
 
 TEST(HTTPSendPeers, NotFoundPageIsACompleteResponse)
@@ -78,9 +77,32 @@ TEST(HTTPSendPeers, PortAndQueryReachTheServer)
     ASSERT_TRUE(http.Execute("GET", "http://127.0.0.31:8080/x?y=1"));
     EXPECT_EQ(http.Document, "x-ok\n");
     EXPECT_EQ(http.TargetPort, "8080");
-    EXPECT_NE(nginx.accessLog().find(std::string("/x?y=1|127.0.0.31:8080|") + kUserAgent),
-              std::string::npos)
-        << nginx.accessLog();
+    const std::string log = nginx.accessLog(1);
+    EXPECT_NE(log.find(std::string("/x?y=1|127.0.0.31:8080|") + kUserAgent), std::string::npos)
+        << log;
+}
+
+TEST(HTTPSendPeers, Http11KeepsTheConnectionForTheNextRequest)
+{
+    NginxPeer nginx;
+    REQUIRE_PEER(nginx.failure().empty(), nginx.failure());
+    THTTPSend http;
+    http.Timeout = 3000;
+    http.Protocol = "1.1";
+    ASSERT_TRUE(http.Execute("GET", "http://127.0.0.31/hello"));
+    ASSERT_TRUE(http.Execute("GET", "http://127.0.0.31/x"));
+    EXPECT_EQ(http.Document, "x-ok\n");
+    const std::string log = nginx.accessLog(2);
+    const std::size_t first = log.find('\n');
+    ASSERT_NE(first, std::string::npos) << log;
+    // Both lines end in the same connection number.
+    const std::string firstConnection =
+        log.substr(log.rfind('|', first) + 1, first - log.rfind('|', first) - 1);
+    const std::size_t second = log.find('\n', first + 1);
+    ASSERT_NE(second, std::string::npos) << log;
+    EXPECT_EQ(log.substr(log.rfind('|', second) + 1, second - log.rfind('|', second) - 1),
+              firstConnection)
+        << log;
 }
 
 TEST(HTTPSendPeers, SendsTheHeadExactlyAndReadsChunksWithExtensions)

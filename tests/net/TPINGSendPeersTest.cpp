@@ -211,6 +211,13 @@ TEST(PINGSendPeers, UnreachableAnswerIsReportedAtOnce)
 
             CHILD_CHECK(r, ping.Ping(RoutedTestNetwork::Router));
             CHILD_CHECK(r, ping.ReplyError == TICMPError::IE_NoError);
+
+            ping.TTL = 1;
+            CHILD_CHECK(r, ping.Ping(RoutedTestNetwork::Beyond));
+            CHILD_CHECK(r, ping.ReplyError == TICMPError::IE_TTLExceed);
+            CHILD_CHECK_EQ(r, ping.ReplyErrorDesc, "TTL Exceeded");
+            CHILD_CHECK_EQ(r, static_cast<int>(ping.ReplyType), 11);
+            CHILD_CHECK_EQ(r, ping.ReplyFrom, RoutedTestNetwork::Router);
         }
         const auto start = Clock::now();
         CHILD_CHECK_EQ(r, PingRoundTrip(RoutedTestNetwork::Unreachable), -1);

@@ -1,6 +1,9 @@
 #include "NginxPeer.h"
 
+#include <algorithm>
+#include <chrono>
 #include <sys/stat.h>
+#include <thread>
 
 NginxPeer::NginxPeer()
 {
@@ -24,7 +27,7 @@ NginxPeer::NginxPeer()
         "/error.log;\n"
         "events { worker_connections 64; }\n"
         "http {\n"
-        "  log_format peer '$request_uri|$http_host|$http_user_agent';\n"
+        "  log_format peer '$request_uri|$http_host|$http_user_agent|$connection';\n"
         "  access_log " +
         d +
         "/access.log peer;\n"
@@ -61,4 +64,16 @@ NginxPeer::NginxPeer()
         m_dir.file("output.log"));
     if (!waitForTcpPort(Address, 80, 5000) || !waitForTcpPort(Address, 8080, 1000))
         m_failure = "nginx did not start: " + m_dir.read("error.log") + m_dir.read("output.log");
+}
+
+std::string NginxPeer::accessLog(std::size_t lines, int waitMs) const
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+    while (true) {
+        const std::string log = m_dir.read("access.log");
+        if (static_cast<std::size_t>(std::count(log.begin(), log.end(), '\n')) >= lines ||
+            std::chrono::steady_clock::now() >= deadline)
+            return log;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
 }

@@ -10,7 +10,8 @@
 //   /hello   200 with the 13-byte body "Hello, world!" (head and body in one write)
 //   /x       200 "x-ok\n"
 //   other    404 with the page "Not here\nReally not\n"
-// Its access log records "request target|Host|User-Agent" per request.
+// Its access log records "request target|Host|User-Agent|connection number"
+// per request.
 class NginxPeer
 {
 public:
@@ -21,7 +22,9 @@ public:
 
     // Empty when nginx answers; otherwise why not.
     const std::string& failure() const { return m_failure; }
-    std::string accessLog() const { return m_dir.read("access.log"); }
+    // The access log once it holds `lines` lines (nginx writes a line after
+    // the response has gone out), or as it is after `waitMs`.
+    std::string accessLog(std::size_t lines = 1, int waitMs = 2000) const;
 
 private:
     TempDirectory m_dir;

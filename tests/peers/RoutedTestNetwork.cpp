@@ -8,18 +8,28 @@
 RoutedTestNetwork::RoutedTestNetwork() : m_name("tvm-router-" + std::to_string(getpid()))
 {
     const std::string in = "ip netns exec " + m_name + " ";
+    // "@" stands for the router's namespace, "IN" runs a command inside it.
     const char* commands[] = {
-        "ip netns add @", "ip link add tvm0 type veth peer name tvm1 netns @",
-        "ip addr add 10.77.0.1/24 dev tvm0", "ip link set tvm0 up",
-        "IN ip addr add 10.77.0.2/24 dev tvm1", "IN ip link set tvm1 up", "IN ip link set lo up",
+        "ip netns add @",
+        "ip link add tvm0 type veth peer name tvm1 netns @",
+        "ip addr add 10.77.0.1/24 dev tvm0",
+        "ip link set tvm0 up",
+        "IN ip addr add 10.77.0.2/24 dev tvm1",
+        "IN ip link set tvm1 up",
+        "IN ip link set lo up",
         "IN sysctl -qw net.ipv4.ip_forward=1",
-        // Answer every probe: no per-host ICMP rate limit. (Route
-        // errors keep the kernel's own limit: five at once, then one
-        // a second.)
-        "IN sysctl -qw net.ipv4.icmp_ratemask=0", "IN ip route add unreachable 10.78.0.0/24",
-        "IN ip route add prohibit 10.80.0.0/24", "IN ip route add blackhole 10.79.0.0/24",
-        "ip route add 10.78.0.0/16 via 10.77.0.2", "ip route add 10.79.0.0/16 via 10.77.0.2",
-        "ip route add 10.80.0.0/16 via 10.77.0.2"};
+        // No per-host ICMP rate limit. (Route errors keep the kernel's own
+        // limit: five at once, then one a second.)
+        "IN sysctl -qw net.ipv4.icmp_ratemask=0",
+        "IN ip route add unreachable 10.78.0.0/24",
+        "IN ip route add prohibit 10.80.0.0/24",
+        "IN ip route add blackhole 10.79.0.0/24",
+        "IN ip route add 10.81.0.0/24 dev tvm1",
+        "ip route add 10.78.0.0/16 via 10.77.0.2",
+        "ip route add 10.79.0.0/16 via 10.77.0.2",
+        "ip route add 10.80.0.0/16 via 10.77.0.2",
+        "ip route add 10.81.0.0/16 via 10.77.0.2",
+    };
     for (const char* command : commands) {
         std::string text = command;
         if (text.rfind("IN ", 0) == 0)

@@ -14,6 +14,7 @@ public:
     static constexpr const char* Unreachable = "10.78.0.5"; // "host unreachable" from the router
     static constexpr const char* Prohibited = "10.80.0.5";  // "administratively prohibited"
     static constexpr const char* Silent = "10.79.0.5";      // dropped without an answer
+    static constexpr const char* Beyond = "10.81.0.5"; // forwarded on: a hop limit of 1 expires
 
     RoutedTestNetwork();
     ~RoutedTestNetwork();
