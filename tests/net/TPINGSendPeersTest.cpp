@@ -228,6 +228,38 @@ TEST(PINGSendPeers, UnreachableAnswerIsReportedAtOnce)
     REQUIRE_PEER(outcome.missing.empty(), outcome.missing);
 }
 
+TEST(PINGSendPeers, IPv6ErrorsAreClassifiedOnBothSockets)
+{
+    const IsolatedOutcome outcome = runIsolatedChecks([](ChildReport& r) {
+        RoutedTestNetwork network;
+        if (!network.failure().empty())
+            return r.missing("a routed test network: " + network.failure());
+        openPingGroupRange();
+        for (const Mechanism mechanism : {Mechanism::Raw, Mechanism::Datagram}) {
+            TPINGSend ping;
+            ping.Mechanism = mechanism;
+            ping.Timeout = 3000;
+            CHILD_CHECK(r, ping.Ping(RoutedTestNetwork::Router6));
+            CHILD_CHECK_EQ(r, static_cast<int>(ping.ReplyType), 129);
+            CHILD_CHECK(r, ping.ReplyError == TICMPError::IE_NoError);
+
+            CHILD_CHECK(r, ping.Ping(RoutedTestNetwork::NoRoute6));
+            CHILD_CHECK(r, ping.ReplyError == TICMPError::IE_UnreachRoute);
+            CHILD_CHECK_EQ(r, ping.ReplyErrorDesc, "No route to destination");
+            CHILD_CHECK_EQ(r, ping.ReplyFrom, RoutedTestNetwork::Router6);
+
+            CHILD_CHECK(r, ping.Ping(RoutedTestNetwork::Prohibited6));
+            CHILD_CHECK(r, ping.ReplyError == TICMPError::IE_UnreachAdmin);
+
+            ping.TTL = 1;
+            CHILD_CHECK(r, ping.Ping(RoutedTestNetwork::Beyond6));
+            CHILD_CHECK(r, ping.ReplyError == TICMPError::IE_TTLExceed);
+        }
+    });
+    REQUIRE_PEER(outcome.ran, "network namespaces (root)");
+    REQUIRE_PEER(outcome.missing.empty(), outcome.missing);
+}
+
 TEST(PINGSendPeers, ConcurrentSystemPingConfusesNeither)
 {
     const std::string systemPing = findProgram("ping");

@@ -29,6 +29,17 @@ RoutedTestNetwork::RoutedTestNetwork() : m_name("tvm-router-" + std::to_string(g
         "ip route add 10.79.0.0/16 via 10.77.0.2",
         "ip route add 10.80.0.0/16 via 10.77.0.2",
         "ip route add 10.81.0.0/16 via 10.77.0.2",
+        // The same for IPv6 ("nodad": usable at once).
+        "ip addr add fd00:77::1/64 dev tvm0 nodad",
+        "IN ip addr add fd00:77::2/64 dev tvm1 nodad",
+        "IN sysctl -qw net.ipv6.conf.all.forwarding=1",
+        "IN sysctl -qw net.ipv6.icmp.ratelimit=0",
+        "IN ip -6 route add unreachable fd00:78::/64",
+        "IN ip -6 route add prohibit fd00:80::/64",
+        "IN ip -6 route add fd00:81::/64 dev tvm1",
+        "ip -6 route add fd00:78::/48 via fd00:77::2",
+        "ip -6 route add fd00:80::/48 via fd00:77::2",
+        "ip -6 route add fd00:81::/48 via fd00:77::2",
     };
     for (const char* command : commands) {
         std::string text = command;

@@ -15,6 +15,11 @@ public:
     static constexpr const char* Prohibited = "10.80.0.5";  // "administratively prohibited"
     static constexpr const char* Silent = "10.79.0.5";      // dropped without an answer
     static constexpr const char* Beyond = "10.81.0.5"; // forwarded on: a hop limit of 1 expires
+    // The same over IPv6.
+    static constexpr const char* Router6 = "fd00:77::2";
+    static constexpr const char* NoRoute6 = "fd00:78::5";
+    static constexpr const char* Prohibited6 = "fd00:80::5";
+    static constexpr const char* Beyond6 = "fd00:81::5";
 
     RoutedTestNetwork();
     ~RoutedTestNetwork();
