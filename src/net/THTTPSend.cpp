@@ -47,6 +47,11 @@ bool THTTPSend::Execute(const std::string& method, const std::string& url)
     DownloadSize = 0;
     UploadSize = 0;
 
+    // Control characters would end the request line early and let the rest
+    // of the URL pose as header lines.
+    for (const char c : url)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            return false;
     const THttpUrlParts parts = SplitURL(url);
     std::string user = parts.User;
     std::string password = parts.Pass;

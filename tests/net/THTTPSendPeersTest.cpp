@@ -178,6 +178,8 @@ TEST(HTTPSendPeers, UnreachableServersAndHttpsFailWithoutTouchingTheList)
     Lines lines{"unchanged"};
     // No TLS here: an https URL must not be answered over plain text.
     EXPECT_FALSE(HTTPGetLines("https://127.0.0.32:" + server.port() + "/", lines));
+    // Nor may a URL carry header lines of its own.
+    EXPECT_FALSE(HTTPGetLines(server.url("/a\r\nX-Injected: 1"), lines));
     EXPECT_TRUE(server.requests().empty());
 
     // A port nobody listens on.
