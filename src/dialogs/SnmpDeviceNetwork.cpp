@@ -1,11 +1,7 @@
 #include "SnmpDeviceNetwork.h"
 
 #include "SNMPRead.h"
-
-#if __has_include("TPINGSend.h")
 #include "TPINGSend.h"
-#define TRAVIMETRA_HAVE_PING 1
-#endif
 
 bool SnmpDeviceNetwork::readValue(const std::string& oid, const std::string& community,
                                   const std::string& host, std::string& value)
@@ -21,13 +17,7 @@ bool SnmpDeviceNetwork::readNext(std::string& oid, const std::string& community,
 
 int SnmpDeviceNetwork::pingRoundTrip(const std::string& host)
 {
-#ifdef TRAVIMETRA_HAVE_PING
     return PingRoundTrip(host);
-#else
-    // TEMPORARY until the echo client is in this tree: no reply.
-    (void)host;
-    return -1;
-#endif
 }
 
 std::shared_ptr<IDeviceNetwork> defaultDeviceNetwork()

@@ -27,12 +27,15 @@ using Kind = DialogMessages::Kind;
 const char* const kAgent = "127.0.0.61";
 const char* const kSilent = "127.0.0.62"; // nothing listens there
 
-// The real agent, with the echo answer chosen by the test.
+// The real agent and the real echo, unless the test makes the echo fail.
 class AgentWithPing : public SnmpDeviceNetwork
 {
 public:
-    int pingRoundTrip(const std::string&) override { return pingResult; }
-    int pingResult = 1;
+    int pingRoundTrip(const std::string& host) override
+    {
+        return echoFails ? -1 : SnmpDeviceNetwork::pingRoundTrip(host);
+    }
+    bool echoFails = false;
 };
 
 // "Interface <index> is <ifDescr>" for every row snmpwalk shows.
@@ -268,7 +271,7 @@ TEST_F(DialogsPeersTest, editWalksAgainAndSelectsTheStoredInterface)
 TEST_F(DialogsPeersTest, editOfAnUnreachableDeviceKeepsItsInterface)
 {
     REQUIRE_PEER(s_started, s_agent->error());
-    net->pingResult = -1;
+    net->echoFails = true;
     TSensorRecord& s = host.model.Sensors[0];
     s.HostIP = kAgent;
     s.Community = SnmpdPeer::community();
