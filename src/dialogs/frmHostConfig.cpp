@@ -580,7 +580,7 @@ void THostConfigForm::BypassSpeedRBClick()
 
 void THostConfigForm::OKBTClick()
 {
-    if (m_busy)
+    if (busy())
         return;
     const std::string host = typed(m_hostAddressEdit);
     const std::string community = typed(m_readCommunityEdit);
@@ -674,14 +674,21 @@ void THostConfigForm::CancelBTClick()
 void THostConfigForm::reject()
 {
     // Escape and the close box wait for a running discovery like the buttons do.
-    if (m_busy)
+    if (busy())
         return;
     QDialog::reject();
 }
 
+bool THostConfigForm::busy() const
+{
+    // The activation pings and walks while it processes events: the dialog
+    // must not end under it.
+    return m_busy || (m_activationStarted && !m_activationDone);
+}
+
 void THostConfigForm::closeEvent(QCloseEvent* event)
 {
-    if (m_busy) {
+    if (busy()) {
         event->ignore();
         return;
     }

@@ -66,6 +66,7 @@ public slots:
 
 private:
     void createControls();
+    bool busy() const;
     void setSpeedControlsEnabled(bool enabled);
     void clearSpeedRadios();
     void checkSpeedRadio(int32_t speedType);

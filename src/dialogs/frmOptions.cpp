@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSlider>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -357,6 +358,15 @@ void TOptionsForm::showEvent(QShowEvent* event)
         loadSettings();
     }
     QDialog::showEvent(event);
+    if (!m_centred) {
+        // Centred on the screen, not on the small main window that owns it.
+        m_centred = true;
+        if (QScreen* screen = this->screen()) {
+            QRect frame = frameGeometry();
+            frame.moveCenter(screen->availableGeometry().center());
+            move(frame.topLeft());
+        }
+    }
 }
 
 void TOptionsForm::checkLogType(int logType)
@@ -724,8 +734,10 @@ void TOptionsForm::OKBTClick()
     m_host.UpdateControlProperties();
     for (std::size_t i = 0; i < SensorList.size(); ++i)
         SensorList[i].applyTo(s.Sensors[i]);
-    s.TrayDownSpeed = static_cast<int32_t>(static_cast<uint32_t>(SensorList.front().DownSpeed));
-    s.TrayUpSpeed = static_cast<int32_t>(static_cast<uint32_t>(SensorList.front().UpSpeed));
+    if (!SensorList.empty()) {
+        s.TrayDownSpeed = static_cast<int32_t>(static_cast<uint32_t>(SensorList.front().DownSpeed));
+        s.TrayUpSpeed = static_cast<int32_t>(static_cast<uint32_t>(SensorList.front().UpSpeed));
+    }
     m_host.UpdateControlProperties();
 
     // A store that cannot be written is reported; the window goes on with the

@@ -109,6 +109,7 @@ private:
     std::shared_ptr<IDeviceNetwork> m_network;
     HintSwitch m_hints;
     bool m_loaded = false;
+    bool m_centred = false;
     QPointer<THostConfigForm> m_hostConfig;
 
     QTabWidget* m_pageControl = nullptr;

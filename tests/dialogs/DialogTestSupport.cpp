@@ -101,6 +101,8 @@ bool ScriptedDeviceNetwork::readNext(std::string& oid, const std::string& c, con
 int ScriptedDeviceNetwork::pingRoundTrip(const std::string& h)
 {
     log.push_back("ping " + h);
+    if (onRequest)
+        onRequest(log.back());
     return pingResult;
 }
 

@@ -464,6 +464,29 @@ TEST_F(HostConfigTest, cancelLeavesTheListAlone)
     EXPECT_EQ(owner->gridUpdates, 0);
 }
 
+TEST_F(HostConfigTest, theDialogCannotEndWhileItPingsOrWalks)
+{
+    owner->list = {storedEntry()};
+    owner->mode = 2;
+    int attempts = 0;
+    net->onRequest = [&](const std::string& request) {
+        if (request.rfind("ping ", 0) == 0 || request.rfind("next ", 0) == 0) {
+            form->reject();
+            form->close();
+            get<QPushButton>("OKBT")->click();
+            ++attempts;
+        }
+    };
+    open();
+    net->onRequest = nullptr;
+    EXPECT_EQ(attempts, 4);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(owner->gridUpdates, 0);
+    EXPECT_EQ(interfaceList().size(), 3);
+    form->reject();
+    EXPECT_FALSE(form->isVisible());
+}
+
 TEST_F(HostConfigTest, hintsFollowTheProgramsSetting)
 {
     owner->hints = false;
