@@ -1,0 +1,54 @@
+#include "ScopeGeometry.h"
+
+#include "VrPercent.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace ScopeGeometry {
+
+int baseRow(int height, int baseOffset)
+{
+    const long double share = static_cast<long double>(height) / 100.0L * baseOffset;
+    // nearbyint rounds half to even in the default rounding mode.
+    return height - static_cast<int>(std::nearbyintl(share)) - 1;
+}
+
+int valueToRow(std::int64_t value, std::int64_t minValue, std::int64_t maxValue, int height)
+{
+    const int pct = VrPercent::percentOf(value - minValue, maxValue - minValue);
+    return height - VrPercent::shareOf(pct, height);
+}
+
+std::vector<int> verticalGridLines(int width, int gridSize, int gridOffset)
+{
+    std::vector<int> xs;
+    if (gridSize < 1)
+        return xs;
+    for (std::int64_t x = -static_cast<std::int64_t>(gridOffset); x <= width; x += gridSize)
+        xs.push_back(static_cast<int>(x));
+    return xs;
+}
+
+std::vector<int> horizontalGridLines(int height, int gridSize, int base)
+{
+    std::vector<int> ys;
+    if (gridSize < 1)
+        return ys;
+    if (base >= 0) {
+        std::int64_t y = base;
+        do {
+            y -= gridSize;
+            ys.push_back(static_cast<int>(y));
+        } while (y >= 0);
+    }
+    for (std::int64_t y = base; y <= height;) {
+        y += gridSize;
+        // The last line lies beyond the bottom edge; keep it inside int.
+        ys.push_back(static_cast<int>(std::min<std::int64_t>(y, std::numeric_limits<int>::max())));
+    }
+    return ys;
+}
+
+} // namespace ScopeGeometry

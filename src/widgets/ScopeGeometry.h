@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QPoint>
+
+#include <cstdint>
+#include <vector>
+
+enum TScrolldirection
+{
+    sdRightToLeft,
+    sdLeftToRight
+};
+enum TGraphStyle
+{
+    gsLine,
+    gsBar
+};
+
+// The integer drawing rules of the scope graph, free of any widget so that
+// tests and benchmarks can call them.
+namespace ScopeGeometry {
+
+// Row of the base line: BaseOffset percent of the height above the bottom
+// edge, rounded half to even. Offsets above 100 put it above the top edge.
+int baseRow(int height, int baseOffset);
+
+// Row of a sample value in whole percent of the range: minValue maps to
+// height (one below the last row), maxValue to 0.
+int valueToRow(std::int64_t value, std::int64_t minValue, std::int64_t maxValue, int height);
+
+// x of each vertical grid line: from -gridOffset while x <= width.
+std::vector<int> verticalGridLines(int width, int gridSize, int gridOffset);
+
+// y of each horizontal grid line, anchored on the base line: the lines
+// above it (down to the first one below row 0), then the lines below it
+// (up to the first one beyond height).
+std::vector<int> horizontalGridLines(int height, int gridSize, int base);
+
+struct TraceParams
+{
+    int width = 0;
+    int height = 0;
+    int frequency = 1;
+    int base = 0;
+    int minValue = 0;
+    int maxValue = 100;
+    int penWidth = 1;
+    TScrolldirection direction = sdRightToLeft;
+    TGraphStyle style = gsLine;
+};
+
+// Fills points with the polyline of one channel: the opening point on the
+// base line, then one point per drawn sample (two with gsBar), then the
+// return to the base line when the history ends before the far edge.
+// sampleAt(k) gives the k-th newest sample, k < sampleCount.
+template <class SampleAt>
+void tracePoints(std::vector<QPoint>& points, const TraceParams& p, int sampleCount,
+                 SampleAt sampleAt)
+{
+    points.clear();
+    const std::int64_t f = p.frequency;
+    std::int64_t x = f + (p.direction == sdRightToLeft ? p.width : 0);
+    // Points far beyond the right edge cannot be seen; stopping there keeps
+    // the coordinates inside int for any frequency.
+    const std::int64_t rightLimit = static_cast<std::int64_t>(p.width) + p.penWidth + 1;
+    auto add = [&points](std::int64_t px, int py) {
+        points.emplace_back(static_cast<int>(px), py);
+    };
+    add(x, p.base);
+    int k = 0;
+    while (x > 0) {
+        if (k >= sampleCount) {
+            add(x - f, p.base);
+            break;
+        }
+        const int row = valueToRow(sampleAt(k), p.minValue, p.maxValue, p.height);
+        ++k;
+        add(x - f, row);
+        if (p.direction == sdRightToLeft)
+            x -= f;
+        else
+            x += f;
+        if (p.style == gsBar)
+            add(x - f, row);
+        if (p.direction == sdLeftToRight && x - f > rightLimit)
+            break;
+    }
+}
+
+} // namespace ScopeGeometry
