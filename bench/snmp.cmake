@@ -1,0 +1,6 @@
+# Benchmarks of src/snmp, with net-snmp's library as the baseline.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(NETSNMP REQUIRED IMPORTED_TARGET netsnmp)
+travimetra_bench(bench_snmp
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/snmp/BerBench.cpp
+    LIBS travimetra_snmp PkgConfig::NETSNMP)

@@ -1,0 +1,4 @@
+# Fuzz targets of src/snmp.
+travimetra_fuzz(snmp_decode
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/snmp/SnmpDecodeFuzz.cpp
+    LIBS travimetra_snmp)
