@@ -4,3 +4,8 @@ pkg_check_modules(NETSNMP REQUIRED IMPORTED_TARGET netsnmp)
 travimetra_bench(bench_snmp
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/snmp/BerBench.cpp
     LIBS travimetra_snmp PkgConfig::NETSNMP)
+# A get against a local snmpd (started by the benchmark, needs root) beside the
+# bare UDP round trip and net-snmp's synchronous get.
+travimetra_bench(bench_snmp_read
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/snmp/ReadValueBench.cpp
+    LIBS travimetra_snmp travimetra_peers PkgConfig::NETSNMP)

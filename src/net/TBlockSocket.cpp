@@ -277,10 +277,12 @@ std::string TBlockSocket::ReceivePacket(int timeoutMs)
         pending = PendingBytes();
         if (pending == 0) {
             if (!IsStream()) {
-                // Take the reported condition off the socket: an empty datagram,
-                // or the error an ICMP unreachable left behind.
+                // Readable with nothing pending: either an empty datagram, which
+                // is a datagram like any other, or the error an ICMP
+                // unreachable left behind. Reading takes either off the socket.
                 char scratch;
-                (void)::recv(m_fd, &scratch, sizeof scratch, MSG_DONTWAIT);
+                if (receiveBytes(&scratch, 0) == 0)
+                    return {};
             }
             m_lastError = SockErr::ConnectionReset;
             return {};

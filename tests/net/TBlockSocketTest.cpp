@@ -82,6 +82,19 @@ TEST(BlockSocket, UdpRoundTripRecordsTheSenderAsRemoteAddress)
     EXPECT_EQ(client.ReceivePacket(2000), "pong");
 }
 
+TEST(BlockSocket, EmptyDatagramIsADatagramNotAnError)
+{
+    TUDPBlockSocket server;
+    ASSERT_EQ(server.Bind("127.0.0.1", "0"), 0);
+    TUDPBlockSocket client;
+    ASSERT_EQ(client.Connect("127.0.0.1", std::to_string(server.LocalPort())), 0);
+    ASSERT_EQ(client.SendText(""), 0);
+    ASSERT_EQ(client.SendText("after"), 0);
+    EXPECT_EQ(server.ReceivePacket(2000), "");
+    EXPECT_EQ(server.LastError(), 0);
+    EXPECT_EQ(server.ReceivePacket(2000), "after");
+}
+
 TEST(BlockSocket, UdpOverIPv6Loopback)
 {
     TUDPBlockSocket server;
