@@ -2,6 +2,7 @@
 // interface's counters, and a scripted agent of our own for exact values.
 
 #include "MainFormFixture.h"
+#include "SnmpReadNetwork.h"
 
 #include "BerTag.h"
 #include "ConvertError.h"
@@ -31,24 +32,6 @@ constexpr const char* kSnmpdAddress = "127.0.0.51";
 constexpr const char* kScriptedAddress = "127.0.0.52";
 constexpr const char* kSilentAddress = "127.0.0.53";
 constexpr const char* kClosedAddress = "127.0.0.54"; // nothing listens here
-
-// The poll's reads over the real SNMP client. Pinging is not part of these
-// tests; a ping here would be a fault.
-class SnmpReadNetwork : public ISensorNetwork
-{
-public:
-    bool readValue(const std::string& oid, const std::string& community, const std::string& host,
-                   std::string& value) override
-    {
-        return SNMPReadValue(oid, community, host, value);
-    }
-    int pingRoundTrip(const std::string&) override
-    {
-        ADD_FAILURE() << "unexpected ping";
-        return -1;
-    }
-    uint32_t tickCount() override { return TickCount32(); }
-};
 
 // Answers a get for each OID it has a value for, echoing the request id;
 // other OIDs get no answer.
