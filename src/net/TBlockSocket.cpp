@@ -145,13 +145,6 @@ bool TBlockSocket::createSocket(int family)
     return true;
 }
 
-void TBlockSocket::readLocalAddress()
-{
-    m_localLen = sizeof m_local;
-    if (m_fd < 0 || getsockname(m_fd, reinterpret_cast<sockaddr*>(&m_local), &m_localLen) != 0)
-        m_localLen = 0;
-}
-
 void TBlockSocket::readRemoteAddress()
 {
     m_remoteLen = sizeof m_remote;
@@ -175,7 +168,6 @@ int TBlockSocket::Bind(const std::string& address, const std::string& port)
         setErrorFromErrno();
         return m_lastError;
     }
-    readLocalAddress();
     return m_lastError;
 }
 
@@ -270,20 +262,14 @@ std::string TBlockSocket::ReceivePacket(int timeoutMs)
         m_lastError = SockErr::NotSocket;
         return {};
     }
+    if (!IsStream())
+        return receiveDatagram(timeoutMs);
     std::size_t pending = PendingBytes();
     if (pending == 0) {
         if (!WaitReadable(timeoutMs))
             return {};
         pending = PendingBytes();
         if (pending == 0) {
-            if (!IsStream()) {
-                // Readable with nothing pending: either an empty datagram, which
-                // is a datagram like any other, or the error an ICMP
-                // unreachable left behind. Reading takes either off the socket.
-                char scratch;
-                if (receiveBytes(&scratch, 0) == 0)
-                    return {};
-            }
             m_lastError = SockErr::ConnectionReset;
             return {};
         }
@@ -294,13 +280,42 @@ std::string TBlockSocket::ReceivePacket(int timeoutMs)
         setErrorFromErrno();
         return {};
     }
-    if (received == 0 && IsStream()) {
+    if (received == 0) {
         m_lastError = SockErr::ConnectionReset;
         return {};
     }
     out.resize(static_cast<std::size_t>(received));
     dropMatchedLineEnd(out);
     return out;
+}
+
+// A datagram is taken whole as soon as the socket is readable: one wait and
+// one receive. Readable with nothing to take is the error an ICMP unreachable
+// left behind (or a spurious wake-up, which waits on).
+std::string TBlockSocket::receiveDatagram(int timeoutMs)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (true) {
+        int wait = timeoutMs;
+        if (timeoutMs >= 0) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            wait = left.count() > 0 ? static_cast<int>(left.count()) : 0;
+        }
+        if (!WaitReadable(wait))
+            return {};
+        char datagram[kMaxPending];
+        const long received = receiveBytes(datagram, sizeof datagram);
+        if (received >= 0) {
+            std::string out(datagram, static_cast<std::size_t>(received));
+            dropMatchedLineEnd(out);
+            return out;
+        }
+        if (errno == EAGAIN || errno == EWOULDBLOCK)
+            continue;
+        m_lastError = errno == ECONNREFUSED ? SockErr::ConnectionReset : errno;
+        return {};
+    }
 }
 
 void TBlockSocket::dropMatchedLineEnd(std::string& bytes)
@@ -392,9 +407,15 @@ std::string TBlockSocket::RemoteAddressText() const
     return numericHost(m_remote, m_remoteLen);
 }
 
+// The local address is asked of the kernel when wanted: it may change with
+// the first send, and most exchanges never look at it.
 std::string TBlockSocket::LocalAddressText() const
 {
-    return numericHost(m_local, m_localLen);
+    sockaddr_storage local{};
+    socklen_t length = sizeof local;
+    if (m_fd < 0 || getsockname(m_fd, reinterpret_cast<sockaddr*>(&local), &length) != 0)
+        return {};
+    return numericHost(local, length);
 }
 
 int TBlockSocket::RemotePort() const
@@ -404,7 +425,11 @@ int TBlockSocket::RemotePort() const
 
 int TBlockSocket::LocalPort() const
 {
-    return portOf(m_local, m_localLen);
+    sockaddr_storage local{};
+    socklen_t length = sizeof local;
+    if (m_fd < 0 || getsockname(m_fd, reinterpret_cast<sockaddr*>(&local), &length) != 0)
+        return 0;
+    return portOf(local, length);
 }
 
 std::string TBlockSocket::LocalHostName()

@@ -76,7 +76,6 @@ protected:
     bool createSocket(int family);
     void setError(int code) { m_lastError = code; }
     void setErrorFromErrno();
-    void readLocalAddress();
     void readRemoteAddress();
 
     virtual int sendBytes(const char* data, std::size_t size);
@@ -88,8 +87,6 @@ protected:
     int m_lastError = 0;
     sockaddr_storage m_remote{};
     socklen_t m_remoteLen = 0;
-    sockaddr_storage m_local{};
-    socklen_t m_localLen = 0;
     std::string m_buffer;
 
 private:
@@ -101,6 +98,7 @@ private:
     };
     void applyOption(int level, int name, int value);
     void dropMatchedLineEnd(std::string& bytes);
+    std::string receiveDatagram(int timeoutMs);
 
     struct DelayedOption
     {

@@ -20,7 +20,6 @@ int TDgramBlockSocket::Connect(const std::string& host, const std::string& port)
         }
         m_associated = true;
     }
-    readLocalAddress();
     m_lastError = SockErr::Ok;
     return m_lastError;
 }
@@ -41,8 +40,6 @@ int TDgramBlockSocket::sendBytes(const char* data, std::size_t size)
         setErrorFromErrno();
     else
         m_lastError = SockErr::Ok;
-    if (LocalPort() == 0)
-        readLocalAddress(); // the first send picked the local port
     return m_lastError;
 }
 

@@ -46,7 +46,6 @@ int TTCPBlockSocket::Connect(const std::string& host, const std::string& port)
         setErrorFromErrno();
         return m_lastError;
     }
-    readLocalAddress();
     readRemoteAddress();
     m_lastError = SockErr::Ok;
     return m_lastError;

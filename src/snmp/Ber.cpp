@@ -32,6 +32,19 @@ void appendOidText(std::string& text, std::string_view content)
     if (content.empty() || (byteAt(content, content.size() - 1) & 0x80u) != 0) {
         return;
     }
+    // Nor can one with a sub-identifier beyond 32 bits: wrapped, it would pose
+    // as another OID that may well exist.
+    std::uint64_t arc = 0;
+    for (std::size_t i = 0; i < content.size(); ++i) {
+        const std::uint32_t octet = byteAt(content, i);
+        arc = (arc << 7) | (octet & 0x7Fu);
+        if (arc > 0xFFFFFFFFu) {
+            return;
+        }
+        if ((octet & 0x80u) == 0) {
+            arc = 0;
+        }
+    }
     // Written in chunks: one append per chunk instead of one per character.
     char chunk[256];
     char* out = chunk;

@@ -201,7 +201,8 @@ TEST(Ber, BerToOidGivesDottedText)
         {"1.3.2147483647", "2B 87 FF FF FF 7F"},
         // Sub-identifiers are signed 32-bit numbers.
         {"1.3.-2147483648", "2B 88 80 80 80 00"},
-        {"1.3.5", "2B 90 80 80 80 05"},
+        // Beyond 32 bits an OID cannot be read either, rather than wrap.
+        {"", "2B 90 80 80 80 05"},
         // The last octet still carries the continuation bit: the OID cannot be read.
         {"", "2B 06 81"},
         {"", "2B 06 01 02 01 01 03 80"},
@@ -314,7 +315,8 @@ TEST(Ber, ReadItemOnBadInput)
         {"length cut off", hexBytes("04 82 01"), "", 4, 3},
         {"high-tag-number tag", hexBytes("1F 02 01 05"), hexBytes("01 05"), 31, 4},
         {"high-tag-number tag with its number octet", hexBytes("9F 78 04 01 02 03 04"), "", 159, 2},
-        {"OID with a sub-identifier above 2^32", hexBytes("06 06 2B 90 80 80 80 05"), "1.3.5", 6,
+        {"OID with a sub-identifier above 2^32", hexBytes("06 06 2B 90 80 80 80 05"), "", 6, 8},
+        {"OID with a sub-identifier of 2^32 - 1", hexBytes("06 06 2B 8F FF FF FF 7F"), "1.3.-1", 6,
          8},
         {"OID ending with the continuation bit", hexBytes("06 03 2B 06 81"), "", 6, 5},
     };
