@@ -77,10 +77,13 @@ struct BenchWorld
     std::unique_ptr<TMainForm> form;
 };
 
+std::unique_ptr<BenchWorld> g_world;
+
 BenchWorld& world()
 {
-    static BenchWorld w;
-    return w;
+    if (!g_world)
+        g_world = std::make_unique<BenchWorld>();
+    return *g_world;
 }
 
 // range(0): 1 with the window shown, so every sample repaints its graph as
@@ -162,4 +165,15 @@ BENCHMARK(BM_PollPass20Sensors)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond)
     ->ComputeStatistics("min", fastest);
-BENCHMARK_MAIN();
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    // The window goes while the application object still exists.
+    g_world.reset();
+    return 0;
+}
