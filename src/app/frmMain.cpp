@@ -277,6 +277,9 @@ void TMainForm::UpdateControls()
         if (!sensor.Active) {
             // A sensor taken off the window takes its graph with it.
             if (sensor.Controls) {
+                delete sensor.Controls->TitleLabel.data();
+                delete sensor.Controls->DownLabel.data();
+                delete sensor.Controls->UpLabel.data();
                 delete sensor.Controls->Scope.data();
                 delete sensor.Controls->Scale.data();
             }
