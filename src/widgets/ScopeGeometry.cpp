@@ -21,6 +21,21 @@ int valueToRow(std::int64_t value, std::int64_t minValue, std::int64_t maxValue,
     return height - VrPercent::shareOf(pct, height);
 }
 
+RowMap::RowMap(std::int64_t minValue, std::int64_t maxValue, int height)
+    : m_minValue(minValue), m_range(maxValue - minValue), m_height(height)
+{
+    for (int pct = 0; pct <= 100; ++pct)
+        m_rows[pct] = height - VrPercent::shareOf(pct, height);
+}
+
+int RowMap::row(std::int64_t value) const
+{
+    const int pct = VrPercent::percentOf(value - m_minValue, m_range);
+    if (pct >= 0 && pct <= 100)
+        return m_rows[pct];
+    return m_height - VrPercent::shareOf(pct, m_height);
+}
+
 std::vector<int> verticalGridLines(int width, int gridSize, int gridOffset)
 {
     std::vector<int> xs;

@@ -3,6 +3,7 @@
 #include <QPoint>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 enum TScrolldirection
@@ -36,6 +37,25 @@ std::vector<int> verticalGridLines(int width, int gridSize, int gridOffset);
 // (up to the first one beyond height).
 std::vector<int> horizontalGridLines(int height, int gridSize, int base);
 
+// valueToRow for one range and height, with the share of the height
+// looked up per whole percent instead of computed per sample.
+class RowMap
+{
+public:
+    RowMap(std::int64_t minValue, std::int64_t maxValue, int height);
+    int row(std::int64_t value) const;
+    bool matches(std::int64_t minValue, std::int64_t maxValue, int height) const
+    {
+        return minValue == m_minValue && maxValue - minValue == m_range && height == m_height;
+    }
+
+private:
+    std::int64_t m_minValue;
+    std::int64_t m_range;
+    int m_height;
+    int m_rows[101];
+};
+
 struct TraceParams
 {
     int width = 0;
@@ -47,6 +67,8 @@ struct TraceParams
     int penWidth = 1;
     TScrolldirection direction = sdRightToLeft;
     TGraphStyle style = gsLine;
+    // Row map of minValue, maxValue and height to reuse; built when null.
+    const RowMap* rows = nullptr;
 };
 
 // Fills points with the polyline of one channel: the opening point on the
@@ -66,6 +88,10 @@ void tracePoints(std::vector<QPoint>& points, const TraceParams& p, int sampleCo
     auto add = [&points](std::int64_t px, int py) {
         points.emplace_back(static_cast<int>(px), py);
     };
+    std::optional<RowMap> ownRows;
+    if (!p.rows)
+        ownRows.emplace(p.minValue, p.maxValue, p.height);
+    const RowMap& rows = p.rows ? *p.rows : *ownRows;
     add(x, p.base);
     int k = 0;
     while (x > 0) {
@@ -73,7 +99,7 @@ void tracePoints(std::vector<QPoint>& points, const TraceParams& p, int sampleCo
             add(x - f, p.base);
             break;
         }
-        const int row = valueToRow(sampleAt(k), p.minValue, p.maxValue, p.height);
+        const int row = rows.row(sampleAt(k));
         ++k;
         add(x - f, row);
         if (p.direction == sdRightToLeft)

@@ -67,8 +67,7 @@ TEST(ScopeGeometry, RightToLeftLineStartsBeyondTheRightEdgeAndReturnsToBase)
     const auto p = smallScope();
     // Newest at x = Width, then Width - F ...; history ends before the left
     // edge, so the trace drops back to the base line.
-    EXPECT_EQ(trace(p, {50, 100}),
-              (std::vector<QPoint>{{14, 49}, {10, 50}, {6, 0}, {2, 49}}));
+    EXPECT_EQ(trace(p, {50, 100}), (std::vector<QPoint>{{14, 49}, {10, 50}, {6, 0}, {2, 49}}));
     // A long history stops after the first point at x <= 0.
     EXPECT_EQ(trace(p, {50, 50, 50, 50, 50}),
               (std::vector<QPoint>{{14, 49}, {10, 50}, {6, 50}, {2, 50}, {-2, 50}}));
