@@ -259,13 +259,12 @@ void TVrScope::paintGrid(QPainter& painter, int base)
     painter.drawLine(0, base, w, base);
 }
 
-void TVrScope::drawTrace(QPainter& painter, const TVrChannel& channel)
+void TVrScope::drawTrace(QPainter& painter, const TVrChannel& channel, int pointCount)
 {
     if (channel.width() <= 1) {
-        VrRaster::polyline(image(), m_points.data(), static_cast<int>(m_points.size()),
-                           channel.color());
+        VrRaster::polyline(image(), m_points.data(), pointCount, channel.color());
         return;
     }
     painter.setPen(vrPen(channel.color(), channel.width()));
-    painter.drawPolyline(m_points.data(), static_cast<int>(m_points.size()));
+    painter.drawPolyline(m_points.data(), pointCount);
 }

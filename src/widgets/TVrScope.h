@@ -117,8 +117,8 @@ protected:
         if (!m_rows || !m_rows->matches(m_minValue, m_maxValue, params.height))
             m_rows.emplace(m_minValue, m_maxValue, params.height);
         params.rows = &*m_rows;
-        ScopeGeometry::tracePoints(m_points, params, sampleCount, sampleAt);
-        drawTrace(painter, channel);
+        const int count = ScopeGeometry::tracePoints(m_points, params, sampleCount, sampleAt);
+        drawTrace(painter, channel, count);
     }
     int clampValue(int value) const;
     // Sets the painting flag for the lifetime of the guard.
@@ -134,7 +134,7 @@ protected:
 
 private:
     void applyTimerEnabled();
-    void drawTrace(QPainter& painter, const TVrChannel& channel);
+    void drawTrace(QPainter& painter, const TVrChannel& channel, int pointCount);
 
     int m_minValue = 0;
     int m_maxValue = 100;
