@@ -3,6 +3,7 @@
 #include <QPoint>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 enum TScrolldirection
@@ -36,6 +37,26 @@ std::vector<int> verticalGridLines(int width, int gridSize, int gridOffset);
 // (up to the first one beyond height).
 std::vector<int> horizontalGridLines(int height, int gridSize, int base);
 
+// valueToRow for one range and height, with the share of the height
+// looked up per whole percent instead of computed per sample.
+class RowMap
+{
+public:
+    RowMap(std::int64_t minValue, std::int64_t maxValue, int height);
+    int row(std::int64_t value) const;
+    bool matches(std::int64_t minValue, std::int64_t maxValue, int height) const
+    {
+        return minValue == m_minValue && maxValue - minValue == m_range && height == m_height;
+    }
+
+private:
+    std::int64_t m_minValue;
+    std::int64_t m_range;
+    double m_inverse;
+    int m_height;
+    int m_rows[101];
+};
+
 struct TraceParams
 {
     int width = 0;
@@ -47,25 +68,35 @@ struct TraceParams
     int penWidth = 1;
     TScrolldirection direction = sdRightToLeft;
     TGraphStyle style = gsLine;
+    // Row map of minValue, maxValue and height to reuse; built when null.
+    const RowMap* rows = nullptr;
 };
 
-// Fills points with the polyline of one channel: the opening point on the
-// base line, then one point per drawn sample (two with gsBar), then the
-// return to the base line when the history ends before the far edge.
-// sampleAt(k) gives the k-th newest sample, k < sampleCount.
+// Writes the polyline of one channel to the front of points and returns
+// its length: the opening point on the base line, then one point per drawn
+// sample (two with gsBar), then the return to the base line when the
+// history ends before the far edge. points only grows, so that a scope
+// painting many times reuses it. sampleAt(k) gives the k-th newest sample,
+// k < sampleCount.
 template <class SampleAt>
-void tracePoints(std::vector<QPoint>& points, const TraceParams& p, int sampleCount,
-                 SampleAt sampleAt)
+int tracePoints(std::vector<QPoint>& points, const TraceParams& p, int sampleCount,
+                SampleAt sampleAt)
 {
-    points.clear();
+    // At most two points per sample, plus the opening and the closing one.
+    const std::size_t bound = 2 * static_cast<std::size_t>(sampleCount < 0 ? 0 : sampleCount) + 3;
+    if (points.size() < bound)
+        points.resize(bound);
+    QPoint* out = points.data();
+    std::optional<RowMap> ownRows;
+    if (!p.rows)
+        ownRows.emplace(p.minValue, p.maxValue, p.height);
+    const RowMap& rows = p.rows ? *p.rows : *ownRows;
     const std::int64_t f = p.frequency;
     std::int64_t x = f + (p.direction == sdRightToLeft ? p.width : 0);
     // Points far beyond the right edge cannot be seen; stopping there keeps
     // the coordinates inside int for any frequency.
     const std::int64_t rightLimit = static_cast<std::int64_t>(p.width) + p.penWidth + 1;
-    auto add = [&points](std::int64_t px, int py) {
-        points.emplace_back(static_cast<int>(px), py);
-    };
+    auto add = [&out](std::int64_t px, int py) { *out++ = QPoint(static_cast<int>(px), py); };
     add(x, p.base);
     int k = 0;
     while (x > 0) {
@@ -73,7 +104,7 @@ void tracePoints(std::vector<QPoint>& points, const TraceParams& p, int sampleCo
             add(x - f, p.base);
             break;
         }
-        const int row = valueToRow(sampleAt(k), p.minValue, p.maxValue, p.height);
+        const int row = rows.row(sampleAt(k));
         ++k;
         add(x - f, row);
         if (p.direction == sdRightToLeft)
@@ -85,6 +116,7 @@ void tracePoints(std::vector<QPoint>& points, const TraceParams& p, int sampleCo
         if (p.direction == sdLeftToRight && x - f > rightLimit)
             break;
     }
+    return static_cast<int>(out - points.data());
 }
 
 } // namespace ScopeGeometry

@@ -11,7 +11,7 @@ const QImage& TVrGraphicImageControl::renderImage()
     const QSize size(qMax(width(), 1), qMax(height(), 1));
     if (m_image.size() != size)
         m_image = QImage(size, QImage::Format_RGB32);
-    m_image.fill(VrColor::toQColor(color()));
+    clearImage(m_image);
     QPainter painter(&m_image);
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setRenderHint(QPainter::TextAntialiasing, false);
@@ -25,4 +25,9 @@ void TVrGraphicImageControl::paintEvent(QPaintEvent*)
     renderImage();
     QPainter painter(this);
     painter.drawImage(0, 0, m_image);
+}
+
+void TVrGraphicImageControl::clearImage(QImage& image)
+{
+    image.fill(VrColor::toQColor(color()));
 }

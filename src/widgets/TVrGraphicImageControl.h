@@ -25,6 +25,10 @@ protected:
 
     // Draws the control's content; the image has already been cleared with color().
     virtual void paintImage(QPainter& painter) = 0;
+    // The clear step: fills the image with color().
+    virtual void clearImage(QImage& image);
+    // The image being drawn, for direct pixel writes during paintImage().
+    QImage& image() { return m_image; }
 
 private:
     QImage m_image;

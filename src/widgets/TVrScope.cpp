@@ -2,8 +2,11 @@
 
 #include "TVrTimer.h"
 #include "VrPen.h"
+#include "VrRaster.h"
 
 #include <QPainter>
+
+#include <algorithm>
 
 TVrScope::TVrScope(QWidget* parent)
     : TVrGraphicImageControl(parent), m_timer(std::make_unique<TVrTimer>()),
@@ -198,21 +201,55 @@ int TVrScope::baseRow() const
 
 void TVrScope::paintImage(QPainter& painter)
 {
-    struct PaintingGuard
-    {
-        bool& flag;
-        explicit PaintingGuard(bool& f) : flag(f) { flag = true; }
-        ~PaintingGuard() { flag = false; }
-    } guard(m_painting);
+    PaintingGuard guard(m_painting);
     const int base = baseRow();
     paintGrid(painter, base);
-    paintTraces(painter, base);
+    // The last channel first, so that channel 0 lies on top.
+    for (int i = m_channels.count() - 1; i >= 0; --i) {
+        const TVrChannel& channel = m_channels.items(i);
+        if (channel.visible())
+            paintTrace(painter, base, channel, channel.sampleCount(),
+                       [&channel](int k) { return channel.sample(k); });
+    }
+}
+
+void TVrScope::clearImage(QImage& target)
+{
+    m_verticalGridDrawn = false;
+    if (m_gridLineWidth > 1 || target.depth() != 32) {
+        TVrGraphicImageControl::clearImage(target);
+        return;
+    }
+    // Every vertical grid line runs through all rows, so the cleared image
+    // with those lines is one row repeated.
+    const int w = target.width();
+    const QRgb background = VrColor::toQColor(color()).rgb();
+    const QRgb grid = VrColor::toQColor(m_gridColor).rgb();
+    m_rowTemplate.assign(static_cast<std::size_t>(w), background);
+    for (int x : ScopeGeometry::verticalGridLines(width(), m_gridSize, m_gridOffset))
+        if (x >= 0 && x < w)
+            m_rowTemplate[static_cast<std::size_t>(x)] = grid;
+    for (int y = 0; y < target.height(); ++y)
+        std::copy(m_rowTemplate.begin(), m_rowTemplate.end(),
+                  reinterpret_cast<QRgb*>(target.scanLine(y)));
+    m_verticalGridDrawn = true;
 }
 
 void TVrScope::paintGrid(QPainter& painter, int base)
 {
     const int w = width();
     const int h = height();
+    if (m_gridLineWidth <= 1) {
+        QImage& target = image();
+        if (!m_verticalGridDrawn) {
+            for (int x : ScopeGeometry::verticalGridLines(w, m_gridSize, m_gridOffset))
+                VrRaster::line(target, QPoint(x, 0), QPoint(x, h), m_gridColor);
+        }
+        for (int y : ScopeGeometry::horizontalGridLines(h, m_gridSize, base))
+            VrRaster::line(target, QPoint(0, y), QPoint(w, y), m_gridColor);
+        VrRaster::line(target, QPoint(0, base), QPoint(w, base), m_baseColor);
+        return;
+    }
     painter.setPen(vrPen(m_gridColor, m_gridLineWidth));
     for (int x : ScopeGeometry::verticalGridLines(w, m_gridSize, m_gridOffset))
         painter.drawLine(x, 0, x, h);
@@ -222,26 +259,12 @@ void TVrScope::paintGrid(QPainter& painter, int base)
     painter.drawLine(0, base, w, base);
 }
 
-void TVrScope::paintTraces(QPainter& painter, int base)
+void TVrScope::drawTrace(QPainter& painter, const TVrChannel& channel, int pointCount)
 {
-    ScopeGeometry::TraceParams params;
-    params.width = width();
-    params.height = height();
-    params.frequency = m_frequency;
-    params.base = base;
-    params.minValue = m_minValue;
-    params.maxValue = m_maxValue;
-    params.direction = m_direction;
-    // The last channel first, so that channel 0 lies on top.
-    for (int i = m_channels.count() - 1; i >= 0; --i) {
-        const TVrChannel& channel = m_channels.items(i);
-        if (!channel.visible())
-            continue;
-        params.style = channel.style();
-        params.penWidth = channel.width();
-        ScopeGeometry::tracePoints(m_points, params, channel.sampleCount(),
-                                   [&channel](int k) { return channel.sample(k); });
-        painter.setPen(vrPen(channel.color(), channel.width()));
-        painter.drawPolyline(m_points.data(), static_cast<int>(m_points.size()));
+    if (channel.width() <= 1) {
+        VrRaster::polyline(image(), m_points.data(), pointCount, channel.color());
+        return;
     }
+    painter.setPen(vrPen(channel.color(), channel.width()));
+    painter.drawPolyline(m_points.data(), pointCount);
 }

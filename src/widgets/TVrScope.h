@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class TVrTimer;
@@ -93,12 +94,47 @@ public:
 
 protected:
     void paintImage(QPainter& painter) override;
+    // Clears the image and draws the vertical grid lines in one pass.
+    void clearImage(QImage& image) override;
+
+    // The drawing steps, for painters of other sample stores.
+    void paintGrid(QPainter& painter, int base);
+    // Draws one channel's trace; sampleAt(k) is the k-th newest sample.
+    template <class SampleAt>
+    void paintTrace(QPainter& painter, int base, const TVrChannel& channel, int sampleCount,
+                    SampleAt sampleAt)
+    {
+        ScopeGeometry::TraceParams params;
+        params.width = width();
+        params.height = height();
+        params.frequency = m_frequency;
+        params.base = base;
+        params.minValue = m_minValue;
+        params.maxValue = m_maxValue;
+        params.direction = m_direction;
+        params.style = channel.style();
+        params.penWidth = channel.width();
+        if (!m_rows || !m_rows->matches(m_minValue, m_maxValue, params.height))
+            m_rows.emplace(m_minValue, m_maxValue, params.height);
+        params.rows = &*m_rows;
+        const int count = ScopeGeometry::tracePoints(m_points, params, sampleCount, sampleAt);
+        drawTrace(painter, channel, count);
+    }
+    int clampValue(int value) const;
+    // Sets the painting flag for the lifetime of the guard.
+    struct PaintingGuard
+    {
+        bool& flag;
+        explicit PaintingGuard(bool& f) : flag(f) { flag = true; }
+        ~PaintingGuard() { flag = false; }
+        PaintingGuard(const PaintingGuard&) = delete;
+        PaintingGuard& operator=(const PaintingGuard&) = delete;
+    };
+    bool& paintingFlag() { return m_painting; }
 
 private:
     void applyTimerEnabled();
-    void paintGrid(QPainter& painter, int base);
-    void paintTraces(QPainter& painter, int base);
-    int clampValue(int value) const;
+    void drawTrace(QPainter& painter, const TVrChannel& channel, int pointCount);
 
     int m_minValue = 0;
     int m_maxValue = 100;
@@ -118,4 +154,7 @@ private:
     TScrolldirection m_direction = sdRightToLeft;
     bool m_autoUpdate = true;
     std::vector<QPoint> m_points;
+    std::optional<ScopeGeometry::RowMap> m_rows;
+    std::vector<QRgb> m_rowTemplate;
+    bool m_verticalGridDrawn = false;
 };

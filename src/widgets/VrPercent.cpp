@@ -1,5 +1,6 @@
 #include "VrPercent.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -20,7 +21,15 @@ int percentOf(std::int64_t x, std::int64_t z)
 {
     if (z == 0)
         return 0;
-    return truncateToInt(static_cast<long double>(x) * 100.0L / static_cast<long double>(z));
+    // Integer division gives exactly what the floating-point quotient
+    // truncates to: both operands are exact, the quotient is correctly
+    // rounded, and a quotient that is not whole lies at least 1/|z| away
+    // from the next whole number, far more than its rounding error.
+    // Operands up to 2^31 times 100 stay well inside 64 bits.
+    const std::int64_t q = x * 100 / z;
+    return static_cast<int>(
+        std::max<std::int64_t>(std::numeric_limits<int>::min(),
+                               std::min<std::int64_t>(q, std::numeric_limits<int>::max())));
 }
 
 int shareOf(int percent, int count)

@@ -11,6 +11,7 @@
 namespace VrPercent {
 
 // P(x, z): x as a whole percent of z, truncated toward zero; 0 when z is 0.
+// |x| and |z| must stay below 2^56.
 int percentOf(std::int64_t x, std::int64_t z);
 
 // S(p, n): p percent of the count n, truncated toward zero.

@@ -29,7 +29,7 @@ private:
 
 // Include in exactly one file per test program.
 #define TRAVIMETRA_GUI_TEST_APP                                                                    \
-    [[maybe_unused]] static ::testing::Environment* const g_guiTestApp =                          \
+    [[maybe_unused]] static ::testing::Environment* const g_guiTestApp =                           \
         ::testing::AddGlobalTestEnvironment(new GuiTestApp)
 
 // Runs the event loop until done() holds or timeoutMs pass; returns done().
@@ -54,6 +54,7 @@ inline void spinFor(int ms)
 inline bool showAndWait(QWidget& widget)
 {
     widget.show();
-    return waitUntil([&] { return widget.isVisible() && widget.windowHandle() &&
-                                  widget.windowHandle()->isExposed(); });
+    return waitUntil([&] {
+        return widget.isVisible() && widget.windowHandle() && widget.windowHandle()->isExposed();
+    });
 }

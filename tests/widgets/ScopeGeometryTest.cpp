@@ -29,6 +29,23 @@ TEST(ScopeGeometry, ValueToRowHasWholePercentResolution)
     EXPECT_EQ(valueToRow(999999999, -999999999, 999999999, 133), 0);
 }
 
+TEST(ScopeGeometry, RowMapAgreesWithValueToRow)
+{
+    const std::pair<int, int> ranges[] = {{0, 100}, {-1, 1279}, {-999999999, 999999999}, {7, 8}};
+    for (const auto& [low, high] : ranges) {
+        for (int height : {1, 68, 100, 133, 137}) {
+            const ScopeGeometry::RowMap map(low, high, height);
+            const std::int64_t span = static_cast<std::int64_t>(high) - low;
+            for (std::int64_t i = 0; i <= 2000; ++i) {
+                const std::int64_t v = low + span * i / 2000;
+                ASSERT_EQ(map.row(v), valueToRow(v, low, high, height))
+                    << low << ".." << high << " height " << height << " value " << v;
+            }
+            EXPECT_EQ(map.row(low - 1), valueToRow(low - 1, low, high, height));
+        }
+    }
+}
+
 TEST(ScopeGeometry, GridLinesAreAnchoredOnTheBaseLine)
 {
     EXPECT_EQ(ScopeGeometry::verticalGridLines(40, 16, 0), (std::vector<int>{0, 16, 32}));
@@ -45,8 +62,10 @@ TEST(ScopeGeometry, GridLinesAreAnchoredOnTheBaseLine)
 std::vector<QPoint> trace(const ScopeGeometry::TraceParams& p, const std::vector<int>& newestFirst)
 {
     std::vector<QPoint> points;
-    ScopeGeometry::tracePoints(points, p, static_cast<int>(newestFirst.size()),
-                               [&](int k) { return newestFirst[static_cast<std::size_t>(k)]; });
+    const int count =
+        ScopeGeometry::tracePoints(points, p, static_cast<int>(newestFirst.size()),
+                                   [&](int k) { return newestFirst[static_cast<std::size_t>(k)]; });
+    points.resize(static_cast<std::size_t>(count));
     return points;
 }
 
@@ -67,8 +86,7 @@ TEST(ScopeGeometry, RightToLeftLineStartsBeyondTheRightEdgeAndReturnsToBase)
     const auto p = smallScope();
     // Newest at x = Width, then Width - F ...; history ends before the left
     // edge, so the trace drops back to the base line.
-    EXPECT_EQ(trace(p, {50, 100}),
-              (std::vector<QPoint>{{14, 49}, {10, 50}, {6, 0}, {2, 49}}));
+    EXPECT_EQ(trace(p, {50, 100}), (std::vector<QPoint>{{14, 49}, {10, 50}, {6, 0}, {2, 49}}));
     // A long history stops after the first point at x <= 0.
     EXPECT_EQ(trace(p, {50, 50, 50, 50, 50}),
               (std::vector<QPoint>{{14, 49}, {10, 50}, {6, 50}, {2, 50}, {-2, 50}}));
