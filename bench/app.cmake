@@ -3,4 +3,4 @@
 # the same pass needs.
 travimetra_bench(bench_app
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/app/frmMainBench.cpp
-    LIBS travimetra_app travimetra_peers)
+    LIBS travimetra_app travimetra_app_network travimetra_peers)

@@ -2,8 +2,8 @@
 // 5 x 20 bare UDP round trips with the same requests that the pass makes
 // (reachability, time, download, upload, time per sensor), each on a fresh
 // socket as every read has. The pass should stay within 1.25 times the floor.
+#include "SnmpSensorNetwork.h"
 #include "app/MainFormFixture.h"
-#include "app/SnmpReadNetwork.h"
 
 #include "BerTag.h"
 #include "SensorPoll.h"
@@ -60,7 +60,7 @@ struct BenchWorld
         SaveSettings(s, window);
         WriteRegValue(HKEY_CURRENT_USER, kSettingsKey, "TimesRun", 1, rdInteger);
         TMainForm::Options options;
-        options.network = std::make_shared<SnmpReadNetwork>();
+        options.network = std::make_shared<SnmpSensorNetwork>();
         options.startTimers = false;
         form = std::make_unique<TMainForm>(options);
     }
@@ -147,7 +147,7 @@ void BM_PollPass20SensorsInstantNetwork(benchmark::State& state)
         form->UpdateAllMonitors();
     form.reset();
     TMainForm::Options real;
-    real.network = std::make_shared<SnmpReadNetwork>();
+    real.network = std::make_shared<SnmpSensorNetwork>();
     real.startTimers = false;
     w.form = std::make_unique<TMainForm>(real);
 }

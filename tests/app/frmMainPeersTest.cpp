@@ -2,7 +2,7 @@
 // interface's counters, and a scripted agent of our own for exact values.
 
 #include "MainFormFixture.h"
-#include "SnmpReadNetwork.h"
+#include "SnmpSensorNetwork.h"
 
 #include "BerTag.h"
 #include "ConvertError.h"
@@ -89,7 +89,7 @@ private:
 class MainFormPeers : public MainFormFixture
 {
 protected:
-    std::shared_ptr<SnmpReadNetwork> m_net = std::make_shared<SnmpReadNetwork>();
+    std::shared_ptr<SnmpSensorNetwork> m_net = std::make_shared<SnmpSensorNetwork>();
 
     static double labelNumber(QLabel* label)
     {
@@ -216,6 +216,22 @@ TEST_F(MainFormPeers, SilentAndClosedAgentsTakeTheErrorBranch)
                                 "\n\rClosed -> Error on DL sensor | Error on UL sensor");
     // Both rates 1 over 1024 kbit/s: the lowest busy level each way.
     EXPECT_EQ(form->trayIcon()->iconIndex(), 7);
+}
+
+TEST_F(MainFormPeers, PingBeforePollGoesThroughTheKernelsEcho)
+{
+    // The loopback answers every echo, so the poll goes on to the agent,
+    // which is not there.
+    TMonitorSettings s = typicalSettings();
+    s.DoPing = true;
+    s.Sensors = {configuredSensor(kClosedAddress, "Pinged")};
+    seedStore(s);
+    auto form = makeForm(m_net);
+    EXPECT_NE(m_net->pingRoundTrip(kClosedAddress), -1);
+    form->UpdateAllMonitors();
+    EXPECT_EQ(form->sensorControls(0)->DownLabel->text(), "Error on DL sensor");
+    EXPECT_EQ(form->trayHint(),
+              "Travimetra\n\r\n\rPinged -> Error on DL sensor | Error on UL sensor");
 }
 
 TEST_F(MainFormPeers, ConversionErrorStopsThePassAndNoHostsAskNobody)
