@@ -113,8 +113,8 @@ TMainForm::~TMainForm()
 {
     // No tick may reach a window that is going away; the latency timer's
     // period is still saved below.
-    for (TVrTimer* timer : {m_masterTimer.get(), m_logTimer.get(), m_latencyTimer.get(),
-                            m_exteIPTimer.get()}) {
+    for (TVrTimer* timer :
+         {m_masterTimer.get(), m_logTimer.get(), m_latencyTimer.get(), m_exteIPTimer.get()}) {
         timer->setEnabled(false);
         timer->setOnTimer(nullptr);
     }
