@@ -67,6 +67,11 @@ QAction* TMainMenu::addItem(const char* name, const char* caption, const char* s
     return item;
 }
 
+TOptionsForm* TMainMenu::optionsForm() const
+{
+    return m_options;
+}
+
 QAction* TMainMenu::action(const char* name) const
 {
     for (QAction* item : m_menu->actions()) {

@@ -38,7 +38,7 @@ public:
     void attachTo(QWidget* window);
 
     // The open options dialog, if any.
-    TOptionsForm* optionsForm() const { return m_options; }
+    TOptionsForm* optionsForm() const;
 
     // The About box's text for a version and a year.
     static std::string aboutText(const std::string& version, const std::string& year);
