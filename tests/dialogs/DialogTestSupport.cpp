@@ -249,6 +249,11 @@ void DialogTest::SetUp()
     setenv("HOME", m_root.c_str(), 1);
     setenv("XDG_CONFIG_HOME", (m_root / "config").c_str(), 1);
     setenv("XDG_STATE_HOME", (m_root / "state").c_str(), 1);
+    // The main window's single-instance lock lives here.
+    std::filesystem::create_directories(m_root / "runtime");
+    std::filesystem::permissions(m_root / "runtime", std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::replace);
+    setenv("XDG_RUNTIME_DIR", (m_root / "runtime").c_str(), 1);
     m_messages = std::make_unique<MessageRecorder>();
     m_previousSave = DialogChoosers::setSaveFileFunction(
         [](QWidget*, const DialogChoosers::SaveFileRequest&) -> std::optional<QString> {
