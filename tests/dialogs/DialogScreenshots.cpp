@@ -1,22 +1,30 @@
-// Writes pictures of the options dialog's four pages and of the device dialog
-// into a folder, for the documentation:
+// Writes pictures of the main window, its menu, the options dialog's four
+// pages and the device dialog into a folder, for the documentation:
 //   xvfb-run -a env QT_QPA_PLATFORM=xcb dialogs_screenshots docs/screenshots
 #include "DialogTestSupport.h"
 #include "FakeHostConfigOwner.h"
 
+#include "ISensorNetwork.h"
+#include "TMainMenu.h"
 #include "frmHostConfig.h"
+#include "frmMain.h"
 #include "frmOptions.h"
+#include "srcGeneral.h"
+#include "srcRegOptions.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 
 namespace {
 
@@ -40,6 +48,43 @@ TSensorRecord sample(const char* name, const char* ip, const char* index, const 
     r.GraphPixels = 1;
     return r;
 }
+
+// An agent whose traffic rises and falls, so the graphs have something to
+// show: each uptime read advances its clock by 2.5 s, and each counter grows
+// at the rate the waves give for that moment.
+class DemoNetwork : public ISensorNetwork
+{
+public:
+    bool readValue(const std::string& oid, const std::string&, const std::string&,
+                   std::string& value) override
+    {
+        if (oid == "1.3.6.1.2.1.1.3.0") {
+            m_ticks += 250;
+            value = std::to_string(m_ticks);
+            return true;
+        }
+        const double t = m_ticks / 100.0;
+        const bool down = oid.find(".10.") != std::string::npos;
+        const double phase = double(std::hash<std::string>()(oid) % 100);
+        const double rate = (down ? 1.1e6 : 0.3e6) * (0.55 + 0.25 * std::sin(t / 300.0 + phase) +
+                                                      0.15 * std::sin(t / 45.0 + 2 * phase));
+        // The counter grew at that rate since this counter was last read.
+        uint32_t& last = m_lastRead[oid];
+        const double seconds = last ? (m_ticks - last) / 100.0 : 0;
+        last = m_ticks;
+        uint32_t& counter = m_counters[oid];
+        counter += uint32_t(rate * seconds);
+        value = std::to_string(int32_t(counter));
+        return true;
+    }
+    int pingRoundTrip(const std::string&) override { return 12; }
+    uint32_t tickCount() override { return m_ticks * 10; }
+
+private:
+    uint32_t m_ticks = 100000;
+    std::map<std::string, uint32_t> m_counters;
+    std::map<std::string, uint32_t> m_lastRead;
+};
 
 bool save(QWidget& widget, const QDir& folder, const char* name)
 {
@@ -91,6 +136,33 @@ int main(int argc, char* argv[])
     host.model.LatencyHost = "gateway.example";
 
     bool ok = true;
+    {
+        // The main window reads the store that the sample settings go to.
+        WriteRegValue(HKEY_CURRENT_USER, kSettingsKey, "TimesRun", int32_t(1), rdInteger);
+        TMonitorSettings shown = host.model;
+        shown.Sensors[1].HalfHeight = true;
+        shown.Sensors[2].Active = true;
+        shown.Sensors[2].DLColor = 0x00FFFF;
+        shown.Sensors[2].ULColor = 0xFF00FF;
+        shown.Sensors[2].LightColor = 0xC0C0C0;
+        shown.Sensors[2].DarkColor = 0x808080;
+        shown.ShowX = true;
+        shown.LatencySensor = false;
+        SaveSettings(shown, host);
+        TMainForm::Options options;
+        options.network = std::make_shared<DemoNetwork>();
+        options.startTimers = false;
+        TMainForm window(options);
+        window.show();
+        for (int i = 0; i < 240; ++i)
+            window.UpdateAllMonitors();
+        ok = save(window, folder, "main-window.png") && ok;
+        QMenu* menu = window.mainMenu()->popupMenu();
+        menu->popup(window.mapToGlobal(QPoint(40, 40)));
+        ok = save(*menu, folder, "main-menu.png") && ok;
+        menu->hide();
+        SaveSettings(host.model, host);
+    }
     {
         TOptionsForm options(host, net);
         options.show();
