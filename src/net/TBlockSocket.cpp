@@ -94,6 +94,10 @@ int TBlockSocket::resolve(const std::string& host, const std::string& port, sock
             node = nullptr; // the loopback address of the family
         }
         const std::string service = (withService && !port.empty()) ? port : std::string("0");
+        // Without a service the resolver needs the host text, even for the
+        // loopback and wildcard addresses (a raw socket has no port).
+        if (!withService && !node)
+            node = host.c_str();
         addrinfo* result = nullptr;
         const int rc = getaddrinfo(node, withService ? service.c_str() : nullptr, &hints, &result);
         if (rc != 0)
