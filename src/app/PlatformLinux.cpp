@@ -1,6 +1,15 @@
 #include "Platform.h"
 
+#include "XdgAutostart.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace Platform {
 
@@ -10,6 +19,50 @@ void prepareWindowSystem()
     const char* chosen = std::getenv("QT_QPA_PLATFORM");
     if (display && *display && !(chosen && *chosen))
         setenv("QT_QPA_PLATFORM", "xcb", 1);
+}
+
+void setAutoStart(bool enabled, const std::string& executable)
+{
+    if (enabled)
+        XdgAutostart::writeEntry(executable);
+    else
+        XdgAutostart::removeEntry();
+}
+
+namespace {
+int g_signalPipe[2] = {-1, -1};
+
+// Only async-signal-safe work here: one byte into the pipe; the event loop
+// does the rest.
+void onTerminationSignal(int)
+{
+    const int saved = errno;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t ignored = ::write(g_signalPipe[1], &byte, 1);
+    errno = saved;
+}
+} // namespace
+
+void quitOnTerminationSignals()
+{
+    if (g_signalPipe[0] >= 0)
+        return;
+    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    auto* notifier =
+        new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(notifier, &QSocketNotifier::activated, QCoreApplication::instance(), [] {
+        char buffer[16];
+        while (::read(g_signalPipe[0], buffer, sizeof buffer) > 0) {
+        }
+        QCoreApplication::quit();
+    });
+    struct sigaction action = {};
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
 }
 
 } // namespace Platform

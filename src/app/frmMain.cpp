@@ -1,11 +1,718 @@
 #include "frmMain.h"
 
-TMainForm::TMainForm(QWidget* parent)
-    : QWidget(parent, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool)
+#include "ApplicationReport.h"
+#include "MessageBoxes.h"
+#include "Platform.h"
+#include "SensorPoll.h"
+#include "TCoolTrayIcon.h"
+#include "TSensorControls.h"
+#include "TVrLevelBar.h"
+#include "TVrTimer.h"
+#include "TrayImages.h"
+#include "VrColor.h"
+#include "WindowScaling.h"
+#include "srcGeneral.h"
+#include "srcRegOptions.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLockFile>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QWindow>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <stdexcept>
+
+namespace {
+
+// Design sizes at a scale of 100 %.
+constexpr int kWindowWidth = 260;
+constexpr int kLabelHeight = 13;
+constexpr int kLabelFontPixels = 11;  // "Tahoma", 11 pixels high
+constexpr int kWindowFontPixels = 11; // 8 points
+constexpr int kScaleFontPixels = 8;   // 6 points
+constexpr int kButtonFontPixels = 13; // 10 points
+constexpr TColor kLatencyTextColor = 0x808080;
+
+QFont tahoma(int pixels, bool bold = false)
 {
-    setObjectName("MainForm");
-    setWindowTitle("Travimetra");
-    resize(260, 380);
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
 }
 
-TMainForm::~TMainForm() = default;
+void setColors(QWidget* widget, TColor text, TColor back)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, VrColor::toQColor(text));
+    palette.setColor(QPalette::Window, VrColor::toQColor(back));
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+// A label whose width follows its text; a right-aligned one keeps its right
+// edge and grows to the left.
+void setLabelText(QLabel* label, const std::string& text)
+{
+    if (!label)
+        return;
+    const QString shown = QString::fromStdString(text);
+    const int width = label->fontMetrics().horizontalAdvance(shown) + 1;
+    const QRect g = label->geometry();
+    if (label->alignment() & Qt::AlignRight)
+        label->setGeometry(g.right() + 1 - width, g.y(), width, g.height());
+    else
+        label->setGeometry(g.x(), g.y(), width, g.height());
+    label->setText(shown);
+}
+
+std::string joinedTitle(const TSensorRecord& s)
+{
+    return s.HostName + " / " + s.SensorName + " @ " + s.HostIP;
+}
+
+// Start-up refusal: the one place where the program ends without saving.
+[[noreturn]] void endAtOnce()
+{
+    std::fflush(nullptr);
+    std::_Exit(0);
+}
+
+} // namespace
+
+TMainForm::TMainForm(Options options, QWidget* parent)
+    : QWidget(parent, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool),
+      m_network(std::move(options.network))
+{
+    if (!m_network)
+        throw std::invalid_argument("TMainForm needs a sensor network");
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QStringLiteral("Travimetra"));
+    setFont(tahoma(kWindowFontPixels));
+    resize(kWindowWidth, 380);
+    createComponents();
+    if (options.startTimers) {
+        m_masterTimer->loaded();
+        m_logTimer->loaded();
+        m_latencyTimer->loaded();
+        m_exteIPTimer->loaded();
+    }
+    m_trayIcon->loaded();
+    FormCreate();
+}
+
+TMainForm::~TMainForm()
+{
+    // No tick may reach a window that is going away; the latency timer's
+    // period is still saved below.
+    for (TVrTimer* timer :
+         {m_masterTimer.get(), m_logTimer.get(), m_latencyTimer.get(), m_exteIPTimer.get()}) {
+        timer->setEnabled(false);
+        timer->setOnTimer(nullptr);
+    }
+    FormDestroy();
+    m_masterTimer.reset();
+    m_logTimer.reset();
+    m_latencyTimer.reset();
+    m_exteIPTimer.reset();
+    m_trayIcon.reset();
+}
+
+void TMainForm::createComponents()
+{
+    const auto timer = [](bool enabled, std::uint32_t interval, std::function<void()> handler) {
+        auto t = std::make_unique<TVrTimer>();
+        t->setEnabled(enabled);
+        t->setInterval(interval);
+        t->setOnTimer([handler = std::move(handler)](TVrTimer*) { handler(); });
+        return t;
+    };
+    m_masterTimer = timer(true, 1000, [this] { MasterTimerTimer(); });
+    m_logTimer = timer(true, 1000, [this] { LogTimerTimer(); });
+    m_latencyTimer = timer(true, 1000, [this] { LatencyTimerTimer(); });
+    m_exteIPTimer = timer(false, 10000, [this] { ExteIPTimerTimer(); });
+
+    m_trayIcon = std::make_unique<TCoolTrayIcon>(this);
+    m_trayIcon->setIconList(TrayImages::icons());
+    m_trayIcon->setIconIndex(0);
+    m_trayIcon->setMinimizeToTray(true);
+    m_trayIcon->OnClick = [this](TCoolTrayIcon*) { TrayIconClick(); };
+    m_trayIcon->setHint(QStringLiteral("Travimetra"));
+    m_trayIcon->setIconVisible(true);
+
+    m_shutdownBT = new QPushButton(QStringLiteral("X"), this);
+    m_shutdownBT->setObjectName(QStringLiteral("ShutdownBT"));
+    m_shutdownBT->setFlat(true);
+    m_shutdownBT->setFocusPolicy(Qt::NoFocus);
+    m_shutdownBT->setFont(tahoma(kButtonFontPixels, true));
+    m_shutdownBT->setStyleSheet(QStringLiteral("QPushButton { color: red; border: none; }"));
+    m_shutdownBT->setGeometry(243, 0, 15, 15);
+    connect(m_shutdownBT, &QPushButton::clicked, this, [this] { ShutdownBTClick(); });
+
+    m_latencyBar = new TVrLevelBar(this);
+    m_latencyBar->setObjectName(QStringLiteral("LatencyBar"));
+    m_latencyBar->setOrientation(voHorizontal);
+    m_latencyBar->setMaxValue(200);
+    m_latencyBar->setPercent1(40);
+    m_latencyBar->setPercent2(35);
+    m_latencyBar->setGeometry(8, 0, 241, 12);
+    attachShell(m_latencyBar);
+
+    m_latencyLBL = new QLabel(QStringLiteral("Please wait..."), this);
+    m_latencyLBL->setObjectName(QStringLiteral("LatencyLBL"));
+    m_latencyLBL->setFont(tahoma(kLabelFontPixels));
+    attachShell(m_latencyLBL);
+
+    m_label1 = new QLabel(QStringLiteral("External IP Address :"), this);
+    m_label1->setObjectName(QStringLiteral("Label1"));
+    m_extIPAddLBL = new QLabel(this);
+    m_extIPAddLBL->setObjectName(QStringLiteral("ExtIPAddLBL"));
+    attachShell(m_label1);
+    attachShell(m_extIPAddLBL);
+    m_label1->hide();
+    m_extIPAddLBL->hide();
+}
+
+void TMainForm::FormCreate()
+{
+    m_settings.FirstRun = false;
+
+    // One instance per user. A lock left by a crashed instance is stale (its
+    // process is gone) and taken over; a folder where no lock can be made at
+    // all does not keep the program from running.
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    auto lock = std::make_unique<QLockFile>(runtime + QStringLiteral("/Travimetra.lock"));
+    if (lock->tryLock(0)) {
+        m_instanceLock = std::move(lock);
+    } else if (lock->error() == QLockFile::LockFailedError) {
+        MessageBoxes::error(QStringLiteral("Travimetra is already running !"));
+        endAtOnce();
+    }
+
+    try {
+        loadSettings();
+        countStart();
+        m_latencyBar->hide();
+        m_latencyLBL->hide();
+        UpdateControls();
+        QCoreApplication::processEvents();
+        UpdateControlProperties();
+        m_masterTimer->setInterval(pollPeriod(m_settings.Interval));
+        m_alphaBlend = true;
+        applyOpacity();
+        AlwaysOnTopCheck();
+        copyTraySpeeds();
+    } catch (...) {
+        ApplicationReport::reportCurrentException();
+    }
+}
+
+void TMainForm::FormDestroy()
+{
+    try {
+        saveSettings();
+    } catch (...) {
+        ApplicationReport::reportCurrentException();
+    }
+}
+
+void TMainForm::countStart()
+{
+    int32_t timesRun = 0;
+    regVariantToInt(ReadRegValue(HKEY_CURRENT_USER, kSettingsKey, "TimesRun"), timesRun);
+    const auto next = static_cast<int32_t>(static_cast<uint32_t>(timesRun) + 1u);
+    WriteRegValue(HKEY_CURRENT_USER, kSettingsKey, "TimesRun", next, rdInteger);
+}
+
+void TMainForm::loadSettings()
+{
+    LoadSettings(m_settings, *this);
+}
+
+void TMainForm::saveSettings()
+{
+    SaveSettings(m_settings, *this);
+}
+
+void TMainForm::copyTraySpeeds()
+{
+    // Without a sensor 0 there is no full scale: the tray then shows only
+    // idle or busy.
+    if (m_settings.Sensors.empty()) {
+        m_settings.TrayDownSpeed = 0;
+        m_settings.TrayUpSpeed = 0;
+        return;
+    }
+    const TSensorRecord& first = m_settings.Sensors.front();
+    m_settings.TrayDownSpeed = static_cast<int32_t>(static_cast<uint64_t>(first.DownSpeed));
+    m_settings.TrayUpSpeed = static_cast<int32_t>(static_cast<uint64_t>(first.UpSpeed));
+}
+
+// ---- graph sets -------------------------------------------------------------
+
+TSensorControls* TMainForm::sensorControls(int index) const
+{
+    if (index < 0 || std::size_t(index) >= m_settings.Sensors.size())
+        return nullptr;
+    return m_settings.Sensors[std::size_t(index)].Controls.get();
+}
+
+void TMainForm::attachShell(QWidget* control)
+{
+    // Every part of the window drags it.
+    control->installEventFilter(this);
+}
+
+void TMainForm::UpdateControls()
+{
+    for (TSensorRecord& sensor : m_settings.Sensors) {
+        if (!sensor.Active) {
+            // A sensor taken off the window takes its graph with it.
+            if (sensor.Controls) {
+                delete sensor.Controls->TitleLabel.data();
+                delete sensor.Controls->DownLabel.data();
+                delete sensor.Controls->UpLabel.data();
+                delete sensor.Controls->Scope.data();
+                delete sensor.Controls->Scale.data();
+            }
+            continue;
+        }
+        if (!sensor.Controls)
+            sensor.Controls = std::shared_ptr<TSensorControls>(
+                new TSensorControls, [](TSensorControls* controls) {
+                    // A record dropped from the list frees what is left of its set.
+                    delete controls->TitleLabel.data();
+                    delete controls->DownLabel.data();
+                    delete controls->UpLabel.data();
+                    delete controls->Scope.data();
+                    delete controls->Scale.data();
+                    delete controls;
+                });
+        TSensorControls& c = *sensor.Controls;
+        const auto made = [this](QWidget* control) {
+            attachShell(control);
+            control->show();
+        };
+        if (!c.TitleLabel)
+            made(c.TitleLabel = new QLabel(this));
+        if (!c.DownLabel)
+            made(c.DownLabel = new QLabel(this));
+        if (!c.UpLabel)
+            made(c.UpLabel = new QLabel(this));
+        if (!c.Scope)
+            made(c.Scope = new TVrScope(this));
+        if (!c.Scale)
+            made(c.Scale = new TVrScale(this));
+    }
+}
+
+void TMainForm::DeleteControls()
+{
+    for (TSensorRecord& sensor : m_settings.Sensors) {
+        if (!sensor.Active || !sensor.Controls)
+            continue;
+        delete sensor.Controls->TitleLabel.data();
+        delete sensor.Controls->DownLabel.data();
+        delete sensor.Controls->UpLabel.data();
+    }
+}
+
+void TMainForm::layOutSensor(TSensorControls& c, const TSensorRecord& s, int y)
+{
+    const TColor back = m_settings.BackColor;
+
+    QLabel* title = c.TitleLabel;
+    title->setGeometry(8, y + 1, 0, kLabelHeight);
+    title->setFont(tahoma(kLabelFontPixels));
+    title->setToolTip(QString::fromStdString(joinedTitle(s)));
+    setColors(title, s.LightColor, back);
+    setLabelText(title, m_settings.ShowExtendedInfo ? joinedTitle(s) : s.HostName);
+    title->raise();
+
+    QLabel* down = c.DownLabel;
+    down->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    down->setFont(tahoma(kLabelFontPixels));
+    down->setGeometry(8, y + 151, 0, kLabelHeight);
+    setColors(down, s.DLColor, back);
+    setLabelText(down, "Download Speed");
+    down->raise();
+
+    // The upload text starts at 184 and later texts keep its right edge.
+    QLabel* up = c.UpLabel;
+    up->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    up->setFont(tahoma(kLabelFontPixels));
+    up->setGeometry(184, y + 151, 0, kLabelHeight);
+    setColors(up, s.ULColor, back);
+    setLabelText(up, "Upload Speed");
+    up->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    up->raise();
+
+    TVrScope* scope = c.Scope;
+    scope->setGeometry(26, y + 16, 232, 133);
+    scope->setInterval(10000);
+    scope->setMaxValue(static_cast<int32_t>(static_cast<uint32_t>(s.DownSpeed) << 7));
+    scope->setMinValue(-1);
+    scope->setGridSize(11);
+    scope->setGridColor(s.DarkColor);
+    scope->setBaseColor(s.LightColor);
+    scope->setBaseOffset(static_cast<std::uint8_t>(SensorPoll::baseOffset(s)));
+    scope->setFrequency(s.GraphPixels);
+    scope->setColor(back);
+    scope->setThreaded(true);
+    while (scope->channels().count() < 2)
+        scope->channels().add();
+    scope->channels().items(0).setColor(s.DLColor);
+    scope->channels().items(1).setColor(s.ULColor);
+
+    TVrScale* scale = c.Scale;
+    scale->setOrientation(voVertical);
+    scale->setGeometry(0, y + 11, 26, 141);
+    scale->setMinValue(0);
+    scale->setTicks(8);
+    scale->setScaleColor(s.DarkColor);
+    const int64_t top = s.DownSpeed / 8;
+    const auto toInt = [](int64_t v) {
+        return static_cast<int>(std::clamp<int64_t>(v, std::numeric_limits<int>::min(),
+                                                    std::numeric_limits<int>::max()));
+    };
+    scale->setMaxValue(toInt(top));
+    scale->setPeakLevel(toInt(top * 7 / 10));
+    scale->setPeakColor(s.LightColor);
+    scale->setShowSign(false);
+    scale->setScaleOffset(0);
+    scale->setFontColor(s.UseLightColorFor ? s.LightColor : s.DarkColor);
+    scale->setFont(tahoma(kScaleFontPixels));
+    scale->setLayout(tlTop);
+    scale->setColor(back);
+    scale->lower();
+
+    if (s.HalfHeight) {
+        down->move(down->x(), y + 86);
+        up->move(up->x(), y + 86);
+        scale->setGeometry(0, y + 15, 26, 75);
+        scale->setTicks(3);
+        scope->resize(scope->width(), 68);
+    }
+}
+
+void TMainForm::UpdateControlProperties()
+{
+    if (m_settings.ShowExternalIP) {
+        m_label1->move(m_label1->x(), 2);
+        m_extIPAddLBL->move(m_extIPAddLBL->x(), 2);
+        m_label1->show();
+        m_extIPAddLBL->show();
+    } else {
+        m_label1->hide();
+        m_extIPAddLBL->hide();
+    }
+
+    // Lay out in design units, then scale once. The scale undone is the one
+    // applied last, whatever ScaleSize says by now.
+    WindowScaling::scaleBy(this, 100, m_appliedScale);
+    m_appliedScale = 100;
+    setFont(tahoma(kWindowFontPixels));
+
+    m_shutdownBT->setVisible(m_settings.ShowX);
+    Platform::setAutoStart(m_settings.AutoStart,
+                           QCoreApplication::applicationFilePath().toStdString());
+
+    int y = 0;
+    for (TSensorRecord& sensor : m_settings.Sensors) {
+        if (!sensor.Active || !sensor.Controls)
+            continue;
+        TSensorControls& c = *sensor.Controls;
+        if (!c.TitleLabel || !c.DownLabel || !c.UpLabel || !c.Scope || !c.Scale)
+            continue;
+        layOutSensor(c, sensor, y);
+        SensorPoll::buildCounterOids(sensor);
+        sensor.PrevUpCount = 0;
+        sensor.PrevDownCount = 0;
+        y += sensor.HalfHeight ? 105 : 170;
+    }
+
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, VrColor::toQColor(m_settings.BackColor));
+    setPalette(palette);
+    setAutoFillBackground(true);
+    m_shutdownBT->raise();
+
+    if (m_settings.EnableLog) {
+        const int64_t unit =
+            m_settings.LogSecMinType == 0 ? 1000 : (m_settings.LogSecMinType == 1 ? 60000 : 0);
+        const int64_t period = int64_t(m_settings.LogTime) * unit;
+        m_logTimer->setInterval(static_cast<std::uint32_t>(
+            std::clamp<int64_t>(period, 0, std::numeric_limits<std::uint32_t>::max())));
+        m_logTimer->setEnabled(true);
+    } else {
+        m_logTimer->setEnabled(false);
+    }
+
+    if (m_settings.LatencySensor) {
+        m_latencyTimer->setEnabled(true);
+        m_latencyBar->setGeometry(8, y + 5, 241, 12);
+        m_latencyBar->show();
+        m_latencyBar->lower();
+        m_latencyLBL->setFont(tahoma(kLabelFontPixels));
+        setColors(m_latencyLBL, kLatencyTextColor, m_settings.BackColor);
+        m_latencyLBL->setGeometry(8, y + 19, 0, kLabelHeight);
+        setLabelText(m_latencyLBL, "Please wait...");
+        m_latencyLBL->show();
+        m_latencyLBL->lower();
+        y += 40;
+    } else {
+        m_latencyTimer->setEnabled(false);
+        m_latencyLBL->hide();
+        m_latencyBar->hide();
+    }
+
+    resize(kWindowWidth, y);
+    m_shutdownBT->setGeometry(243, 0, 15, 15);
+    m_shutdownBT->setFont(tahoma(kButtonFontPixels, true));
+
+    // A scale of 0 % or less would collapse the window for good.
+    const int scale = m_settings.ScaleSize > 0 ? m_settings.ScaleSize : 100;
+    if (scale != 100) {
+        WindowScaling::scaleBy(this, scale, 100);
+        m_appliedScale = scale;
+    }
+}
+
+// ---- the poll ---------------------------------------------------------------
+
+std::uint32_t TMainForm::pollPeriod(std::int32_t intervalSeconds)
+{
+    const int64_t period = int64_t(intervalSeconds) * 1000;
+    return static_cast<std::uint32_t>(
+        std::clamp<int64_t>(period, 0, std::numeric_limits<std::uint32_t>::max()));
+}
+
+void TMainForm::MasterTimerTimer()
+{
+    UpdateAllMonitors();
+}
+
+void TMainForm::UpdateAllMonitors()
+{
+    setTrayHint(SensorPoll::kHintReset);
+    m_masterTimer->setInterval(pollPeriod(m_settings.Interval));
+    const std::size_t count =
+        std::min(m_settings.Sensors.size(), std::size_t(std::max(0, m_settings.NumberOfHosts)));
+    for (std::size_t i = 0; i < count; ++i) {
+        if (m_settings.Sensors[i].Active && DoPing(int(i)))
+            UpdDeviceTimers(int(i));
+    }
+}
+
+bool TMainForm::DoPing(int index)
+{
+    if (!m_settings.DoPing)
+        return true;
+    TSensorRecord& sensor = m_settings.Sensors.at(std::size_t(index));
+    if (m_network->pingRoundTrip(sensor.HostIP) != -1)
+        return true;
+    if (sensor.Controls) {
+        setLabelText(sensor.Controls->DownLabel, "Error on response");
+        setLabelText(sensor.Controls->UpLabel, "Error on response");
+    }
+    return false;
+}
+
+void TMainForm::UpdDeviceTimers(int index)
+{
+    TSensorRecord& sensor = m_settings.Sensors.at(std::size_t(index));
+    const SensorPoll::TPollResult result = SensorPoll::pollSensor(sensor, *m_network);
+    const int32_t down = SensorPoll::roundRate(result.downRate);
+    const int32_t up = SensorPoll::roundRate(result.upRate);
+    if (TSensorControls* c = sensor.Controls.get()) {
+        setLabelText(c->DownLabel, result.downText);
+        setLabelText(c->UpLabel, result.upText);
+        if (result.newMaximum) {
+            if (c->Scope)
+                c->Scope->setMaxValue(*result.newMaximum);
+            if (c->Scale)
+                c->Scale->setMaxValue(*result.newMaximum);
+        }
+        if (c->Scope) {
+            c->Scope->pushValue(1, up);
+            c->Scope->pushValue(0, down);
+        }
+    }
+    setTrayHint(m_trayHint + "\n\r" + SensorPoll::hintLine(sensor, result.downText, result.upText));
+    if (index == 0)
+        UpdateTrayIcon(down, up);
+}
+
+// ---- tray and window ----------------------------------------------------------
+
+void TMainForm::setTrayHint(const std::string& hint)
+{
+    m_trayHint = hint;
+    m_trayIcon->setHint(QString::fromStdString(hint));
+}
+
+void TMainForm::UpdateTrayIcon(std::int32_t downRate, std::int32_t upRate)
+{
+    m_trayIcon->setIconIndex(SensorPoll::trayIconIndex(downRate, upRate, m_settings.TrayDownSpeed,
+                                                       m_settings.TrayUpSpeed));
+}
+
+void TMainForm::AlwaysOnTopCheck()
+{
+    const bool onTop = m_settings.AlwaysOnTop;
+    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) == onTop)
+        return;
+    // Changing the flags hides a shown window.
+    const bool wasVisible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    if (wasVisible)
+        show();
+}
+
+void TMainForm::ShutdownBTClick()
+{
+    if (m_settings.XAction == 0)
+        m_trayIcon->doMinimizeToTray();
+    else
+        QCoreApplication::quit();
+}
+
+void TMainForm::TrayIconClick()
+{
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void TMainForm::applyOpacity()
+{
+    if (m_alphaBlend)
+        setWindowOpacity(std::clamp(m_alpha, 0, 255) / 255.0);
+}
+
+// ---- dragging -----------------------------------------------------------------
+
+void TMainForm::FormMouseDown(const QPoint& globalPosition)
+{
+    // The window manager moves the window if it can; otherwise follow the
+    // mouse by hand until the button is released.
+    m_dragging = false;
+    if (QWindow* handle = windowHandle(); handle && handle->startSystemMove())
+        return;
+    m_dragging = true;
+    m_dragOffset = globalPosition - pos();
+}
+
+void TMainForm::dragTo(const QPoint& globalPosition)
+{
+    if (m_dragging)
+        move(globalPosition - m_dragOffset);
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        FormMouseDown(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+        return true;
+    case QEvent::MouseMove:
+        if (m_dragging) {
+            dragTo(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+            return true;
+        }
+        break;
+    case QEvent::MouseButtonRelease:
+        if (m_dragging) {
+            m_dragging = false;
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TMainForm::mousePressEvent(QMouseEvent* event)
+{
+    FormMouseDown(event->globalPosition().toPoint());
+}
+
+void TMainForm::mouseMoveEvent(QMouseEvent* event)
+{
+    dragTo(event->globalPosition().toPoint());
+}
+
+void TMainForm::mouseReleaseEvent(QMouseEvent*)
+{
+    m_dragging = false;
+}
+
+// ---- IMonitorWindow -------------------------------------------------------------
+
+int TMainForm::windowTop() const
+{
+    return y();
+}
+
+int TMainForm::windowLeft() const
+{
+    return x();
+}
+
+void TMainForm::setWindowTop(int top)
+{
+    move(x(), top);
+}
+
+void TMainForm::setWindowLeft(int left)
+{
+    move(left, y());
+}
+
+int TMainForm::windowWidth() const
+{
+    return width();
+}
+
+int TMainForm::windowHeight() const
+{
+    return height();
+}
+
+int TMainForm::workAreaHeight() const
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry().height() : 0;
+}
+
+int TMainForm::firstMonitorWidth() const
+{
+    const auto screens = QGuiApplication::screens();
+    return screens.isEmpty() ? 0 : screens.first()->geometry().width();
+}
+
+void TMainForm::setAlphaBlendValue(int alpha)
+{
+    m_alpha = alpha;
+    applyOpacity();
+}
+
+int TMainForm::latencyInterval() const
+{
+    return static_cast<int>(
+        std::min<std::uint32_t>(m_latencyTimer->interval(), std::numeric_limits<int>::max()));
+}
+
+void TMainForm::setLatencyInterval(int milliseconds)
+{
+    m_latencyTimer->setInterval(static_cast<std::uint32_t>(std::max(0, milliseconds)));
+}

@@ -1,14 +1,147 @@
 #pragma once
 
+#include "IMonitorWindow.h"
+#include "ISensorNetwork.h"
+#include "TMonitorSettings.h"
+
+#include "TVrLevelBar.h"
+
+#include <QLabel>
+#include <QPoint>
+#include <QPointer>
+#include <QPushButton>
 #include <QWidget>
 
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class QLockFile;
+class TCoolTrayIcon;
+class TVrTimer;
+struct TSensorControls;
+
 // The program's one long-lived window: a borderless strip that stays on top
-// and carries one graph set per active sensor.
-class TMainForm : public QWidget
+// and carries one graph set per active sensor. It holds the sensor model and
+// the global settings, runs the poll on its master timer and feeds the tray
+// icon.
+class TMainForm : public QWidget, public IMonitorWindow
 {
     Q_OBJECT
 
 public:
-    explicit TMainForm(QWidget* parent = nullptr);
+    struct Options
+    {
+        // Where the poll reads from (SnmpSensorNetwork in the program).
+        std::shared_ptr<ISensorNetwork> network;
+        // False keeps every timer from ticking, so that a caller can drive
+        // the poll passes itself.
+        bool startTimers = true;
+    };
+
+    // Runs the start-up: single instance, settings load, start counter, graph
+    // sets, timer period, opacity, always on top. A second instance shows
+    // "Travimetra is already running !" and ends the process at once.
+    explicit TMainForm(Options options, QWidget* parent = nullptr);
+    // Saves the settings.
     ~TMainForm() override;
+
+    // The model: global settings and the sensor list.
+    TMonitorSettings& settings() { return m_settings; }
+    const TMonitorSettings& settings() const { return m_settings; }
+
+    // The store.
+    void loadSettings();
+    void saveSettings();
+
+    // Graph sets: create the missing controls of every active sensor, free
+    // the labels before a rebuild, and lay everything out.
+    void UpdateControls();
+    void DeleteControls();
+    void UpdateControlProperties();
+
+    // The poll.
+    void MasterTimerTimer();
+    void UpdateAllMonitors();
+    bool DoPing(int index);
+    void UpdDeviceTimers(int index);
+    // Master timer period for an Interval in seconds.
+    static std::uint32_t pollPeriod(std::int32_t intervalSeconds);
+
+    // Tray and window behaviour.
+    void UpdateTrayIcon(std::int32_t downRate, std::int32_t upRate);
+    // Copies sensor 0's speeds for the tray icon's full scale.
+    void copyTraySpeeds();
+    void AlwaysOnTopCheck();
+    void ShutdownBTClick();
+    void TrayIconClick();
+    bool startMinimized() const { return m_settings.StartMinimized; }
+    const std::string& trayHint() const { return m_trayHint; }
+
+    // Components.
+    TVrTimer* masterTimer() const { return m_masterTimer.get(); }
+    TVrTimer* logTimer() const { return m_logTimer.get(); }
+    TVrTimer* latencyTimer() const { return m_latencyTimer.get(); }
+    TVrTimer* exteIPTimer() const { return m_exteIPTimer.get(); }
+    TCoolTrayIcon* trayIcon() const { return m_trayIcon.get(); }
+    TSensorControls* sensorControls(int index) const;
+    TVrLevelBar* latencyBar() const { return m_latencyBar; }
+    QLabel* latencyLabel() const { return m_latencyLBL; }
+    QPushButton* shutdownButton() const { return m_shutdownBT; }
+    ISensorNetwork& network() { return *m_network; }
+
+    // IMonitorWindow
+    int windowTop() const override;
+    int windowLeft() const override;
+    void setWindowTop(int top) override;
+    void setWindowLeft(int left) override;
+    int windowWidth() const override;
+    int windowHeight() const override;
+    int workAreaHeight() const override;
+    int firstMonitorWidth() const override;
+    int alphaBlendValue() const override { return m_alpha; }
+    void setAlphaBlendValue(int alpha) override;
+    int latencyInterval() const override;
+    void setLatencyInterval(int milliseconds) override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void createComponents();
+    void FormCreate();
+    void FormDestroy();
+    void countStart();
+    void FormMouseDown(const QPoint& globalPosition);
+    void dragTo(const QPoint& globalPosition);
+    void attachShell(QWidget* control);
+    void layOutSensor(TSensorControls& controls, const TSensorRecord& sensor, int y);
+    void setTrayHint(const std::string& hint);
+    void applyOpacity();
+    void LogTimerTimer() {}
+    void LatencyTimerTimer() {}
+    void ExteIPTimerTimer() {}
+
+    TMonitorSettings m_settings;
+    std::shared_ptr<ISensorNetwork> m_network;
+    std::unique_ptr<QLockFile> m_instanceLock;
+    std::unique_ptr<TVrTimer> m_masterTimer;
+    std::unique_ptr<TVrTimer> m_logTimer;
+    std::unique_ptr<TVrTimer> m_latencyTimer;
+    std::unique_ptr<TVrTimer> m_exteIPTimer;
+    std::unique_ptr<TCoolTrayIcon> m_trayIcon;
+    QPointer<QPushButton> m_shutdownBT;
+    QPointer<TVrLevelBar> m_latencyBar;
+    QPointer<QLabel> m_latencyLBL;
+    QPointer<QLabel> m_label1;
+    QPointer<QLabel> m_extIPAddLBL;
+    std::string m_trayHint;
+    int m_alpha = 255;
+    bool m_alphaBlend = false;
+    int m_appliedScale = 100;
+    bool m_dragging = false;
+    QPoint m_dragOffset;
 };

@@ -1,16 +1,28 @@
 #include "Platform.h"
+#include "SnmpSensorNetwork.h"
 #include "frmMain.h"
 
 #include <QApplication>
+
+#include <clocale>
 
 int main(int argc, char* argv[])
 {
     Platform::prepareWindowSystem();
     QApplication app(argc, argv);
+    // Labels and logs format numbers the way the user's C locale does.
+    std::setlocale(LC_ALL, "");
     QApplication::setApplicationName("Travimetra");
     QApplication::setApplicationDisplayName("Travimetra");
+    // The window may live in the tray; closing a message box then must not
+    // end the program. Exit and the termination signals quit explicitly.
+    QApplication::setQuitOnLastWindowClosed(false);
+    Platform::quitOnTerminationSignals();
 
-    TMainForm form;
-    form.show();
+    TMainForm::Options options;
+    options.network = std::make_shared<SnmpSensorNetwork>();
+    TMainForm form(options);
+    if (!form.startMinimized())
+        form.show();
     return app.exec();
 }

@@ -1,24 +1,588 @@
-#include "frmMain.h"
+#include "MainFormFixture.h"
+#include "core/FakeSensorNetwork.h"
 
-#include <QApplication>
-#include <gtest/gtest.h>
+#include "ApplicationReport.h"
+#include "MessageBoxes.h"
+#include "SensorPoll.h"
+#include "TCoolTrayIcon.h"
+#include "TVrTimer.h"
+#include "XdgAutostart.h"
+
+#include <QElapsedTimer>
+#include <QLockFile>
+#include <QMouseEvent>
+
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
-int argc = 1;
-char arg0[] = "frmMainTest";
-char* argv[] = {arg0, nullptr};
+const std::string kDown1 = "1.3.6.1.2.1.2.2.1.10.1";
+const std::string kUp1 = "1.3.6.1.2.1.2.2.1.16.1";
 
-TEST(MainForm, IsABorderlessToolWindowThatStaysOnTop)
+class MainForm : public MainFormFixture
 {
-    QApplication app(argc, argv);
-    TMainForm form;
-    const Qt::WindowFlags flags = form.windowFlags();
+protected:
+    std::shared_ptr<FakeSensorNetwork> m_net = std::make_shared<FakeSensorNetwork>();
+
+    // Scripts one answered poll of every agent: time readings, then counters.
+    void scriptPoll(const std::string& time1, const std::string& time2, const std::string& down,
+                    const std::string& up)
+    {
+        m_net->script(SensorPoll::kUpTimeOid, {{true, time1}, {true, time1}, {true, time2}});
+        m_net->answer(kDown1, down);
+        m_net->answer(kUp1, up);
+    }
+
+    static QRect geometryOf(QWidget* w) { return w->geometry(); }
+};
+
+TEST_F(MainForm, IsABorderlessToolWindowThatStaysOnTop)
+{
+    TMonitorSettings s = typicalSettings();
+    s.Sensors = {configuredSensor("127.0.0.1")};
+    seedStore(s);
+    auto form = makeForm(m_net);
+    const Qt::WindowFlags flags = form->windowFlags();
     EXPECT_TRUE(flags.testFlag(Qt::FramelessWindowHint));
     EXPECT_TRUE(flags.testFlag(Qt::WindowStaysOnTopHint));
     // A tool window has no task-bar entry.
     EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Tool);
-    EXPECT_EQ(form.windowTitle(), "Travimetra");
+    EXPECT_EQ(form->windowTitle(), "Travimetra");
+
+    form->settings().AlwaysOnTop = false;
+    form->AlwaysOnTopCheck();
+    EXPECT_FALSE(form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+TEST_F(MainForm, StartUpCountsTheStartAndAppliesTheStore)
+{
+    TMonitorSettings s = typicalSettings();
+    s.Interval = 7;
+    s.Sensors = {configuredSensor("127.0.0.1")};
+    s.Sensors[0].DownSpeed = 2048;
+    s.Sensors[0].UpSpeed = 512;
+    seedStore(s, 41, 128);
+    auto form = makeForm(m_net);
+    int32_t timesRun = 0;
+    ASSERT_TRUE(
+        regVariantToInt(ReadRegValue(HKEY_CURRENT_USER, kSettingsKey, "TimesRun"), timesRun));
+    EXPECT_EQ(timesRun, 42);
+    EXPECT_FALSE(form->settings().FirstRun);
+    EXPECT_EQ(form->masterTimer()->interval(), 7000u);
+    EXPECT_EQ(form->alphaBlendValue(), 128);
+    EXPECT_NEAR(form->windowOpacity(), 128 / 255.0, 0.01);
+    EXPECT_EQ(form->settings().TrayDownSpeed, 2048);
+    EXPECT_EQ(form->settings().TrayUpSpeed, 512);
+    EXPECT_EQ(form->trayIcon()->iconList().size(), 36);
+    EXPECT_EQ(form->trayIcon()->iconIndex(), 0);
+}
+
+TEST_F(MainForm, FirstRunWritesEveryDefaultAndKeepsMemoryEmpty)
+{
+    auto form = makeForm(m_net);
+    const TMonitorSettings& s = form->settings();
+    EXPECT_TRUE(s.FirstRun);
+    EXPECT_EQ(s.NumberOfHosts, 1);
+    EXPECT_EQ(s.ScaleSize, 100);
+    EXPECT_EQ(s.Interval, 0);
+    ASSERT_EQ(s.Sensors.size(), 1u);
+    EXPECT_FALSE(s.Sensors[0].Active);
+    EXPECT_TRUE(s.Sensors[0].HostIP.empty());
+    EXPECT_EQ(s.Sensors[0].DownSpeed, 0);
+    // A period of 0 produces no ticks until the options are confirmed.
+    EXPECT_EQ(form->masterTimer()->interval(), 0u);
+    EXPECT_EQ(form->height(), 0);
+
+    const char* global[] = {"TimesRun",     "NumberOfHosts",    "Top",           "Left",
+                            "Alpha",        "AlwaysOnTop",      "ScaleSize",     "Interval",
+                            "BackColor",    "ShowExtendedInfo", "ShowX",         "XAction",
+                            "AutoStart",    "StartMinimized",   "ShowHints",     "DoPing",
+                            "EnableLog",    "LogFile",          "LogFolder",     "LogType",
+                            "SysLogServer", "LogTime",          "LogSecMinType", "LatencySensor",
+                            "LatencyTimer", "LatencyHost"};
+    const char* sensor[] = {"Active",           "HostName",    "HostIP",      "Community",
+                            "Sensor",           "SensorName",  "DownSpeed",   "UpSpeed",
+                            "SpeedType",        "SwapedInOut", "ULColor",     "DLColor",
+                            "LightColor",       "DarkColor",   "GraphPixels", "LighterLine",
+                            "UseLightColorFor", "TimerToUse",  "HalfHeight"};
+    EXPECT_EQ(std::size(global), 26u);
+    EXPECT_EQ(std::size(sensor), 19u);
+    for (const char* name : global)
+        EXPECT_NO_THROW(ReadRegValue(HKEY_CURRENT_USER, kSettingsKey, name)) << name;
+    for (const char* name : sensor)
+        EXPECT_NO_THROW(ReadRegValue(HKEY_CURRENT_USER, sensorKeyPath(0), name)) << name;
+    // The start was counted on top of the default written by the load.
+    int32_t timesRun = -1;
+    regVariantToInt(ReadRegValue(HKEY_CURRENT_USER, kSettingsKey, "TimesRun"), timesRun);
+    EXPECT_EQ(timesRun, 1);
+    // AutoStart is True in the store only; memory keeps False until the
+    // reload, so no autostart entry yet.
+    EXPECT_FALSE(std::filesystem::exists(XdgAutostart::entryPath()));
+}
+
+TEST_F(MainForm, TwoFullSetsAndTheLatencyBarMake260By380)
+{
+    TMonitorSettings s = typicalSettings();
+    s.LatencySensor = true;
+    s.Sensors = {configuredSensor("127.0.0.1", "A"), configuredSensor("127.0.0.2", "B")};
+    seedStore(s);
+    auto form = makeForm(m_net);
+    EXPECT_EQ(form->size(), QSize(260, 380));
+
+    for (int i = 0; i < 2; ++i) {
+        const int y = 170 * i;
+        TSensorControls* c = form->sensorControls(i);
+        ASSERT_NE(c, nullptr);
+        EXPECT_EQ(c->TitleLabel->pos(), QPoint(8, y + 1));
+        EXPECT_EQ(c->TitleLabel->height(), 13);
+        EXPECT_EQ(c->Scope->geometry(), QRect(26, y + 16, 232, 133));
+        EXPECT_EQ(c->Scale->geometry(), QRect(0, y + 11, 26, 141));
+        EXPECT_EQ(c->DownLabel->pos(), QPoint(8, y + 151));
+        EXPECT_EQ(c->DownLabel->text(), "Download Speed");
+        EXPECT_EQ(c->UpLabel->geometry().top(), y + 151);
+        EXPECT_GE(c->UpLabel->x(), 184);
+        EXPECT_EQ(c->UpLabel->text(), "Upload Speed");
+        EXPECT_EQ(c->TitleLabel->font().pixelSize(), 11);
+    }
+    EXPECT_EQ(form->sensorControls(0)->TitleLabel->text(), "A / eth0 @ 127.0.0.1");
+    EXPECT_EQ(form->sensorControls(0)->TitleLabel->toolTip(), "A / eth0 @ 127.0.0.1");
+    EXPECT_EQ(form->latencyBar()->geometry().topLeft(), QPoint(8, 345));
+    EXPECT_EQ(form->latencyLabel()->geometry().topLeft(), QPoint(8, 359));
+    EXPECT_EQ(form->latencyLabel()->text(), "Please wait...");
+    EXPECT_FALSE(form->latencyBar()->isHidden());
+    EXPECT_TRUE(form->latencyTimer()->enabled());
+    EXPECT_EQ(form->shutdownButton()->geometry(), QRect(243, 0, 15, 15));
+    EXPECT_FALSE(form->shutdownButton()->isHidden());
+}
+
+TEST_F(MainForm, HalfHeightSetsAndAnEmptyWindow)
+{
+    TMonitorSettings s = typicalSettings();
+    s.ShowExtendedInfo = false;
+    s.ShowX = false;
+    s.Sensors = {configuredSensor("127.0.0.1", "Half"), configuredSensor("127.0.0.2", "Full")};
+    s.Sensors[0].HalfHeight = true;
+    seedStore(s);
+    auto form = makeForm(m_net);
+    TSensorControls* half = form->sensorControls(0);
+    EXPECT_EQ(half->DownLabel->y(), 86);
+    EXPECT_EQ(half->UpLabel->y(), 86);
+    EXPECT_EQ(half->Scale->geometry(), QRect(0, 15, 26, 75));
+    EXPECT_EQ(half->Scale->ticks(), 3);
+    EXPECT_EQ(half->Scope->geometry(), QRect(26, 16, 232, 68));
+    EXPECT_EQ(form->sensorControls(1)->TitleLabel->y(), 106);
+    EXPECT_EQ(form->sensorControls(1)->TitleLabel->text(), "Full");
+    EXPECT_EQ(form->size(), QSize(260, 275));
+    EXPECT_TRUE(form->shutdownButton()->isHidden());
+    EXPECT_TRUE(form->latencyBar()->isHidden());
+    EXPECT_FALSE(form->latencyTimer()->enabled());
+
+    // No active sensor: nothing but the strip's width; the latency row adds 40.
+    form->DeleteControls();
+    for (TSensorRecord& r : form->settings().Sensors)
+        r.Active = false;
+    form->UpdateControls();
+    form->UpdateControlProperties();
+    EXPECT_EQ(form->size(), QSize(260, 0));
+    // A sensor taken off the window takes its graph along.
+    EXPECT_TRUE(form->sensorControls(0)->Scope.isNull());
+    form->settings().LatencySensor = true;
+    form->UpdateControlProperties();
+    EXPECT_EQ(form->size(), QSize(260, 40));
+}
+
+TEST_F(MainForm, ScaleSizeScalesEverythingFontsIncluded)
+{
+    TMonitorSettings s = typicalSettings();
+    s.ScaleSize = 150;
+    s.LatencySensor = true;
+    s.Sensors = {configuredSensor("127.0.0.1", "A"), configuredSensor("127.0.0.2", "B")};
+    seedStore(s);
+    auto form = makeForm(m_net);
+    const auto check = [&] {
+        EXPECT_EQ(form->size(), QSize(390, 570));
+        TSensorControls* c = form->sensorControls(1);
+        EXPECT_EQ(c->Scope->geometry(), QRect(39, 279, 348, 200));
+        EXPECT_EQ(c->Scale->geometry(), QRect(0, 272, 39, 212));
+        EXPECT_EQ(c->TitleLabel->geometry().topLeft(), QPoint(12, 257));
+        EXPECT_EQ(c->TitleLabel->height(), 20);
+        EXPECT_EQ(c->TitleLabel->font().pixelSize(), 17);
+        EXPECT_EQ(c->Scale->font().pixelSize(), 12);
+        EXPECT_EQ(form->shutdownButton()->geometry(), QRect(365, 0, 23, 23));
+        EXPECT_EQ(form->shutdownButton()->font().pixelSize(), 20);
+    };
+    check();
+    // A rebuild lays out afresh: nothing drifts.
+    form->DeleteControls();
+    form->UpdateControls();
+    form->UpdateControlProperties();
+    check();
+    // Back to 100 %.
+    form->settings().ScaleSize = 100;
+    form->UpdateControlProperties();
+    EXPECT_EQ(form->size(), QSize(260, 380));
+    EXPECT_EQ(form->sensorControls(1)->Scope->geometry(), QRect(26, 186, 232, 133));
+    EXPECT_EQ(form->sensorControls(1)->TitleLabel->font().pixelSize(), 11);
+}
+
+TEST_F(MainForm, GraphRangesColoursAndCounterOids)
+{
+    TMonitorSettings s = typicalSettings();
+    s.BackColor = 0x202020;
+    s.Sensors = {configuredSensor("127.0.0.1")};
+    s.Sensors[0].LighterLine = true;
+    s.Sensors[0].UpSpeed = 256;
+    s.Sensors[0].SwapedInOut = true;
+    s.Sensors[0].Sensor = "4";
+    s.Sensors[0].GraphPixels = 3;
+    s.Sensors[0].UseLightColorFor = true;
+    seedStore(s);
+    auto form = makeForm(m_net);
+    TSensorControls* c = form->sensorControls(0);
+    EXPECT_EQ(c->Scope->minValue(), -1);
+    EXPECT_EQ(c->Scope->maxValue(), 131072);
+    EXPECT_EQ(c->Scope->baseOffset(), 25);
+    EXPECT_EQ(c->Scope->gridSize(), 11);
+    EXPECT_EQ(c->Scope->frequency(), 3);
+    EXPECT_EQ(c->Scope->gridColor(), 0x800000u);
+    EXPECT_EQ(c->Scope->baseColor(), 0xFF0000u);
+    EXPECT_EQ(c->Scope->color(), 0x202020u);
+    EXPECT_TRUE(c->Scope->threaded());
+    ASSERT_EQ(c->Scope->channels().count(), 2);
+    EXPECT_EQ(c->Scope->channels().items(0).color(), 0x00FF00u);
+    EXPECT_EQ(c->Scope->channels().items(1).color(), 0x0000FFu);
+    EXPECT_EQ(c->Scale->minValue(), 0);
+    EXPECT_EQ(c->Scale->maxValue(), 128);
+    EXPECT_EQ(c->Scale->peakLevel(), 89);
+    EXPECT_EQ(c->Scale->ticks(), 8);
+    EXPECT_EQ(c->Scale->orientation(), voVertical);
+    EXPECT_EQ(c->Scale->fontColor(), 0xFF0000u);
+    EXPECT_FALSE(c->Scale->showSign());
+    EXPECT_EQ(form->settings().Sensors[0].DownOID, "1.3.6.1.2.1.2.2.1.16.4");
+    EXPECT_EQ(form->settings().Sensors[0].UpOID, "1.3.6.1.2.1.2.2.1.10.4");
+
+    // A rebuild keeps the scope (and its channels) and starts the rate afresh.
+    TVrScope* scope = c->Scope;
+    c->Scope->pushValue(0, 5);
+    form->settings().Sensors[0].PrevDownCount = 77;
+    form->DeleteControls();
+    EXPECT_TRUE(c->TitleLabel.isNull());
+    form->UpdateControls();
+    form->UpdateControlProperties();
+    EXPECT_EQ(form->sensorControls(0)->Scope.data(), scope);
+    EXPECT_EQ(scope->channels().count(), 2);
+    EXPECT_EQ(scope->channels().items(0).sampleCount(), 1);
+    EXPECT_EQ(form->settings().Sensors[0].PrevDownCount, 0);
+}
+
+TEST_F(MainForm, PollPassFillsLabelsGraphsHintAndTray)
+{
+    TMonitorSettings s = typicalSettings();
+    s.Interval = 2;
+    s.Sensors = {configuredSensor("127.0.0.1", "A"), configuredSensor("127.0.0.2", "Off"),
+                 configuredSensor("127.0.0.3", "C")};
+    s.Sensors[1].Active = false;
+    seedStore(s);
+    auto form = makeForm(m_net);
+    form->masterTimer()->setInterval(123);
+
+    scriptPoll("1000", "1000", "100000", "100000");
+    form->UpdateAllMonitors();
+    EXPECT_EQ(form->masterTimer()->interval(), 2000u);
+    TSensorControls* a = form->sensorControls(0);
+    EXPECT_EQ(a->DownLabel->text(), "DL: 0.0 kb/s");
+    EXPECT_EQ(a->Scope->channels().items(0).sampleCount(), 1);
+    EXPECT_EQ(a->Scope->channels().items(1).sampleCount(), 1);
+    // The inactive sensor is neither asked nor shown.
+    for (const std::string& request : m_net->m_requests)
+        EXPECT_EQ(request.find("127.0.0.2"), std::string::npos) << request;
+
+    // 10 s later: 409600 bytes down (40 kB/s), 102400 up (10 kB/s).
+    scriptPoll("2000", "2000", "509600", "202400");
+    form->UpdateAllMonitors();
+    EXPECT_EQ(a->DownLabel->text(), "DL: 40.0 kb/s");
+    EXPECT_EQ(a->UpLabel->text(), "UL: 10.0 kb/s");
+    EXPECT_EQ(a->Scope->channels().items(0).sample(0), 40960);
+    EXPECT_EQ(a->Scope->channels().items(1).sample(0), 10240);
+    EXPECT_EQ(form->trayHint(), "Travimetra\n\r"
+                                "\n\rA -> DL: 40.0 kb/s | UL: 10.0 kb/s"
+                                "\n\rC -> DL: 40.0 kb/s | UL: 10.0 kb/s");
+    EXPECT_EQ(form->trayIcon()->hint().toStdString(), form->trayHint());
+    // 40960 B/s of 1024 kbit/s is level 2, 10240 B/s level 1.
+    EXPECT_EQ(form->trayIcon()->iconIndex(), 6 * 2 + 1);
+    // The right-aligned upload label keeps its right edge.
+    EXPECT_EQ(a->UpLabel->geometry().right(), form->sensorControls(2)->UpLabel->geometry().right());
+}
+
+TEST_F(MainForm, SilentAgentPingFailureAndInactiveFirstSensor)
+{
+    TMonitorSettings s = typicalSettings();
+    s.Sensors = {configuredSensor("127.0.0.1", "A"), configuredSensor("127.0.0.2", "B")};
+    s.Sensors[0].Active = false;
+    seedStore(s);
+    auto form = makeForm(m_net);
+    form->trayIcon()->setIconIndex(7);
+
+    form->UpdateAllMonitors(); // nobody answers
+    TSensorControls* b = form->sensorControls(1);
+    EXPECT_EQ(b->DownLabel->text(), "Error on DL sensor");
+    EXPECT_EQ(b->UpLabel->text(), "Error on UL sensor");
+    EXPECT_EQ(b->Scope->channels().items(0).sample(0), 1);
+    EXPECT_EQ(form->trayHint(), "Travimetra\n\r\n\rB -> Error on DL sensor | Error on UL sensor");
+    // Only sensor 0 moves the tray icon.
+    EXPECT_EQ(form->trayIcon()->iconIndex(), 7);
+
+    form->settings().DoPing = true;
+    m_net->m_pingResult = -1;
+    form->UpdateAllMonitors();
+    EXPECT_EQ(b->DownLabel->text(), "Error on response");
+    EXPECT_EQ(b->UpLabel->text(), "Error on response");
+    EXPECT_EQ(b->Scope->channels().items(0).sampleCount(), 1);
+    EXPECT_EQ(form->trayHint(), "Travimetra\n\r");
+    EXPECT_EQ(m_net->m_pings, std::vector<std::string>{"127.0.0.2"});
+
+    m_net->m_pingResult = 3;
+    form->UpdateAllMonitors();
+    EXPECT_EQ(b->Scope->channels().items(0).sampleCount(), 2);
+}
+
+TEST_F(MainForm, LiveSensorGrowsItsGraphAndRestartsIt)
+{
+    TMonitorSettings s = typicalSettings();
+    s.Sensors = {configuredSensor("127.0.0.1")};
+    s.Sensors[0].SpeedType = stLive;
+    seedStore(s); // saved live: speeds 1
+    auto form = makeForm(m_net);
+    TSensorControls* c = form->sensorControls(0);
+    EXPECT_EQ(form->settings().Sensors[0].DownSpeed, 1);
+    EXPECT_EQ(c->Scope->maxValue(), 128);
+    EXPECT_EQ(form->settings().TrayDownSpeed, 1);
+
+    scriptPoll("0", "0", "1000", "1000");
+    form->UpdateAllMonitors();
+    EXPECT_EQ(c->Scope->channels().items(0).sampleCount(), 1);
+    scriptPoll("100", "100", "6000", "2000"); // 5000 and 1000 B/s
+    form->UpdateAllMonitors();
+    EXPECT_EQ(c->Scope->maxValue(), 5000);
+    EXPECT_EQ(c->Scale->maxValue(), 5000);
+    // The new range emptied the history before this poll's samples went in.
+    EXPECT_EQ(c->Scope->channels().items(0).sampleCount(), 1);
+    EXPECT_EQ(c->Scope->channels().items(0).sample(0), 5000);
+    // Any traffic over a tray scale of 1 kbit/s is the top level.
+    EXPECT_EQ(form->trayIcon()->iconIndex(), 35);
+
+    scriptPoll("200", "200", "7000", "3000"); // lower: no change
+    form->UpdateAllMonitors();
+    EXPECT_EQ(c->Scope->maxValue(), 5000);
+    EXPECT_EQ(c->Scope->channels().items(0).sampleCount(), 2);
+}
+
+TEST_F(MainForm, ConversionErrorEndsThePassAndNoSensorsMeansNoPoll)
+{
+    TMonitorSettings s = typicalSettings();
+    s.Sensors = {configuredSensor("127.0.0.1", "A"), configuredSensor("127.0.0.2", "B")};
+    seedStore(s);
+    auto form = makeForm(m_net);
+    scriptPoll("100", "101", "not a number", "5");
+    try {
+        form->UpdateAllMonitors();
+        FAIL() << "the pass went on";
+    } catch (const TConvertError& e) {
+        EXPECT_STREQ(e.what(), "'not a number' is not a valid integer value");
+    }
+    for (const std::string& request : m_net->m_requests)
+        EXPECT_EQ(request.find("127.0.0.2"), std::string::npos) << "sensor B was polled";
+
+    form->DeleteControls();
+    form->settings().resizeSensors(0);
+    form->UpdateControls();
+    form->UpdateControlProperties();
+    m_net->m_requests.clear();
+    form->settings().Interval = 9;
+    form->UpdateAllMonitors();
+    EXPECT_TRUE(m_net->m_requests.empty());
+    EXPECT_EQ(form->trayHint(), "Travimetra\n\r");
+    EXPECT_EQ(form->masterTimer()->interval(), 9000u);
+    EXPECT_EQ(form->size(), QSize(260, 0));
+}
+
+TEST_F(MainForm, ConversionErrorReachesTheTimerReport)
+{
+    TMonitorSettings s = typicalSettings();
+    s.Interval = 1;
+    s.Sensors = {configuredSensor("127.0.0.1")};
+    seedStore(s);
+    std::vector<QString> reports;
+    const auto previous =
+        ApplicationReport::setReportFunction([&](const QString& text) { reports.push_back(text); });
+    m_net->script(SensorPoll::kUpTimeOid, {{true, "100"}, {true, "1x"}});
+    m_net->answer(kDown1, "0");
+    m_net->answer(kUp1, "0");
+    {
+        auto form = makeForm(m_net, true);
+        QElapsedTimer clock;
+        clock.start();
+        while (reports.empty() && clock.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        // The timer carries on after the report.
+        EXPECT_TRUE(form->masterTimer()->enabled());
+    }
+    ApplicationReport::setReportFunction(previous);
+    ASSERT_FALSE(reports.empty());
+    EXPECT_EQ(reports.front(), "'1x' is not a valid integer value");
+}
+
+TEST_F(MainForm, TimersFollowTheirSettings)
+{
+    TMonitorSettings s = typicalSettings();
+    s.EnableLog = true;
+    s.LogTime = 30;
+    s.LogSecMinType = 1;
+    s.Sensors = {configuredSensor("127.0.0.1")};
+    seedStore(s);
+    auto form = makeForm(m_net);
+    EXPECT_TRUE(form->logTimer()->enabled());
+    EXPECT_EQ(form->logTimer()->interval(), 1800000u);
+    EXPECT_FALSE(form->exteIPTimer()->enabled());
+    form->settings().LogSecMinType = 0;
+    form->UpdateControlProperties();
+    EXPECT_EQ(form->logTimer()->interval(), 30000u);
+    form->settings().EnableLog = false;
+    form->UpdateControlProperties();
+    EXPECT_FALSE(form->logTimer()->enabled());
+
+    EXPECT_EQ(TMainForm::pollPeriod(5), 5000u);
+    EXPECT_EQ(TMainForm::pollPeriod(-3), 0u);
+    EXPECT_EQ(TMainForm::pollPeriod(INT32_MAX), 4294967295u);
+}
+
+TEST_F(MainForm, DestructionSavesTheSettings)
+{
+    TMonitorSettings s = typicalSettings();
+    s.Sensors = {configuredSensor("127.0.0.1")};
+    s.Sensors[0].SpeedType = stLive;
+    seedStore(s);
+    {
+        auto form = makeForm(m_net);
+        form->settings().Interval = 17;
+        form->settings().Sensors[0].DownSpeed = 99999;
+        form->move(12, 34);
+    }
+    int32_t value = 0;
+    regVariantToInt(ReadRegValue(HKEY_CURRENT_USER, kSettingsKey, "Interval"), value);
+    EXPECT_EQ(value, 17);
+    regVariantToInt(ReadRegValue(HKEY_CURRENT_USER, sensorKeyPath(0), "DownSpeed"), value);
+    EXPECT_EQ(value, 1);
+    regVariantToInt(ReadRegValue(HKEY_CURRENT_USER, kSettingsKey, "Left"), value);
+    EXPECT_EQ(value, 12);
+}
+
+TEST_F(MainForm, AutoStartEntryFollowsTheSetting)
+{
+    TMonitorSettings s = typicalSettings();
+    s.AutoStart = true;
+    s.Sensors = {configuredSensor("127.0.0.1")};
+    seedStore(s);
+    const std::filesystem::path entry = m_root / "config" / "autostart" / "Travimetra.desktop";
+    ASSERT_FALSE(std::filesystem::exists(entry.parent_path()));
+    auto form = makeForm(m_net);
+    ASSERT_TRUE(std::filesystem::exists(entry));
+    std::ifstream in(entry);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_NE(
+        text.str().find("Exec=\"" + QCoreApplication::applicationFilePath().toStdString() + "\"\n"),
+        std::string::npos)
+        << text.str();
+    form->settings().AutoStart = false;
+    form->UpdateControlProperties();
+    EXPECT_FALSE(std::filesystem::exists(entry));
+}
+
+TEST(XdgAutostart, ExecQuotesWhatTheShellWouldExpand)
+{
+    const auto text = XdgAutostart::entryText("/opt/a b/$x\"y`z\\w%/travimetra");
+    ASSERT_TRUE(text.has_value());
+    EXPECT_NE(text->find("Exec=\"/opt/a b/\\\\$x\\\\\"y\\\\`z\\\\\\\\w%%/travimetra\"\n"),
+              std::string::npos)
+        << *text;
+    EXPECT_FALSE(XdgAutostart::entryText("relative/travimetra").has_value());
+    EXPECT_FALSE(XdgAutostart::entryText("/a\nExec=/bin/evil").has_value());
+}
+
+TEST_F(MainForm, DraggingAGraphMovesTheWindow)
+{
+    TMonitorSettings s = typicalSettings();
+    s.Sensors = {configuredSensor("127.0.0.1")};
+    seedStore(s);
+    auto form = makeForm(m_net);
+    form->move(100, 100);
+    TVrScope* scope = form->sensorControls(0)->Scope;
+    const auto send = [&](QEvent::Type type, QPoint global, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, QPointF(scope->mapFromGlobal(global)), QPointF(global),
+                          type == QEvent::MouseMove ? Qt::NoButton : Qt::RightButton, buttons,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(scope, &event);
+    };
+    send(QEvent::MouseButtonPress, QPoint(150, 150), Qt::RightButton);
+    send(QEvent::MouseMove, QPoint(170, 140), Qt::RightButton);
+    EXPECT_EQ(form->pos(), QPoint(120, 90));
+    send(QEvent::MouseButtonRelease, QPoint(170, 140), Qt::NoButton);
+    send(QEvent::MouseMove, QPoint(300, 300), Qt::NoButton);
+    EXPECT_EQ(form->pos(), QPoint(120, 90));
+}
+
+TEST_F(MainForm, CloseButtonMinimisesOrEnds)
+{
+    TMonitorSettings s = typicalSettings();
+    s.Sensors = {configuredSensor("127.0.0.1")};
+    seedStore(s);
+    auto form = makeForm(m_net);
+    form->show();
+    form->ShutdownBTClick();
+    EXPECT_FALSE(form->isVisible());
+    form->TrayIconClick();
+    EXPECT_TRUE(form->isVisible());
+}
+
+TEST_F(MainForm, SecondInstanceIsRefusedWithoutSaving)
+{
+    QLockFile held(QString::fromStdString((m_root / "runtime" / "Travimetra.lock").string()));
+    ASSERT_TRUE(held.tryLock(0));
+    GTEST_FLAG_SET(death_test_style, "fast");
+    EXPECT_EXIT(
+        {
+            MessageBoxes::setFunction([](MessageBoxes::Kind kind, const QString& text) {
+                std::fprintf(stderr, "%s box: %s\n",
+                             kind == MessageBoxes::Kind::Error ? "error" : "info",
+                             text.toUtf8().constData());
+            });
+            makeForm(m_net);
+        },
+        ::testing::ExitedWithCode(0), "error box: Travimetra is already running !");
+    EXPECT_FALSE(std::filesystem::exists(m_root / "config" / "Quorvane" / "Travimetra.reg"));
+}
+
+TEST_F(MainForm, LockOfACrashedInstanceIsTakenOver)
+{
+    const QString path = QString::fromStdString((m_root / "runtime" / "Travimetra.lock").string());
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        QLockFile lock(path);
+        _exit(lock.tryLock(0) ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_TRUE(std::filesystem::exists(path.toStdString()));
+
+    auto form = makeForm(m_net);
+    QLockFile second(path);
+    EXPECT_FALSE(second.tryLock(0));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ChildProcess.h"
+#include "TempDirectory.h"
 
 #include <clocale>
 #include <cstdlib>
@@ -42,7 +43,7 @@ public:
     bool valid() const { return m_locale != locale_t(nullptr); }
 
 private:
-    TempDir m_dir;
+    TempDirectory m_dir;
     locale_t m_locale = locale_t(nullptr);
     locale_t m_previous = locale_t(nullptr);
 };

@@ -1,7 +1,7 @@
 #include "LogFileAppend.h"
 #include "SmallTmpfs.h"
 
-#include "ChildProcess.h"
+#include "TempDirectory.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +21,7 @@ std::string contents(const std::string& path)
 
 TEST(LogFileAppend, CreatesThenAppends)
 {
-    TempDir dir;
+    TempDirectory dir;
     const std::string path = dir.path() + "/traffic.log";
     appendToLogFile(path, "first\n");
     appendToLogFile(path, "second\n");
@@ -30,7 +30,7 @@ TEST(LogFileAppend, CreatesThenAppends)
 
 TEST(LogFileAppend, MissingFolderRaisesNamingTheFile)
 {
-    TempDir dir;
+    TempDirectory dir;
     const std::string path = dir.path() + "/no such folder/traffic.log";
     try {
         appendToLogFile(path, "line\n");
@@ -48,7 +48,7 @@ TEST(LogFileAppend, MissingFolderRaisesNamingTheFile)
 
 TEST(LogFileAppend, EmptyNameOrEmbeddedNulIsRefused)
 {
-    TempDir dir;
+    TempDirectory dir;
     EXPECT_THROW(appendToLogFile("", "x\n"), TLogFileError);
     const std::string withNul = dir.path() + "/a" + std::string(1, '\0') + "b";
     EXPECT_THROW(appendToLogFile(withNul, "x\n"), TLogFileError);
@@ -71,7 +71,7 @@ TEST(LogFileAppend, DeviceWithoutSpaceRaises)
 
 TEST(LogFileAppend, FullFileSystemRaises)
 {
-    TempDir dir;
+    TempDirectory dir;
     const int result = runWithSmallTmpfs(dir.path(), 8192, [&] {
         const std::string path = dir.path() + "/traffic.log";
         const std::string block(4096, 'x');

@@ -3,7 +3,7 @@
 
 #include "TrafficLog.h"
 
-#include "ChildProcess.h"
+#include "TempDirectory.h"
 #include "CounterAgent.h"
 #include "LogFileAppend.h"
 #include "PeerRequirement.h"
@@ -101,7 +101,7 @@ protected:
     }
 
     CounterAgent agent{kAgentAddress};
-    TempDir dir;
+    TempDirectory dir;
     TMonitorSettings settings;
     AgentLogIO io;
     TLocaleFormats formats; // the C library's own

@@ -1,9 +1,9 @@
 #include "ChildChecks.h"
+#include "ChildProcess.h"
 #include "IcmpChecksum.h"
 #include "PeerRequirement.h"
 #include "PingHelperClient.h"
 #include "RoutedTestNetwork.h"
-#include "ServerProcess.h"
 #include "TPINGSend.h"
 #include "TempDirectory.h"
 
@@ -262,7 +262,7 @@ TEST(PINGSendPeers, IPv6ErrorsAreClassifiedOnBothSockets)
 
 TEST(PINGSendPeers, ConcurrentSystemPingConfusesNeither)
 {
-    const std::string systemPing = findProgram("ping");
+    const std::string systemPing = findExecutable("ping");
     REQUIRE_PEER(isRoot() && !systemPing.empty(), "root and the ping command");
     auto other = std::async(std::launch::async, [&] {
         const std::string command = systemPing + " -n -q -c 20 -i 0.02 -W 1 127.0.0.1 2>&1";
@@ -312,7 +312,7 @@ public:
     InstalledHelper()
     {
         const std::string built = PingHelperClient::defaultPath();
-        const std::string setcap = findProgram("setcap");
+        const std::string setcap = findExecutable("setcap");
         if (built.empty() || setcap.empty() || m_dir.path().empty())
             return;
         chmod(m_dir.path().c_str(), 0755);

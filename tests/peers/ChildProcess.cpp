@@ -5,7 +5,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
-#include <filesystem>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -149,20 +148,4 @@ std::string runCommand(const std::vector<std::string>& argv, int* status)
     if (waitpid(child, &waitStatus, 0) == child && WIFEXITED(waitStatus) && status)
         *status = WEXITSTATUS(waitStatus);
     return out;
-}
-
-TempDir::TempDir()
-{
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "travimetra-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()))
-        m_path = pattern;
-}
-
-TempDir::~TempDir()
-{
-    if (!m_path.empty()) {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
 }

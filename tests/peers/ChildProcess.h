@@ -30,15 +30,3 @@ std::string findExecutable(const std::string& name);
 // Runs a command to its end and gives its standard output; `status` gets the
 // exit status (-1 when it could not run).
 std::string runCommand(const std::vector<std::string>& argv, int* status = nullptr);
-
-// A fresh temporary folder, removed with its content by the destructor.
-class TempDir
-{
-public:
-    TempDir();
-    ~TempDir();
-    const std::string& path() const { return m_path; }
-
-private:
-    std::string m_path;
-};

@@ -7,7 +7,7 @@
 
 NginxPeer::NginxPeer()
 {
-    const std::string nginx = findProgram("nginx");
+    const std::string nginx = findExecutable("nginx");
     if (nginx.empty() || m_dir.path().empty()) {
         m_failure = "nginx is not installed";
         return;
@@ -59,9 +59,8 @@ NginxPeer::NginxPeer()
         "  }\n"
         "}\n";
     m_dir.write("nginx.conf", config);
-    m_process = std::make_unique<ServerProcess>(
-        std::vector<std::string>{nginx, "-p", d, "-c", d + "/nginx.conf", "-e", d + "/error.log"},
-        m_dir.file("output.log"));
+    m_process.start({nginx, "-p", d, "-c", d + "/nginx.conf", "-e", d + "/error.log"},
+                    m_dir.file("output.log"));
     if (!waitForTcpPort(Address, 80, 5000) || !waitForTcpPort(Address, 8080, 1000))
         m_failure = "nginx did not start: " + m_dir.read("error.log") + m_dir.read("output.log");
 }

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "ServerProcess.h"
+#include "ChildProcess.h"
+#include "TcpPortWait.h"
 #include "TempDirectory.h"
 
-#include <memory>
 #include <string>
 
 // nginx on 127.0.0.31, ports 80 and 8080, from a configuration of its own:
@@ -28,6 +28,6 @@ public:
 
 private:
     TempDirectory m_dir;
-    std::unique_ptr<ServerProcess> m_process;
+    ChildProcess m_process;
     std::string m_failure;
 };

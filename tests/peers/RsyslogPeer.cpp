@@ -24,7 +24,7 @@ void sendProbe(const std::string& text)
 
 RsyslogPeer::RsyslogPeer()
 {
-    const std::string rsyslogd = findProgram("rsyslogd");
+    const std::string rsyslogd = findExecutable("rsyslogd");
     if (rsyslogd.empty() || m_dir.path().empty()) {
         m_failure = "rsyslogd is not installed";
         return;
@@ -39,16 +39,15 @@ RsyslogPeer::RsyslogPeer()
                     "%syslogseverity-text%|%hostname%|%msg%\\n\")\n"
                     "*.* action(type=\"omfile\" file=\"" +
                     d + "/messages.log\" template=\"fields\")\n");
-    m_process = std::make_unique<ServerProcess>(
-        std::vector<std::string>{rsyslogd, "-n", "-f", d + "/rsyslog.conf", "-i", d + "/pid"},
-        m_dir.file("output.log"));
+    m_process.start({rsyslogd, "-n", "-f", d + "/rsyslog.conf", "-i", d + "/pid"},
+                    m_dir.file("output.log"));
     // UDP says nothing about readiness: send probes until one is filed.
     for (int attempt = 0; attempt < 50; ++attempt) {
         const std::string marker = "travimetra-probe-" + std::to_string(attempt);
         sendProbe("<13>Jan  1 00:00:00 probe : " + marker);
         if (!waitForLine(marker, 100).empty())
             return;
-        if (!m_process->stillRunning())
+        if (!m_process.running())
             break;
     }
     m_failure = "rsyslogd did not start: " + m_dir.read("output.log");

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "ServerProcess.h"
+#include "ChildProcess.h"
+#include "TcpPortWait.h"
 #include "TempDirectory.h"
 
-#include <memory>
 #include <string>
 
 // rsyslogd receiving UDP syslog on 127.0.0.33:514 and filing each message
@@ -21,6 +21,6 @@ public:
 
 private:
     TempDirectory m_dir;
-    std::unique_ptr<ServerProcess> m_process;
+    ChildProcess m_process;
     std::string m_failure;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ChildProcess.h"
+#include "TempDirectory.h"
 
 #include <string>
 
@@ -25,6 +26,6 @@ public:
 private:
     std::string m_address;
     std::string m_error;
-    TempDir m_dir;
+    TempDirectory m_dir;
     ChildProcess m_process;
 };

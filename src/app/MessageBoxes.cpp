@@ -1,0 +1,34 @@
+#include "MessageBoxes.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+
+namespace MessageBoxes {
+
+namespace {
+Function g_function;
+} // namespace
+
+void show(Kind kind, const QString& text)
+{
+    if (g_function) {
+        g_function(kind, text);
+        return;
+    }
+    QString shown = text;
+    shown.remove(QLatin1Char('\r'));
+    const QString title = QCoreApplication::applicationName();
+    if (kind == Kind::Error)
+        QMessageBox::critical(nullptr, title, shown);
+    else
+        QMessageBox::information(nullptr, title, shown);
+}
+
+Function setFunction(Function function)
+{
+    Function previous = std::move(g_function);
+    g_function = std::move(function);
+    return previous;
+}
+
+} // namespace MessageBoxes

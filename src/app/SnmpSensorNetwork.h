@@ -1,0 +1,14 @@
+#pragma once
+
+#include "ISensorNetwork.h"
+
+// The real network behind the poll: SNMP gets, ICMP echo and the monotonic
+// millisecond clock.
+class SnmpSensorNetwork : public ISensorNetwork
+{
+public:
+    bool readValue(const std::string& oid, const std::string& community, const std::string& host,
+                   std::string& value) override;
+    int pingRoundTrip(const std::string& host) override;
+    uint32_t tickCount() override;
+};

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "ISensorNetwork.h"
+#include "TSensorRecord.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// The arithmetic of one sensor's poll: counters and time readings in, rates,
+// label texts and the live full scale out. Free of any display so that every
+// rule can be checked without a window.
+namespace SensorPoll {
+
+extern const char* const kUpTimeOid;         // sysUpTime.0
+extern const char* const kUpTimeFallbackOid; // sysUpTime, for agents that want it bare
+extern const char* const kInOctetsPrefix;    // ifInOctets.
+extern const char* const kOutOctetsPrefix;   // ifOutOctets.
+
+// The hint text every poll pass starts from: the product name, LF, CR.
+extern const char* const kHintReset;
+
+// Down and up counter OIDs from the interface index; SwapedInOut shows the
+// interface's out-octets as download.
+void buildCounterOids(TSensorRecord& sensor);
+
+// The local tick count as the signed 32-bit reading the rate formula takes.
+// Only differences between readings matter, so reading the counter modulo
+// 2^32 as signed keeps the clock usable past 2^31 ms of uptime.
+int32_t tickReading(uint32_t ticks);
+
+// a - b in 32-bit two's complement: a counter that passed 2^32 and started
+// again from 0 still gives its true increase.
+int32_t wrappingDifference(int32_t a, int32_t b);
+
+// The midpoint of two time readings; their sum wraps in 32 bits.
+double midpointTime(int32_t first, int32_t second);
+
+// Seconds between two time readings in units of 1/divisor s.
+double elapsedSeconds(double curTime, double prevTime, int32_t divisor);
+
+// Bytes per second from a counter difference over `elapsed` seconds; 0 when
+// no time passed or the clock went back.
+double counterRate(int32_t count, int32_t previous, double elapsed);
+
+// Rounds to the nearest integer, halves to even, saturated to 32 bits.
+int32_t roundRate(double rate);
+
+// "<prefix><rate / 1024 with one decimal> kb/s", with the C library locale's
+// decimal point.
+std::string rateLabel(const char* prefix, double rate);
+
+// Level 0 to 5 of one direction of the tray icon; speed in kbit/s. A speed of
+// 0 gives level 0 for no traffic and level 5 for any.
+int trayLevel(int32_t rate, int32_t speed);
+// Image 0 to 35: download level by upload level.
+int trayIconIndex(int32_t downRate, int32_t upRate, int32_t downSpeed, int32_t upSpeed);
+
+// Position of the graph's base line in per cent of its height.
+int baseOffset(const TSensorRecord& sensor);
+
+// One line of the tray hint.
+std::string hintLine(const TSensorRecord& sensor, const std::string& downText,
+                     const std::string& upText);
+
+// What one poll of a sensor shows.
+struct TPollResult
+{
+    bool replied = false; // false: the agent did not answer the first read
+    double downRate = 0;  // bytes per second
+    double upRate = 0;
+    std::string downText;
+    std::string upText;
+    // Set when a live sensor's full scale grew to this many bytes per second.
+    std::optional<int32_t> newMaximum;
+};
+
+// Polls one sensor: reachability read, time reading, both counters, time
+// reading; then rates, label texts and, for a live sensor, the growing
+// maximum. Moves this poll's counters and time into the previous-values
+// fields. Raises TConvertError ("'x' is not a valid integer value") for a
+// counter or time text that is not a signed 32-bit decimal.
+TPollResult pollSensor(TSensorRecord& sensor, ISensorNetwork& network);
+
+} // namespace SensorPoll

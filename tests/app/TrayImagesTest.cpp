@@ -1,0 +1,43 @@
+#include "MainFormFixture.h"
+
+#include "TrayImages.h"
+#include "WindowScaling.h"
+
+#include <set>
+
+namespace {
+
+TEST(TrayImages, ThirtySixDistinctPicturesOrderedByDownThenUp)
+{
+    testApplication();
+    const QList<QIcon> icons = TrayImages::icons();
+    ASSERT_EQ(icons.size(), 36);
+    std::set<QByteArray> seen;
+    for (int down = 0; down < TrayImages::kLevels; ++down) {
+        for (int up = 0; up < TrayImages::kLevels; ++up) {
+            const QImage picture = TrayImages::image(down, up);
+            EXPECT_EQ(picture.size(), QSize(16, 16));
+            seen.insert(QByteArray(reinterpret_cast<const char*>(picture.constBits()),
+                                   int(picture.sizeInBytes())));
+            // Icon 6 * down + up is that pair.
+            EXPECT_EQ(icons[6 * down + up].pixmap(16, 16).toImage().convertToFormat(
+                          QImage::Format_ARGB32),
+                      picture);
+        }
+    }
+    EXPECT_EQ(seen.size(), 36u);
+    for (int level = 1; level < TrayImages::kLevels; ++level)
+        EXPECT_GT(TrayImages::barHeight(level), TrayImages::barHeight(level - 1));
+    EXPECT_EQ(TrayImages::barHeight(5), 14);
+}
+
+TEST(WindowScaling, MulDivRoundsHalvesAwayFromZero)
+{
+    EXPECT_EQ(WindowScaling::mulDiv(133, 150, 100), 200);
+    EXPECT_EQ(WindowScaling::mulDiv(11, 150, 100), 17);
+    EXPECT_EQ(WindowScaling::mulDiv(17, 100, 150), 11);
+    EXPECT_EQ(WindowScaling::mulDiv(-3, 1, 2), -2);
+    EXPECT_EQ(WindowScaling::mulDiv(5, 1, 0), 5);
+}
+
+} // namespace

@@ -1,0 +1,272 @@
+// The whole road of a poll against real agents: snmpd serving the loopback
+// interface's counters, and a scripted agent of our own for exact values.
+
+#include "MainFormFixture.h"
+#include "SnmpSensorNetwork.h"
+
+#include "BerTag.h"
+#include "ConvertError.h"
+#include "PeerRequirement.h"
+#include "SNMPRead.h"
+#include "ScriptedAgent.h"
+#include "SensorPoll.h"
+#include "SnmpdPeer.h"
+#include "TCoolTrayIcon.h"
+#include "TSNMPRec.h"
+#include "TickCount.h"
+
+#include <QElapsedTimer>
+
+#include <arpa/inet.h>
+#include <chrono>
+#include <map>
+#include <mutex>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+constexpr const char* kSnmpdAddress = "127.0.0.51";
+constexpr const char* kScriptedAddress = "127.0.0.52";
+constexpr const char* kSilentAddress = "127.0.0.53";
+constexpr const char* kClosedAddress = "127.0.0.54"; // nothing listens here
+
+// Answers a get for each OID it has a value for, echoing the request id;
+// other OIDs get no answer.
+class CounterAgent
+{
+public:
+    explicit CounterAgent(const char* address) : m_agent(address) {}
+
+    bool start()
+    {
+        return m_agent.start([this](const ScriptedAgent::Request& request) {
+            std::vector<ScriptedAgent::Datagram> replies;
+            TSNMPRec decoded;
+            if (!decoded.Decode(request.bytes) || decoded.VarBindCount() == 0)
+                return replies;
+            const std::string oid = decoded.VarBind(0).Oid;
+            std::lock_guard<std::mutex> lock(m_mutex);
+            ++m_asked[oid];
+            const auto it = m_values.find(oid);
+            if (it == m_values.end())
+                return replies;
+            replies.push_back({AgentReply::response(AgentReply::requestId(request.bytes),
+                                                    {{oid, it->second.first, it->second.second}}),
+                               false, 0});
+            return replies;
+        });
+    }
+
+    void set(const std::string& oid, int tag, const std::string& content)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_values[oid] = {tag, content};
+    }
+    // Uptime in hundredths of a second, the counters of interface `index`.
+    void setReadings(uint32_t upTime, uint32_t in, uint32_t out, const std::string& index = "1")
+    {
+        set(SensorPoll::kUpTimeOid, BerTag::TimeTicks, AgentReply::unsigned32(upTime));
+        set(SensorPoll::kInOctetsPrefix + index, BerTag::Counter32, AgentReply::unsigned32(in));
+        set(SensorPoll::kOutOctetsPrefix + index, BerTag::Counter32, AgentReply::unsigned32(out));
+    }
+    int asked(const std::string& oid)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_asked[oid];
+    }
+    const std::string& error() const { return m_agent.error(); }
+
+private:
+    ScriptedAgent m_agent;
+    std::mutex m_mutex;
+    std::map<std::string, std::pair<int, std::string>> m_values;
+    std::map<std::string, int> m_asked;
+};
+
+class MainFormPeers : public MainFormFixture
+{
+protected:
+    std::shared_ptr<SnmpSensorNetwork> m_net = std::make_shared<SnmpSensorNetwork>();
+
+    static double labelNumber(QLabel* label)
+    {
+        // "DL: 12.3 kb/s"
+        const QString text = label->text();
+        return text.mid(4, text.size() - 4 - 5).toDouble();
+    }
+};
+
+TEST_F(MainFormPeers, LiveGraphOfTheLoopbackInterfaceFromSnmpd)
+{
+    SnmpdPeer agent(kSnmpdAddress);
+    const bool started = agent.start();
+    REQUIRE_PEER(started, agent.error());
+
+    TMonitorSettings s = typicalSettings();
+    s.Sensors = {configuredSensor(kSnmpdAddress, "Loopback")};
+    seedStore(s);
+    auto form = makeForm(m_net);
+    TSensorControls* c = form->sensorControls(0);
+
+    form->UpdateAllMonitors();
+    EXPECT_EQ(c->DownLabel->text(), "DL: 0.0 kb/s");
+    EXPECT_EQ(c->UpLabel->text(), "UL: 0.0 kb/s");
+
+    // Push about 4 MB through the loopback interface. snmpd refreshes its
+    // interface table only every few seconds, so keep polling for a while.
+    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(9);
+    inet_pton(AF_INET, kSnmpdAddress, &to.sin_addr);
+    const std::string payload(8000, 'x');
+    QElapsedTimer clock;
+    clock.start();
+    double down = 0;
+    while (down <= 0 && clock.elapsed() < 12000) {
+        for (int i = 0; i < 500; ++i)
+            sendto(fd, payload.data(), payload.size(), 0, reinterpret_cast<sockaddr*>(&to),
+                   sizeof to);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+        form->UpdateAllMonitors();
+        down = labelNumber(c->DownLabel);
+    }
+    close(fd);
+    EXPECT_GT(down, 0) << c->DownLabel->text().toStdString();
+    EXPECT_GT(labelNumber(c->UpLabel), 0);
+    EXPECT_GT(c->Scope->channels().items(0).sample(0), 0);
+    EXPECT_NE(form->trayIcon()->iconIndex(), 0);
+    EXPECT_EQ(form->trayHint().rfind("Travimetra\n\r\n\rLoopback -> DL: ", 0), 0u)
+        << form->trayHint();
+}
+
+TEST_F(MainFormPeers, ExactRatesWrapAndLiveRescaleFromAScriptedAgent)
+{
+    CounterAgent agent(kScriptedAddress);
+    REQUIRE_PEER(agent.start(), agent.error());
+
+    TMonitorSettings s = typicalSettings();
+    s.Sensors = {configuredSensor(kScriptedAddress, "Modem"),
+                 configuredSensor(kScriptedAddress, "Live")};
+    s.Sensors[1].Sensor = "2";
+    s.Sensors[1].SpeedType = stLive;
+    seedStore(s);
+    auto form = makeForm(m_net);
+    TSensorControls* modem = form->sensorControls(0);
+    TSensorControls* live = form->sensorControls(1);
+    EXPECT_EQ(live->Scope->maxValue(), 128); // saved live maximum of 1
+
+    // Counters just below 2^32 arrive as negative texts.
+    agent.setReadings(1000, 4294000000u, 100);
+    agent.setReadings(1000, 5000, 5000, "2");
+    form->UpdateAllMonitors();
+    EXPECT_EQ(modem->DownLabel->text(), "DL: 0.0 kb/s");
+
+    // Ten seconds of agent time later the download counter has wrapped.
+    agent.setReadings(2000, 1000000, 102500);
+    agent.setReadings(2000, 5000 + 25000, 5000 + 1000, "2");
+    form->UpdateAllMonitors();
+    // (2^32 - 4294000000 + 1000000) / 10 s = 196729.6 bytes/s.
+    EXPECT_EQ(modem->DownLabel->text(), "DL: 192.1 kb/s");
+    EXPECT_EQ(modem->UpLabel->text(), "UL: 10.0 kb/s");
+    // The graph holds it at its full scale of 1024 kbit/s.
+    EXPECT_EQ(modem->Scope->channels().items(0).sample(0), 131072);
+    EXPECT_EQ(modem->Scope->channels().items(1).sample(0), 10240);
+    // Download far above 62.5 % of 1024 kbit/s, upload within the first step.
+    EXPECT_EQ(form->trayIcon()->iconIndex(), 6 * 5 + 1);
+
+    // The live sensor grew to its highest rate and restarted its graph.
+    EXPECT_EQ(live->DownLabel->text(), "DL: 2.4 kb/s");
+    EXPECT_EQ(live->Scope->maxValue(), 2500);
+    EXPECT_EQ(live->Scale->maxValue(), 2500);
+    EXPECT_EQ(live->Scope->channels().items(0).sampleCount(), 1);
+    EXPECT_EQ(form->settings().Sensors[1].DownSpeed, 2500);
+
+    EXPECT_EQ(form->trayHint(), "Travimetra\n\r"
+                                "\n\rModem -> DL: 192.1 kb/s | UL: 10.0 kb/s"
+                                "\n\rLive -> DL: 2.4 kb/s | UL: 0.1 kb/s");
+}
+
+TEST_F(MainFormPeers, SilentAndClosedAgentsTakeTheErrorBranch)
+{
+    // The one test that waits for a client time-out (5 s).
+    CounterAgent silent(kSilentAddress);
+    REQUIRE_PEER(silent.start(), silent.error());
+
+    TMonitorSettings s = typicalSettings();
+    s.Sensors = {configuredSensor(kSilentAddress, "Silent"),
+                 configuredSensor(kClosedAddress, "Closed")};
+    seedStore(s);
+    auto form = makeForm(m_net);
+    form->UpdateAllMonitors();
+    for (int i = 0; i < 2; ++i) {
+        TSensorControls* c = form->sensorControls(i);
+        EXPECT_EQ(c->DownLabel->text(), "Error on DL sensor");
+        EXPECT_EQ(c->UpLabel->text(), "Error on UL sensor");
+        EXPECT_EQ(c->Scope->channels().items(0).sample(0), 1);
+        EXPECT_EQ(c->Scope->channels().items(1).sample(0), 1);
+    }
+    EXPECT_EQ(silent.asked(SensorPoll::kUpTimeOid), 1);
+    EXPECT_EQ(form->trayHint(), "Travimetra\n\r"
+                                "\n\rSilent -> Error on DL sensor | Error on UL sensor"
+                                "\n\rClosed -> Error on DL sensor | Error on UL sensor");
+    // Both rates 1 over 1024 kbit/s: the lowest busy level each way.
+    EXPECT_EQ(form->trayIcon()->iconIndex(), 7);
+}
+
+TEST_F(MainFormPeers, PingBeforePollGoesThroughTheKernelsEcho)
+{
+    // The loopback answers every echo, so the poll goes on to the agent,
+    // which is not there.
+    TMonitorSettings s = typicalSettings();
+    s.DoPing = true;
+    s.Sensors = {configuredSensor(kClosedAddress, "Pinged")};
+    seedStore(s);
+    auto form = makeForm(m_net);
+    EXPECT_NE(m_net->pingRoundTrip(kClosedAddress), -1);
+    form->UpdateAllMonitors();
+    EXPECT_EQ(form->sensorControls(0)->DownLabel->text(), "Error on DL sensor");
+    EXPECT_EQ(form->trayHint(),
+              "Travimetra\n\r\n\rPinged -> Error on DL sensor | Error on UL sensor");
+}
+
+TEST_F(MainFormPeers, ConversionErrorStopsThePassAndNoHostsAskNobody)
+{
+    CounterAgent agent(kScriptedAddress);
+    REQUIRE_PEER(agent.start(), agent.error());
+
+    TMonitorSettings s = typicalSettings();
+    s.Sensors = {configuredSensor(kScriptedAddress, "Odd"),
+                 configuredSensor(kScriptedAddress, "Later")};
+    s.Sensors[1].Sensor = "2";
+    seedStore(s);
+    {
+        auto form = makeForm(m_net);
+        agent.setReadings(1000, 1, 1);
+        agent.setReadings(1000, 1, 1, "2");
+        agent.set(std::string(SensorPoll::kInOctetsPrefix) + "1", BerTag::OctetString, "abc");
+        try {
+            form->UpdateAllMonitors();
+            ADD_FAILURE() << "the pass went on";
+        } catch (const TConvertError& e) {
+            EXPECT_STREQ(e.what(), "'abc' is not a valid integer value");
+        }
+        EXPECT_EQ(agent.asked(std::string(SensorPoll::kInOctetsPrefix) + "2"), 0);
+    }
+
+    s.Sensors.clear();
+    seedStore(s);
+    auto empty = makeForm(m_net);
+    EXPECT_EQ(empty->settings().NumberOfHosts, 0);
+    const int before = agent.asked(SensorPoll::kUpTimeOid);
+    empty->UpdateAllMonitors();
+    EXPECT_EQ(agent.asked(SensorPoll::kUpTimeOid), before);
+    EXPECT_EQ(empty->trayHint(), "Travimetra\n\r");
+    EXPECT_EQ(empty->size(), QSize(260, 0));
+}
+
+} // namespace
