@@ -3,11 +3,11 @@
 
 #include "TrafficLog.h"
 
-#include "TempDirectory.h"
 #include "CounterAgent.h"
 #include "LogFileAppend.h"
 #include "PeerRequirement.h"
 #include "SNMPRead.h"
+#include "TempDirectory.h"
 
 #include <gtest/gtest.h>
 
