@@ -20,11 +20,4 @@ TEST(ExternalAddress, FailureOrEmptyBodyKeepsTheCaption)
     EXPECT_FALSE(captionFromAnswer(true, {}));
 }
 
-TEST(ExternalAddress, ServiceIsPlainHttpOnItsRootPath)
-{
-    const std::string url = ExternalAddress::kServiceUrl;
-    EXPECT_EQ(url.rfind("http://", 0), 0u);
-    EXPECT_EQ(url.find('/', 7), url.size() - 1);
-}
-
 } // namespace

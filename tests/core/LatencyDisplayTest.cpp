@@ -37,13 +37,4 @@ TEST(LatencyDisplay, LongRoundTripsPinTheBarButKeepTheirFigure)
     EXPECT_EQ(latencyView(1234567), view(200, clRed, "Network Latency: 1234567 ms"));
 }
 
-TEST(LatencyDisplay, ColoursAreTheNamedOnes)
-{
-    // 0x00BBGGRR: yellow is red plus green, red sits in the low byte.
-    EXPECT_EQ(clLime, 0x00FF00u);
-    EXPECT_EQ(clYellow, 0x00FFFFu);
-    EXPECT_EQ(clRed, 0x0000FFu);
-    EXPECT_EQ(clGray, 0x808080u);
-}
-
 } // namespace
