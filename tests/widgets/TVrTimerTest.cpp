@@ -2,6 +2,7 @@
 
 #include "ApplicationReport.h"
 #include "GuiTestApp.h"
+#include "VrErrors.h"
 #include "Watchdog.h"
 
 #include <QEventLoop>
@@ -109,6 +110,24 @@ TEST_P(TVrTimerTest, AnExceptionIsReportedAndTheTimerKeepsRunning)
 }
 
 INSTANTIATE_TEST_SUITE_P(BothKinds, TVrTimerTest, ::testing::Values(ttThread, ttSystem));
+
+TEST(TVrTimer, RefusedSystemTimerRaisesOutOfResources)
+{
+    // A thread without an event loop gets no Qt timers.
+    QString message;
+    std::thread([&] {
+        TVrTimer timer;
+        timer.setTimerType(ttSystem);
+        timer.setOnTimer([](TVrTimer*) {});
+        try {
+            timer.setInterval(5);
+        } catch (const EOutOfResources& e) {
+            message = QString::fromLatin1(e.what());
+        }
+        EXPECT_FALSE(timer.isTicking());
+    }).join();
+    EXPECT_EQ(message, "No timer resources left.");
+}
 
 TEST(TVrTimer, SlowHandlerTicksNeverOverlapOrQueueUp)
 {
