@@ -5,7 +5,10 @@
 #include <QApplication>
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -23,53 +26,106 @@ template <class Scope> void setUpScope(Scope& scope)
     QCoreApplication::processEvents();
 }
 
-int sampleValue(int i)
+// Two sample series over the range -1 .. 1279. The sawtooth climbs 37 per
+// sample and falls back over the full height every 35 samples: many long
+// risers, the worst case for drawing. The traffic series is a bounded
+// random walk with occasional bursts, closer to what a sensor delivers.
+enum Series
 {
-    return (i * 37) % 1280 - 1;
+    Sawtooth,
+    Traffic
+};
+
+const std::vector<int>& trafficSeries()
+{
+    static const std::vector<int> series = [] {
+        std::vector<int> values;
+        std::uint32_t seed = 12345;
+        auto next = [&seed] {
+            seed = seed * 1664525u + 1013904223u;
+            return static_cast<int>(seed >> 8);
+        };
+        int v = 300;
+        for (int i = 0; i < 4096; ++i) {
+            v += next() % 81 - 40;
+            if (next() % 50 == 0)
+                v += next() % 700 - 200; // a burst
+            v = std::clamp(v, -1, 1279);
+            values.push_back(v);
+        }
+        return values;
+    }();
+    return series;
 }
 
+int sampleValue(Series series, int i)
+{
+    if (series == Sawtooth)
+        return (i * 37) % 1280 - 1;
+    const auto& values = trafficSeries();
+    return values[static_cast<std::size_t>(i) % values.size()];
+}
+
+// One PushValue with its full repaint, with the samples in TVrScope's ring
+// buffers.
 void BM_ScopePushValueRingBuffer(benchmark::State& state)
 {
+    const auto series = static_cast<Series>(state.range(0));
     TVrScope scope;
     scope.channels().add();
     scope.channels().add().setColor(VrColor::clRed);
     setUpScope(scope);
     for (int i = 0; i < 999; ++i) {
-        scope.pushValue(1, sampleValue(i));
-        scope.pushValue(0, sampleValue(i + 500));
+        scope.pushValue(1, sampleValue(series, i));
+        scope.pushValue(0, sampleValue(series, i + 500));
     }
     int i = 0;
     const int paintsBefore = scope.paintCount();
     for (auto _ : state) {
-        scope.pushValue(i & 1, sampleValue(i));
+        scope.pushValue(i & 1, sampleValue(series, i));
         ++i;
     }
     if (scope.paintCount() - paintsBefore != i)
         state.SkipWithError("the scope did not repaint on every push");
 }
-BENCHMARK(BM_ScopePushValueRingBuffer);
+BENCHMARK(BM_ScopePushValueRingBuffer)->Arg(Sawtooth)->Arg(Traffic);
 
+// The same push and repaint with the samples kept as history text and
+// decoded field by field at every paint.
 void BM_ScopePushValueTextHistory(benchmark::State& state)
 {
+    const auto series = static_cast<Series>(state.range(0));
     TextHistoryScope scope;
     scope.addChannel();
     scope.addChannel();
     scope.channels().items(1).setColor(VrColor::clRed);
     setUpScope(scope);
     for (int i = 0; i < 999; ++i) {
-        scope.pushText(1, sampleValue(i));
-        scope.pushText(0, sampleValue(i + 500));
+        scope.pushText(1, sampleValue(series, i));
+        scope.pushText(0, sampleValue(series, i + 500));
     }
     int i = 0;
     const int paintsBefore = scope.paintCount();
     for (auto _ : state) {
-        scope.pushText(i & 1, sampleValue(i));
+        scope.pushText(i & 1, sampleValue(series, i));
         ++i;
     }
     if (scope.paintCount() - paintsBefore != i)
         state.SkipWithError("the scope did not repaint on every push");
 }
-BENCHMARK(BM_ScopePushValueTextHistory);
+BENCHMARK(BM_ScopePushValueTextHistory)->Arg(Sawtooth)->Arg(Traffic);
+
+// The repaint alone, without a push, for the fixed cost of clearing the
+// image, the grid and the copy to the screen.
+void BM_ScopeRepaintNoTraces(benchmark::State& state)
+{
+    TVrScope scope;
+    scope.channels().add().setVisible(false);
+    setUpScope(scope);
+    for (auto _ : state)
+        scope.repaint();
+}
+BENCHMARK(BM_ScopeRepaintNoTraces);
 
 // The latency bar of the main window; every iteration lights a different
 // number of segments.

@@ -33,7 +33,8 @@ void TSimpleTimer::setInterval(int interval)
     m_interval = interval;
     if (!m_enabled)
         return;
-    if (interval != 0)
+    // A period of zero or less cannot run: the platform timer stops, Enabled stays.
+    if (interval > 0)
         start();
     else
         stop(false);

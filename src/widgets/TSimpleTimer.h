@@ -26,8 +26,8 @@ public:
     void setEnabled(bool enabled);
 
     int interval() const { return m_interval; }
-    // A running timer restarts with a new non-zero period; 0 stops the
-    // platform timer but leaves Enabled set.
+    // A running timer restarts with a new positive period; 0 (or less)
+    // stops the platform timer but leaves Enabled set.
     void setInterval(int interval);
 
     bool autoDisable() const { return m_autoDisable; }

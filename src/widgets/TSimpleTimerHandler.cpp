@@ -4,12 +4,12 @@
 
 #include <QTimerEvent>
 
-TSimpleTimerHandler* TSimpleTimerHandler::s_instance = nullptr;
+std::unique_ptr<TSimpleTimerHandler> TSimpleTimerHandler::s_instance;
 
 std::uint32_t TSimpleTimerHandler::registerTimer(TSimpleTimer* timer)
 {
     if (!s_instance)
-        s_instance = new TSimpleTimerHandler;
+        s_instance.reset(new TSimpleTimerHandler);
     std::uint32_t id = s_instance->m_nextId++;
     while (id == 0 || s_instance->m_timers.count(id) != 0)
         id = s_instance->m_nextId++;
@@ -23,8 +23,7 @@ void TSimpleTimerHandler::unregisterTimer(std::uint32_t id)
         return;
     s_instance->m_timers.erase(id);
     if (s_instance->m_timers.empty()) {
-        delete s_instance;
-        s_instance = nullptr;
+        s_instance.reset();
     }
 }
 

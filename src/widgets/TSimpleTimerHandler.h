@@ -3,6 +3,7 @@
 #include <QObject>
 
 #include <cstdint>
+#include <memory>
 #include <unordered_map>
 
 class TSimpleTimer;
@@ -27,10 +28,13 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
-    TSimpleTimerHandler() = default;
+public:
     ~TSimpleTimerHandler() override = default;
 
-    static TSimpleTimerHandler* s_instance;
+private:
+    TSimpleTimerHandler() = default;
+
+    static std::unique_ptr<TSimpleTimerHandler> s_instance;
     std::unordered_map<std::uint32_t, TSimpleTimer*> m_timers;
     std::unordered_map<int, std::uint32_t> m_platformTimers;
     std::uint32_t m_nextId = 1;

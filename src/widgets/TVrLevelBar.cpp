@@ -50,19 +50,19 @@ void TVrLevelBar::setPosition(int value)
         OnMaxValue(this);
 }
 
-void TVrLevelBar::setPercent1(std::uint8_t percent)
+void TVrLevelBar::setPercent1(int percent)
 {
-    if (percent == m_percent1)
+    if (percent == m_percent1 || percent < 0)
         return;
     if (percent + m_percent2 > 100)
-        percent = static_cast<std::uint8_t>(100 - m_percent2);
+        percent = 100 - m_percent2;
     m_percent1 = percent;
     updateRequest();
 }
 
-void TVrLevelBar::setPercent2(std::uint8_t percent)
+void TVrLevelBar::setPercent2(int percent)
 {
-    if (percent == m_percent2 || m_percent1 + percent > 100)
+    if (percent == m_percent2 || percent < 0 || m_percent1 + percent > 100)
         return;
     m_percent2 = percent;
     updateRequest();

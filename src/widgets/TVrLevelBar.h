@@ -30,10 +30,12 @@ public:
     // Clamped to MinValue .. MaxValue; a new value redraws, then raises
     // OnChange and OnMinValue / OnMaxValue at the ends.
     void setPosition(int value);
-    std::uint8_t percent1() const { return m_percent1; }
-    void setPercent1(std::uint8_t percent); // cut down to 100 - Percent2
-    std::uint8_t percent2() const { return m_percent2; }
-    void setPercent2(std::uint8_t percent); // refused above 100 - Percent1
+    int percent1() const { return m_percent1; }
+    // Cut down to 100 - Percent2; negative values are refused.
+    void setPercent1(int percent);
+    int percent2() const { return m_percent2; }
+    // Refused above 100 - Percent1 or below 0.
+    void setPercent2(int percent);
     const TVrPalette& palette1() const { return m_palette1; }
     void setPalette1(const TVrPalette& palette);
     const TVrPalette& palette2() const { return m_palette2; }
@@ -71,8 +73,8 @@ private:
     int m_minValue = 0;
     int m_maxValue = 100;
     int m_position = 0;
-    std::uint8_t m_percent1 = 60;
-    std::uint8_t m_percent2 = 25;
+    int m_percent1 = 60;
+    int m_percent2 = 25;
     TVrPalette m_palette1{VrColor::clGreen, VrColor::clLime};
     TVrPalette m_palette2{VrColor::clOlive, VrColor::clYellow};
     TVrPalette m_palette3{VrColor::clMaroon, VrColor::clRed};

@@ -69,9 +69,9 @@ void TVrScope::setGridSize(int size)
     updateRequest();
 }
 
-void TVrScope::setBaseOffset(std::uint8_t percent)
+void TVrScope::setBaseOffset(int percent)
 {
-    if (percent == m_baseOffset)
+    if (percent == m_baseOffset || percent < 0 || percent > 255)
         return;
     m_baseOffset = percent;
     updateRequest();

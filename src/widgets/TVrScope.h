@@ -51,8 +51,9 @@ public:
     int gridSize() const { return m_gridSize; }
     void setGridSize(int size); // refuses values below 1
     int gridOffset() const { return m_gridOffset; }
-    std::uint8_t baseOffset() const { return m_baseOffset; }
-    void setBaseOffset(std::uint8_t percent);
+    int baseOffset() const { return m_baseOffset; }
+    // 0 .. 255; above 100 the base line lies above the top edge.
+    void setBaseOffset(int percent);
     TColor baseColor() const { return m_baseColor; }
     void setBaseColor(TColor color);
     int gridLineWidth() const { return m_gridLineWidth; }
@@ -142,7 +143,7 @@ private:
     bool m_animateGrid = true;
     int m_gridSize = 16;
     int m_gridOffset = 0;
-    std::uint8_t m_baseOffset = 50;
+    int m_baseOffset = 50;
     TColor m_baseColor = VrColor::clLime;
     std::unique_ptr<TVrTimer> m_timer;
     TVrChannels m_channels;

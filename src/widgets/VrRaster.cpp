@@ -81,9 +81,10 @@ void lineRgb(const Target& target, QPoint a, QPoint b, QRgb rgb)
     std::int64_t remainder = dm;
     std::int64_t minor = n0;
     if (tFirst != 0) {
-        const std::int64_t numerator = twoDn * tFirst + dm;
-        remainder = numerator % twoDm;
-        minor = n0 + ns * (numerator / twoDm);
+        // 128 bits: with coordinates anywhere in int the product passes 2^63.
+        const __int128 numerator = static_cast<__int128>(twoDn) * tFirst + dm;
+        remainder = static_cast<std::int64_t>(numerator % twoDm);
+        minor = n0 + ns * static_cast<std::int64_t>(numerator / twoDm);
     }
     const std::int64_t major = m0 + ms * tFirst;
     const std::int64_t majorStep = xMajor ? ms : ms * target.stride;

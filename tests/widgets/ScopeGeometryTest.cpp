@@ -121,10 +121,4 @@ TEST(ScopeGeometry, LeftToRightStopsOnceOffTheRightEdge)
     EXPECT_EQ(points[1], QPoint(0, 50));
 }
 
-TEST(ScopeGeometry, EmptyHistoryIsTheBaseLineOnly)
-{
-    const auto p = smallScope();
-    EXPECT_EQ(trace(p, {}), (std::vector<QPoint>{{14, 49}, {10, 49}}));
-}
-
 } // namespace

@@ -103,6 +103,8 @@ TEST_F(LatencyBar, ExcessPercent1IsCutAndExcessPercent2Refused)
     EXPECT_EQ(bar.percent2(), 35);
     bar.setPercent1(70);
     EXPECT_EQ(bar.percent1(), 65);
+    bar.setPercent1(-1);
+    EXPECT_EQ(bar.percent1(), 65);
 }
 
 TEST_F(LatencyBar, TopRightStyleGrowsFromTheRightEnd)

@@ -216,6 +216,8 @@ TEST_F(SmallScope, BaseOffsetAboveHundredPutsTheBaseAboveTheTop)
     scope.channels().add();
     scope.setBaseOffset(150);
     EXPECT_EQ(scope.baseOffset(), 150);
+    scope.setBaseOffset(256); // beyond a byte: refused
+    EXPECT_EQ(scope.baseOffset(), 150);
     EXPECT_EQ(scope.baseRow(), -51);
     const QImage& image = scope.renderImage();
     // Horizontal lines only from the base downward: -35, -19, -3, 13, 29, ...

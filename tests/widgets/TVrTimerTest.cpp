@@ -2,6 +2,7 @@
 
 #include "ApplicationReport.h"
 #include "GuiTestApp.h"
+#include "VrErrors.h"
 #include "Watchdog.h"
 
 #include <QEventLoop>
@@ -109,6 +110,24 @@ TEST_P(TVrTimerTest, AnExceptionIsReportedAndTheTimerKeepsRunning)
 }
 
 INSTANTIATE_TEST_SUITE_P(BothKinds, TVrTimerTest, ::testing::Values(ttThread, ttSystem));
+
+TEST(TVrTimer, RefusedSystemTimerRaisesOutOfResources)
+{
+    // A thread without an event loop gets no Qt timers.
+    QString message;
+    std::thread([&] {
+        TVrTimer timer;
+        timer.setTimerType(ttSystem);
+        timer.setOnTimer([](TVrTimer*) {});
+        try {
+            timer.setInterval(5);
+        } catch (const EOutOfResources& e) {
+            message = QString::fromLatin1(e.what());
+        }
+        EXPECT_FALSE(timer.isTicking());
+    }).join();
+    EXPECT_EQ(message, "No timer resources left.");
+}
 
 TEST(TVrTimer, SlowHandlerTicksNeverOverlapOrQueueUp)
 {
@@ -244,8 +263,17 @@ TEST(TVrTimer, AnotherTimersTickMayRunInsideAModalLoop)
     auto slow = makeTimer(5, [&](TVrTimer* sender) {
         ++slowTicks;
         const int before = fastTicks;
+        // Stay in the nested loop until the other timer has ticked inside it
+        // (bounded, so a broken hand-over fails instead of hanging): under
+        // load its worker may need far more than one period to be scheduled.
         QEventLoop loop;
-        QTimer::singleShot(30, &loop, &QEventLoop::quit);
+        QTimer check;
+        QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+            if (fastTicks > before)
+                loop.quit();
+        });
+        check.start(1);
+        QTimer::singleShot(3000, &loop, &QEventLoop::quit);
         loop.exec();
         fastDuringSlow += fastTicks - before;
         sender->setEnabled(false);

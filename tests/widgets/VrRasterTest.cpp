@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 namespace {
 
 using namespace VrColor;
@@ -49,6 +51,56 @@ TEST(VrRaster, ClippingKeepsThePixelsOfTheWholeLine)
     EXPECT_EQ(columnsOf(far, 5, clRed).size(), 10u);
     VrRaster::line(far, QPoint(-5, -5), QPoint(-1, 20), clLime);
     EXPECT_TRUE(rowsOf(far, 0, clLime).empty());
+}
+
+// The rule written out pixel by pixel: for every major coordinate of the
+// image, the line's step t there and its rounded minor coordinate.
+QImage reference(int w, int h, QPoint a, QPoint b)
+{
+    QImage image = blank(w, h);
+    const __int128 dx = static_cast<__int128>(b.x()) - a.x();
+    const __int128 dy = static_cast<__int128>(b.y()) - a.y();
+    if (dx == 0 && dy == 0)
+        return image;
+    const bool xMajor = (dx < 0 ? -dx : dx) >= (dy < 0 ? -dy : dy);
+    const __int128 dm = xMajor ? (dx < 0 ? -dx : dx) : (dy < 0 ? -dy : dy);
+    const __int128 dn = xMajor ? (dy < 0 ? -dy : dy) : (dx < 0 ? -dx : dx);
+    const int ms = (xMajor ? dx : dy) < 0 ? -1 : 1;
+    const int ns = (xMajor ? dy : dx) < 0 ? -1 : 1;
+    const __int128 m0 = xMajor ? a.x() : a.y();
+    const __int128 n0 = xMajor ? a.y() : a.x();
+    for (int major = 0; major < (xMajor ? w : h); ++major) {
+        const __int128 t = (major - m0) * ms;
+        if (t < 0 || t >= dm)
+            continue;
+        const __int128 minor = n0 + ns * ((2 * t * dn + dm) / (2 * dm));
+        if (minor < 0 || minor >= (xMajor ? h : w))
+            continue;
+        image.setPixel(xMajor ? major : static_cast<int>(minor),
+                       xMajor ? static_cast<int>(minor) : major, qRgb(0xFF, 0, 0));
+    }
+    return image;
+}
+
+TEST(VrRaster, EveryLineFollowsTheRule)
+{
+    std::uint32_t seed = 7;
+    auto next = [&seed](int range) {
+        seed = seed * 1664525u + 1013904223u;
+        return static_cast<int>((seed >> 8) % static_cast<std::uint32_t>(range));
+    };
+    for (int i = 0; i < 3000; ++i) {
+        QPoint a(next(160) - 60, next(130) - 50);
+        QPoint b(next(160) - 60, next(130) - 50);
+        if (i % 10 == 0) // far outside, up to the ends of int
+            a = QPoint(next(2) ? 2147483647 - next(5) : -2147483647 - 1 + next(5), next(40));
+        if (i % 15 == 0)
+            b = QPoint(next(40), next(2) ? 2147483647 : -2147483647 - 1);
+        QImage image = blank(40, 30);
+        VrRaster::line(image, a, b, clRed);
+        ASSERT_EQ(image, reference(40, 30, a, b))
+            << "(" << a.x() << "," << a.y() << ") to (" << b.x() << "," << b.y() << ")";
+    }
 }
 
 TEST(VrRaster, PolylineSegmentsMeetWithoutGaps)
