@@ -29,6 +29,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QWindow>
 
 #include <algorithm>
@@ -794,6 +795,15 @@ void TMainForm::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         m_menu->FormActivate();
+}
+
+void TMainForm::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Not every window manager activates a tool window when it appears (and
+    // without one nothing does): its first showing counts as the first
+    // activation. The menu acts on the first of the two only.
+    QTimer::singleShot(0, this, [this] { m_menu->FormActivate(); });
 }
 
 // ---------------------------------------------------------------------------
