@@ -1,5 +1,6 @@
 #include "TMainMenu.h"
 
+#include "ApplicationReport.h"
 #include "DialogChoosers.h"
 #include "DialogMessages.h"
 #include "IMainWindowHost.h"
@@ -243,8 +244,8 @@ void TMainMenu::FormActivate()
         return;
     try {
         m_host.loadSettings();
-    } catch (const std::exception& error) {
-        DialogMessages::error(QString::fromUtf8(error.what()));
+    } catch (...) {
+        ApplicationReport::reportCurrentException();
     }
     if (!m_options)
         Options1Click();

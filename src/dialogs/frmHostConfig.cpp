@@ -1,5 +1,6 @@
 #include "frmHostConfig.h"
 
+#include "ApplicationReport.h"
 #include "ConvertError.h"
 #include "DialogMessages.h"
 #include "IDeviceNetwork.h"
@@ -84,9 +85,10 @@ private:
     bool& m_busy;
 };
 
+// A value that is no number is reported the way any error of a handler is.
 void reportConversion(const TConvertError& error)
 {
-    DialogMessages::error(QString::fromUtf8(error.what()));
+    ApplicationReport::report(QString::fromUtf8(error.what()));
 }
 
 } // namespace

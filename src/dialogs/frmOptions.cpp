@@ -1,5 +1,6 @@
 #include "frmOptions.h"
 
+#include "ApplicationReport.h"
 #include "DialogChoosers.h"
 #include "DialogMessages.h"
 #include "IOptionsHost.h"
@@ -744,8 +745,8 @@ void TOptionsForm::OKBTClick()
     // new settings and its poll restarted either way.
     try {
         m_host.saveSettings();
-    } catch (const std::exception& error) {
-        DialogMessages::error(QString::fromUtf8(error.what()));
+    } catch (...) {
+        ApplicationReport::reportCurrentException();
     }
     m_host.setMasterTimerEnabled(true);
 

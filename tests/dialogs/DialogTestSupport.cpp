@@ -1,5 +1,6 @@
 #include "DialogTestSupport.h"
 
+#include "ApplicationReport.h"
 #include "srcRegOptions.h"
 
 #include <QCoreApplication>
@@ -48,10 +49,14 @@ MessageRecorder::MessageRecorder()
             answers.pop_front();
             return answer;
         });
+    m_previousReport = ApplicationReport::setReportFunction([this](const QString& text) {
+        messages.push_back({DialogMessages::Kind::Error, text.toStdString()});
+    });
 }
 
 MessageRecorder::~MessageRecorder()
 {
+    ApplicationReport::setReportFunction(std::move(m_previousReport));
     DialogMessages::setFunction(std::move(m_previous));
 }
 

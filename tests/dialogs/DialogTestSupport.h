@@ -31,8 +31,9 @@ inline void PrintTo(const QString& text, std::ostream* out)
 
 // ---- message boxes -------------------------------------------------------------------
 
-// Stands in for the message boxes: keeps what would have been shown and gives
-// the answers a test lined up (No for a question when none is left).
+// Stands in for the message boxes and the application's error report (kept
+// as an Error): keeps what would have been shown and gives the answers a test
+// lined up (No for a question when none is left).
 class MessageRecorder
 {
 public:
@@ -54,6 +55,7 @@ public:
 
 private:
     DialogMessages::Function m_previous;
+    std::function<void(const QString&)> m_previousReport;
 };
 
 // ---- the network seam -------------------------------------------------------------
