@@ -36,7 +36,8 @@ bool SnmpdPeer::start()
     if (!m_process.start({snmpd, "-f", "-C", "-c", conf, "-Lf", log, "-p",
                           m_dir.path() + "/snmpd.pid", "-M", "/nonexistent"},
                          m_dir.path() + "/snmpd.out",
-                         {"SNMP_PERSISTENT_DIR=" + m_dir.path(), "MIBS="})) {
+                         // Its persistent state goes beside, not over, the configuration.
+                         {"SNMP_PERSISTENT_DIR=" + m_dir.path() + "/state", "MIBS="})) {
         m_error = "could not start snmpd";
         return false;
     }
