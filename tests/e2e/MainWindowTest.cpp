@@ -13,6 +13,27 @@ using namespace std::chrono_literals;
 
 namespace {
 
+// A delay on every packet through the (private) loopback interface, for the
+// life of the object.
+class LoopbackDelay
+{
+public:
+    explicit LoopbackDelay(int milliseconds)
+    {
+        runCommand({"tc", "qdisc", "add", "dev", "lo", "root", "netem", "delay",
+                    std::to_string(milliseconds) + "ms"},
+                   &m_status);
+    }
+    ~LoopbackDelay()
+    {
+        if (m_status == 0)
+            runCommand({"tc", "qdisc", "del", "dev", "lo", "root"});
+    }
+
+private:
+    int m_status = -1;
+};
+
 bool has(const std::vector<std::string>& list, const std::string& item)
 {
     return std::find(list.begin(), list.end(), item) != list.end();
@@ -109,21 +130,27 @@ TEST_F(E2EFixture, LiveGraphsOfTheLoopbackTraffic)
     auto seed = returningUser(2, lo);
     // The second sensor draws the same interface with the directions swapped
     // and twice the full scale, so the two graph sets differ.
-    // Polls 4 s apart: the agent refreshes its interface table at most every
-    // 3 s, so shorter polls would see the same counters twice.
-    seed.integer("", "Interval", 4);
-    seed.integer("0", "GraphPixels", 6).integer("1", "GraphPixels", 6);
+    // Polls 6 s apart, in step with the agent, which refreshes its interface
+    // table every 3 s on its own: other periods see some refreshes twice and
+    // draw spikes.
+    seed.integer("", "Interval", 6);
+    seed.integer("0", "GraphPixels", 8).integer("1", "GraphPixels", 8);
     seed.boolean("1", "SwapedInOut", true).integer("1", "DownSpeed", 20000);
     seed.text("1", "HostName", "Loopback, swapped");
     ASSERT_TRUE(seed.write(home()));
 
     // A slow wave between about 0.2 and 1.1 MB/s.
     LoopbackTraffic traffic(kTrafficFrom, kTrafficTo, 9161);
-    ASSERT_TRUE(traffic.start([](double t) { return 650'000 + 450'000 * std::sin(t * 0.6); }, 40s));
+    ASSERT_TRUE(
+        traffic.start([](double t) { return 650'000 + 450'000 * std::sin(t * 0.12); }, 80s));
+    // The loopback answers a ping in microseconds, which the latency sensor
+    // shows as no reply; a delay on this namespace's loopback makes it a
+    // round trip a router could have.
+    LoopbackDelay delay(12);
     auto program = launch();
     const auto window = mainWindow(*program, 10s);
     ASSERT_TRUE(window) << program->output();
-    std::this_thread::sleep_for(46s); // eleven polls of history
+    std::this_thread::sleep_for(68s); // eleven polls of history
     screenshot(*window, "main-window-live.png");
     // The download traces (lime) follow the wave: they cover many rows of
     // each graph, not one flat line.
