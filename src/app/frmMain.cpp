@@ -370,6 +370,11 @@ void TMainForm::layOutSensor(TSensorControls& c, const TSensorRecord& s, int y)
     up->setGeometry(184, y + 151, 0, kLabelHeight);
     setColors(up, s.ULColor, back);
     setLabelText(up, "Upload Speed");
+    // With a font wider than the one the strip was designed for, the right
+    // edge would fall outside the window and every rate would be cut off.
+    const int rightLimit = 260 - 2;
+    if (up->geometry().right() > rightLimit)
+        up->move(rightLimit + 1 - up->width(), up->y());
     up->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     up->raise();
 
