@@ -44,8 +44,8 @@ CONF
     # Port 161 needs root to bind; the agent drops to its own user afterwards.
     as_root env SNMP_PERSISTENT_DIR="$AGENT_DIR" MIBS= snmpd -C -c "$AGENT_DIR/snmpd.conf" \
         -Lf "$AGENT_DIR/snmpd.log" -p "$AGENT_DIR/snmpd.pid" "${user[@]}" -M /nonexistent
-    local i
-    for i in $(seq 50); do
+
+    for _ in $(seq 50); do
         agent_answers && break
         sleep 0.1
     done
@@ -60,11 +60,11 @@ CONF
 # Stops the agent that start_local_agent started, if any.
 stop_local_agent() {
     [ -n "$AGENT_DIR" ] || return 0
-    local pid i
+    local pid
     pid="$(cat "$AGENT_DIR/snmpd.pid" 2>/dev/null || true)"
     if [ -n "$pid" ]; then
         as_root kill "$pid" 2>/dev/null || true
-        for i in $(seq 30); do
+        for _ in $(seq 30); do
             as_root kill -0 "$pid" 2>/dev/null || break
             sleep 0.1
         done
