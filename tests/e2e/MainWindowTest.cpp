@@ -52,8 +52,45 @@ TEST_F(E2EFixture, TwoSensorsAndLatencyMakeA260By380StripAtTheBottomRight)
     ASSERT_EQ(opacity.size(), 1u);
     EXPECT_NEAR(opacity[0] / 4294967295.0, 192 / 255.0, 1e-6);
 
-    // The tray icon is docked in the panel.
-    EXPECT_TRUE(waitUntil([&] { return probe().embedded(program->pid()); }, 10s));
+    // The tray icon is docked in the panel, shows a picture, and its tip
+    // comes up when the pointer rests on it.
+    std::optional<XWindowProbe::Window> icon;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            icon = probe().embedded(program->pid());
+            return icon.has_value();
+        },
+        10s));
+    // Idle or busy, the picture holds a download bar in green and an upload
+    // bar in red.
+    screenshot(*icon, "tray-icon.png");
+    const auto shows = [&](std::uint32_t busy, std::uint32_t idle) {
+        return !probe().rowsWithColor(*icon, busy).empty() ||
+               !probe().rowsWithColor(*icon, idle).empty();
+    };
+    EXPECT_TRUE(shows(0x00FF00, 0x006000)) << "no download bar in the tray picture";
+    EXPECT_TRUE(shows(0xFF0000, 0x600000)) << "no upload bar in the tray picture";
+    // The first poll sees the agent's own replies on the loopback: any
+    // traffic lights the download bar.
+    EXPECT_TRUE(waitUntil([&] { return !probe().rowsWithColor(*icon, 0x00FF00).empty(); }, 10s))
+        << "the tray picture never showed traffic";
+    screenshot(*icon, "tray-icon.png");
+    const auto place = probe().geometry(*icon);
+    x().run({"xdotool", "mousemove", "--sync", std::to_string(place.x + place.width / 2),
+             std::to_string(place.y + place.height / 2)});
+    std::optional<XWindowProbe::Window> tip;
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            for (auto w : probe().windowsOf(program->pid()))
+                if (probe().overrideRedirect(w) && probe().viewable(w) &&
+                    probe().geometry(w).width > 150)
+                    tip = w;
+            return tip.has_value();
+        },
+        5s))
+        << "no tool tip listing the sensors on the tray icon";
+    if (tip)
+        screenshot(*tip, "tray-tip.png");
 
     EXPECT_EQ(program->endWith(SIGTERM, 10s), std::optional<int>(0));
 }
