@@ -13,30 +13,6 @@
 #include <optional>
 #include <string>
 
-// Parts of the program that arrive on other branches: the cases that need
-// them stay written, are skipped with the reason outside CI and are not
-// registered with CTest until the part is there (CMake decides).
-#define REQUIRE_LANDED(flag, what)                                                                 \
-    do {                                                                                           \
-        if (!(flag)) {                                                                             \
-            if (runningInCI())                                                                     \
-                FAIL() << "not built yet: " << what;                                               \
-            else                                                                                   \
-                GTEST_SKIP() << "not built yet: " << what;                                         \
-        }                                                                                          \
-    } while (0)
-
-#ifdef TRAVIMETRA_E2E_WAITING_FOR_DIALOGS
-inline constexpr bool kDialogsLanded = false;
-#else
-inline constexpr bool kDialogsLanded = true;
-#endif
-#ifdef TRAVIMETRA_E2E_WAITING_FOR_TRAFFIC_LOG
-inline constexpr bool kTrafficLogLanded = false;
-#else
-inline constexpr bool kTrafficLogLanded = true;
-#endif
-
 // One X session with a tray, a fresh home folder and the installed program.
 class E2EFixture : public ::testing::Test
 {

@@ -64,7 +64,6 @@ TEST_F(E2EFixture, FirstStartWritesEveryDefaultIntoAPrivateStore)
 
 TEST_F(E2EFixture, FirstStartOpensTheOptions)
 {
-    REQUIRE_LANDED(kDialogsLanded, "the options dialog opened at the first activation");
     auto program = launch();
     std::optional<XWindowProbe::Window> options;
     EXPECT_TRUE(waitUntil(

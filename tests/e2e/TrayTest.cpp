@@ -95,7 +95,6 @@ TEST_F(TrayTest, TheXButtonHidesTheWindowAndTheTrayIconBringsItBack)
 
 TEST_F(TrayTest, MinimizeToTrayFromTheMenuAndBackByTheTrayIcon)
 {
-    REQUIRE_LANDED(kDialogsLanded, "the popup menu with \"Minimize to tray\"");
     const auto g = probe().geometry(m_window);
     click(g.x + 140, g.y + 80, 3);
     std::optional<XWindowProbe::Window> menu;
