@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <QThread>
+#include <QTimer>
 
 #include <cerrno>
 #include <csignal>
@@ -41,6 +43,17 @@ void onTerminationSignal(int)
     [[maybe_unused]] const ssize_t ignored = ::write(g_signalPipe[1], &byte, 1);
     errno = saved;
 }
+// quit() ends only event loops that are running; a signal that arrives while
+// the window is still being built (before exec) would be lost, so wait for
+// the loop.
+void quitOnceRunning()
+{
+    if (QThread::currentThread()->loopLevel() == 0) {
+        QTimer::singleShot(20, QCoreApplication::instance(), quitOnceRunning);
+        return;
+    }
+    QCoreApplication::quit();
+}
 } // namespace
 
 void quitOnTerminationSignals()
@@ -55,7 +68,7 @@ void quitOnTerminationSignals()
         char buffer[16];
         while (::read(g_signalPipe[0], buffer, sizeof buffer) > 0) {
         }
-        QCoreApplication::quit();
+        quitOnceRunning();
     });
     struct sigaction action = {};
     action.sa_handler = onTerminationSignal;

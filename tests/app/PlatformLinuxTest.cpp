@@ -25,4 +25,22 @@ TEST(Platform, TerminationSignalsQuitTheEventLoop)
     }
 }
 
+// A signal during start-up, handled while the window is built (events
+// processed before exec), still ends the program once the loop runs.
+TEST(Platform, ATerminationSignalBeforeTheEventLoopIsNotLost)
+{
+    QApplication& app = testApplication();
+    Platform::quitOnTerminationSignals();
+    std::raise(SIGTERM);
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    bool timedOut = false;
+    QTimer::singleShot(5000, [&] {
+        timedOut = true;
+        QCoreApplication::exit(1);
+    });
+    EXPECT_EQ(app.exec(), 0);
+    EXPECT_FALSE(timedOut);
+}
+
 } // namespace
