@@ -1,13 +1,19 @@
 #include "frmMain.h"
 
 #include "ApplicationReport.h"
+#include "ExternalAddress.h"
+#include "LatencyDisplay.h"
+#include "LocalePlatform.h"
 #include "MessageBoxes.h"
 #include "Platform.h"
+#include "SensorNetworkLogIO.h"
 #include "SensorPoll.h"
 #include "TCoolTrayIcon.h"
+#include "THTTPSend.h"
 #include "TSensorControls.h"
 #include "TVrLevelBar.h"
 #include "TVrTimer.h"
+#include "TrafficLog.h"
 #include "TrayImages.h"
 #include "VrColor.h"
 #include "WindowScaling.h"
@@ -94,6 +100,9 @@ TMainForm::TMainForm(Options options, QWidget* parent)
 {
     if (!m_network)
         throw std::invalid_argument("TMainForm needs a sensor network");
+    m_logIO = std::make_unique<SensorNetworkLogIO>(m_network);
+    m_externalAddressUrl = options.externalAddressUrl.empty() ? ExternalAddress::kServiceUrl
+                                                              : options.externalAddressUrl;
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Travimetra"));
     setFont(tahoma(kWindowFontPixels));
@@ -177,6 +186,7 @@ void TMainForm::createComponents()
     m_extIPAddLBL->setObjectName(QStringLiteral("ExtIPAddLBL"));
     attachShell(m_label1);
     attachShell(m_extIPAddLBL);
+    setUpExternalAddressRow();
     m_label1->hide();
     m_extIPAddLBL->hide();
 }
@@ -723,4 +733,46 @@ int TMainForm::latencyInterval() const
 void TMainForm::setLatencyInterval(int milliseconds)
 {
     m_latencyTimer->setInterval(static_cast<std::uint32_t>(std::max(0, milliseconds)));
+}
+
+// ---------------------------------------------------------------------------
+// The auxiliary sensors and the traffic log.
+
+void TMainForm::setUpExternalAddressRow()
+{
+    constexpr TColor kBlue = 0xFF0000;
+    m_label1->setFont(tahoma(kLabelFontPixels));
+    setColors(m_label1, kBlue, m_settings.BackColor);
+    m_label1->setAutoFillBackground(false);
+    m_label1->setGeometry(8, 0, 0, kLabelHeight);
+    setLabelText(m_label1, "External IP Address :");
+    m_extIPAddLBL->setFont(tahoma(kLabelFontPixels, true));
+    setColors(m_extIPAddLBL, kBlue, m_settings.BackColor);
+    m_extIPAddLBL->setAutoFillBackground(false);
+    m_extIPAddLBL->setGeometry(117, 0, 0, kLabelHeight);
+    setLabelText(m_extIPAddLBL, ExternalAddress::kInitialCaption);
+}
+
+void TMainForm::LatencyTimerTimer()
+{
+    const LatencyDisplay::TLatencyView view =
+        LatencyDisplay::latencyView(m_network->pingRoundTrip(m_settings.LatencyHost));
+    m_latencyBar->setPosition(view.position);
+    setColors(m_latencyLBL, view.color, m_settings.BackColor);
+    setLabelText(m_latencyLBL, view.caption);
+}
+
+void TMainForm::LogTimerTimer()
+{
+    // Errors (an unwritable file, a value that is not a number) go to the
+    // timer, which reports them and keeps ticking.
+    TrafficLog::logTick(m_settings, *m_logIO, currentLocaleFormats());
+}
+
+void TMainForm::ExteIPTimerTimer()
+{
+    std::vector<std::string> lines;
+    const bool succeeded = HTTPGetLines(m_externalAddressUrl, lines);
+    if (const auto caption = ExternalAddress::captionFromAnswer(succeeded, lines))
+        setLabelText(m_extIPAddLBL, *caption);
 }

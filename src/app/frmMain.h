@@ -2,6 +2,7 @@
 
 #include "IMonitorWindow.h"
 #include "ISensorNetwork.h"
+#include "ITrafficLogIO.h"
 #include "TMonitorSettings.h"
 
 #include "TVrLevelBar.h"
@@ -37,6 +38,8 @@ public:
         // False keeps every timer from ticking, so that a caller can drive
         // the poll passes itself.
         bool startTimers = true;
+        // The external-address service; empty for the program's own choice.
+        std::string externalAddressUrl;
     };
 
     // Runs the start-up: single instance, settings load, start counter, graph
@@ -67,6 +70,15 @@ public:
     void UpdDeviceTimers(int index);
     // Master timer period for an Interval in seconds.
     static std::uint32_t pollPeriod(std::int32_t intervalSeconds);
+
+    // The auxiliary sensors and the traffic log, one tick each: ping the
+    // latency host and show the round trip; log every active sensor's rates;
+    // ask the external-address service.
+    void LatencyTimerTimer();
+    void LogTimerTimer();
+    void ExteIPTimerTimer();
+    QLabel* externalAddressLabel() const { return m_extIPAddLBL; }
+    QLabel* externalAddressCaption() const { return m_label1; }
 
     // Tray and window behaviour.
     void UpdateTrayIcon(std::int32_t downRate, std::int32_t upRate);
@@ -121,12 +133,12 @@ private:
     void layOutSensor(TSensorControls& controls, const TSensorRecord& sensor, int y);
     void setTrayHint(const std::string& hint);
     void applyOpacity();
-    void LogTimerTimer() {}
-    void LatencyTimerTimer() {}
-    void ExteIPTimerTimer() {}
+    void setUpExternalAddressRow();
 
     TMonitorSettings m_settings;
     std::shared_ptr<ISensorNetwork> m_network;
+    std::unique_ptr<ITrafficLogIO> m_logIO;
+    std::string m_externalAddressUrl;
     std::unique_ptr<QLockFile> m_instanceLock;
     std::unique_ptr<TVrTimer> m_masterTimer;
     std::unique_ptr<TVrTimer> m_logTimer;

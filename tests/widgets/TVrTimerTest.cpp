@@ -263,8 +263,17 @@ TEST(TVrTimer, AnotherTimersTickMayRunInsideAModalLoop)
     auto slow = makeTimer(5, [&](TVrTimer* sender) {
         ++slowTicks;
         const int before = fastTicks;
+        // Stay in the nested loop until the other timer has ticked inside it
+        // (bounded, so a broken hand-over fails instead of hanging): under
+        // load its worker may need far more than one period to be scheduled.
         QEventLoop loop;
-        QTimer::singleShot(30, &loop, &QEventLoop::quit);
+        QTimer check;
+        QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+            if (fastTicks > before)
+                loop.quit();
+        });
+        check.start(1);
+        QTimer::singleShot(3000, &loop, &QEventLoop::quit);
         loop.exec();
         fastDuringSlow += fastTicks - before;
         sender->setEnabled(false);

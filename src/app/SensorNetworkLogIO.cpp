@@ -1,0 +1,40 @@
+#include "SensorNetworkLogIO.h"
+
+#include "LocalePlatform.h"
+#include "LogFileAppend.h"
+#include "TSyslogSend.h"
+
+SensorNetworkLogIO::SensorNetworkLogIO(std::shared_ptr<ISensorNetwork> network)
+    : m_network(std::move(network))
+{
+}
+
+bool SensorNetworkLogIO::readValue(const std::string& oid, const std::string& community,
+                                   const std::string& host, std::string& value)
+{
+    return m_network->readValue(oid, community, host, value);
+}
+
+uint32_t SensorNetworkLogIO::tickCount()
+{
+    return m_network->tickCount();
+}
+
+TLocalDateTime SensorNetworkLogIO::localNow()
+{
+    return ::localNow();
+}
+
+void SensorNetworkLogIO::appendToFile(const std::string& path, const std::string& text)
+{
+    appendToLogFile(path, text);
+}
+
+bool SensorNetworkLogIO::sendSyslog(const std::string& server, int facility, int severity,
+                                    const std::string& text)
+{
+    if (facility < 0 || facility > 23 || severity < 0 || severity > 7)
+        return false;
+    return SyslogSendMessage(server, static_cast<std::uint8_t>(facility),
+                             static_cast<TSyslogSeverity>(severity), text);
+}

@@ -1,0 +1,184 @@
+#include "TrafficLog.h"
+
+#include "ConvertError.h"
+
+#include <limits>
+#include <stdexcept>
+
+namespace TrafficLog {
+
+namespace {
+
+const char* const kUpTimeOid = "1.3.6.1.2.1.1.3.0";
+const char* const kUpTimeFallbackOid = "1.3.6.1.2.1.1.3";
+
+// Uptime is in hundredths of a second, the local clock in milliseconds.
+constexpr int32_t kAgentDivisor = 100;
+constexpr int32_t kLocalDivisor = 1000;
+
+int32_t wrappingDifference(int32_t a, int32_t b)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
+}
+
+std::optional<int32_t> readCounter(const TSensorRecord& sensor, const std::string& oid,
+                                   ITrafficLogIO& io)
+{
+    std::string text;
+    // An unreadable counter taken as 0 would log a rate that looks real
+    // whenever the previous reading was past 2^31; no line is better.
+    if (!io.readValue(oid, sensor.Community, sensor.HostIP, text) || text.empty())
+        return std::nullopt;
+    return strToInt32(text);
+}
+
+} // namespace
+
+uint32_t logPeriod(int32_t logTime, int32_t logSecMinType)
+{
+    int64_t unit = 0;
+    if (logSecMinType == 0)
+        unit = 1000;
+    else if (logSecMinType == 1)
+        unit = 60000;
+    const int64_t period = int64_t(logTime) * unit;
+    if (period <= 0 || period > int64_t(std::numeric_limits<uint32_t>::max()))
+        return 0;
+    return uint32_t(period);
+}
+
+std::string fileNamePart(const std::string& name)
+{
+    std::string part = name;
+    for (char& c : part) {
+        if (c == '/' || c == '\0')
+            c = '_';
+    }
+    return part;
+}
+
+std::string perSensorFileName(const std::string& folder, const TSensorRecord& sensor)
+{
+    return folder + "/" + fileNamePart(sensor.HostName) + "@" + fileNamePart(sensor.HostIP) +
+           ".log";
+}
+
+std::string logLine(const std::string& stamp, const TSensorRecord& sensor, double rDown, double rUp,
+                    const std::string& decimalPoint)
+{
+    using namespace LogTextFormat;
+    return stamp + ";" + sensor.HostName + ";" + sensor.HostIP + ";" +
+           formatGeneral(rDown, decimalPoint) + ";" + formatOneDecimal(rDown / 1024, decimalPoint) +
+           ";" + formatGeneral(rUp, decimalPoint) + ";" +
+           formatOneDecimal(rUp / 1024, decimalPoint) + "\n";
+}
+
+std::string syslogText(const TSensorRecord& sensor, double rDown, double rUp,
+                       const std::string& decimalPoint)
+{
+    using namespace LogTextFormat;
+    return sensor.HostName + " [" + sensor.SensorName + "@" + sensor.HostIP + "] " +
+           formatOneDecimal(rDown / 1024, decimalPoint) +
+           " Up: " + formatOneDecimal(rUp / 1024, decimalPoint);
+}
+
+std::optional<TLogReadings> readSensor(const TSensorRecord& sensor, ITrafficLogIO& io)
+{
+    TLogReadings readings;
+    if (sensor.TimerToUse == 0) {
+        std::string text;
+        if (!io.readValue(kUpTimeOid, sensor.Community, sensor.HostIP, text))
+            return std::nullopt;
+        if (text.empty()) {
+            // Some agents answer only the bare object.
+            io.readValue(kUpTimeFallbackOid, sensor.Community, sensor.HostIP, text);
+            if (text.empty())
+                text = "0";
+        }
+        readings.time = strToInt32(text);
+        readings.divisor = kAgentDivisor;
+    } else if (sensor.TimerToUse == 1) {
+        readings.time = static_cast<int32_t>(io.tickCount());
+        readings.divisor = kLocalDivisor;
+    } else {
+        return std::nullopt;
+    }
+
+    const std::optional<int32_t> down = readCounter(sensor, sensor.DownOID, io);
+    if (!down)
+        return std::nullopt;
+    const std::optional<int32_t> up = readCounter(sensor, sensor.UpOID, io);
+    if (!up)
+        return std::nullopt;
+    readings.down = *down;
+    readings.up = *up;
+    return readings;
+}
+
+TLogRates logRates(const TSensorRecord& sensor, const TLogReadings& readings)
+{
+    TLogRates rates;
+    const int32_t ticks = wrappingDifference(readings.time, sensor.LogPrevTime);
+    if (ticks <= 0 || readings.divisor <= 0)
+        return rates;
+    const double seconds = double(ticks) / readings.divisor;
+    const int32_t previousDown =
+        sensor.LogPrevDownCount == 0 ? readings.down : sensor.LogPrevDownCount;
+    const int32_t previousUp = sensor.LogPrevUpCount == 0 ? readings.up : sensor.LogPrevUpCount;
+    rates.down = wrappingDifference(readings.down, previousDown) / seconds;
+    rates.up = wrappingDifference(readings.up, previousUp) / seconds;
+    return rates;
+}
+
+void keepReadings(TSensorRecord& sensor, const TLogReadings& readings)
+{
+    sensor.LogPrevDownCount = readings.down;
+    sensor.LogPrevUpCount = readings.up;
+    sensor.LogPrevTime = readings.time;
+}
+
+void WriteOneLog(const TMonitorSettings& settings, ITrafficLogIO& io, const TLocaleFormats& formats,
+                 const std::string& path, int32_t mode, int index, double rDown, double rUp)
+{
+    if (index < 0 || std::size_t(index) >= settings.Sensors.size())
+        throw std::out_of_range("No sensor " + std::to_string(index) + " to log");
+    const TSensorRecord& sensor = settings.Sensors[std::size_t(index)];
+    const std::string fileName = mode == ltFilePerSensor ? perSensorFileName(path, sensor) : path;
+    const std::string stamp = LogTextFormat::formatTimeStamp(io.localNow(), formats);
+    io.appendToFile(fileName, logLine(stamp, sensor, rDown, rUp, formats.decimalPoint));
+}
+
+void logTick(TMonitorSettings& settings, ITrafficLogIO& io, const TLocaleFormats& formats)
+{
+    for (std::size_t i = 0; i < settings.Sensors.size(); ++i) {
+        TSensorRecord& sensor = settings.Sensors[i];
+        if (!sensor.Active)
+            continue;
+        const std::optional<TLogReadings> readings = readSensor(sensor, io);
+        if (!readings)
+            continue;
+        const TLogRates rates = logRates(sensor, *readings);
+        if (settings.EnableLog) {
+            switch (settings.LogType) {
+            case ltOneFile:
+                WriteOneLog(settings, io, formats, settings.LogFile, ltOneFile, int(i), rates.down,
+                            rates.up);
+                break;
+            case ltFilePerSensor:
+                WriteOneLog(settings, io, formats, settings.LogFolder, ltFilePerSensor, int(i),
+                            rates.down, rates.up);
+                break;
+            case ltSyslog:
+                // Delivery is not confirmed: a lost datagram is a lost line.
+                io.sendSyslog(settings.SysLogServer, kSyslogFacility, kSyslogSeverity,
+                              syslogText(sensor, rates.down, rates.up, formats.decimalPoint));
+                break;
+            default:
+                break;
+            }
+        }
+        keepReadings(sensor, *readings);
+    }
+}
+
+} // namespace TrafficLog

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "ITrafficLogIO.h"
+#include "LogTextFormat.h"
+#include "TMonitorSettings.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// The traffic log: on every tick of the log timer each active sensor's
+// counters are read again, turned into rates against the log's own previous
+// readings, and written as one line to a file or as one syslog message.
+namespace TrafficLog {
+
+// LogType
+constexpr int32_t ltOneFile = 1;
+constexpr int32_t ltFilePerSensor = 2;
+constexpr int32_t ltSyslog = 3;
+
+// Syslog priority of a log message: facility news, severity info.
+constexpr int kSyslogFacility = 7;
+constexpr int kSyslogSeverity = 6;
+
+// Period of the log timer in milliseconds: LogTime seconds (LogSecMinType 0)
+// or minutes (1). 0, meaning no ticks, for any other unit and for a period
+// that is not positive or does not fit the timer.
+uint32_t logPeriod(int32_t logTime, int32_t logSecMinType);
+
+// A name with every path separator (and NUL) replaced by "_", so that it
+// stays one element of a path.
+std::string fileNamePart(const std::string& name);
+
+// The file of one sensor in `folder`: folder, separator, HostName, "@",
+// HostIP, ".log". The separator is added even when the folder ends in one.
+std::string perSensorFileName(const std::string& folder, const TSensorRecord& sensor);
+
+// One log line with its line end: stamp;HostName;HostIP;rDown;rDown/1024;
+// rUp;rUp/1024.
+std::string logLine(const std::string& stamp, const TSensorRecord& sensor, double rDown, double rUp,
+                    const std::string& decimalPoint);
+
+// The text of a syslog message: "HostName [SensorName@HostIP] <down kb/s>
+// Up: <up kb/s>".
+std::string syslogText(const TSensorRecord& sensor, double rDown, double rUp,
+                       const std::string& decimalPoint);
+
+// One tick's readings of a sensor: a time reading in 1/divisor seconds and
+// both counters.
+struct TLogReadings
+{
+    int32_t time = 0;
+    int32_t divisor = 1;
+    int32_t down = 0;
+    int32_t up = 0;
+};
+
+// Reads the time source and both counters. Nothing when the agent did not
+// answer a read (or answered a counter with nothing), or the sensor has no
+// known time source: the sensor then sits this tick out. Raises
+// TConvertError for a value that is not a signed 32-bit decimal.
+std::optional<TLogReadings> readSensor(const TSensorRecord& sensor, ITrafficLogIO& io);
+
+struct TLogRates
+{
+    double down = 0; // bytes per second
+    double up = 0;
+};
+
+// Rates since the log's previous readings. A direction without a previous
+// reading (0) logs 0, and so does a tick without elapsed time or whose clock
+// went back. Counter differences wrap modulo 2^32.
+TLogRates logRates(const TSensorRecord& sensor, const TLogReadings& readings);
+
+// Makes this tick's readings the log's previous readings.
+void keepReadings(TSensorRecord& sensor, const TLogReadings& readings);
+
+// Appends the line of sensor `index` to a file: `path` is the file itself
+// for mode ltOneFile and the folder of the per-sensor files for
+// ltFilePerSensor. Raises TLogFileError when the file cannot be written.
+void WriteOneLog(const TMonitorSettings& settings, ITrafficLogIO& io, const TLocaleFormats& formats,
+                 const std::string& path, int32_t mode, int index, double rDown, double rUp);
+
+// One tick of the log timer over all sensors, in order. An error (a value
+// that is not a number, a file that cannot be written) ends the tick at that
+// sensor and is raised to the caller; that sensor keeps its previous
+// readings.
+void logTick(TMonitorSettings& settings, ITrafficLogIO& io, const TLocaleFormats& formats);
+
+} // namespace TrafficLog
