@@ -7,7 +7,10 @@
 #include <thread>
 #include <unistd.h>
 
-RestartableSnmpd::RestartableSnmpd(std::string address) : m_address(std::move(address)) {}
+RestartableSnmpd::RestartableSnmpd(std::string address, std::string clients)
+    : m_address(std::move(address)), m_clients(std::move(clients))
+{
+}
 
 RestartableSnmpd::~RestartableSnmpd()
 {
@@ -29,7 +32,7 @@ bool RestartableSnmpd::start()
     {
         std::ofstream out(conf);
         out << "agentAddress udp:" << m_address << ":161\n"
-            << "rocommunity " << community() << " 127.0.0.0/8\n"
+            << "rocommunity " << community() << " " << m_clients << "\n"
             << "sysName travimetra-fault-agent\n";
     }
     if (!m_process.start({snmpd, "-f", "-C", "-c", conf, "-Lf", m_dir.file("snmpd.log"), "-p",

@@ -11,7 +11,8 @@
 class RestartableSnmpd
 {
 public:
-    explicit RestartableSnmpd(std::string address);
+    // `clients`: the source addresses the agent answers (a prefix).
+    explicit RestartableSnmpd(std::string address, std::string clients = "127.0.0.0/8");
     ~RestartableSnmpd();
 
     // Starts the agent and waits until it answers a get; false with a reason
@@ -25,6 +26,7 @@ public:
 
 private:
     std::string m_address;
+    std::string m_clients;
     std::string m_error;
     TempDirectory m_dir;
     ChildProcess m_process;
