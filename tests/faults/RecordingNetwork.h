@@ -36,13 +36,18 @@ public:
     int pingRoundTrip(const std::string& host) override
     {
         Enter enter(*this);
-        return m_inner->pingRoundTrip(host);
+        const int roundTrip = m_inner->pingRoundTrip(host);
+        ++m_pings;
+        m_failedPings += roundTrip == -1;
+        return roundTrip;
     }
     uint32_t tickCount() override { return m_inner->tickCount(); }
 
     const std::vector<Read>& reads() const { return m_reads; }
     void clear() { m_reads.clear(); }
     int deepestNesting() const { return m_deepest; }
+    long pings() const { return m_pings; }
+    long failedPings() const { return m_failedPings; }
 
 private:
     struct Enter
@@ -58,6 +63,8 @@ private:
 
     std::shared_ptr<ISensorNetwork> m_inner;
     std::vector<Read> m_reads;
+    long m_pings = 0;
+    long m_failedPings = 0;
     int m_depth = 0;
     int m_deepest = 0;
 };
