@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fstream>
+#include <unistd.h>
 
 namespace ProcessProbes {
 
@@ -18,6 +19,24 @@ int openFileDescriptors()
     closedir(dir);
     // The directory stream's own descriptor is not the program's.
     return count - 1;
+}
+
+std::string descriptorTargets()
+{
+    std::string list;
+    DIR* dir = opendir("/proc/self/fd");
+    if (!dir)
+        return list;
+    while (const dirent* entry = readdir(dir)) {
+        if (entry->d_name[0] == '.')
+            continue;
+        char target[512] = {};
+        const std::string link = std::string("/proc/self/fd/") + entry->d_name;
+        const ssize_t n = readlink(link.c_str(), target, sizeof target - 1);
+        list += std::string(entry->d_name) + " -> " + (n > 0 ? target : "?") + "\n";
+    }
+    closedir(dir);
+    return list;
 }
 
 long residentKilobytes()

@@ -9,6 +9,8 @@ namespace ProcessProbes {
 
 // Number of open file descriptors (entries of /proc/self/fd).
 int openFileDescriptors();
+// What each open descriptor refers to, one per line.
+std::string descriptorTargets();
 // Resident set size in kilobytes (VmRSS), or -1 when it cannot be read.
 long residentKilobytes();
 
