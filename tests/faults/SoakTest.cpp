@@ -4,7 +4,9 @@
 // first thousand passes and no descriptor is left open.
 //
 // TRAVIMETRA_SOAK_PASSES sets the number of passes (default 20000; CTest and
-// the sanitizer build run fewer).
+// the sanitizer build run fewer). In a sanitizer build, run it with
+// LSAN_OPTIONS=suppressions=tests/faults/lsan-qt.supp: fontconfig, under Qt,
+// keeps a few hundred bytes to the end.
 
 #include "ProcessProbes.h"
 #include "RecordingNetwork.h"
@@ -35,6 +37,18 @@ namespace {
 constexpr const char* kAgentAddress = "127.0.0.97";
 constexpr const char* kSyslogAddress = "127.0.0.98";
 constexpr int kSensors = 10;
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
 
 // Uptime from the clock, every interface counting at its own steady rate. It
 // keeps nothing per request (unlike the scripted agent, which records every
@@ -214,8 +228,13 @@ TEST_F(Soak, TwentyThousandPassesOverTenSensors)
                 passes, kSensors, seconds, seconds * 1000 / passes, residentAtThousand,
                 std::min<long>(1000, passes / 2), resident, resident - residentAtThousand,
                 descriptorsAtThousand, descriptors, syslog.count());
-    EXPECT_LT(resident - residentAtThousand, 1024);
-    EXPECT_EQ(descriptors, descriptorsAtThousand) << descriptorList << "\nnow:\n"
+    // AddressSanitizer holds freed memory in quarantine: resident size says
+    // nothing there.
+    if (!kSanitized) {
+        EXPECT_LT(resident - residentAtThousand, 1024);
+    }
+    // Qt may still close a helper's descriptor late on; none may be added.
+    EXPECT_LE(descriptors, descriptorsAtThousand) << descriptorList << "\nnow:\n"
                                                   << ProcessProbes::descriptorTargets();
 }
 
