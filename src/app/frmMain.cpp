@@ -10,6 +10,7 @@
 #include "SensorPoll.h"
 #include "TCoolTrayIcon.h"
 #include "THTTPSend.h"
+#include "TMainMenu.h"
 #include "TSensorControls.h"
 #include "TVrLevelBar.h"
 #include "TVrTimer.h"
@@ -28,6 +29,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QWindow>
 
 #include <algorithm>
@@ -108,6 +110,12 @@ TMainForm::TMainForm(Options options, QWidget* parent)
     setFont(tahoma(kWindowFontPixels));
     resize(kWindowWidth, 380);
     createComponents();
+    // The popup menu, on the window and on the tray icon; the tray click and
+    // the "X" button go through it too.
+    m_menu = std::make_unique<TMainMenu>(*this, std::move(options.deviceNetwork));
+    m_menu->attachTo(this);
+    m_trayIcon->setPopupMenu(m_menu->popupMenu());
+    m_trayIcon->OnClick = [this](TCoolTrayIcon*) { m_menu->TrayIconClick(); };
     if (options.startTimers) {
         m_masterTimer->loaded();
         m_logTimer->loaded();
@@ -226,7 +234,7 @@ void TMainForm::FormCreate()
         m_masterTimer->setInterval(pollPeriod(m_settings.Interval));
         m_alphaBlend = true;
         applyOpacity();
-        AlwaysOnTopCheck();
+        m_menu->AlwaysOnTopCheck(); // the window's style and the menu's check mark
         copyTraySpeeds();
     } catch (...) {
         ApplicationReport::reportCurrentException();
@@ -370,6 +378,11 @@ void TMainForm::layOutSensor(TSensorControls& c, const TSensorRecord& s, int y)
     up->setGeometry(184, y + 151, 0, kLabelHeight);
     setColors(up, s.ULColor, back);
     setLabelText(up, "Upload Speed");
+    // With a font wider than the one the strip was designed for, the right
+    // edge would fall outside the window and every rate would be cut off.
+    const int rightLimit = 260 - 2;
+    if (up->geometry().right() > rightLimit)
+        up->move(rightLimit + 1 - up->width(), up->y());
     up->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     up->raise();
 
@@ -597,10 +610,7 @@ void TMainForm::AlwaysOnTopCheck()
 
 void TMainForm::ShutdownBTClick()
 {
-    if (m_settings.XAction == 0)
-        m_trayIcon->doMinimizeToTray();
-    else
-        QCoreApplication::quit();
+    m_menu->ShutdownBTClick();
 }
 
 void TMainForm::TrayIconClick()
@@ -733,6 +743,80 @@ int TMainForm::latencyInterval() const
 void TMainForm::setLatencyInterval(int milliseconds)
 {
     m_latencyTimer->setInterval(static_cast<std::uint32_t>(std::max(0, milliseconds)));
+}
+
+// ---- IMainWindowHost: what the options dialog and the menu use ---------------------
+
+bool TMainForm::masterTimerEnabled() const
+{
+    return m_masterTimer->enabled();
+}
+
+void TMainForm::setMasterTimerEnabled(bool enabled)
+{
+    m_masterTimer->setEnabled(enabled);
+}
+
+void TMainForm::setMasterTimerInterval(std::uint32_t milliseconds)
+{
+    m_masterTimer->setInterval(milliseconds);
+}
+
+void TMainForm::scaleWindowBy(int m, int d)
+{
+    if (m <= 0 || d <= 0)
+        return;
+    WindowScaling::scaleBy(this, m, d);
+    // The next layout undoes the scale in force now.
+    m_appliedScale = WindowScaling::mulDiv(m_appliedScale, m, d);
+}
+
+void TMainForm::setRateLabels(const std::string& downText, const std::string& upText)
+{
+    for (const TSensorRecord& sensor : m_settings.Sensors) {
+        if (!sensor.Controls)
+            continue;
+        setLabelText(sensor.Controls->DownLabel, downText);
+        setLabelText(sensor.Controls->UpLabel, upText);
+    }
+}
+
+void TMainForm::minimizeToTray()
+{
+    m_trayIcon->doMinimizeToTray();
+}
+
+void TMainForm::restoreFromTray()
+{
+    TrayIconClick();
+}
+
+void TMainForm::bringWindowToFront()
+{
+    show();
+    raise();
+    activateWindow();
+}
+
+void TMainForm::quitApplication()
+{
+    QCoreApplication::quit();
+}
+
+void TMainForm::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        m_menu->FormActivate();
+}
+
+void TMainForm::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Not every window manager activates a tool window when it appears (and
+    // without one nothing does): its first showing counts as the first
+    // activation. The menu acts on the first of the two only.
+    QTimer::singleShot(0, this, [this] { m_menu->FormActivate(); });
 }
 
 // ---------------------------------------------------------------------------

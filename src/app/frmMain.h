@@ -1,5 +1,7 @@
 #pragma once
 
+#include "IDeviceNetwork.h"
+#include "IMainWindowHost.h"
 #include "IMonitorWindow.h"
 #include "ISensorNetwork.h"
 #include "ITrafficLogIO.h"
@@ -19,6 +21,7 @@
 
 class QLockFile;
 class TCoolTrayIcon;
+class TMainMenu;
 class TVrTimer;
 struct TSensorControls;
 
@@ -26,7 +29,7 @@ struct TSensorControls;
 // and carries one graph set per active sensor. It holds the sensor model and
 // the global settings, runs the poll on its master timer and feeds the tray
 // icon.
-class TMainForm : public QWidget, public IMonitorWindow
+class TMainForm : public QWidget, public IMonitorWindow, public IMainWindowHost
 {
     Q_OBJECT
 
@@ -38,6 +41,9 @@ public:
         // False keeps every timer from ticking, so that a caller can drive
         // the poll passes itself.
         bool startTimers = true;
+        // What the menu's device information and the dialogs talk to; the
+        // real agents when empty.
+        std::shared_ptr<IDeviceNetwork> deviceNetwork;
         // The external-address service; empty for the program's own choice.
         std::string externalAddressUrl;
     };
@@ -50,18 +56,18 @@ public:
     ~TMainForm() override;
 
     // The model: global settings and the sensor list.
-    TMonitorSettings& settings() { return m_settings; }
+    TMonitorSettings& settings() override { return m_settings; }
     const TMonitorSettings& settings() const { return m_settings; }
 
     // The store.
-    void loadSettings();
-    void saveSettings();
+    void loadSettings() override;
+    void saveSettings() override;
 
     // Graph sets: create the missing controls of every active sensor, free
     // the labels before a rebuild, and lay everything out.
-    void UpdateControls();
-    void DeleteControls();
-    void UpdateControlProperties();
+    void UpdateControls() override;
+    void DeleteControls() override;
+    void UpdateControlProperties() override;
 
     // The poll.
     void MasterTimerTimer();
@@ -84,7 +90,7 @@ public:
     void UpdateTrayIcon(std::int32_t downRate, std::int32_t upRate);
     // Copies sensor 0's speeds for the tray icon's full scale.
     void copyTraySpeeds();
-    void AlwaysOnTopCheck();
+    void AlwaysOnTopCheck() override;
     void ShutdownBTClick();
     void TrayIconClick();
     bool startMinimized() const { return m_settings.StartMinimized; }
@@ -116,7 +122,24 @@ public:
     int latencyInterval() const override;
     void setLatencyInterval(int milliseconds) override;
 
+    // The popup menu with the window behaviour behind it.
+    TMainMenu* mainMenu() const { return m_menu.get(); }
+
+    // IMainWindowHost (the options dialog and the menu)
+    bool masterTimerEnabled() const override;
+    void setMasterTimerEnabled(bool enabled) override;
+    void setMasterTimerInterval(std::uint32_t milliseconds) override;
+    void scaleWindowBy(int m, int d) override;
+    QWidget* hostWidget() override { return this; }
+    void setRateLabels(const std::string& downText, const std::string& upText) override;
+    void minimizeToTray() override;
+    void restoreFromTray() override;
+    void bringWindowToFront() override;
+    void quitApplication() override;
+
 protected:
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -145,6 +168,7 @@ private:
     std::unique_ptr<TVrTimer> m_latencyTimer;
     std::unique_ptr<TVrTimer> m_exteIPTimer;
     std::unique_ptr<TCoolTrayIcon> m_trayIcon;
+    std::unique_ptr<TMainMenu> m_menu;
     QPointer<QPushButton> m_shutdownBT;
     QPointer<TVrLevelBar> m_latencyBar;
     QPointer<QLabel> m_latencyLBL;

@@ -13,7 +13,9 @@ int main(int argc, char* argv[])
     // Labels and logs format numbers the way the user's C locale does.
     std::setlocale(LC_ALL, "");
     QApplication::setApplicationName("Travimetra");
-    QApplication::setApplicationDisplayName("Travimetra");
+    // No display name: Qt would append it to every window title, and the
+    // dialogs' captions are exact texts.
+
     // The window may live in the tray; closing a message box then must not
     // end the program. Exit and the termination signals quit explicitly.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -1,0 +1,52 @@
+#include "DialogMessages.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace DialogMessages {
+namespace {
+
+Answer showBox(Kind kind, const QString& text)
+{
+    QString shown = text;
+    shown.remove(QLatin1Char('\r'));
+    const QString title = QApplication::applicationDisplayName();
+    QWidget* parent = QApplication::activeModalWidget();
+    switch (kind) {
+    case Kind::Error:
+        QMessageBox::critical(parent, title, shown);
+        return Answer::Ok;
+    case Kind::Information:
+        QMessageBox::information(parent, title, shown);
+        return Answer::Ok;
+    case Kind::Confirmation:
+        return QMessageBox::question(parent, title, shown, QMessageBox::Yes | QMessageBox::No) ==
+                       QMessageBox::Yes
+                   ? Answer::Yes
+                   : Answer::No;
+    }
+    return Answer::Ok;
+}
+
+Function& current()
+{
+    static Function function;
+    return function;
+}
+
+} // namespace
+
+Answer show(Kind kind, const QString& text)
+{
+    const Function& function = current();
+    return function ? function(kind, text) : showBox(kind, text);
+}
+
+Function setFunction(Function function)
+{
+    Function previous = std::move(current());
+    current() = std::move(function);
+    return previous;
+}
+
+} // namespace DialogMessages

@@ -1,0 +1,698 @@
+#include "frmHostConfig.h"
+
+#include "ApplicationReport.h"
+#include "ConvertError.h"
+#include "DialogMessages.h"
+#include "IDeviceNetwork.h"
+#include "IHostConfigOwner.h"
+#include "ShowRouterInfo.h"
+#include "TColorBox.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+const char* const kIfNumberBare = "1.3.6.1.2.1.2.1";
+const char* const kIfNumber = "1.3.6.1.2.1.2.1.0";
+const char* const kIfEntry = "1.3.6.1.2.1.2.2.1";
+const char* const kIfDescr = "1.3.6.1.2.1.2.2.1.2.";
+const char* const kIfSpeed = "1.3.6.1.2.1.2.2.1.5.";
+const char* const kIfInOctets = "1.3.6.1.2.1.2.2.1.10.";
+const char* const kIfOutOctets = "1.3.6.1.2.1.2.2.1.16.";
+const char* const kSysName = "1.3.6.1.2.1.1.5.0";
+const char* const kSysNameBare = "1.3.6.1.2.1.1.5";
+
+const char* const kSpeedItems[] = {
+    "128 kbps",   "192 kbps",   "256 kbps",   "384 kbps",   "512 kbps",   "640 kbps",
+    "768 kbps",   "1024 kbps",  "2048 kbps",  "4096 kbps",  "8192 kbps",  "10240 kbps",
+    "12288 kbps", "16384 kbps", "20480 kbps", "24576 kbps", "32768 kbps", "65536 kbps",
+};
+
+const QString kActiveCaption = QStringLiteral("This Graph is Active");
+const QString kInactiveCaption = QStringLiteral("This Graph is Inactive");
+
+QString qs(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+// The number in front of " kbps" in a speed list item.
+int64_t speedOfItem(const QString& item)
+{
+    const int end = item.indexOf(QStringLiteral(" kbps"));
+    return item.left(end < 0 ? item.size() : end).toLongLong();
+}
+
+// Disables a set of controls and the wait cursor for the length of a
+// discovery, and gives everything back however the discovery ends.
+class BusyScope
+{
+public:
+    BusyScope(QWidget* a, QWidget* b, bool& busy) : m_a(a), m_b(b), m_busy(busy)
+    {
+        m_busy = true;
+        m_a->setEnabled(false);
+        m_b->setEnabled(false);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ~BusyScope()
+    {
+        m_a->setEnabled(true);
+        m_b->setEnabled(true);
+        QApplication::restoreOverrideCursor();
+        m_busy = false;
+    }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    QWidget* m_a;
+    QWidget* m_b;
+    bool& m_busy;
+};
+
+// A value that is no number is reported the way any error of a handler is.
+void reportConversion(const TConvertError& error)
+{
+    ApplicationReport::report(QString::fromUtf8(error.what()));
+}
+
+} // namespace
+
+THostConfigForm::THostConfigForm(IHostConfigOwner& owner, QWidget* parent)
+    : QDialog(parent), m_owner(owner)
+{
+    setObjectName(QStringLiteral("HostConfigForm"));
+    setWindowTitle(QStringLiteral("Travimetra - Device Configuration"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPointSize(8);
+    setFont(font);
+    createControls();
+    setMinimumSize(504, 494);
+}
+
+THostConfigForm::~THostConfigForm() = default;
+
+void THostConfigForm::createControls()
+{
+    auto* root = new QVBoxLayout(this);
+
+    auto* general = new QGroupBox(QStringLiteral(" General Information "), this);
+    auto* generalGrid = new QGridLayout(general);
+    m_hostAddressEdit = new QLineEdit(general);
+    m_hostAddressEdit->setObjectName(QStringLiteral("HostAddressEdit"));
+    m_readCommunityEdit = new QLineEdit(general);
+    m_readCommunityEdit->setObjectName(QStringLiteral("ReadCommunityEdit"));
+    m_hostNameEdit = new QLineEdit(general);
+    m_hostNameEdit->setObjectName(QStringLiteral("HostNameEdit"));
+    m_checkConnectionBT = new QPushButton(QStringLiteral("Start Connection"), general);
+    m_checkConnectionBT->setObjectName(QStringLiteral("CheckConnectionBT"));
+    generalGrid->addWidget(new QLabel(QStringLiteral("IP Address / DNS Name"), general), 0, 0);
+    generalGrid->addWidget(m_hostAddressEdit, 0, 1);
+    generalGrid->addWidget(new QLabel(QStringLiteral("Read Community"), general), 1, 0);
+    generalGrid->addWidget(m_readCommunityEdit, 1, 1);
+    generalGrid->addWidget(new QLabel(QStringLiteral("Device Name / Alias"), general), 2, 0);
+    generalGrid->addWidget(m_hostNameEdit, 2, 1);
+    generalGrid->addWidget(m_checkConnectionBT, 0, 2, 3, 1);
+    root->addWidget(general);
+
+    auto* select = new QGroupBox(QStringLiteral(" Select Interface "), this);
+    auto* selectGrid = new QGridLayout(select);
+    m_oidCombo = new QComboBox(select);
+    m_oidCombo->setObjectName(QStringLiteral("OIDCombo"));
+    m_oidCombo->setMaxVisibleItems(15);
+    m_oidCombo->setMinimumContentsLength(40);
+    m_swapValuesChB = new QCheckBox(QStringLiteral("Swap Incomming && Outgoing Values"), select);
+    m_swapValuesChB->setObjectName(QStringLiteral("SwapValuesChB"));
+    m_refreshBT = new QPushButton(QStringLiteral("Refresh"), select);
+    m_refreshBT->setObjectName(QStringLiteral("RefreshBT"));
+    selectGrid->addWidget(m_oidCombo, 0, 0);
+    selectGrid->addWidget(m_refreshBT, 0, 1);
+    selectGrid->addWidget(m_swapValuesChB, 1, 0, 1, 2);
+    root->addWidget(select);
+
+    auto* graph = new QGroupBox(QStringLiteral(" Graph "), this);
+    auto* graphGrid = new QGridLayout(graph);
+    m_activeChB = new QCheckBox(kActiveCaption, graph);
+    m_activeChB->setObjectName(QStringLiteral("ActiveChB"));
+    QFont bold = m_activeChB->font();
+    bold.setBold(true);
+    m_activeChB->setFont(bold);
+    graphGrid->addWidget(m_activeChB, 0, 0, 1, 4);
+
+    const auto colorBox = [&](TColorBox*& box, const char* name, const char* caption, int row,
+                              int column) {
+        box = new TColorBox(graph);
+        box->setObjectName(QString::fromLatin1(name));
+        graphGrid->addWidget(new QLabel(QString::fromLatin1(caption), graph), row, column);
+        graphGrid->addWidget(box, row, column + 1);
+    };
+    colorBox(m_dlColor, "DLColor", "Download Color", 1, 0);
+    colorBox(m_ulColor, "ULColor", "Upload Color", 1, 2);
+    colorBox(m_darkColor, "DarkColor", "Dark Color", 2, 0);
+    colorBox(m_lightColor, "LightColor", "Light Color", 2, 2);
+
+    m_pixelCB = new QComboBox(graph);
+    m_pixelCB->setObjectName(QStringLiteral("PixelCB"));
+    m_pixelCB->addItems({QStringLiteral("1 pixel"), QStringLiteral("2 pixels"),
+                         QStringLiteral("3 pixels"), QStringLiteral("4 pixels"),
+                         QStringLiteral("5 pixels")});
+    graphGrid->addWidget(new QLabel(QStringLiteral("Draw graph every"), graph), 3, 0);
+    graphGrid->addWidget(m_pixelCB, 3, 1);
+
+    m_liveSpeedRB = new QRadioButton(QStringLiteral("Live Graph (Dynamic Maximum)"), graph);
+    m_liveSpeedRB->setObjectName(QStringLiteral("LiveSpeedRB"));
+    m_defaultSpeedRB = new QRadioButton(QStringLiteral("Use detected speed [0 kbps]"), graph);
+    m_defaultSpeedRB->setObjectName(QStringLiteral("DefaultSpeedRB"));
+    m_bypassSpeedRB = new QRadioButton(QStringLiteral("Bypass detected speed"), graph);
+    m_bypassSpeedRB->setObjectName(QStringLiteral("BypassSpeedRB"));
+    graphGrid->addWidget(m_liveSpeedRB, 4, 0, 1, 4);
+    graphGrid->addWidget(m_defaultSpeedRB, 5, 0, 1, 4);
+    graphGrid->addWidget(m_bypassSpeedRB, 6, 0, 1, 4);
+
+    m_downSpeedCombo = new QComboBox(graph);
+    m_downSpeedCombo->setObjectName(QStringLiteral("DownSpeedCombo"));
+    m_upSpeedCombo = new QComboBox(graph);
+    m_upSpeedCombo->setObjectName(QStringLiteral("UpSpeedCombo"));
+    for (const char* item : kSpeedItems) {
+        m_downSpeedCombo->addItem(QString::fromLatin1(item));
+        m_upSpeedCombo->addItem(QString::fromLatin1(item));
+    }
+    m_downSpeedLBL = new QLabel(QStringLiteral("Download Speed"), graph);
+    m_downSpeedLBL->setObjectName(QStringLiteral("DownSpeedLBL"));
+    m_upSpeedLBL = new QLabel(QStringLiteral("Upload Speed"), graph);
+    m_upSpeedLBL->setObjectName(QStringLiteral("UpSpeedLBL"));
+    graphGrid->addWidget(m_downSpeedLBL, 7, 0);
+    graphGrid->addWidget(m_downSpeedCombo, 7, 1);
+    graphGrid->addWidget(m_upSpeedLBL, 7, 2);
+    graphGrid->addWidget(m_upSpeedCombo, 7, 3);
+
+    m_lighterLineChB =
+        new QCheckBox(QStringLiteral("The lighter line shows the upload maximum"), graph);
+    m_lighterLineChB->setObjectName(QStringLiteral("LighterLineChB"));
+    m_useLighterColorChB =
+        new QCheckBox(QStringLiteral("Use the \"Light Color\" in all Y-Axis values"), graph);
+    m_useLighterColorChB->setObjectName(QStringLiteral("UseLighterColorChB"));
+    m_halfSizeChB = new QCheckBox(QStringLiteral("Half-height Graph"), graph);
+    m_halfSizeChB->setObjectName(QStringLiteral("HalfSizeChB"));
+    graphGrid->addWidget(m_lighterLineChB, 8, 0, 1, 4);
+    graphGrid->addWidget(m_useLighterColorChB, 9, 0, 1, 4);
+    graphGrid->addWidget(m_halfSizeChB, 10, 0, 1, 2);
+
+    m_timerChB = new QComboBox(graph);
+    m_timerChB->setObjectName(QStringLiteral("TimerChB"));
+    m_timerChB->addItems({QStringLiteral("SNMP device time"), QStringLiteral("Windows time")});
+    graphGrid->addWidget(new QLabel(QStringLiteral("Use"), graph), 11, 0);
+    graphGrid->addWidget(m_timerChB, 11, 1, 1, 2);
+    root->addWidget(graph);
+
+    auto* buttons = new QHBoxLayout;
+    m_okBT = new QPushButton(QStringLiteral("OK"), this);
+    m_okBT->setObjectName(QStringLiteral("OKBT"));
+    m_cancelBT = new QPushButton(QStringLiteral("Cancel"), this);
+    m_cancelBT->setObjectName(QStringLiteral("CancelBT"));
+    m_okBT->setAutoDefault(false);
+    m_cancelBT->setAutoDefault(false);
+    buttons->addStretch();
+    buttons->addWidget(m_okBT);
+    buttons->addWidget(m_cancelBT);
+    root->addLayout(buttons);
+
+    m_hints.add(m_hostAddressEdit,
+                QStringLiteral("Set the IP or DNS name of the device you want to monitor."));
+    m_hints.add(m_readCommunityEdit,
+                QStringLiteral("Set the correct Read Community of the device."));
+    m_hints.add(m_hostNameEdit, QStringLiteral("Set a device name that will help you recognise it. "
+                                               "By default the SNMP device name is set."));
+    m_hints.add(m_checkConnectionBT,
+                QStringLiteral("Click to start a connection with the device. If everything is set "
+                               "correctly the device interfaces will be available."));
+    m_hints.add(m_oidCombo, QStringLiteral("Select an interface to monitor."));
+    m_hints.add(m_swapValuesChB, QStringLiteral("Some interfaces return the values inverted. If so "
+                                                "select this option to swap the values."));
+    m_hints.add(m_refreshBT, QStringLiteral("Refresh the interface list of the device."));
+    m_hints.add(m_activeChB, QStringLiteral("Select if the graph is active or not. If it is not "
+                                            "enabled, the graph will not be displayed."));
+    m_hints.add(m_dlColor, QStringLiteral("Set the color of the download line."));
+    m_hints.add(m_ulColor, QStringLiteral("Set the color of the upload line."));
+    m_hints.add(m_darkColor, QStringLiteral("Set the dark color of the graph."));
+    m_hints.add(m_lightColor, QStringLiteral("Set the light color of the graph."));
+    m_hints.add(m_pixelCB, QStringLiteral("Set the frequency of the graph."));
+    m_hints.add(m_liveSpeedRB, QStringLiteral("Automatically set the maximum of the interface "
+                                              "according toy your download speed."));
+    m_hints.add(m_defaultSpeedRB,
+                QStringLiteral("Use the value that the SNMP agent returned for this interface."));
+    m_hints.add(m_bypassSpeedRB, QStringLiteral("Use your own download/upload values."));
+    m_hints.add(m_downSpeedCombo, QStringLiteral("Set your own download speed."));
+    m_hints.add(m_upSpeedCombo, QStringLiteral("Set your own upload speed."));
+    m_hints.add(m_lighterLineChB,
+                QStringLiteral("If this is enabled the lighter line of the graph will not "
+                               "represent the middle but the maximum upload speed."));
+    m_hints.add(
+        m_useLighterColorChB,
+        QStringLiteral("Enable this to use the same (lighter) color in all Y-Axis values."));
+    m_hints.add(m_timerChB,
+                QStringLiteral("Select to use either the time from the SNMP device you monitor or "
+                               "Windows time. Some USRobotics eg. devices need Windows time."));
+
+    connect(m_checkConnectionBT, &QPushButton::clicked, this, [this] { CheckConnectionBTClick(); });
+    connect(m_refreshBT, &QPushButton::clicked, this, [this] { RefreshBTClick(); });
+    connect(m_oidCombo, qOverload<int>(&QComboBox::activated), this, [this] { OIDComboChange(); });
+    connect(m_activeChB, &QCheckBox::clicked, this, [this] { ActiveChBClick(); });
+    connect(m_liveSpeedRB, &QRadioButton::clicked, this, [this] { LiveSpeedRBClick(); });
+    connect(m_defaultSpeedRB, &QRadioButton::clicked, this, [this] { DefaultSpeedRBClick(); });
+    connect(m_bypassSpeedRB, &QRadioButton::clicked, this, [this] { BypassSpeedRBClick(); });
+    connect(m_okBT, &QPushButton::clicked, this, [this] { OKBTClick(); });
+    connect(m_cancelBT, &QPushButton::clicked, this, [this] { CancelBTClick(); });
+}
+
+// ---- helpers -------------------------------------------------------------------
+
+std::string THostConfigForm::typed(const QLineEdit* edit) const
+{
+    return edit->text().toStdString();
+}
+
+bool THostConfigForm::readValue(const std::string& oid, std::string& value)
+{
+    value.clear();
+    return m_owner.network().readValue(oid, typed(m_readCommunityEdit), typed(m_hostAddressEdit),
+                                       value);
+}
+
+std::string THostConfigForm::oidNumOf(const std::string& entry)
+{
+    // "Interface " is 10 characters; the index runs up to the first " is ".
+    const std::size_t is = entry.find(" is ");
+    if (is == std::string::npos || is <= 10)
+        return {};
+    return entry.substr(10, is - 10);
+}
+
+std::string THostConfigForm::GetOIDNum() const
+{
+    if (m_oidCombo->currentIndex() < 0)
+        return {};
+    return oidNumOf(m_oidCombo->currentText().toStdString());
+}
+
+int64_t THostConfigForm::detectedKbps(const std::string& ifSpeedText)
+{
+    const int32_t signedValue = strToInt32(ifSpeedText);
+    return int64_t(static_cast<uint32_t>(signedValue)) / 1000;
+}
+
+int64_t THostConfigForm::readDetectedKbps(const std::string& index)
+{
+    std::string value;
+    readValue(kIfSpeed + index, value);
+    return detectedKbps(value);
+}
+
+void THostConfigForm::showDetectedSpeed(const QString& kbps)
+{
+    m_defaultSpeedRB->setText(QStringLiteral("Use detected speed [") + kbps +
+                              QStringLiteral(" kbps]"));
+}
+
+void THostConfigForm::setSpeedControlsEnabled(bool enabled)
+{
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             m_downSpeedCombo, m_upSpeedCombo, m_downSpeedLBL, m_upSpeedLBL, m_lighterLineChB})
+        w->setEnabled(enabled);
+}
+
+void THostConfigForm::clearSpeedRadios()
+{
+    for (QRadioButton* rb : {m_liveSpeedRB, m_defaultSpeedRB, m_bypassSpeedRB}) {
+        rb->setAutoExclusive(false);
+        rb->setChecked(false);
+        rb->setAutoExclusive(true);
+    }
+}
+
+void THostConfigForm::checkSpeedRadio(int32_t speedType)
+{
+    clearSpeedRadios();
+    switch (speedType) {
+    case 1:
+        m_liveSpeedRB->setChecked(true);
+        LiveSpeedRBClick();
+        break;
+    case 2:
+        m_defaultSpeedRB->setChecked(true);
+        DefaultSpeedRBClick();
+        break;
+    case 3:
+        m_bypassSpeedRB->setChecked(true);
+        BypassSpeedRBClick();
+        break;
+    default:
+        break;
+    }
+}
+
+void THostConfigForm::selectSpeedItem(QComboBox* combo, int64_t speed)
+{
+    const QString wanted = QString::number(speed) + QStringLiteral(" kbps");
+    for (int i = 0; i < combo->count(); ++i) {
+        if (combo->itemText(i).contains(wanted)) {
+            combo->setCurrentIndex(i);
+            return;
+        }
+    }
+    combo->setCurrentIndex(0);
+}
+
+// ---- activation ------------------------------------------------------------------
+
+void THostConfigForm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // The filling belongs to the first activation only: later activations
+    // (after a message box, after switching applications) must not undo
+    // what the user typed. It runs once the dialog is on the screen.
+    if (!m_activationStarted) {
+        m_activationStarted = true;
+        QTimer::singleShot(0, this, [this] { FormActivate(); });
+    }
+}
+
+void THostConfigForm::FormActivate()
+{
+    m_hints.setEnabled(m_owner.showHints());
+    if (m_owner.editMode() == 1) {
+        m_hostNameEdit->clear();
+        m_hostAddressEdit->setText(QStringLiteral("192.168.1.1"));
+        m_hostAddressEdit->selectAll();
+        m_hostAddressEdit->setFocus();
+        m_readCommunityEdit->setText(QStringLiteral("vandor"));
+        m_downSpeedCombo->setCurrentIndex(0);
+        m_upSpeedCombo->setCurrentIndex(0);
+        setWindowTitle(QStringLiteral("Travimetra - Add Device / Sensor"));
+        m_ulColor->setSelected(255);
+        m_dlColor->setSelected(65280);
+        m_darkColor->setSelected(0x800000);
+        m_lightColor->setSelected(0xFF0000);
+        m_pixelCB->setCurrentIndex(0);
+        m_activeChB->setChecked(true);
+        ActiveChBClick();
+        m_lighterLineChB->setChecked(false);
+        m_halfSizeChB->setChecked(false);
+        m_useLighterColorChB->setChecked(false);
+        checkSpeedRadio(1);
+        m_activationDone = true;
+        return;
+    }
+
+    const std::vector<TSensorConfig>& list = m_owner.sensorList();
+    m_entryIndex = m_owner.selectedRow() - 1;
+    if (m_entryIndex < 0 || std::size_t(m_entryIndex) >= list.size()) {
+        // Nothing to edit: the opener checks this, so only a changed list
+        // gets here. Leave without touching anything.
+        m_activationDone = true;
+        reject();
+        return;
+    }
+    const TSensorConfig entry = list[std::size_t(m_entryIndex)];
+    m_activeChB->setChecked(entry.Active);
+    ActiveChBClick();
+    m_timerChB->setCurrentIndex(std::clamp(entry.TimerToUse, 0, 1));
+    m_swapValuesChB->setChecked(entry.SwapedInOut);
+    m_ulColor->setSelected(entry.ULColor);
+    m_dlColor->setSelected(entry.DLColor);
+    m_darkColor->setSelected(entry.DarkColor);
+    m_lightColor->setSelected(entry.LightColor);
+    m_useLighterColorChB->setChecked(entry.UseLightColorFor);
+    m_hostNameEdit->setText(qs(entry.HostName));
+    m_hostAddressEdit->setText(qs(entry.HostIP));
+    m_halfSizeChB->setChecked(entry.HalfHeight);
+    m_readCommunityEdit->setText(qs(entry.Community));
+    selectSpeedItem(m_downSpeedCombo, entry.DownSpeed);
+    selectSpeedItem(m_upSpeedCombo, entry.UpSpeed);
+    m_lighterLineChB->setChecked(entry.LighterLine);
+    m_pixelCB->setCurrentIndex(std::clamp(entry.GraphPixels - 1, 0, m_pixelCB->count() - 1));
+    checkSpeedRadio(entry.SpeedType);
+
+    setWindowTitle(QStringLiteral("Please wait..."));
+    QCoreApplication::processEvents();
+    if (m_owner.network().pingRoundTrip(entry.HostIP) == -1) {
+        m_oidCombo->clear();
+        m_oidCombo->addItem(qs(entry.SensorName));
+        m_oidCombo->setCurrentIndex(0);
+        m_keepStoredInterface = true;
+        showDetectedSpeed(QString::number(entry.DownSpeed));
+    } else {
+        RefreshBTClick();
+    }
+    setWindowTitle(QStringLiteral("Travimetra - Edit Device / Sensor"));
+    m_activationDone = true;
+}
+
+// ---- connection and discovery ----------------------------------------------------------
+
+void THostConfigForm::CheckConnectionBTClick()
+{
+    if (m_busy)
+        return;
+    m_oidCombo->clear();
+    if (ShowRouterInfo(m_owner.network(), typed(m_hostAddressEdit), typed(m_readCommunityEdit)))
+        RefreshBTClick();
+}
+
+void THostConfigForm::RefreshBTClick()
+{
+    // A discovery processes events while it walks; a second one started from
+    // inside it would empty the list under its feet.
+    if (m_busy)
+        return;
+    BusyScope busy(m_okBT, m_cancelBT, m_busy);
+    try {
+        discoverInterfaces();
+    } catch (const TConvertError& error) {
+        reportConversion(error);
+    }
+}
+
+void THostConfigForm::discoverInterfaces()
+{
+    m_oidCombo->clear();
+    m_keepStoredInterface = false;
+
+    std::string countText;
+    readValue(kIfNumberBare, countText);
+    if (countText.empty())
+        readValue(kIfNumber, countText);
+    if (countText.empty())
+        countText = "0";
+    // The count only bounds the walk; an agent cannot make it run forever.
+    const int count = std::clamp(strToInt32(countText), 0, kMaxInterfaces);
+
+    std::string oid = kIfEntry;
+    for (int i = 0; i < count; ++i) {
+        std::string index;
+        m_owner.network().readNext(oid, typed(m_readCommunityEdit), typed(m_hostAddressEdit),
+                                   index);
+        std::string description;
+        if (!index.empty())
+            readValue(kIfDescr + index, description);
+        m_oidCombo->addItem(qs("Interface " + index + " is " + description));
+        QCoreApplication::processEvents();
+    }
+
+    if (m_oidCombo->count() > 0) {
+        int selected = 0;
+        if (m_owner.editMode() == 2 && m_entryIndex >= 0 &&
+            std::size_t(m_entryIndex) < m_owner.sensorList().size()) {
+            const QString wanted =
+                qs("Interface " + m_owner.sensorList()[std::size_t(m_entryIndex)].Sensor + " is ");
+            for (int i = 0; i < m_oidCombo->count(); ++i) {
+                if (m_oidCombo->itemText(i).contains(wanted))
+                    selected = i;
+            }
+        }
+        m_oidCombo->setCurrentIndex(selected);
+    }
+
+    if (m_owner.editMode() == 1) {
+        std::string name;
+        if (readValue(kSysName, name)) {
+            if (name.empty())
+                readValue(kSysNameBare, name);
+            if (name.empty())
+                name = "Sensor #" + std::to_string(m_owner.gridRowCount());
+        }
+        m_hostNameEdit->setText(qs(name));
+    }
+
+    OIDComboChange();
+}
+
+void THostConfigForm::OIDComboChange()
+{
+    const std::string index = GetOIDNum();
+    if (index.empty())
+        return;
+    try {
+        showDetectedSpeed(QString::number(readDetectedKbps(index)));
+    } catch (const TConvertError& error) {
+        reportConversion(error);
+    }
+}
+
+// ---- reactions ------------------------------------------------------------------------------
+
+void THostConfigForm::ActiveChBClick()
+{
+    m_activeChB->setText(m_activeChB->isChecked() ? kActiveCaption : kInactiveCaption);
+}
+
+void THostConfigForm::LiveSpeedRBClick()
+{
+    setSpeedControlsEnabled(false);
+}
+
+void THostConfigForm::DefaultSpeedRBClick()
+{
+    setSpeedControlsEnabled(false);
+}
+
+void THostConfigForm::BypassSpeedRBClick()
+{
+    setSpeedControlsEnabled(true);
+}
+
+// ---- OK and Cancel --------------------------------------------------------------------------
+
+void THostConfigForm::OKBTClick()
+{
+    if (busy())
+        return;
+    const std::string host = typed(m_hostAddressEdit);
+    const std::string community = typed(m_readCommunityEdit);
+    if (host.empty() || community.empty()) {
+        DialogMessages::error(
+            QStringLiteral("You cannot add a device with blank Address or Read Community !"));
+        return;
+    }
+
+    std::vector<TSensorConfig>& list = m_owner.sensorList();
+    const bool adding = m_owner.editMode() == 1;
+    if (!adding && (m_entryIndex < 0 || std::size_t(m_entryIndex) >= list.size()))
+        return;
+
+    // After a failed ping the list shows the stored description, which names
+    // no index: the entry keeps the interface it had.
+    std::string index = GetOIDNum();
+    const bool keepInterface = !adding && m_keepStoredInterface && index.empty();
+    if (keepInterface)
+        index = list[std::size_t(m_entryIndex)].Sensor;
+
+    int64_t detected = 0;
+    if (m_defaultSpeedRB->isChecked()) {
+        try {
+            detected = readDetectedKbps(index);
+        } catch (const TConvertError& error) {
+            reportConversion(error);
+            return;
+        }
+        if (detected == 0) {
+            DialogMessages::error(
+                QStringLiteral("You cannot add a device with a default speed of 0 kbps !"));
+            return;
+        }
+    }
+
+    if (adding) {
+        list.emplace_back();
+        m_entryIndex = int(list.size()) - 1;
+    }
+    TSensorConfig& entry = list[std::size_t(m_entryIndex)];
+    const std::string name = typed(m_hostNameEdit);
+    entry.HostName = name.empty() ? "Sensor #" + std::to_string(m_entryIndex + 1) : name;
+    entry.Active = m_activeChB->isChecked();
+    entry.ULColor = m_ulColor->selected();
+    entry.DLColor = m_dlColor->selected();
+    entry.LightColor = m_lightColor->selected();
+    entry.DarkColor = m_darkColor->selected();
+    entry.UseLightColorFor = m_useLighterColorChB->isChecked();
+    entry.HostIP = host;
+    entry.Community = community;
+    entry.HalfHeight = m_halfSizeChB->isChecked();
+    entry.Sensor = index;
+    entry.TimerToUse = m_timerChB->currentIndex();
+    entry.SwapedInOut = m_swapValuesChB->isChecked();
+    entry.GraphPixels = m_pixelCB->currentIndex() + 1;
+    entry.LighterLine = m_lighterLineChB->isChecked();
+
+    if (m_bypassSpeedRB->isChecked()) {
+        entry.DownSpeed = speedOfItem(m_downSpeedCombo->currentText());
+        entry.UpSpeed = speedOfItem(m_upSpeedCombo->currentText());
+        entry.SpeedType = 3;
+    } else if (m_defaultSpeedRB->isChecked()) {
+        entry.DownSpeed = detected;
+        entry.UpSpeed = detected;
+        entry.SpeedType = 2;
+    } else if (m_liveSpeedRB->isChecked()) {
+        entry.DownSpeed = 1;
+        entry.UpSpeed = 1;
+        entry.SpeedType = 1;
+    }
+
+    entry.DownOID = (entry.SwapedInOut ? kIfOutOctets : kIfInOctets) + index;
+    entry.UpOID = (entry.SwapedInOut ? kIfInOctets : kIfOutOctets) + index;
+
+    if (!keepInterface) {
+        std::string description;
+        readValue(kIfDescr + index, description);
+        entry.SensorName = description;
+    }
+
+    m_owner.UpdateGrid();
+    accept();
+}
+
+void THostConfigForm::CancelBTClick()
+{
+    reject();
+}
+
+void THostConfigForm::reject()
+{
+    // Escape and the close box wait for a running discovery like the buttons do.
+    if (busy())
+        return;
+    QDialog::reject();
+}
+
+bool THostConfigForm::busy() const
+{
+    // The activation pings and walks while it processes events: the dialog
+    // must not end under it.
+    return m_busy || (m_activationStarted && !m_activationDone);
+}
+
+void THostConfigForm::closeEvent(QCloseEvent* event)
+{
+    if (busy()) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}

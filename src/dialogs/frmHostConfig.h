@@ -1,0 +1,115 @@
+#pragma once
+
+#include "HintSwitch.h"
+
+#include <QDialog>
+
+#include <cstdint>
+#include <string>
+
+class IHostConfigOwner;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class TColorBox;
+
+// The device and sensor dialog: the agent's address, community and name, the
+// interface to monitor (found by walking the agent's interface table), how
+// the graph's full scale is chosen, colours and drawing options. It edits the
+// owner's working list only.
+class THostConfigForm : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit THostConfigForm(IHostConfigOwner& owner, QWidget* parent = nullptr);
+    ~THostConfigForm() override;
+
+    // Index of the working-list entry being edited, or appended by OK.
+    int entryIndex() const { return m_entryIndex; }
+    // True once the activation (filling, ping, discovery) has finished.
+    bool activationDone() const { return m_activationDone; }
+    bool discoveryRunning() const { return m_busy; }
+
+    // The interface index of the selected list entry: the text between
+    // "Interface " and the first " is ", or empty.
+    std::string GetOIDNum() const;
+    static std::string oidNumOf(const std::string& entry);
+    // kbit/s of an ifSpeed value. The agent's gauge arrives as a signed
+    // 32-bit text; it is an unsigned quantity, so negative texts are taken
+    // modulo 2^32. Raises TConvertError for a text that is not a number.
+    static int64_t detectedKbps(const std::string& ifSpeedText);
+
+    void FormActivate();
+    void CheckConnectionBTClick();
+    void RefreshBTClick();
+    void OIDComboChange();
+    void ActiveChBClick();
+    void LiveSpeedRBClick();
+    void DefaultSpeedRBClick();
+    void BypassSpeedRBClick();
+    void OKBTClick();
+    void CancelBTClick();
+
+    // The most interfaces a walk lists, whatever count the agent reports.
+    static constexpr int kMaxInterfaces = 1024;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+public slots:
+    void reject() override;
+
+private:
+    void createControls();
+    bool busy() const;
+    void setSpeedControlsEnabled(bool enabled);
+    void clearSpeedRadios();
+    void checkSpeedRadio(int32_t speedType);
+    void selectSpeedItem(QComboBox* combo, int64_t speed);
+    std::string typed(const QLineEdit* edit) const;
+    bool readValue(const std::string& oid, std::string& value);
+    void discoverInterfaces();
+    int64_t readDetectedKbps(const std::string& index);
+    void showDetectedSpeed(const QString& kbps);
+
+    IHostConfigOwner& m_owner;
+    HintSwitch m_hints;
+    int m_entryIndex = 0;
+    bool m_activationStarted = false;
+    bool m_activationDone = false;
+    bool m_busy = false;
+    // Edit mode after a failed ping: the list holds the stored description.
+    bool m_keepStoredInterface = false;
+
+    QLineEdit* m_hostAddressEdit = nullptr;
+    QLineEdit* m_readCommunityEdit = nullptr;
+    QLineEdit* m_hostNameEdit = nullptr;
+    QPushButton* m_checkConnectionBT = nullptr;
+    QComboBox* m_oidCombo = nullptr;
+    QCheckBox* m_swapValuesChB = nullptr;
+    QPushButton* m_refreshBT = nullptr;
+    QCheckBox* m_activeChB = nullptr;
+    TColorBox* m_dlColor = nullptr;
+    TColorBox* m_ulColor = nullptr;
+    TColorBox* m_darkColor = nullptr;
+    TColorBox* m_lightColor = nullptr;
+    QComboBox* m_pixelCB = nullptr;
+    QRadioButton* m_liveSpeedRB = nullptr;
+    QRadioButton* m_defaultSpeedRB = nullptr;
+    QRadioButton* m_bypassSpeedRB = nullptr;
+    QLabel* m_downSpeedLBL = nullptr;
+    QLabel* m_upSpeedLBL = nullptr;
+    QComboBox* m_downSpeedCombo = nullptr;
+    QComboBox* m_upSpeedCombo = nullptr;
+    QCheckBox* m_lighterLineChB = nullptr;
+    QCheckBox* m_useLighterColorChB = nullptr;
+    QCheckBox* m_halfSizeChB = nullptr;
+    QComboBox* m_timerChB = nullptr;
+    QPushButton* m_okBT = nullptr;
+    QPushButton* m_cancelBT = nullptr;
+};

@@ -1,0 +1,498 @@
+#include "DialogTestSupport.h"
+#include "FakeHostConfigOwner.h"
+
+#include "ConvertError.h"
+#include "TColorBox.h"
+#include "frmHostConfig.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace {
+
+using Kind = DialogMessages::Kind;
+
+class HostConfigTest : public DialogTest
+{
+protected:
+    void SetUp() override
+    {
+        DialogTest::SetUp();
+        net = std::make_shared<ScriptedDeviceNetwork>();
+        net->values["1.3.6.1.2.1.1.5.0"] = "gateway";
+        net->values["1.3.6.1.2.1.1.1.0"] = "A small router";
+        net->addInterfaces(
+            {{"1", "lo", "10000000"}, {"3", "eth0", "100000000"}, {"7", "wlan0", "54000000"}});
+        owner = std::make_unique<FakeHostConfigOwner>(net);
+    }
+
+    void TearDown() override
+    {
+        form.reset();
+        DialogTest::TearDown();
+    }
+
+    // Opens the dialog (not modal) and waits until its activation is done.
+    THostConfigForm& open()
+    {
+        form = std::make_unique<THostConfigForm>(*owner);
+        form->show();
+        EXPECT_TRUE(waitFor([this] { return form->activationDone(); }));
+        return *form;
+    }
+
+    template <typename T> T* get(const char* name) { return child<T>(form.get(), name); }
+    void type(const char* edit, const QString& text) { get<QLineEdit>(edit)->setText(text); }
+    QStringList interfaceList()
+    {
+        QStringList items;
+        auto* combo = get<QComboBox>("OIDCombo");
+        for (int i = 0; i < combo->count(); ++i)
+            items << combo->itemText(i);
+        return items;
+    }
+    void connectTo(const char* host = "10.0.0.1")
+    {
+        type("HostAddressEdit", QString::fromLatin1(host));
+        get<QPushButton>("CheckConnectionBT")->click();
+    }
+
+    TSensorConfig storedEntry()
+    {
+        TSensorConfig e;
+        e.Active = true;
+        e.HostName = "Office";
+        e.HostIP = "10.0.0.1";
+        e.Community = "vandor";
+        e.Sensor = "3";
+        e.SensorName = "stored eth0";
+        e.DownOID = "1.3.6.1.2.1.2.2.1.10.3";
+        e.UpOID = "1.3.6.1.2.1.2.2.1.16.3";
+        e.DownSpeed = 28;
+        e.UpSpeed = 1024;
+        e.SpeedType = 3;
+        e.SwapedInOut = true;
+        e.ULColor = 0x0000FF;
+        e.DLColor = 0x00FF00;
+        e.LightColor = 0x123456;
+        e.DarkColor = 0x808080;
+        e.GraphPixels = 4;
+        e.LighterLine = true;
+        e.UseLightColorFor = true;
+        e.TimerToUse = 1;
+        e.HalfHeight = true;
+        return e;
+    }
+
+    std::shared_ptr<ScriptedDeviceNetwork> net;
+    std::unique_ptr<FakeHostConfigOwner> owner;
+    std::unique_ptr<THostConfigForm> form;
+};
+
+TEST(HostConfigText, interfaceIndexIsTheTextBetweenInterfaceAndTheFirstIs)
+{
+    EXPECT_EQ(THostConfigForm::oidNumOf("Interface 3 is eth0"), "3");
+    EXPECT_EQ(THostConfigForm::oidNumOf("Interface 12 is a bridge is up"), "12");
+    // A failed walk step and a stored description name no index.
+    EXPECT_EQ(THostConfigForm::oidNumOf("Interface  is "), "");
+    EXPECT_EQ(THostConfigForm::oidNumOf("eth0"), "");
+    EXPECT_EQ(THostConfigForm::oidNumOf("this is it"), "");
+    EXPECT_EQ(THostConfigForm::oidNumOf(""), "");
+}
+
+TEST(HostConfigText, detectedSpeedIsKilobitsOfTheUnsignedGauge)
+{
+    EXPECT_EQ(THostConfigForm::detectedKbps("100000000"), 100000);
+    EXPECT_EQ(THostConfigForm::detectedKbps("999"), 0);
+    EXPECT_EQ(THostConfigForm::detectedKbps("0"), 0);
+    // 4294967295 and 3000000000 arrive as signed 32-bit texts.
+    EXPECT_EQ(THostConfigForm::detectedKbps("-1"), 4294967);
+    EXPECT_EQ(THostConfigForm::detectedKbps("-1294967296"), 3000000);
+    try {
+        THostConfigForm::detectedKbps("");
+        ADD_FAILURE() << "no conversion error";
+    } catch (const TConvertError& e) {
+        EXPECT_STREQ(e.what(), "'' is not a valid integer value");
+    }
+    EXPECT_THROW(THostConfigForm::detectedKbps("fast"), TConvertError);
+}
+
+TEST_F(HostConfigTest, addModeStartsFromTheDefaultsWithoutContactingTheAgent)
+{
+    open();
+    EXPECT_EQ(form->windowTitle(), "Travimetra - Add Device / Sensor");
+    EXPECT_EQ(get<QLineEdit>("HostAddressEdit")->text(), "192.168.1.1");
+    EXPECT_EQ(get<QLineEdit>("ReadCommunityEdit")->text(), "vandor");
+    EXPECT_EQ(get<QLineEdit>("HostNameEdit")->text(), "");
+    EXPECT_EQ(get<TColorBox>("ULColor")->selected(), 255u);
+    EXPECT_EQ(get<TColorBox>("DLColor")->selected(), 65280u);
+    EXPECT_EQ(get<TColorBox>("DarkColor")->selected(), 0x800000u);
+    EXPECT_EQ(get<TColorBox>("LightColor")->selected(), 0xFF0000u);
+    EXPECT_EQ(get<QComboBox>("PixelCB")->currentText(), "1 pixel");
+    EXPECT_TRUE(get<QCheckBox>("ActiveChB")->isChecked());
+    EXPECT_EQ(get<QCheckBox>("ActiveChB")->text(), "This Graph is Active");
+    EXPECT_TRUE(get<QRadioButton>("LiveSpeedRB")->isChecked());
+    EXPECT_FALSE(get<QComboBox>("DownSpeedCombo")->isEnabled());
+    EXPECT_FALSE(get<QLabel>("UpSpeedLBL")->isEnabled());
+    EXPECT_FALSE(get<QCheckBox>("LighterLineChB")->isEnabled());
+    EXPECT_EQ(get<QComboBox>("DownSpeedCombo")->count(), 18);
+    EXPECT_EQ(get<QComboBox>("UpSpeedCombo")->itemText(17), "65536 kbps");
+    EXPECT_EQ(get<QCheckBox>("SwapValuesChB")->text(), "Swap Incomming && Outgoing Values");
+    EXPECT_EQ(get<QComboBox>("OIDCombo")->toolTip(), "Select an interface to monitor.");
+    EXPECT_TRUE(net->log.empty());
+}
+
+TEST_F(HostConfigTest, reactionsOfTheRadiosAndTheActiveBox)
+{
+    open();
+    get<QRadioButton>("BypassSpeedRB")->click();
+    for (const char* name :
+         {"DownSpeedCombo", "UpSpeedCombo", "DownSpeedLBL", "UpSpeedLBL", "LighterLineChB"})
+        EXPECT_TRUE(get<QWidget>(name)->isEnabled()) << name;
+    get<QRadioButton>("DefaultSpeedRB")->click();
+    EXPECT_FALSE(get<QComboBox>("UpSpeedCombo")->isEnabled());
+    get<QCheckBox>("ActiveChB")->click();
+    EXPECT_EQ(get<QCheckBox>("ActiveChB")->text(), "This Graph is Inactive");
+    get<QCheckBox>("ActiveChB")->click();
+    EXPECT_EQ(get<QCheckBox>("ActiveChB")->text(), "This Graph is Active");
+}
+
+TEST_F(HostConfigTest, startConnectionShowsTheDeviceAndListsItsInterfaces)
+{
+    open();
+    owner->rows = 4;
+    // While the walk runs, neither OK nor Cancel can end the dialog.
+    int checkedDuringWalk = 0;
+    net->onRequest = [&](const std::string& request) {
+        if (request.rfind("next ", 0) == 0) {
+            EXPECT_FALSE(get<QPushButton>("OKBT")->isEnabled());
+            EXPECT_FALSE(get<QPushButton>("CancelBT")->isEnabled());
+            EXPECT_TRUE(form->discoveryRunning());
+            ++checkedDuringWalk;
+        }
+    };
+    connectTo();
+    net->onRequest = nullptr;
+    EXPECT_EQ(checkedDuringWalk, 3);
+
+    ASSERT_EQ(m_messages->messages.size(), 1u);
+    EXPECT_EQ(m_messages->messages[0].kind, Kind::Information);
+    EXPECT_EQ(m_messages->last(), "Device Name: gateway\n\rInterfaces found: 3\n\r"
+                                  "IP Address / DNS Name: 10.0.0.1\n\rDescription: A small router");
+    EXPECT_EQ(interfaceList(),
+              QStringList({"Interface 1 is lo", "Interface 3 is eth0", "Interface 7 is wlan0"}));
+    EXPECT_EQ(get<QComboBox>("OIDCombo")->currentIndex(), 0);
+    EXPECT_EQ(get<QLineEdit>("HostNameEdit")->text(), "gateway");
+    EXPECT_EQ(get<QRadioButton>("DefaultSpeedRB")->text(), "Use detected speed [10000 kbps]");
+    EXPECT_TRUE(get<QPushButton>("OKBT")->isEnabled());
+    EXPECT_TRUE(get<QPushButton>("CancelBT")->isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // Choosing another interface reads its speed.
+    auto* combo = get<QComboBox>("OIDCombo");
+    combo->setCurrentIndex(1);
+    emit combo->activated(1);
+    EXPECT_EQ(get<QRadioButton>("DefaultSpeedRB")->text(), "Use detected speed [100000 kbps]");
+    EXPECT_EQ(form->GetOIDNum(), "3");
+}
+
+TEST_F(HostConfigTest, silentAgentGivesTheNoReplyMessageAndNoWalk)
+{
+    open();
+    net->answering = false;
+    connectTo("10.0.0.9");
+    ASSERT_EQ(m_messages->messages.size(), 1u);
+    EXPECT_EQ(m_messages->messages[0].kind, Kind::Error);
+    EXPECT_EQ(m_messages->last(),
+              "The device with the IP Address \"10.0.0.9\" did not reply to the SNMP call. Check "
+              "SNMP host, community or MIB OID!");
+    EXPECT_TRUE(interfaceList().isEmpty());
+    EXPECT_EQ(net->countOf("next 1.3.6.1.2.1.2.2.1"), 0);
+}
+
+TEST_F(HostConfigTest, aFailedWalkStepAddsAnEmptyEntryAndRetriesFromTheSameOid)
+{
+    open();
+    type("HostAddressEdit", "10.0.0.1");
+    net->failNextCalls = {2};
+    get<QPushButton>("RefreshBT")->click();
+    // Four steps for three rows: the second failed, the third retried it.
+    EXPECT_EQ(interfaceList(),
+              QStringList({"Interface 1 is lo", "Interface  is ", "Interface 3 is eth0"}));
+    EXPECT_EQ(net->countOf("next 1.3.6.1.2.1.2.2.1.1.1"), 2);
+}
+
+TEST_F(HostConfigTest, theCountFallsBackAndAnUnreadableCountListsNothing)
+{
+    open();
+    type("HostAddressEdit", "10.0.0.1");
+    net->values["1.3.6.1.2.1.2.1"] = "2"; // an agent that answers the bare OID
+    get<QPushButton>("RefreshBT")->click();
+    EXPECT_EQ(interfaceList().size(), 2);
+    EXPECT_EQ(net->countOf("get 1.3.6.1.2.1.2.1.0"), 0);
+
+    net->values.erase("1.3.6.1.2.1.2.1");
+    net->values.erase("1.3.6.1.2.1.2.1.0");
+    net->log.clear();
+    get<QPushButton>("RefreshBT")->click();
+    EXPECT_TRUE(interfaceList().isEmpty());
+    EXPECT_EQ(net->countOf("get 1.3.6.1.2.1.2.1.0"), 1);
+    // No index: the speed is not asked for.
+    for (const std::string& request : net->log)
+        EXPECT_EQ(request.find("1.3.6.1.2.1.2.2.1.5."), std::string::npos) << request;
+}
+
+TEST_F(HostConfigTest, anAbsurdCountDoesNotRunAnEndlessWalk)
+{
+    open();
+    type("HostAddressEdit", "10.0.0.1");
+    net->values["1.3.6.1.2.1.2.1.0"] = "2147483647";
+    get<QPushButton>("RefreshBT")->click();
+    EXPECT_EQ(interfaceList().size(), THostConfigForm::kMaxInterfaces);
+}
+
+TEST_F(HostConfigTest, theDeviceNameFallsBackToTheBareOidThenToTheRowCount)
+{
+    open();
+    type("HostAddressEdit", "10.0.0.1");
+    owner->rows = 5;
+    net->values["1.3.6.1.2.1.1.5.0"] = "";
+    net->values["1.3.6.1.2.1.1.5"] = "bare-name";
+    get<QPushButton>("RefreshBT")->click();
+    EXPECT_EQ(get<QLineEdit>("HostNameEdit")->text(), "bare-name");
+
+    net->values["1.3.6.1.2.1.1.5"] = "";
+    get<QPushButton>("RefreshBT")->click();
+    EXPECT_EQ(get<QLineEdit>("HostNameEdit")->text(), "Sensor #5");
+
+    net->failing = {"1.3.6.1.2.1.1.5.0"};
+    get<QPushButton>("RefreshBT")->click();
+    EXPECT_EQ(get<QLineEdit>("HostNameEdit")->text(), "");
+}
+
+TEST_F(HostConfigTest, aSpeedThatIsNoNumberIsReportedAndTheButtonsComeBack)
+{
+    open();
+    type("HostAddressEdit", "10.0.0.1");
+    net->values["1.3.6.1.2.1.2.2.1.5.1"] = "fast";
+    get<QPushButton>("RefreshBT")->click();
+    EXPECT_EQ(m_messages->last(), "'fast' is not a valid integer value");
+    EXPECT_EQ(interfaceList().size(), 3);
+    EXPECT_TRUE(get<QPushButton>("OKBT")->isEnabled());
+    EXPECT_TRUE(get<QPushButton>("CancelBT")->isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(HostConfigTest, okRefusesABlankAddressOrCommunity)
+{
+    open();
+    type("HostAddressEdit", "");
+    get<QPushButton>("OKBT")->click();
+    type("HostAddressEdit", "10.0.0.1");
+    type("ReadCommunityEdit", "");
+    get<QPushButton>("OKBT")->click();
+    EXPECT_EQ(m_messages->texts(),
+              std::vector<std::string>(
+                  2, "You cannot add a device with blank Address or Read Community !"));
+    EXPECT_TRUE(owner->list.empty());
+    EXPECT_TRUE(form->isVisible());
+}
+
+TEST_F(HostConfigTest, okRefusesADetectedSpeedOfZeroOrNoSpeedAtAll)
+{
+    open();
+    connectTo();
+    m_messages->messages.clear();
+    net->values["1.3.6.1.2.1.2.2.1.5.1"] = "0";
+    get<QRadioButton>("DefaultSpeedRB")->click();
+    get<QPushButton>("OKBT")->click();
+    EXPECT_EQ(m_messages->last(), "You cannot add a device with a default speed of 0 kbps !");
+    EXPECT_TRUE(owner->list.empty());
+
+    net->answering = false;
+    get<QPushButton>("OKBT")->click();
+    EXPECT_EQ(m_messages->last(), "'' is not a valid integer value");
+    EXPECT_TRUE(owner->list.empty());
+    EXPECT_EQ(owner->gridUpdates, 0);
+    EXPECT_TRUE(form->isVisible());
+}
+
+TEST_F(HostConfigTest, okAppendsTheEntryInEachSpeedMode)
+{
+    struct Case
+    {
+        const char* radio;
+        int64_t down, up;
+        int32_t type;
+    };
+    const Case cases[] = {{"LiveSpeedRB", 1, 1, 1},
+                          {"DefaultSpeedRB", 100000, 100000, 2},
+                          {"BypassSpeedRB", 2048, 512, 3}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.radio);
+        open();
+        connectTo();
+        auto* combo = get<QComboBox>("OIDCombo");
+        combo->setCurrentIndex(1);
+        emit combo->activated(1);
+        get<QRadioButton>(c.radio)->click();
+        get<QComboBox>("DownSpeedCombo")->setCurrentText("2048 kbps");
+        get<QComboBox>("UpSpeedCombo")->setCurrentText("512 kbps");
+        get<QComboBox>("PixelCB")->setCurrentIndex(2);
+        get<QComboBox>("TimerChB")->setCurrentIndex(1);
+        get<TColorBox>("LightColor")->setSelected(0x00FFFF);
+        get<QCheckBox>("HalfSizeChB")->setChecked(true);
+        get<QPushButton>("OKBT")->click();
+
+        EXPECT_EQ(form->result(), QDialog::Accepted);
+        ASSERT_FALSE(owner->list.empty());
+        const TSensorConfig& e = owner->list.back();
+        EXPECT_EQ(form->entryIndex(), int(owner->list.size()) - 1);
+        EXPECT_EQ(e.HostName, "gateway");
+        EXPECT_EQ(e.HostIP, "10.0.0.1");
+        EXPECT_EQ(e.Community, "vandor");
+        EXPECT_EQ(e.Sensor, "3");
+        EXPECT_EQ(e.SensorName, "eth0");
+        EXPECT_EQ(e.DownOID, "1.3.6.1.2.1.2.2.1.10.3");
+        EXPECT_EQ(e.UpOID, "1.3.6.1.2.1.2.2.1.16.3");
+        EXPECT_EQ(e.DownSpeed, c.down);
+        EXPECT_EQ(e.UpSpeed, c.up);
+        EXPECT_EQ(e.SpeedType, c.type);
+        EXPECT_TRUE(e.Active);
+        EXPECT_EQ(e.GraphPixels, 3);
+        EXPECT_EQ(e.TimerToUse, 1);
+        EXPECT_EQ(e.LightColor, 0x00FFFFu);
+        EXPECT_EQ(e.DLColor, 65280u);
+        EXPECT_TRUE(e.HalfHeight);
+        EXPECT_FALSE(e.SwapedInOut);
+        m_messages->messages.clear();
+    }
+    EXPECT_EQ(owner->list.size(), 3u);
+    EXPECT_EQ(owner->gridUpdates, 3);
+}
+
+TEST_F(HostConfigTest, swappedCountersAndANameFromThePosition)
+{
+    owner->list.resize(2);
+    open();
+    connectTo();
+    type("HostNameEdit", "");
+    get<QCheckBox>("SwapValuesChB")->setChecked(true);
+    get<QCheckBox>("ActiveChB")->click();
+    get<QPushButton>("OKBT")->click();
+    ASSERT_EQ(owner->list.size(), 3u);
+    const TSensorConfig& e = owner->list[2];
+    EXPECT_EQ(e.HostName, "Sensor #3");
+    EXPECT_FALSE(e.Active);
+    EXPECT_TRUE(e.SwapedInOut);
+    EXPECT_EQ(e.DownOID, "1.3.6.1.2.1.2.2.1.16.1");
+    EXPECT_EQ(e.UpOID, "1.3.6.1.2.1.2.2.1.10.1");
+}
+
+TEST_F(HostConfigTest, editFillsTheControlsAndSelectsTheEntrysInterface)
+{
+    owner->list = {TSensorConfig(), storedEntry()};
+    owner->mode = 2;
+    owner->row = 2;
+    open();
+    EXPECT_EQ(form->entryIndex(), 1);
+    EXPECT_EQ(form->windowTitle(), "Travimetra - Edit Device / Sensor");
+    EXPECT_EQ(net->countOf("ping 10.0.0.1"), 1);
+    EXPECT_EQ(get<QLineEdit>("HostNameEdit")->text(), "Office");
+    EXPECT_TRUE(get<QCheckBox>("SwapValuesChB")->isChecked());
+    EXPECT_TRUE(get<QCheckBox>("HalfSizeChB")->isChecked());
+    EXPECT_TRUE(get<QCheckBox>("LighterLineChB")->isChecked());
+    EXPECT_TRUE(get<QCheckBox>("UseLighterColorChB")->isChecked());
+    EXPECT_EQ(get<QComboBox>("TimerChB")->currentText(), "Windows time");
+    EXPECT_EQ(get<QComboBox>("PixelCB")->currentText(), "4 pixels");
+    EXPECT_EQ(get<TColorBox>("LightColor")->selected(), 0x123456u);
+    EXPECT_TRUE(get<QRadioButton>("BypassSpeedRB")->isChecked());
+    EXPECT_TRUE(get<QComboBox>("DownSpeedCombo")->isEnabled());
+    // Matched by containment: 28 kbit/s finds "128 kbps".
+    EXPECT_EQ(get<QComboBox>("DownSpeedCombo")->currentText(), "128 kbps");
+    EXPECT_EQ(get<QComboBox>("UpSpeedCombo")->currentText(), "1024 kbps");
+    EXPECT_EQ(get<QComboBox>("OIDCombo")->currentText(), "Interface 3 is eth0");
+    // The name typed by the user is not replaced by the agent's.
+    EXPECT_EQ(get<QLineEdit>("HostNameEdit")->text(), "Office");
+
+    get<QPushButton>("OKBT")->click();
+    ASSERT_EQ(owner->list.size(), 2u);
+    EXPECT_EQ(owner->list[1].SensorName, "eth0");
+    EXPECT_EQ(owner->list[1].DownOID, "1.3.6.1.2.1.2.2.1.16.3");
+    EXPECT_EQ(owner->list[1].DownSpeed, 128);
+}
+
+TEST_F(HostConfigTest, editAfterAFailedPingKeepsTheStoredInterface)
+{
+    owner->list = {storedEntry()};
+    owner->list[0].SpeedType = 2;
+    owner->list[0].DownSpeed = 5000;
+    owner->mode = 2;
+    owner->row = 1;
+    net->pingResult = -1;
+    open();
+    EXPECT_EQ(interfaceList(), QStringList({"stored eth0"}));
+    EXPECT_EQ(get<QComboBox>("OIDCombo")->currentIndex(), 0);
+    EXPECT_EQ(get<QRadioButton>("DefaultSpeedRB")->text(), "Use detected speed [5000 kbps]");
+    EXPECT_EQ(net->countOf("next 1.3.6.1.2.1.2.2.1"), 0);
+    EXPECT_EQ(form->windowTitle(), "Travimetra - Edit Device / Sensor");
+
+    type("HostNameEdit", "Renamed");
+    get<QRadioButton>("LiveSpeedRB")->click();
+    get<QPushButton>("OKBT")->click();
+    const TSensorConfig& e = owner->list[0];
+    EXPECT_EQ(e.HostName, "Renamed");
+    EXPECT_EQ(e.Sensor, "3");
+    EXPECT_EQ(e.SensorName, "stored eth0");
+    EXPECT_EQ(e.DownOID, "1.3.6.1.2.1.2.2.1.16.3");
+    EXPECT_EQ(e.SpeedType, 1);
+}
+
+TEST_F(HostConfigTest, cancelLeavesTheListAlone)
+{
+    owner->list = {storedEntry()};
+    open();
+    connectTo();
+    get<QPushButton>("CancelBT")->click();
+    EXPECT_EQ(form->result(), QDialog::Rejected);
+    EXPECT_EQ(owner->list.size(), 1u);
+    EXPECT_EQ(owner->list[0], storedEntry());
+    EXPECT_EQ(owner->gridUpdates, 0);
+}
+
+TEST_F(HostConfigTest, theDialogCannotEndWhileItPingsOrWalks)
+{
+    owner->list = {storedEntry()};
+    owner->mode = 2;
+    int attempts = 0;
+    net->onRequest = [&](const std::string& request) {
+        if (request.rfind("ping ", 0) == 0 || request.rfind("next ", 0) == 0) {
+            form->reject();
+            form->close();
+            get<QPushButton>("OKBT")->click();
+            ++attempts;
+        }
+    };
+    open();
+    net->onRequest = nullptr;
+    EXPECT_EQ(attempts, 4);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(owner->gridUpdates, 0);
+    EXPECT_EQ(interfaceList().size(), 3);
+    form->reject();
+    EXPECT_FALSE(form->isVisible());
+}
+
+TEST_F(HostConfigTest, hintsFollowTheProgramsSetting)
+{
+    owner->hints = false;
+    open();
+    EXPECT_EQ(get<QPushButton>("RefreshBT")->toolTip(), "");
+    EXPECT_EQ(get<QLineEdit>("HostAddressEdit")->toolTip(), "");
+}
+
+} // namespace
