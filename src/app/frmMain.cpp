@@ -215,9 +215,17 @@ void TMainForm::FormCreate()
         endAtOnce();
     }
 
+    // A store that cannot be written (a read-only or unmakeable configuration
+    // folder) is reported, but the window is still built and polls with
+    // whatever the load could read; otherwise the one failed write of the
+    // start counter would leave an empty window that never monitors.
     try {
         loadSettings();
         countStart();
+    } catch (...) {
+        ApplicationReport::reportCurrentException();
+    }
+    try {
         m_latencyBar->hide();
         m_latencyLBL->hide();
         UpdateControls();

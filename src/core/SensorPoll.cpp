@@ -50,6 +50,20 @@ int32_t counterReading(const TSensorRecord& sensor, const std::string& oid, ISen
     return text.empty() ? 0 : strToInt32(text);
 }
 
+// An agent's uptime only goes back when it started again (or after 497 days,
+// when the 32-bit TimeTicks wrap); its counters then started again too.
+bool agentRestarted(TSensorRecord& sensor, const std::string& upTimeText)
+{
+    int32_t reading = 0;
+    if (!tryStrToInt32(upTimeText, reading))
+        return false;
+    const auto upTime = static_cast<uint32_t>(reading);
+    const bool restarted =
+        sensor.LastAgentUpTime >= 0 && upTime < static_cast<uint64_t>(sensor.LastAgentUpTime);
+    sensor.LastAgentUpTime = upTime;
+    return restarted;
+}
+
 double roundHalfEven(double value)
 {
     double whole = std::floor(value);
@@ -186,6 +200,12 @@ TPollResult pollSensor(TSensorRecord& sensor, ISensorNetwork& network)
         const int32_t second = strToInt32(secondText);
         const int32_t first = strToInt32(firstText);
         sensor.CurTime = midpointTime(first, second);
+        // The difference to counters from before a restart is no rate; with
+        // the local clock as time source nothing else would notice it.
+        if (agentRestarted(sensor, reach)) {
+            sensor.PrevDownCount = sensor.DownCount;
+            sensor.PrevUpCount = sensor.UpCount;
+        }
 
         const double elapsed = elapsedSeconds(sensor.CurTime, sensor.PrevTime, divisor);
         if (sensor.PrevDownCount == 0)

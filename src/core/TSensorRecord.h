@@ -39,6 +39,9 @@ struct TSensorRecord
     int32_t UpCount = 0;
     double PrevTime = 0;
     double CurTime = 0;
+    // The agent's uptime at the last poll it answered, -1 before any; a lower
+    // one means the agent restarted and its counters with it.
+    int64_t LastAgentUpTime = -1;
     std::shared_ptr<TSensorControls> Controls;
     TColor DLColor = 0;
     TColor ULColor = 0;

@@ -20,7 +20,8 @@ int readSmallFile(const std::string& path, std::size_t maxBytes, std::string& co
 
 // Replaces the file with content so that a crash leaves either the old or the
 // new file: a temporary file beside it is written, flushed and renamed over
-// it. Missing parent folders are created (mode 0700); the file gets the given
+// it (<path>.tmp, left behind only by a crash and replaced by the next
+// write). Missing parent folders are created (mode 0700); the file gets the given
 // permission bits. Returns 0 or an errno value.
 int replaceFileAtomically(const std::string& path, const std::string& content, unsigned mode);
 

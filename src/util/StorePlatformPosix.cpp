@@ -141,8 +141,14 @@ int replaceFileAtomically(const std::string& path, const std::string& content, u
     if (const int error = makeFolders(folder))
         return error;
 
-    std::string temporary = path + ".XXXXXX";
-    const int fd = mkostemp(temporary.data(), O_CLOEXEC);
+    // One fixed name beside the file: a write cut off by a crash leaves at
+    // most this one copy behind, and the next write takes its place, instead
+    // of a new stray copy of the store (community strings and all) per crash.
+    const std::string temporary = path + ".tmp";
+    if (unlink(temporary.c_str()) != 0 && errno != ENOENT)
+        return errno;
+    const int fd =
+        open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode_t(mode));
     if (fd < 0)
         return errno;
     int error = 0;

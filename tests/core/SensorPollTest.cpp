@@ -137,6 +137,7 @@ TEST(SensorPoll, TimeSumWrapsAndCounterGoingBackIsNegative)
 
     s.PrevTime = 0;
     s.PrevDownCount = 5000;
+    s.LastAgentUpTime = -1; // not an agent that restarted: its counter went back
     scriptPoll(net, "100", "100", "3000", "5000");
     const TPollResult r = pollSensor(s, net);
     EXPECT_DOUBLE_EQ(r.downRate, -2000.0);

@@ -1,0 +1,254 @@
+// The program at scale: 50 sensors against one local snmpd (started by the
+// benchmark, needs root). A poll pass beside its floor, 5 x 50 bare UDP round
+// trips with the same requests, each on a fresh socket as every read has
+// (target: within 1.25 times the floor); the repaint of a window of 50 graph
+// sets; and the program polling every second on its own master timer, with
+// its CPU share and resident memory.
+#include "SnmpSensorNetwork.h"
+#include "app/MainFormFixture.h"
+
+#include "BerTag.h"
+#include "SensorPoll.h"
+#include "SnmpdPeer.h"
+#include "TSNMPRec.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QImage>
+#include <QTimer>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+constexpr const char* kAgentAddress = "127.0.0.99";
+constexpr int kSensors = 50;
+
+long residentKilobytes()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::strtol(line.c_str() + 6, nullptr, 10);
+    }
+    return -1;
+}
+
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+struct ScaleWorld
+{
+    ScaleWorld() : agent(kAgentAddress)
+    {
+        char pattern[] = "/tmp/travimetra-bench-scale-XXXXXX";
+        if (!mkdtemp(pattern))
+            throw std::runtime_error("no temporary folder");
+        root = pattern;
+        for (const char* sub : {"config", "runtime", "state"})
+            std::filesystem::create_directories(root / sub);
+        std::filesystem::permissions(root / "runtime", std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::replace);
+        setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+        setenv("XDG_RUNTIME_DIR", (root / "runtime").c_str(), 1);
+        setenv("XDG_STATE_HOME", (root / "state").c_str(), 1);
+        testApplication();
+        started = agent.start();
+        if (!started)
+            return;
+        TMonitorSettings s;
+        s.ScaleSize = 100;
+        s.Interval = 1;
+        s.LogTime = 30;
+        for (int i = 0; i < kSensors; ++i)
+            s.Sensors.push_back(configuredSensor(kAgentAddress, "Sensor " + std::to_string(i)));
+        s.resizeSensors(kSensors);
+        FakeMonitorWindow window;
+        SaveSettings(s, window);
+        WriteRegValue(HKEY_CURRENT_USER, kSettingsKey, "TimesRun", 1, rdInteger);
+        form = makeForm(false);
+    }
+    ~ScaleWorld()
+    {
+        form.reset();
+        std::error_code ignored;
+        std::filesystem::remove_all(root, ignored);
+    }
+    static std::unique_ptr<TMainForm> makeForm(bool timers)
+    {
+        TMainForm::Options options;
+        options.network = std::make_shared<SnmpSensorNetwork>();
+        options.startTimers = timers;
+        return std::make_unique<TMainForm>(options);
+    }
+
+    std::filesystem::path root;
+    SnmpdPeer agent;
+    bool started = false;
+    std::unique_ptr<TMainForm> form;
+};
+
+std::unique_ptr<ScaleWorld> g_world;
+
+ScaleWorld& world()
+{
+    if (!g_world)
+        g_world = std::make_unique<ScaleWorld>();
+    return *g_world;
+}
+
+bool ready(benchmark::State& state)
+{
+    ScaleWorld& w = world();
+    if (!w.started || !w.form) {
+        state.SkipWithError(("snmpd: " + w.agent.error()).c_str());
+        return false;
+    }
+    return true;
+}
+
+void BM_BareUdpFloor250RoundTrips(benchmark::State& state)
+{
+    if (!ready(state))
+        return;
+    const std::string oids[5] = {SensorPoll::kUpTimeOid, SensorPoll::kUpTimeOid,
+                                 std::string(SensorPoll::kInOctetsPrefix) + "1",
+                                 std::string(SensorPoll::kOutOctetsPrefix) + "1",
+                                 SensorPoll::kUpTimeOid};
+    std::string requests[5];
+    TSNMPRec query;
+    for (int i = 0; i < 5; ++i) {
+        query.Reset();
+        query.Community = "vandor";
+        query.PDUType = BerTag::GetRequest;
+        query.AddVarBind(oids[i], "", BerTag::Null);
+        requests[i] = query.Encode();
+    }
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(161);
+    inet_pton(AF_INET, kAgentAddress, &to.sin_addr);
+    char reply[2048];
+    for (auto _ : state) {
+        for (int sensor = 0; sensor < kSensors; ++sensor) {
+            for (const std::string& request : requests) {
+                const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+                ::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to);
+                if (::send(fd, request.data(), request.size(), 0) < 0 ||
+                    ::recv(fd, reply, sizeof reply, 0) <= 0) {
+                    ::close(fd);
+                    state.SkipWithError("the agent did not answer");
+                    return;
+                }
+                ::close(fd);
+            }
+        }
+    }
+}
+
+// range(0): 1 with the window shown (every sample repaints its graph), 0 hidden.
+void BM_PollPass50Sensors(benchmark::State& state)
+{
+    if (!ready(state))
+        return;
+    ScaleWorld& w = world();
+    w.form->setVisible(state.range(0) != 0);
+    for (auto _ : state)
+        w.form->UpdateAllMonitors();
+    const auto* c = w.form->sensorControls(kSensors - 1);
+    if (!c || c->DownLabel->text().startsWith("Error"))
+        state.SkipWithError("the agent did not answer the pass");
+}
+
+// One paint of the whole window, 50 graph sets of scale, scope and labels,
+// into an image of its size (the offscreen platform exposes no window, so a
+// repaint there would paint nothing).
+void BM_Repaint50GraphSets(benchmark::State& state)
+{
+    if (!ready(state))
+        return;
+    ScaleWorld& w = world();
+    w.form->show();
+    for (int i = 0; i < 3; ++i)
+        w.form->UpdateAllMonitors();
+    QImage image(w.form->size(), QImage::Format_RGB32);
+    for (auto _ : state)
+        w.form->render(&image);
+    state.counters["height_px"] = w.form->height();
+}
+
+// The program as it runs: the master timer polls every second for
+// range(0) seconds; CPU share and resident memory of the whole process.
+void BM_PollEverySecond(benchmark::State& state)
+{
+    if (!ready(state))
+        return;
+    ScaleWorld& w = world();
+    w.form.reset();
+    auto form = ScaleWorld::makeForm(true);
+    form->show();
+    double cpu = 0, wall = 0;
+    for (auto _ : state) {
+        const double cpuStart = cpuSeconds();
+        QElapsedTimer clock;
+        clock.start();
+        QEventLoop loop;
+        QTimer::singleShot(int(state.range(0) * 1000), &loop, &QEventLoop::quit);
+        loop.exec();
+        cpu += cpuSeconds() - cpuStart;
+        wall += clock.elapsed() / 1000.0;
+    }
+    state.counters["cpu_percent"] = 100.0 * cpu / wall;
+    state.counters["resident_kB"] = double(residentKilobytes());
+    form.reset();
+    w.form = ScaleWorld::makeForm(false);
+}
+
+double fastest(const std::vector<double>& times)
+{
+    return times.empty() ? 0 : *std::min_element(times.begin(), times.end());
+}
+
+} // namespace
+
+BENCHMARK(BM_BareUdpFloor250RoundTrips)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond)
+    ->ComputeStatistics("min", fastest);
+BENCHMARK(BM_PollPass50Sensors)
+    ->Arg(0)
+    ->Arg(1)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond)
+    ->ComputeStatistics("min", fastest);
+BENCHMARK(BM_Repaint50GraphSets)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PollEverySecond)->Arg(20)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    g_world.reset();
+    return 0;
+}
