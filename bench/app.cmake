@@ -3,4 +3,5 @@
 # the same pass needs.
 travimetra_bench(bench_app
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/app/frmMainBench.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/common/BareUdpFloor.cpp
     LIBS travimetra_app travimetra_app_network travimetra_peers)

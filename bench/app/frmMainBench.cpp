@@ -10,6 +10,8 @@
 #include "SnmpdPeer.h"
 #include "TSNMPRec.h"
 
+#include "BareUdpFloor.h"
+
 #include <benchmark/benchmark.h>
 
 #include <arpa/inet.h>
@@ -159,37 +161,10 @@ void BM_BareUdpFloor100RoundTrips(benchmark::State& state)
         state.SkipWithError(("snmpd: " + w.agent.error()).c_str());
         return;
     }
-    const std::string oids[5] = {SensorPoll::kUpTimeOid, SensorPoll::kUpTimeOid,
-                                 std::string(SensorPoll::kInOctetsPrefix) + "1",
-                                 std::string(SensorPoll::kOutOctetsPrefix) + "1",
-                                 SensorPoll::kUpTimeOid};
-    std::string requests[5];
-    TSNMPRec query;
-    for (int i = 0; i < 5; ++i) {
-        query.Reset();
-        query.Community = "vandor";
-        query.PDUType = BerTag::GetRequest;
-        query.AddVarBind(oids[i], "", BerTag::Null);
-        requests[i] = query.Encode();
-    }
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(161);
-    inet_pton(AF_INET, kAgentAddress, &to.sin_addr);
-    char reply[2048];
     for (auto _ : state) {
-        for (int sensor = 0; sensor < kSensors; ++sensor) {
-            for (const std::string& request : requests) {
-                const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-                ::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to);
-                if (::send(fd, request.data(), request.size(), 0) < 0 ||
-                    ::recv(fd, reply, sizeof reply, 0) <= 0) {
-                    ::close(fd);
-                    state.SkipWithError("the agent did not answer");
-                    return;
-                }
-                ::close(fd);
-            }
+        if (!bareUdpPollFloor(kAgentAddress, kSensors)) {
+            state.SkipWithError("the agent did not answer");
+            return;
         }
     }
 }
