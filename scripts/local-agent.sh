@@ -63,6 +63,10 @@ CONF
     local user=()
     if id Debian-snmp >/dev/null 2>&1; then user=(-u Debian-snmp -g Debian-snmp); fi
     # Port 161 needs root to bind; the agent drops to its own user afterwards.
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "Starting a local SNMP agent on $AGENT_ADDRESS: UDP port 161 needs root, so sudo" \
+             "may ask for your password now."
+    fi
     as_root env SNMP_PERSISTENT_DIR="$AGENT_DIR" MIBS= snmpd -C -c "$AGENT_DIR/snmpd.conf" \
         -Lf "$AGENT_DIR/snmpd.log" -p "$AGENT_DIR/snmpd.pid" "${user[@]}" -M /nonexistent
 
