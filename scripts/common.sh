@@ -8,23 +8,59 @@ as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
-# Installs whatever of scripts/packages.txt is missing.
+# Prints "package<TAB>reason" for every package of a list file; the reason is
+# the block of "# " lines right above the package.
+list_packages() {
+    awk '
+        /^[[:space:]]*$/ { reason = ""; previous = "blank"; next }
+        /^[[:space:]]*#/ {
+            line = $0; sub(/^[[:space:]]*#[[:space:]]*/, "", line)
+            reason = (previous == "comment" && reason != "") ? reason " " line : line
+            previous = "comment"; next
+        }
+        { print $1 "\t" reason; previous = "package" }
+    ' "$1"
+}
+
+# install_packages LIST... installs whatever the list files (names relative
+# to scripts/) hold that is not installed yet. It says what and why before
+# it asks for root, and it touches no service of the machine: installing a
+# server package may start that server, but nothing here stops, restarts or
+# reconfigures one.
 install_packages() {
-    local wanted missing=()
-    wanted=$(grep -v '^\s*#' "$TOP/scripts/packages.txt" | grep -v '^\s*$')
-    for p in $wanted; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    local list package reason missing=() reasons=() needs=() i
+    for list in "$@"; do
+        while IFS=$'\t' read -r package reason; do
+            [ -n "$package" ] || continue
+            dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' &&
+                continue
+            case " ${missing[*]} " in *" $package "*) continue ;; esac
+            missing+=("$package")
+            # One line per reason, with the packages it needs.
+            reason="${reason:-needed}"
+            for i in "${!reasons[@]}"; do
+                if [ "${reasons[$i]}" = "$reason" ]; then
+                    needs[i]="${needs[$i]} $package"
+                    continue 2
+                fi
+            done
+            reasons+=("$reason")
+            needs+=("$package")
+        done < <(list_packages "$TOP/scripts/$list")
     done
-    if [ ${#missing[@]} -gt 0 ]; then
-        echo "Installing: ${missing[*]}"
-        as_root env DEBIAN_FRONTEND=noninteractive apt-get update -q
-        as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+    [ ${#missing[@]} -gt 0 ] || return 0
+
+    echo "Travimetra needs Debian packages that are not installed yet; apt-get will install:"
+    for i in "${!reasons[@]}"; do
+        echo "  ${needs[$i]}"
+        echo "      (${reasons[$i]})"
+    done
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "Installing packages needs root, so sudo may ask for your password now."
     fi
-    # The packaged services are started by the tests on addresses of their own;
-    # the distribution's instances would only be in the way.
-    for s in snmpd rsyslog nginx; do
-        as_root service "$s" stop >/dev/null 2>&1 || true
-    done
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get update -q
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
+        "${missing[@]}"
 }
 
 # configure_build DIR [cmake options...]

@@ -5,7 +5,7 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
 SECONDS_EACH="${1:-60}"
-install_packages
+install_packages packages-run.txt packages.txt
 CC=clang CXX=clang++ configure_build "$TOP/build-fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTRAVIMETRA_GUI=OFF -DTRAVIMETRA_TESTS=OFF -DTRAVIMETRA_FUZZ=ON
 status=0

@@ -3,7 +3,7 @@
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
-install_packages
+install_packages packages-run.txt packages.txt
 configure_build "$TOP/build-asan" -DCMAKE_BUILD_TYPE=Debug -DTRAVIMETRA_GUI=OFF \
     -DTRAVIMETRA_SANITIZE=ON
 cd "$TOP/build-asan"

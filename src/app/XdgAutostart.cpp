@@ -38,6 +38,18 @@ std::string quotedExec(const std::string& path)
     return quoted + "\"";
 }
 
+// A string value escapes the backslash; the caller has refused line breaks.
+std::string stringValue(const std::string& text)
+{
+    std::string escaped;
+    for (const char c : text) {
+        if (c == '\\')
+            escaped += '\\';
+        escaped += c;
+    }
+    return escaped;
+}
+
 bool makeFolder(const std::string& path)
 {
     if (mkdir(path.c_str(), 0700) == 0 || errno == EEXIST)
@@ -78,6 +90,12 @@ std::optional<std::string> entryText(const std::string& executable)
            "Exec=" +
            quotedExec(executable) +
            "\n"
+           // A desktop skips the entry when the program is gone, and shows
+           // the program's icon in its list of start-up applications.
+           "TryExec=" +
+           stringValue(executable) +
+           "\n"
+           "Icon=com.quorvane.Travimetra\n"
            "Terminal=false\n"
            "X-GNOME-Autostart-enabled=true\n";
 }

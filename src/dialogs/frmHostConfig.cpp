@@ -547,6 +547,12 @@ void THostConfigForm::discoverInterfaces()
 void THostConfigForm::OIDComboChange()
 {
     const std::string index = GetOIDNum();
+    // The stored interface after a failed ping keeps its stored speed.
+    if (index.empty() && m_keepStoredInterface)
+        return;
+    // Until this interface's speed is read, the caption must not show the
+    // speed of the one selected before.
+    showDetectedSpeed(QStringLiteral("0"));
     if (index.empty())
         return;
     try {

@@ -7,10 +7,14 @@
 #include "TCoolTrayIcon.h"
 #include "TVrTimer.h"
 #include "XdgAutostart.h"
+#include "peers/PeerRequirement.h"
 
 #include <QElapsedTimer>
 #include <QLockFile>
 #include <QMouseEvent>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 
 #include <fstream>
 #include <sstream>
@@ -515,6 +519,41 @@ TEST(XdgAutostart, ExecQuotesWhatTheShellWouldExpand)
         << *text;
     EXPECT_FALSE(XdgAutostart::entryText("relative/travimetra").has_value());
     EXPECT_FALSE(XdgAutostart::entryText("/a\nExec=/bin/evil").has_value());
+}
+
+TEST(XdgAutostart, TheEntryNamesTheProgramToTryAndItsIconAndIsValid)
+{
+    struct Case
+    {
+        const char* executable;
+        const char* tryExec;
+    };
+    const Case cases[] = {
+        {"/usr/bin/travimetra", "TryExec=/usr/bin/travimetra\n"},
+        {"/opt/a b/$x\"y`z%/travimetra", "TryExec=/opt/a b/$x\"y`z%/travimetra\n"},
+        {"/opt/back\\slash/travimetra", "TryExec=/opt/back\\\\slash/travimetra\n"},
+    };
+    const QString validator =
+        QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.executable);
+        const auto text = XdgAutostart::entryText(c.executable);
+        ASSERT_TRUE(text.has_value());
+        EXPECT_NE(text->find(c.tryExec), std::string::npos) << *text;
+        EXPECT_NE(text->find("\nIcon=com.quorvane.Travimetra\n"), std::string::npos) << *text;
+
+        // What desktops check an entry with.
+        REQUIRE_PEER(!validator.isEmpty(), "desktop-file-utils is not installed");
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Travimetra.desktop"));
+        std::ofstream(path.toStdString()) << *text;
+        QProcess validate;
+        validate.setProcessChannelMode(QProcess::MergedChannels);
+        validate.start(validator, {path});
+        ASSERT_TRUE(validate.waitForFinished(10000));
+        EXPECT_EQ(validate.exitCode(), 0);
+        EXPECT_EQ(validate.readAll().toStdString(), "") << *text;
+    }
 }
 
 TEST_F(MainForm, DraggingAGraphMovesTheWindow)

@@ -200,6 +200,52 @@ TEST_F(HostConfigTest, startConnectionShowsTheDeviceAndListsItsInterfaces)
     EXPECT_EQ(form->GetOIDNum(), "3");
 }
 
+TEST_F(HostConfigTest, theDetectedSpeedCaptionIsAlwaysTheSelectedInterfaces)
+{
+    net->addInterfaces({{"1", "lo", "10000000"},
+                        {"3", "eth0", "100000000"},
+                        {"7", "wlan0", "54000000"},
+                        {"9", "wlan1", "0"},
+                        {"12", "veth1", "999"}});
+    net->failing = {"1.3.6.1.2.1.2.2.1.5.7"}; // wlan0's speed cannot be read
+    open();
+    connectTo();
+    m_messages->messages.clear();
+    struct Case
+    {
+        const char* entry;
+        const char* caption;
+        const char* message; // reported besides, or empty
+    };
+    const Case cases[] = {
+        {"Interface 3 is eth0", "Use detected speed [100000 kbps]", ""},
+        {"Interface 9 is wlan1", "Use detected speed [0 kbps]", ""},
+        {"Interface 3 is eth0", "Use detected speed [100000 kbps]", ""},
+        {"Interface 12 is veth1", "Use detected speed [0 kbps]", ""},
+        {"Interface 1 is lo", "Use detected speed [10000 kbps]", ""},
+        {"Interface 7 is wlan0", "Use detected speed [0 kbps]", "'' is not a valid integer value"},
+    };
+    auto* combo = get<QComboBox>("OIDCombo");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.entry);
+        const int at = combo->findText(QString::fromLatin1(c.entry));
+        ASSERT_GE(at, 0);
+        combo->setCurrentIndex(at);
+        emit combo->activated(at);
+        EXPECT_EQ(get<QRadioButton>("DefaultSpeedRB")->text(), c.caption);
+        EXPECT_EQ(m_messages->last(), c.message);
+        m_messages->messages.clear();
+    }
+
+    // An entry whose index the walk could not read names no speed either.
+    combo->addItem(QStringLiteral("Interface  is "));
+    combo->setCurrentIndex(combo->count() - 1);
+    get<QRadioButton>("DefaultSpeedRB")
+        ->setText(QStringLiteral("Use detected speed [100000 kbps]"));
+    emit combo->activated(combo->count() - 1);
+    EXPECT_EQ(get<QRadioButton>("DefaultSpeedRB")->text(), "Use detected speed [0 kbps]");
+}
+
 TEST_F(HostConfigTest, silentAgentGivesTheNoReplyMessageAndNoWalk)
 {
     open();
@@ -437,6 +483,9 @@ TEST_F(HostConfigTest, editAfterAFailedPingKeepsTheStoredInterface)
     open();
     EXPECT_EQ(interfaceList(), QStringList({"stored eth0"}));
     EXPECT_EQ(get<QComboBox>("OIDCombo")->currentIndex(), 0);
+    EXPECT_EQ(get<QRadioButton>("DefaultSpeedRB")->text(), "Use detected speed [5000 kbps]");
+    // Choosing the stored interface again keeps its stored speed.
+    emit get<QComboBox>("OIDCombo")->activated(0);
     EXPECT_EQ(get<QRadioButton>("DefaultSpeedRB")->text(), "Use detected speed [5000 kbps]");
     EXPECT_EQ(net->countOf("next 1.3.6.1.2.1.2.2.1"), 0);
     EXPECT_EQ(form->windowTitle(), "Travimetra - Edit Device / Sensor");

@@ -1,5 +1,7 @@
 #include "RestartableSnmpd.h"
 
+#include "PortHolder.h"
+
 #include <chrono>
 #include <csignal>
 #include <fstream>
@@ -44,7 +46,10 @@ bool RestartableSnmpd::start()
     }
     for (int attempt = 0; attempt < 50; ++attempt) {
         if (!m_process.running()) {
-            m_error = "snmpd exited: " + m_dir.read("snmpd.log");
+            // Most often a service of the machine holds the port; say which.
+            m_error = PortHolder::describe(PortHolder::Protocol::Udp, m_address, 161);
+            if (m_error.empty())
+                m_error = "snmpd exited: " + m_dir.read("snmpd.log");
             return false;
         }
         int status = -1;

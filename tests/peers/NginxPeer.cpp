@@ -1,5 +1,7 @@
 #include "NginxPeer.h"
 
+#include "PortHolder.h"
+
 #include <algorithm>
 #include <chrono>
 #include <sys/stat.h>
@@ -11,6 +13,11 @@ NginxPeer::NginxPeer()
     if (nginx.empty() || m_dir.path().empty()) {
         m_failure = "nginx is not installed";
         return;
+    }
+    for (const std::uint16_t port : {80, 8080}) {
+        m_failure = PortHolder::describe(PortHolder::Protocol::Tcp, Address, port);
+        if (!m_failure.empty())
+            return;
     }
     const std::string d = m_dir.path();
     mkdir(m_dir.file("www").c_str(), 0700);

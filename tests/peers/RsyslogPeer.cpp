@@ -1,5 +1,7 @@
 #include "RsyslogPeer.h"
 
+#include "PortHolder.h"
+
 #include <arpa/inet.h>
 #include <chrono>
 #include <netinet/in.h>
@@ -29,6 +31,9 @@ RsyslogPeer::RsyslogPeer()
         m_failure = "rsyslogd is not installed";
         return;
     }
+    m_failure = PortHolder::describe(PortHolder::Protocol::Udp, Address, 514);
+    if (!m_failure.empty())
+        return;
     const std::string d = m_dir.path();
     m_dir.write("rsyslog.conf",
                 "global(workDirectory=\"" + d +

@@ -1,5 +1,7 @@
 #include "ScriptedAgent.h"
 
+#include "PortHolder.h"
+
 #include "Ber.h"
 #include "TSNMPRec.h"
 
@@ -26,7 +28,11 @@ int bindUdp(const std::string& address, int port, std::string& error)
     local.sin_port = htons(static_cast<uint16_t>(port));
     if (inet_pton(AF_INET, address.c_str(), &local.sin_addr) != 1 ||
         ::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
-        error = "cannot bind " + address + ":" + std::to_string(port) + " (needs root)";
+        error = port == 0 ? std::string()
+                          : PortHolder::describe(PortHolder::Protocol::Udp, address,
+                                                 static_cast<uint16_t>(port));
+        if (error.empty())
+            error = "cannot bind " + address + ":" + std::to_string(port) + " (needs root)";
         ::close(fd);
         return -1;
     }

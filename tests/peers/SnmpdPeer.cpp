@@ -1,5 +1,7 @@
 #include "SnmpdPeer.h"
 
+#include "PortHolder.h"
+
 #include <chrono>
 #include <fstream>
 #include <thread>
@@ -23,6 +25,9 @@ bool SnmpdPeer::start()
         m_error = "binding UDP port 161 needs root";
         return false;
     }
+    m_error = PortHolder::describe(PortHolder::Protocol::Udp, m_address, 161);
+    if (!m_error.empty())
+        return false;
     const std::string conf = m_dir.path() + "/snmpd.conf";
     {
         std::ofstream out(conf);
