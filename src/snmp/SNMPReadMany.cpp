@@ -12,6 +12,16 @@ namespace {
 // short, so this many fit one datagram; an agent sends fewer when they do not.
 constexpr std::size_t MaxRepetitions = 24;
 
+void prepare(TSNMPCheckedSend& snmp, const std::string& host, const std::string& community,
+             int version, int pduType, int timeoutMs)
+{
+    snmp.TargetHost = host;
+    snmp.Timeout = timeoutMs;
+    snmp.Query.Version = version;
+    snmp.Query.Community = community;
+    snmp.Query.PDUType = pduType;
+}
+
 } // namespace
 
 std::vector<SNMPReading> matchReadings(const std::vector<std::string>& oids,
@@ -43,11 +53,7 @@ bool SNMPReadValues(const std::vector<std::string>& oids, const std::string& com
 {
     readings.clear();
     TSNMPCheckedSend snmp;
-    snmp.TargetHost = host;
-    snmp.Timeout = timeoutMs;
-    snmp.Query.Version = version;
-    snmp.Query.Community = community;
-    snmp.Query.PDUType = BerTag::GetRequest;
+    prepare(snmp, host, community, version, BerTag::GetRequest, timeoutMs);
     for (const std::string& oid : oids)
         snmp.Query.AddVarBind(oid, "", BerTag::Null);
     if (!snmp.Exchange())
@@ -63,11 +69,7 @@ bool SNMPBulkWalk(const std::string& column, const std::string& community, const
     std::string lastOid = column;
     while (rows.size() < maxRows) {
         TSNMPCheckedSend snmp;
-        snmp.TargetHost = host;
-        snmp.Timeout = timeoutMs;
-        snmp.Query.Version = SNMPVersion2c;
-        snmp.Query.Community = community;
-        snmp.Query.PDUType = BerTag::GetBulkRequest;
+        prepare(snmp, host, community, SNMPVersion2c, BerTag::GetBulkRequest, timeoutMs);
         snmp.Query.NonRepeaters() = 0;
         snmp.Query.MaxRepetitions() =
             static_cast<std::int32_t>(std::min(MaxRepetitions, maxRows - rows.size()));
