@@ -1,8 +1,32 @@
 #include "InterfaceRebinding.h"
 
+#include <charconv>
+
 bool agentRestarted(std::uint32_t previousUpTime, std::uint32_t upTime)
 {
     return upTime < previousUpTime;
+}
+
+std::vector<WalkedInterface>
+walkedInterfaces(const std::string& column,
+                 const std::vector<std::pair<std::string, std::string>>& rows)
+{
+    std::vector<WalkedInterface> interfaces;
+    for (const auto& [oid, name] : rows) {
+        if (oid.size() <= column.size() + 1 || oid.compare(0, column.size(), column) != 0 ||
+            oid[column.size()] != '.') {
+            continue;
+        }
+        const char* first = oid.data() + column.size() + 1;
+        const char* last = oid.data() + oid.size();
+        std::int32_t index = 0;
+        const auto [end, error] = std::from_chars(first, last, index);
+        if (error != std::errc() || end != last || index <= 0 || *first == '0') {
+            continue;
+        }
+        interfaces.push_back({index, name});
+    }
+    return interfaces;
 }
 
 RebindDecision rebindInterface(std::int32_t storedIndex, const std::string& storedName,

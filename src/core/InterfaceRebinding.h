@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 // sysUpTime (hundredths of a second, unsigned 32-bit) went back: the agent
@@ -18,6 +19,13 @@ struct WalkedInterface
     std::int32_t index = 0;
     std::string name; // ifDescr
 };
+
+// The interfaces of a walk of ifDescr: each row's OID text and value text.
+// A row's index is the one arc after column; rows with anything else there
+// (no arc, several, not a number in 1..2147483647) are not interfaces.
+std::vector<WalkedInterface>
+walkedInterfaces(const std::string& column,
+                 const std::vector<std::pair<std::string, std::string>>& rows);
 
 enum class RebindOutcome
 {

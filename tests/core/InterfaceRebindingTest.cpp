@@ -36,6 +36,29 @@ TEST(InterfaceRebinding, KeepsRebindsOrRefusesByName)
     EXPECT_EQ(rebindInterface(1, "lo", {}).outcome, RebindOutcome::NotFound);
 }
 
+TEST(InterfaceRebinding, InterfacesOfAWalkAreTheRowsWithOneIndexArc)
+{
+    const std::string column = "1.3.6.1.2.1.2.2.1.2";
+    const std::vector<WalkedInterface> found =
+        walkedInterfaces(column, {{column + ".1", "lo"},
+                                  {column + ".12", "eth0"},
+                                  {column + ".2147483647", "top"},
+                                  {column + ".2147483648", "past 31 bits"},
+                                  {column + ".0", "zero"},
+                                  {column + ".07", "leading zero"},
+                                  {column + ".3.1", "two arcs"},
+                                  {column + ".", "no arc"},
+                                  {column + ".-4", "negative"},
+                                  {column + "0.5", "another column"},
+                                  {"1.3.6.1.2.1.2.2.1.3.4", "next column"}});
+    ASSERT_EQ(found.size(), 3u);
+    EXPECT_EQ(found[0].index, 1);
+    EXPECT_EQ(found[0].name, "lo");
+    EXPECT_EQ(found[1].index, 12);
+    EXPECT_EQ(found[1].name, "eth0");
+    EXPECT_EQ(found[2].index, 2147483647);
+}
+
 TEST(InterfaceRebinding, UpTimeGoingBackIsARestart)
 {
     EXPECT_TRUE(agentRestarted(360000, 1200));

@@ -1,5 +1,9 @@
 #include "SNMPReadMany.h"
 
+#include "CounterStep.h"
+#include "InterfaceRebinding.h"
+#include "SnmpBulkPage.h"
+
 #include "Ber.h"
 #include "ChildProcess.h"
 #include "PeerRequirement.h"
@@ -10,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -387,6 +392,149 @@ TEST_F(ReadManyAgainstScriptedAgent, BulkWalkAsksPageByPageAndStopsAnAgentGoingI
     });
     EXPECT_FALSE(SNMPBulkWalk(column, "vandor", kScriptedAddress, 10, rows, kShortTimeoutMs));
     EXPECT_EQ(rows.size(), 1u);
+}
+
+// ---------------------------------------------------------------- an agent's MIB
+
+// A scripted agent that answers gets and GetBulks from a table of its own
+// (which the test may change between requests), the way a router would.
+class TableAgent : public ReadManyAgainstScriptedAgent
+{
+protected:
+    using Table = std::vector<AgentReply::Binding>; // in OID order
+
+    void serve(std::function<Table()> table)
+    {
+        m_agent.setResponder([table](const ScriptedAgent::Request& r) {
+            TSNMPRec request;
+            request.Decode(r.bytes);
+            const Table now = table();
+            std::vector<AgentReply::Binding> answer;
+            for (std::size_t i = 0; i < request.VarBindCount(); ++i) {
+                const std::string& asked = request.VarBind(i).Oid;
+                if (request.PDUType == BerTag::GetRequest) {
+                    AgentReply::Binding b{asked, BerTag::NoSuchInstance, ""};
+                    for (const AgentReply::Binding& row : now)
+                        if (row.oid == asked)
+                            b = row;
+                    answer.push_back(b);
+                    continue;
+                }
+                std::string from = asked;
+                for (int n = 0; n < request.MaxRepetitions(); ++n) {
+                    AgentReply::Binding next{from, BerTag::EndOfMibView, ""};
+                    for (const AgentReply::Binding& row : now) {
+                        if (compareOids(row.oid, from) > 0) {
+                            next = row;
+                            break;
+                        }
+                    }
+                    answer.push_back(next);
+                    if (next.type == BerTag::EndOfMibView)
+                        break;
+                    from = next.oid;
+                }
+            }
+            return std::vector<ScriptedAgent::Datagram>{
+                {AgentReply::responseV2c(request.ID, answer)}};
+        });
+    }
+
+    static std::string counter64(std::uint64_t value)
+    {
+        std::string content(1, '\0');
+        for (int shift = 56; shift >= 0; shift -= 8)
+            content += static_cast<char>((value >> shift) & 0xFF);
+        return content;
+    }
+};
+
+// Two polls five seconds apart (by the agent's clock), the download passing
+// 2^64 at 100 Gbit/s and the upload at 10 Gbit/s: both rates come out exact.
+TEST_F(TableAgent, RatesAreExactAcrossTheTopOf64BitCountersAt10And100Gbits)
+{
+    const std::string in = std::string(kHcIn) + "4";
+    const std::string out = std::string(kHcOut) + "4";
+    const std::uint64_t inStep = 100'000'000'000ull / 8 * 5;
+    const std::uint64_t outStep = 10'000'000'000ull / 8 * 5;
+    const std::uint64_t inFirst = ~std::uint64_t(0) - inStep / 2;
+    // Counted on the agent's thread only.
+    auto poll = std::make_shared<std::uint64_t>(0);
+    serve([=] {
+        const std::uint64_t k = (*poll)++;
+        return Table{{kUpTime, BerTag::TimeTicks, AgentReply::unsigned32(100000 + 500 * k)},
+                     {in, BerTag::Counter64, counter64(inFirst + k * inStep)},
+                     {out, BerTag::Counter64, counter64(123 + k * outStep)}};
+    });
+    std::vector<SNMPReading> first;
+    std::vector<SNMPReading> second;
+    ASSERT_TRUE(
+        SNMPReadValues({kUpTime, in, out}, "vandor", kScriptedAddress, SNMPVersion2c, first));
+    ASSERT_TRUE(
+        SNMPReadValues({kUpTime, in, out}, "vandor", kScriptedAddress, SNMPVersion2c, second));
+    ASSERT_LT(second[1].Binding.Number, first[1].Binding.Number); // passed the top
+    const double seconds =
+        static_cast<double>(second[0].Binding.Number - first[0].Binding.Number) / 100.0;
+    const CounterStep down =
+        counterStep(first[1].Binding.Number, second[1].Binding.Number, CounterWidth::Bits64);
+    const CounterStep up =
+        counterStep(first[2].Binding.Number, second[2].Binding.Number, CounterWidth::Bits64);
+    EXPECT_FALSE(down.reset);
+    EXPECT_EQ(stepRate(down, seconds), 12'500'000'000.0);
+    EXPECT_EQ(stepRate(up, seconds), 1'250'000'000.0);
+}
+
+// After the agent restarts (its uptime goes back), the interface of the
+// sensor's name is found again under its new index, or found missing.
+TEST_F(TableAgent, RenumberedInterfaceIsFoundByNameAfterARestart)
+{
+    const std::string descr = "1.3.6.1.2.1.2.2.1.2";
+    auto interfaces = [descr](std::uint32_t upTime, std::vector<std::pair<int, std::string>> rows) {
+        Table t{{kUpTime, BerTag::TimeTicks, AgentReply::unsigned32(upTime)}};
+        for (const auto& [index, name] : rows)
+            t.push_back({descr + "." + std::to_string(index), BerTag::OctetString, name});
+        return t;
+    };
+    const Table first =
+        interfaces(9000000, {{1, "lo"}, {2, "br-lan"}, {7, "ppp0"}, {12, "eth0.2"}});
+    serve([first] { return first; });
+
+    const std::vector<std::string> upTime = {kUpTime};
+    std::vector<SNMPReading> before;
+    ASSERT_TRUE(SNMPReadValues(upTime, "vandor", kScriptedAddress, SNMPVersion2c, before));
+
+    struct Case
+    {
+        const char* what;
+        std::vector<std::pair<int, std::string>> rows;
+        RebindOutcome outcome;
+        std::int32_t index;
+    };
+    const Case cases[] = {
+        {"renumbered",
+         {{1, "lo"}, {4, "ppp0"}, {7, "eth1"}, {9, "br-lan"}},
+         RebindOutcome::Rebind,
+         4},
+        {"unchanged", {{1, "lo"}, {2, "br-lan"}, {7, "ppp0"}}, RebindOutcome::Keep, 7},
+        {"gone", {{1, "lo"}, {7, "eth1"}}, RebindOutcome::NotFound, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Table restarted = interfaces(250, c.rows);
+        serve([restarted] { return restarted; });
+        std::vector<SNMPReading> after;
+        ASSERT_TRUE(SNMPReadValues(upTime, "vandor", kScriptedAddress, SNMPVersion2c, after));
+        ASSERT_TRUE(agentRestarted(static_cast<std::uint32_t>(before[0].Binding.Number),
+                                   static_cast<std::uint32_t>(after[0].Binding.Number)));
+        std::vector<SnmpBinding> rows;
+        ASSERT_TRUE(SNMPBulkWalk(descr, "vandor", kScriptedAddress, 64, rows));
+        std::vector<std::pair<std::string, std::string>> named;
+        for (const SnmpBinding& row : rows)
+            named.emplace_back(row.Oid, row.Value);
+        const RebindDecision d = rebindInterface(7, "ppp0", walkedInterfaces(descr, named));
+        EXPECT_EQ(d.outcome, c.outcome);
+        EXPECT_EQ(d.index, c.index);
+    }
 }
 
 } // namespace
