@@ -9,3 +9,8 @@ travimetra_bench(bench_snmp
 travimetra_bench(bench_snmp_read
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/snmp/ReadValueBench.cpp
     LIBS travimetra_snmp travimetra_peers PkgConfig::NETSNMP)
+# A version-1 poll of five gets against an SNMPv2c poll of one three-binding
+# get, against a local snmpd (needs root).
+travimetra_bench(bench_snmp_poll
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/snmp/PollRequestBench.cpp
+    LIBS travimetra_snmp travimetra_peers)

@@ -2,3 +2,7 @@
 travimetra_fuzz(snmp_decode
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/snmp/SnmpDecodeFuzz.cpp
     LIBS travimetra_snmp)
+# The strict reply check of the SNMPv2c reads, binding matching, GetBulk pages.
+travimetra_fuzz(snmp_response
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/snmp/SnmpResponseFuzz.cpp
+    LIBS travimetra_snmp)

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-// Tag bytes of the value types an SNMPv1 client meets. A tag is always one byte.
+// Tag bytes of the value types an SNMPv1 or SNMPv2c client meets. A tag is always one byte.
 namespace BerTag {
 constexpr int Boolean = 0x01;
 constexpr int Integer = 0x02;
@@ -16,10 +16,17 @@ constexpr int Counter32 = 0x41;
 constexpr int Gauge32 = 0x42;
 constexpr int TimeTicks = 0x43;
 constexpr int Opaque = 0x44;
+constexpr int Counter64 = 0x46;
+// SNMPv2c exception values in place of a value: the agent has no such object,
+// no such instance of it, or nothing after it in a walk.
+constexpr int NoSuchObject = 0x80;
+constexpr int NoSuchInstance = 0x81;
+constexpr int EndOfMibView = 0x82;
 constexpr int GetRequest = 0xA0;
 constexpr int GetNextRequest = 0xA1;
 constexpr int GetResponse = 0xA2;
 constexpr int Trap = 0xA4;
+constexpr int GetBulkRequest = 0xA5;
 // Any tag with this bit set is read as a constructed item, whatever its other bits.
 constexpr int ConstructedBit = 0x20;
 } // namespace BerTag

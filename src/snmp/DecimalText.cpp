@@ -33,3 +33,26 @@ void appendDecimal(std::string& text, std::int64_t value)
     char digits[MaxDecimalChars];
     text.append(digits, static_cast<std::size_t>(writeDecimal(digits, value) - digits));
 }
+
+bool parseDecimalUInt64(std::string_view text, std::uint64_t& value)
+{
+    // from_chars would take a '-' for an unsigned type as an error anyway; a
+    // '+' it does not accept either, and both are refused here first.
+    if (text.empty() || text.front() < '0' || text.front() > '9') {
+        return false;
+    }
+    std::uint64_t parsed = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parsed);
+    if (error != std::errc() || end != text.data() + text.size()) {
+        return false;
+    }
+    value = parsed;
+    return true;
+}
+
+void appendDecimalUnsigned(std::string& text, std::uint64_t value)
+{
+    char digits[MaxDecimalChars];
+    text.append(digits, static_cast<std::size_t>(
+                            std::to_chars(digits, digits + MaxDecimalChars, value).ptr - digits));
+}

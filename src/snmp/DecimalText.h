@@ -38,3 +38,10 @@ inline char* writeDecimal(char* out, std::int64_t value)
     }
     return writeAnyDecimal(out, value);
 }
+
+// Reads one or more ASCII digits that fit an unsigned 64-bit integer; anything
+// else (a sign, spaces, empty, out of range) is refused.
+bool parseDecimalUInt64(std::string_view text, std::uint64_t& value);
+
+// Appends the decimal text of an unsigned 64-bit value to text.
+void appendDecimalUnsigned(std::string& text, std::uint64_t value);

@@ -1,5 +1,6 @@
 #include "TSNMPRec.h"
 
+#include "BerUnsigned.h"
 #include "DecimalText.h"
 
 #include <charconv>
@@ -69,6 +70,14 @@ std::string valueItem(const TSNMPMib& mib)
     case BerTag::Gauge32:
     case BerTag::TimeTicks:
         return EncodeObject(unsigned32Content(mib.Value), mib.ValueType);
+    case BerTag::Counter64: {
+        // Unsigned decimal text; anything else is 0, as for the 32-bit types.
+        std::uint64_t value = 0;
+        if (!parseDecimalUInt64(mib.Value, value)) {
+            value = 0;
+        }
+        return EncodeObject(EncodeUnsigned64(value), BerTag::Counter64);
+    }
     default:
         return EncodeObject(mib.Value, mib.ValueType);
     }

@@ -136,7 +136,7 @@ void ScriptedAgent::run()
 namespace AgentReply {
 
 std::string message(int pduType, std::int32_t id, const std::vector<Binding>& bindings,
-                    std::int32_t errorStatus, const std::string& community)
+                    std::int32_t errorStatus, const std::string& community, int version)
 {
     std::string list;
     for (const Binding& b : bindings)
@@ -148,7 +148,7 @@ std::string message(int pduType, std::int32_t id, const std::vector<Binding>& bi
             EncodeObject(EncodeInteger(errorStatus), BerTag::Integer) +
             EncodeObject(EncodeInteger(0), BerTag::Integer) + EncodeObject(list, BerTag::Sequence),
         pduType);
-    return EncodeObject(EncodeObject(EncodeInteger(0), BerTag::Integer) +
+    return EncodeObject(EncodeObject(EncodeInteger(version), BerTag::Integer) +
                             EncodeObject(community, BerTag::OctetString) + pdu,
                         BerTag::Sequence);
 }
@@ -157,6 +157,12 @@ std::string response(std::int32_t id, const std::vector<Binding>& bindings,
                      std::int32_t errorStatus, const std::string& community)
 {
     return message(BerTag::GetResponse, id, bindings, errorStatus, community);
+}
+
+std::string responseV2c(std::int32_t id, const std::vector<Binding>& bindings,
+                        const std::string& community)
+{
+    return message(BerTag::GetResponse, id, bindings, 0, community, 1);
 }
 
 std::string unsigned32(std::uint32_t value)

@@ -65,12 +65,16 @@ struct Binding
     std::string content; // value content octets
 };
 
-// A complete SNMPv1 message with the given PDU tag.
+// A complete message with the given PDU tag; version 0 is SNMPv1, 1 SNMPv2c.
 std::string message(int pduType, std::int32_t id, const std::vector<Binding>& bindings,
-                    std::int32_t errorStatus = 0, const std::string& community = "vandor");
+                    std::int32_t errorStatus = 0, const std::string& community = "vandor",
+                    int version = 0);
 // GetResponse (tag 162).
 std::string response(std::int32_t id, const std::vector<Binding>& bindings,
                      std::int32_t errorStatus = 0, const std::string& community = "vandor");
+// GetResponse (tag 162) of SNMPv2c.
+std::string responseV2c(std::int32_t id, const std::vector<Binding>& bindings,
+                        const std::string& community = "vandor");
 // Content octets of an unsigned 32-bit value (Counter32, Gauge32, TimeTicks).
 std::string unsigned32(std::uint32_t value);
 // Request id of a request datagram, or -1 when it does not decode.

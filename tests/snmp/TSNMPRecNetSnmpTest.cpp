@@ -2,6 +2,8 @@
 // peers are tested against: replies it builds decode as expected, and requests
 // we build parse in it.
 
+#include "SNMPReadMany.h"
+#include "SnmpResponse.h"
 #include "TSNMPRec.h"
 
 // clang-format off
@@ -18,19 +20,19 @@
 
 namespace {
 
-netsnmp_session v1Session()
+netsnmp_session v1Session(long version = SNMP_VERSION_1)
 {
     netsnmp_session session;
     snmp_sess_init(&session);
-    session.version = SNMP_VERSION_1;
+    session.version = version;
     return session;
 }
 
 // The datagram net-snmp builds for pdu (which it takes over).
-std::string build(netsnmp_pdu* pdu)
+std::string build(netsnmp_pdu* pdu, long version = SNMP_VERSION_1)
 {
-    netsnmp_session session = v1Session();
-    pdu->version = SNMP_VERSION_1;
+    netsnmp_session session = v1Session(version);
+    pdu->version = version;
     pdu->community = reinterpret_cast<u_char*>(strdup("public"));
     pdu->community_len = 6;
     // snmp_build may grow the buffer with realloc, so it is malloc'd.
@@ -129,6 +131,76 @@ TEST(TSNMPRecNetSnmp, NetSnmpParsesOurRequests)
         EXPECT_EQ(pdu->variables->next_variable, nullptr);
         snmp_free_pdu(pdu);
     }
+}
+
+// SNMPv2c: Counter64 at its edges and the exceptions, as net-snmp's agent
+// code builds them, pass the strict reply check with their values.
+TEST(TSNMPRecNetSnmp, StrictCheckReadsTheV2cResponsesNetSnmpBuilds)
+{
+    netsnmp_pdu* pdu = snmp_pdu_create(SNMP_MSG_RESPONSE);
+    pdu->reqid = 4712;
+    const std::uint64_t values[] = {0, 4294967296ull, 9223372036854775808ull,
+                                    18446744073709551615ull};
+    oid hcIn[] = {1, 3, 6, 1, 2, 1, 31, 1, 1, 1, 6, 0};
+    for (std::size_t i = 0; i < 4; ++i) {
+        hcIn[11] = static_cast<oid>(i + 1);
+        counter64 c64;
+        c64.high = static_cast<u_long>(values[i] >> 32);
+        c64.low = static_cast<u_long>(values[i] & 0xFFFFFFFFu);
+        snmp_pdu_add_variable(pdu, hcIn, 12, ASN_COUNTER64, &c64, sizeof c64);
+    }
+    const u_char exceptions[] = {SNMP_NOSUCHOBJECT, SNMP_NOSUCHINSTANCE, SNMP_ENDOFMIBVIEW};
+    for (std::size_t i = 0; i < 3; ++i) {
+        hcIn[11] = static_cast<oid>(10 + i);
+        snmp_pdu_add_variable(pdu, hcIn, 12, exceptions[i], nullptr, 0);
+    }
+
+    SnmpResponse response;
+    ASSERT_EQ(parseResponse(build(pdu, SNMP_VERSION_2c), {SNMPVersion2c, "public", 4712}, response),
+              SnmpRefusal::None);
+    ASSERT_EQ(response.Bindings.size(), 7u);
+    for (std::size_t i = 0; i < 4; ++i) {
+        SCOPED_TRACE(values[i]);
+        EXPECT_EQ(response.Bindings[i].Oid, "1.3.6.1.2.1.31.1.1.1.6." + std::to_string(i + 1));
+        EXPECT_EQ(response.Bindings[i].ValueType, BerTag::Counter64);
+        EXPECT_EQ(response.Bindings[i].Number, values[i]);
+        EXPECT_EQ(response.Bindings[i].Value, std::to_string(values[i]));
+    }
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_TRUE(response.Bindings[4 + i].isException());
+        EXPECT_EQ(response.Bindings[4 + i].ValueType, exceptions[i]);
+    }
+}
+
+// Our GetBulk and several-binding get requests parse in net-snmp as such.
+TEST(TSNMPRecNetSnmp, NetSnmpParsesOurV2cRequests)
+{
+    TSNMPRec rec;
+    rec.Version = SNMPVersion2c;
+    rec.Community = "public";
+    rec.PDUType = BerTag::GetBulkRequest;
+    rec.ID = 9;
+    rec.NonRepeaters() = 1;
+    rec.MaxRepetitions() = 24;
+    rec.AddVarBind("1.3.6.1.2.1.1.3.0", "", BerTag::Null);
+    rec.AddVarBind("1.3.6.1.2.1.2.2.1.2", "", BerTag::Null);
+    std::string datagram = rec.Encode();
+
+    netsnmp_session session = v1Session(SNMP_VERSION_2c);
+    netsnmp_pdu* pdu = snmp_pdu_create(0);
+    ASSERT_EQ(snmp_parse(nullptr, &session, pdu, reinterpret_cast<u_char*>(datagram.data()),
+                         datagram.size()),
+              SNMPERR_SUCCESS);
+    EXPECT_EQ(pdu->version, SNMP_VERSION_2c);
+    EXPECT_EQ(pdu->command, SNMP_MSG_GETBULK);
+    EXPECT_EQ(pdu->reqid, 9);
+    EXPECT_EQ(pdu->non_repeaters, 1);
+    EXPECT_EQ(pdu->max_repetitions, 24);
+    int count = 0;
+    for (netsnmp_variable_list* v = pdu->variables; v; v = v->next_variable)
+        ++count;
+    EXPECT_EQ(count, 2);
+    snmp_free_pdu(pdu);
 }
 
 } // namespace

@@ -1,0 +1,53 @@
+#pragma once
+
+// The reads of agents that speak SNMPv2c: several values in one get, and a
+// table column in GetBulk pages. Same exchange rules as SNMPReadValue: a
+// fresh client and socket per request, one datagram out, no retry, the reply
+// taken only from the agent's address and only when it answers this request
+// (and, here, only when it passes the strict reply check).
+
+#include "SnmpResponse.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// The message version field.
+constexpr int SNMPVersion1 = 0;
+constexpr int SNMPVersion2c = 1;
+
+constexpr int SNMPDefaultTimeoutMs = 5000;
+
+enum class SNMPReadOutcome
+{
+    Value,     // the agent gave a value
+    Exception, // noSuchObject, noSuchInstance or endOfMibView: no value
+    Missing,   // an error status, a NULL echo, or no binding for this OID
+};
+
+struct SNMPReading
+{
+    SNMPReadOutcome Outcome = SNMPReadOutcome::Missing;
+    SnmpBinding Binding; // the reply's binding; its OID is the one asked for
+};
+
+// Matches a reply to the OIDs asked for, binding by binding: reading i is a
+// value only when the reply's binding i carries exactly oids[i].
+std::vector<SNMPReading> matchReadings(const std::vector<std::string>& oids,
+                                       const SnmpResponse& reply);
+
+// One GetRequest for all of oids. True when the agent answered; readings then
+// has one entry per OID, in order. False (readings empty) on a time-out or any
+// socket error.
+bool SNMPReadValues(const std::vector<std::string>& oids, const std::string& community,
+                    const std::string& host, int version, std::vector<SNMPReading>& readings,
+                    int timeoutMs = SNMPDefaultTimeoutMs);
+
+// Walks the column (dotted OID text, such as 1.3.6.1.2.1.2.2.1.2 for ifDescr)
+// with SNMPv2c GetBulk requests, at most maxRows rows. True when every page
+// was answered and the walk ended; rows then holds the column's bindings in
+// order. False when a page got no answer, or the agent's names went backwards
+// (rows then holds what was read before).
+bool SNMPBulkWalk(const std::string& column, const std::string& community, const std::string& host,
+                  std::size_t maxRows, std::vector<SnmpBinding>& rows,
+                  int timeoutMs = SNMPDefaultTimeoutMs);
