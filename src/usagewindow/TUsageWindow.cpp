@@ -2,9 +2,9 @@
 
 #include "UsageDatabaseError.h"
 
-#include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
@@ -219,16 +219,24 @@ void TUsageWindow::fillBars()
     series->append(down);
     series->append(up);
     chart->addSeries(series);
-    auto* days = new QBarCategoryAxis();
-    days->append(categories);
+    // Day numbers on a value axis, every second one when a month of them
+    // would not fit: a category axis cuts them all to "..." instead.
+    auto* days = new QCategoryAxis();
+    days->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    const int step = m_days.size() > 16 ? 2 : 1;
+    for (int i = 0; i < categories.size(); i += step)
+        days->append(categories[i], i);
+    days->setRange(-0.5, static_cast<double>(categories.size()) - 0.5);
+    days->setGridLineVisible(false);
     chart->addAxis(days, Qt::AlignBottom);
     series->attachAxis(days);
     auto* amount = new QValueAxis();
     amount->setTitleText(gigabytes ? "GB" : "MB");
     amount->setLabelFormat("%.1f");
-    amount->setMin(0);
     chart->addAxis(amount, Qt::AlignLeft);
     series->attachAxis(amount);
+    amount->setMin(0);
+    amount->applyNiceNumbers();
     chart->setTitle("Octets per day");
 }
 
@@ -275,6 +283,7 @@ void TUsageWindow::fillRates()
     auto* rate = new QValueAxis();
     rate->setTitleText(QString(RateUnit::unitText(m_unit)).trimmed());
     rate->setRange(0, highest > 0 ? highest * 1.1 : 1);
+    rate->applyNiceNumbers();
     rate->setLabelFormat("%.1f");
     chart->addAxis(rate, Qt::AlignLeft);
     for (QLineSeries* s : {down, up}) {
