@@ -1,5 +1,6 @@
 #include "UsageDatabase.h"
 
+#include "StorePlatform.h"
 #include "UsageDatabaseError.h"
 
 #include <sqlite3.h>
@@ -93,31 +94,13 @@ void exec(sqlite3* db, const char* sql)
     }
 }
 
-int makeFolders(const std::string& folder)
-{
-    if (folder.empty())
-        return 0;
-    struct stat info
-    {
-    };
-    if (stat(folder.c_str(), &info) == 0)
-        return S_ISDIR(info.st_mode) ? 0 : ENOTDIR;
-    const std::size_t slash = folder.find_last_of('/');
-    if (slash != std::string::npos && slash > 0)
-        if (const int error = makeFolders(folder.substr(0, slash)))
-            return error;
-    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
-        return errno;
-    return 0;
-}
-
 // Creates the file with mode 0600 before SQLite does (SQLite would use the
 // umask) and narrows an existing one: the history says when the user was at home.
 void prepareFile(const std::string& path)
 {
     const std::size_t slash = path.find_last_of('/');
     if (slash != std::string::npos && slash > 0)
-        if (const int error = makeFolders(path.substr(0, slash)))
+        if (const int error = StorePlatform::createFolders(path.substr(0, slash)))
             throw TUsageDatabaseError("Cannot create the folder of " + path + ": " +
                                       std::strerror(error));
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
