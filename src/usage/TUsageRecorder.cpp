@@ -24,6 +24,7 @@ TUsageRecorder::~TUsageRecorder() = default;
 void TUsageRecorder::setSensors(std::vector<TUsageSensorConfig> sensors)
 {
     m_sensors = std::move(sensors);
+    m_namesChanged = true;
 }
 
 void TUsageRecorder::flush(int64_t now)
@@ -33,14 +34,17 @@ void TUsageRecorder::flush(int64_t now)
         m_accounting.takeBatch();
         return;
     }
-    if (!m_accounting.hasPending() && m_sensors.empty())
+    if (!m_accounting.hasPending() && !m_namesChanged)
         return;
+    // Names go with the first write after they changed, not every minute.
     std::vector<TUsageSensor> names;
-    for (const TUsageSensorConfig& s : m_sensors)
-        names.push_back({s.key, s.name});
+    if (m_namesChanged)
+        for (const TUsageSensorConfig& s : m_sensors)
+            names.push_back({s.key, s.name});
     try {
         m_db->write(m_accounting.pending(), names, now);
         m_accounting.takeBatch();
+        m_namesChanged = false;
         m_writeFailed = false;
     } catch (const TUsageDatabaseError& error) {
         // The batch stays gathered and goes with the next write; the user

@@ -59,4 +59,5 @@ private:
     std::vector<TUsageSensorConfig> m_sensors;
     int64_t m_lastWrite = 0;
     bool m_writeFailed = false;
+    bool m_namesChanged = false;
 };
