@@ -1,6 +1,6 @@
 #include "TUsageOptionsPage.h"
+#include "UsageQtApplication.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -11,18 +11,9 @@
 
 namespace {
 
-QApplication& application()
-{
-    static int argc = 1;
-    static char name[] = "usage_options_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
-
 TEST(TUsageOptionsPageTest, ShowsAndReturnsEverySensorsSettings)
 {
-    application();
+    usageQtApplication();
     TUsageSettings in;
     in.RateUnit = TRateUnit::MegabytesPerSecond;
     in.Sensors = {{15, 250, TQuotaKind::Download}, {31, 0, TQuotaKind::Upload}};
@@ -43,7 +34,7 @@ TEST(TUsageOptionsPageTest, ShowsAndReturnsEverySensorsSettings)
 
 TEST(TUsageOptionsPageTest, EditsComeBackAndStayInRange)
 {
-    application();
+    usageQtApplication();
     TUsageOptionsPage page;
     page.setSettings({}, {"Router"});
     auto* grid = page.findChild<QTableWidget*>("UsageSensorGrid");

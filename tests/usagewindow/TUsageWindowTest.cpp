@@ -1,10 +1,10 @@
 #include "TUsageWindow.h"
 #include "UsageDemoHistory.h"
+#include "UsageQtApplication.h"
 #include "usage/UsageTestSupport.h"
 
 #include "BillingPeriod.h"
 
-#include <QApplication>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -13,33 +13,13 @@
 
 namespace {
 
-// One QApplication for the whole test program.
-class QtEnvironment : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char name[] = "usagewindow_test";
-        static char* argv[] = {name, nullptr};
-        if (!QApplication::instance())
-            m_app = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { m_app.reset(); }
-
-private:
-    std::unique_ptr<QApplication> m_app;
-};
-
-[[maybe_unused]] ::testing::Environment* const kQtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
 class TUsageWindowTest : public UsageFixture
 {
 protected:
     void SetUp() override
     {
         UsageFixture::SetUp();
+        usageQtApplication();
         std::string notice;
         m_db = TUsageDatabase::openForWriting(dbPath(), notice);
         m_now = localNoon(2026, 11, 10) + 1800;
