@@ -1,5 +1,6 @@
 #include "Platform.h"
 #include "SnmpSensorNetwork.h"
+#include "UsageCommandLine.h"
 #include "frmMain.h"
 
 #include <QApplication>
@@ -8,6 +9,9 @@
 
 int main(int argc, char* argv[])
 {
+    // The totals for scripts need no display and no second window.
+    if (UsageCommandLine::wanted(argc, argv))
+        return UsageCommandLine::main(argc, argv);
     Platform::prepareWindowSystem();
     QApplication app(argc, argv);
     // Labels and logs format numbers the way the user's C locale does.

@@ -25,4 +25,11 @@ int readSmallFile(const std::string& path, std::size_t maxBytes, std::string& co
 // permission bits. Returns 0 or an errno value.
 int replaceFileAtomically(const std::string& path, const std::string& content, unsigned mode);
 
+// The per-user data folder ($XDG_DATA_HOME, else ~/.local/share), no trailing
+// separator; empty when no home folder can be found.
+std::string dataHomeFolder();
+// Creates the folder and its missing parents with mode 0700. Returns 0 or an
+// errno value (ENOTDIR when a part of the path is a file).
+int createFolders(const std::string& folder);
+
 } // namespace StorePlatform

@@ -175,4 +175,14 @@ int replaceFileAtomically(const std::string& path, const std::string& content, u
     return 0;
 }
 
+std::string dataHomeFolder()
+{
+    return xdgFolder("XDG_DATA_HOME", "/.local/share");
+}
+
+int createFolders(const std::string& folder)
+{
+    return makeFolders(folder);
+}
+
 } // namespace StorePlatform

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "UsageAccounting.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+
+// A sensor the database has seen.
+struct TUsageSensor
+{
+    std::string key;
+    std::string name;
+};
+
+// Octets of one local day.
+struct TDayOctets
+{
+    int32_t day = 0; // yyyymmdd
+    TOctets octets;
+};
+
+// Octets of one minute, the base of the rate history.
+struct TMinuteSample
+{
+    int64_t minute = 0; // seconds since the epoch, a multiple of 60
+    TOctets octets;
+};
+
+// The usage history in SQLite: per-minute octets kept 7 days, hourly totals
+// 400 days, daily totals for ever. WAL mode, so a reader (the usage window,
+// the command line) never waits for the writer and a kill loses only the
+// batch not yet written. Every call raises TUsageDatabaseError on a failure of
+// the database; none invents a number.
+class TUsageDatabase
+{
+public:
+    static constexpr int64_t kMinuteKeepSeconds = 7 * 86400;
+    static constexpr int64_t kHourKeepSeconds = 400 * 86400;
+
+    // Opens or creates the database at `path` (folders 0700, file 0600). A
+    // file that cannot be opened as a database, or fails the integrity check,
+    // is moved aside to "<path>.broken-<time>" (never deleted) and a new one
+    // is started; `notice` then holds the one text to tell the user.
+    static std::unique_ptr<TUsageDatabase> openForWriting(const std::string& path,
+                                                          std::string& notice);
+    // Opens an existing database for reading beside the running program.
+    // Raises TUsageDatabaseError when it is missing or broken; moves nothing.
+    static std::unique_ptr<TUsageDatabase> openForReading(const std::string& path);
+
+    ~TUsageDatabase();
+    TUsageDatabase(const TUsageDatabase&) = delete;
+    TUsageDatabase& operator=(const TUsageDatabase&) = delete;
+
+    // Writes a batch in one transaction: minute rows, hourly and daily totals
+    // added to. Sensor names are kept for display. Prunes old rows at most
+    // once an hour of `now`.
+    void write(const TUsageBatch& batch, const std::vector<TUsageSensor>& names, int64_t now);
+
+    std::vector<TUsageSensor> sensors() const;
+    // Daily totals of a sensor for days in [fromDay, toDay) (yyyymmdd keys).
+    std::vector<TDayOctets> days(const std::string& key, int32_t fromDay, int32_t toDay) const;
+    // The sum of those days.
+    TOctets total(const std::string& key, int32_t fromDay, int32_t toDay) const;
+    // Minute rows in [fromMinute, toMinute).
+    std::vector<TMinuteSample> minutes(const std::string& key, int64_t from, int64_t to) const;
+    // Number of hourly rows of a sensor (for the retention tests).
+    int64_t hourRows(const std::string& key) const;
+    // Hourly octets of the hour starting at `hour` (seconds since the epoch).
+    std::optional<TOctets> hour(const std::string& key, int64_t hour) const;
+
+    // The highest quota notice (0, 80, 100) given for the period starting on
+    // `periodStart` (yyyymmdd), and recording a new one.
+    int noticeLevel(const std::string& key, int32_t periodStart) const;
+    void setNoticeLevel(const std::string& key, int32_t periodStart, int level);
+
+    const std::string& path() const { return m_path; }
+
+private:
+    TUsageDatabase(sqlite3* db, std::string path);
+    void createSchema();
+    void prune(int64_t now);
+
+    sqlite3* m_db;
+    std::string m_path;
+    int64_t m_lastPrune = 0;
+};
