@@ -1,6 +1,7 @@
 #include "SnmpV3Outcome.h"
 
 #include <array>
+#include <stdexcept>
 #include <utility>
 
 namespace {
@@ -13,6 +14,39 @@ constexpr std::array<std::pair<const char*, SnmpV3Outcome>, 6> kReports{{
     {"1.3.6.1.6.3.15.1.1.5.0", SnmpV3Outcome::WrongDigests},
     {"1.3.6.1.6.3.15.1.1.6.0", SnmpV3Outcome::DecryptionErrors},
 }};
+
+// Error status names of RFC 3416, indexed by the status.
+constexpr std::array<const char*, 19> kErrorStatus{"noError",
+                                                   "tooBig",
+                                                   "noSuchName",
+                                                   "badValue",
+                                                   "readOnly",
+                                                   "genErr",
+                                                   "noAccess",
+                                                   "wrongType",
+                                                   "wrongLength",
+                                                   "wrongEncoding",
+                                                   "wrongValue",
+                                                   "noCreation",
+                                                   "inconsistentValue",
+                                                   "resourceUnavailable",
+                                                   "commitFailed",
+                                                   "undoFailed",
+                                                   "authorizationError",
+                                                   "notWritable",
+                                                   "inconsistentName"};
+
+std::string errorStatusText(const std::string& status)
+{
+    std::size_t index = kErrorStatus.size();
+    try {
+        index = static_cast<std::size_t>(std::stoul(status));
+    } catch (const std::exception&) {
+    }
+    if (index < kErrorStatus.size())
+        return status + " (" + kErrorStatus[index] + ")";
+    return status;
+}
 
 std::string quoted(const std::string& text)
 {
@@ -63,7 +97,7 @@ std::string snmpV3OutcomeText(SnmpV3Outcome outcome, const std::string& userName
     case SnmpV3Outcome::OtherReport:
         return "The agent refused the request (report " + detail + ")";
     case SnmpV3Outcome::AgentError:
-        return "The agent answered with error status " + detail;
+        return "The agent answered with error status " + errorStatusText(detail);
     }
     return "Unknown SNMPv3 failure";
 }

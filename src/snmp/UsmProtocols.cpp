@@ -1,13 +1,12 @@
 #include "UsmProtocols.h"
 
 #include <array>
-#include <utility>
 
 namespace {
 
 struct AuthRow
 {
-    AuthProtocol protocol;
+    AuthProtocol value;
     const char* name;
     std::size_t macLength;
     std::size_t keyLength;
@@ -25,7 +24,7 @@ constexpr std::array<AuthRow, 7> kAuth{{
 
 struct PrivRow
 {
-    PrivProtocol protocol;
+    PrivProtocol value;
     const char* name;
     std::size_t keyLength;
 };
@@ -36,26 +35,48 @@ constexpr std::array<PrivRow, 3> kPriv{{
     {PrivProtocol::AES128, "AES-128", 16},
 }};
 
-constexpr std::array<std::pair<SecurityLevel, const char*>, 3> kLevels{{
+struct LevelRow
+{
+    SecurityLevel value;
+    const char* name;
+};
+
+constexpr std::array<LevelRow, 3> kLevels{{
     {SecurityLevel::NoAuthNoPriv, "noAuthNoPriv"},
     {SecurityLevel::AuthNoPriv, "authNoPriv"},
     {SecurityLevel::AuthPriv, "authPriv"},
 }};
 
+// The row of a value; the first row (the "none" one) for an unknown value.
+template <typename Row, std::size_t N, typename Value>
+const Row& rowOf(const std::array<Row, N>& rows, Value value)
+{
+    for (const Row& row : rows)
+        if (row.value == value)
+            return row;
+    return rows[0];
+}
+
+template <typename Row, std::size_t N, typename Value>
+bool parseName(const std::array<Row, N>& rows, const std::string& name, Value& value)
+{
+    for (const Row& row : rows) {
+        if (name == row.name) {
+            value = row.value;
+            return true;
+        }
+    }
+    return false;
+}
+
 const AuthRow& authRow(AuthProtocol protocol)
 {
-    for (const auto& row : kAuth)
-        if (row.protocol == protocol)
-            return row;
-    return kAuth[0];
+    return rowOf(kAuth, protocol);
 }
 
 const PrivRow& privRow(PrivProtocol protocol)
 {
-    for (const auto& row : kPriv)
-        if (row.protocol == protocol)
-            return row;
-    return kPriv[0];
+    return rowOf(kPriv, protocol);
 }
 
 } // namespace
@@ -87,41 +108,20 @@ std::string privProtocolName(PrivProtocol protocol)
 
 std::string securityLevelName(SecurityLevel level)
 {
-    for (const auto& [value, name] : kLevels)
-        if (value == level)
-            return name;
-    return kLevels[0].second;
+    return rowOf(kLevels, level).name;
 }
 
 bool parseAuthProtocol(const std::string& name, AuthProtocol& protocol)
 {
-    for (const auto& row : kAuth) {
-        if (name == row.name) {
-            protocol = row.protocol;
-            return true;
-        }
-    }
-    return false;
+    return parseName(kAuth, name, protocol);
 }
 
 bool parsePrivProtocol(const std::string& name, PrivProtocol& protocol)
 {
-    for (const auto& row : kPriv) {
-        if (name == row.name) {
-            protocol = row.protocol;
-            return true;
-        }
-    }
-    return false;
+    return parseName(kPriv, name, protocol);
 }
 
 bool parseSecurityLevel(const std::string& name, SecurityLevel& level)
 {
-    for (const auto& [value, text] : kLevels) {
-        if (name == text) {
-            level = value;
-            return true;
-        }
-    }
-    return false;
+    return parseName(kLevels, name, level);
 }

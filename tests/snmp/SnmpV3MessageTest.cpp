@@ -353,6 +353,11 @@ TEST(SnmpV3Outcome, EveryUsmReportHasItsOwnOutcome)
         for (std::size_t j = i + 1; j < 6; ++j)
             EXPECT_NE(texts[i], texts[j]);
     EXPECT_NE(texts[2].find("\"ann\""), std::string::npos);
+    // An access rule that refuses the level comes back as a named status.
+    EXPECT_EQ(snmpV3OutcomeText(SnmpV3Outcome::AgentError, "ann", "16"),
+              "The agent answered with error status 16 (authorizationError)");
+    EXPECT_EQ(snmpV3OutcomeText(SnmpV3Outcome::AgentError, "ann", "99"),
+              "The agent answered with error status 99");
 }
 
 } // namespace

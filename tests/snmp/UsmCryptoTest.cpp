@@ -151,4 +151,39 @@ TEST(UsmPrivacy, RefusesShortKeysAndSalts)
     EXPECT_EQ(usmMakeSalt(PrivProtocol::DES, 7).substr(0, 4), hexBytes("00000007"));
 }
 
+TEST(UsmProtocols, NamesRoundTripAndNothingElseParses)
+{
+    for (const AuthProtocol protocol :
+         {AuthProtocol::None, AuthProtocol::MD5, AuthProtocol::SHA1, AuthProtocol::SHA224,
+          AuthProtocol::SHA256, AuthProtocol::SHA384, AuthProtocol::SHA512}) {
+        AuthProtocol parsed = AuthProtocol::MD5;
+        ASSERT_TRUE(parseAuthProtocol(authProtocolName(protocol), parsed));
+        EXPECT_EQ(parsed, protocol);
+    }
+    for (const PrivProtocol protocol :
+         {PrivProtocol::None, PrivProtocol::DES, PrivProtocol::AES128}) {
+        PrivProtocol parsed = PrivProtocol::DES;
+        ASSERT_TRUE(parsePrivProtocol(privProtocolName(protocol), parsed));
+        EXPECT_EQ(parsed, protocol);
+    }
+    for (const SecurityLevel level :
+         {SecurityLevel::NoAuthNoPriv, SecurityLevel::AuthNoPriv, SecurityLevel::AuthPriv}) {
+        SecurityLevel parsed = SecurityLevel::AuthPriv;
+        ASSERT_TRUE(parseSecurityLevel(securityLevelName(level), parsed));
+        EXPECT_EQ(parsed, level);
+    }
+    AuthProtocol auth = AuthProtocol::SHA256;
+    PrivProtocol priv = PrivProtocol::AES128;
+    SecurityLevel level = SecurityLevel::AuthPriv;
+    for (const char* text : {"", "sha-1", "SHA1 ", "AES", "authpriv"}) {
+        EXPECT_FALSE(parseAuthProtocol(text, auth)) << text;
+        EXPECT_FALSE(parsePrivProtocol(text, priv)) << text;
+        EXPECT_FALSE(parseSecurityLevel(text, level)) << text;
+    }
+    // A failed parse leaves the value as it was.
+    EXPECT_EQ(auth, AuthProtocol::SHA256);
+    EXPECT_EQ(priv, PrivProtocol::AES128);
+    EXPECT_EQ(level, SecurityLevel::AuthPriv);
+}
+
 } // namespace
