@@ -102,10 +102,15 @@ SnmpV3Result SNMPv3Walk(const std::string& root, const SnmpV3User& user, const s
         if (step.VarBinds.empty())
             break;
         for (const V3VarBind& bind : step.VarBinds) {
-            // Past the subtree, at its end, or an agent that does not move on.
-            if (bind.ValueType == V3Tag::EndOfMibView || !oidIsUnder(bind.Oid, root) ||
-                !oidIsAfter(bind.Oid, cursor)) {
+            // Past the subtree or at the end of the agent's view.
+            if (bind.ValueType == V3Tag::EndOfMibView || !oidIsUnder(bind.Oid, root)) {
                 walk.Outcome = SnmpV3Outcome::Ok;
+                return walk;
+            }
+            // An agent that stands still or goes back would never end; what it
+            // gave so far is no complete list, so none is given.
+            if (!oidIsAfter(bind.Oid, cursor)) {
+                refuse(walk, "the agent's walk does not move forward");
                 return walk;
             }
             cursor = bind.Oid;

@@ -23,9 +23,9 @@ SnmpV3Result SNMPv3GetNext(const std::string& oid, const SnmpV3User& user, const
                            SnmpEngineCache& cache);
 
 // The bindings under root in OID order, by GetBulkRequests of maxRepetitions
-// rows, stopping at the end of the subtree, at endOfMibView, at an OID that
-// does not grow, or after maxRows bindings. Ok with what was found, or the
-// outcome of the request that failed.
+// rows, stopping at the end of the subtree, at endOfMibView, or after maxRows
+// bindings: Ok with what was found. RefusedReply (and no bindings) when the
+// agent goes back or stands still; else the outcome of the request that failed.
 SnmpV3Result SNMPv3Walk(const std::string& root, const SnmpV3User& user, const std::string& host,
                         SnmpEngineCache& cache, std::size_t maxRows = 1000,
                         std::int32_t maxRepetitions = 20);

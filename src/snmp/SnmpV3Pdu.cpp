@@ -30,7 +30,11 @@ bool readValue(int tag, std::string_view content, V3VarBind& bind)
         const unsigned bits = tag == V3Tag::Counter64 ? 64 : 32;
         if (!berStrictUnsigned(content, bits, bind.Number))
             return false;
-        bind.Value = std::to_string(bind.Number);
+        // The 32-bit types read as signed text everywhere in the program;
+        // Number keeps their true value.
+        bind.Value = bits == 64 ? std::to_string(bind.Number)
+                                : std::to_string(static_cast<std::int32_t>(
+                                      static_cast<std::uint32_t>(bind.Number)));
         return true;
     }
     case BerTag::ObjectId:
@@ -89,6 +93,12 @@ bool V3VarBind::isException() const
 {
     return ValueType == V3Tag::NoSuchObject || ValueType == V3Tag::NoSuchInstance ||
            ValueType == V3Tag::EndOfMibView;
+}
+
+bool V3VarBind::isUnsigned() const
+{
+    return ValueType == BerTag::Counter32 || ValueType == BerTag::Gauge32 ||
+           ValueType == BerTag::TimeTicks || ValueType == V3Tag::Counter64;
 }
 
 bool V3VarBind::hasValue() const

@@ -18,10 +18,12 @@ constexpr int GetBulkRequest = 0xA5;
 constexpr int Report = 0xA8;
 } // namespace V3Tag
 
-// One binding of a reply. Value is text as the rest of the program takes it:
-// INTEGER signed decimal; Counter32, Gauge32, TimeTicks and Counter64 unsigned
-// decimal (Number holds the same); OBJECT IDENTIFIER and IpAddress dotted;
-// octet strings and Opaque their raw bytes; empty for NULL and the exceptions.
+// One binding of a reply, with the same fields as the v2c reads' SnmpBinding.
+// Value is text as the rest of the program takes it: INTEGER signed decimal;
+// Counter32, Gauge32 and TimeTicks signed 32-bit decimal (as ReadItem gives
+// them), Counter64 unsigned decimal, and Number holds the unsigned value of
+// all four; OBJECT IDENTIFIER and IpAddress dotted; octet strings and Opaque
+// their raw bytes; empty for NULL and the exceptions.
 struct V3VarBind
 {
     std::string Oid;
@@ -32,6 +34,8 @@ struct V3VarBind
     // noSuchObject, noSuchInstance and endOfMibView: the agent has no value
     // here, which is a failed read, never a value.
     bool isException() const;
+    // One of the four unsigned types, whose value is in Number.
+    bool isUnsigned() const;
     // A value was read (neither NULL nor an exception).
     bool hasValue() const;
 };

@@ -151,7 +151,8 @@ TEST_F(V3AgainstSnmpd, EveryUserAndLevelReadsWhatSnmpgetReads)
         EXPECT_EQ(poll.VarBinds[1].ValueType, BerTag::Counter32);
         EXPECT_GE(poll.VarBinds[1].Number, inBefore);
         EXPECT_LE(poll.VarBinds[1].Number, inAfter);
-        EXPECT_EQ(poll.VarBinds[1].Value, std::to_string(poll.VarBinds[1].Number));
+        EXPECT_EQ(poll.VarBinds[1].Value,
+                  std::to_string(static_cast<std::int32_t>(poll.VarBinds[1].Number)));
     }
 }
 

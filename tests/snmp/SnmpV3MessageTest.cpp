@@ -139,7 +139,8 @@ TEST(SnmpV3Pdu, ReadsEveryValueTypeStrictly)
     } cases[] = {
         {"02 01 FF", true, BerTag::Integer, "-1"},
         {"02 05 01 00 00 00 00", false, 0, ""},
-        {"41 05 00 FF FF FF FF", true, BerTag::Counter32, "4294967295"},
+        {"41 05 00 FF FF FF FF", true, BerTag::Counter32, "-1"},
+        {"42 04 7F FF FF FF", true, BerTag::Gauge32, "2147483647"},
         {"41 05 01 00 00 00 00", false, 0, ""},
         {"41 01 80", false, 0, ""}, // a counter cannot be negative
         {"43 02 01 00", true, BerTag::TimeTicks, "256"},
@@ -170,6 +171,10 @@ TEST(SnmpV3Pdu, ReadsEveryValueTypeStrictly)
         const V3VarBind& bind = scoped.Pdu.VarBinds[0];
         EXPECT_EQ(bind.ValueType, c.type);
         EXPECT_EQ(bind.Value, c.text);
+        if (bind.isUnsigned()) {
+            const std::uint64_t number = std::stoull(c.text[0] == '-' ? "4294967295" : c.text);
+            EXPECT_EQ(bind.Number, number);
+        }
         EXPECT_EQ(bind.isException(), c.type >= 0x80);
         EXPECT_EQ(bind.hasValue(), c.type != BerTag::Null && c.type < 0x80);
     }
