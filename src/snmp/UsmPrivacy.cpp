@@ -1,7 +1,6 @@
 #include "UsmPrivacy.h"
 
 #include <memory>
-#include <mutex>
 #include <openssl/crypto.h>
 #include <openssl/evp.h>
 #include <openssl/provider.h>
@@ -24,14 +23,34 @@ using Cipher = std::unique_ptr<EVP_CIPHER, CipherFree>;
 using CipherContext = std::unique_ptr<EVP_CIPHER_CTX, CipherContextFree>;
 
 // Single DES lives in OpenSSL 3's legacy provider; loading it also needs the
-// default provider loaded by name, or AES and the digests would go away.
+// default provider loaded by name, or AES and the digests would go away. The
+// handles are given back at exit, before OpenSSL's own clean-up runs.
+class LegacyProviders
+{
+public:
+    LegacyProviders()
+        : m_legacy(OSSL_PROVIDER_load(nullptr, "legacy")),
+          m_default(OSSL_PROVIDER_load(nullptr, "default"))
+    {
+    }
+    ~LegacyProviders()
+    {
+        if (m_legacy)
+            OSSL_PROVIDER_unload(m_legacy);
+        if (m_default)
+            OSSL_PROVIDER_unload(m_default);
+    }
+    LegacyProviders(const LegacyProviders&) = delete;
+    LegacyProviders& operator=(const LegacyProviders&) = delete;
+
+private:
+    OSSL_PROVIDER* m_legacy;
+    OSSL_PROVIDER* m_default;
+};
+
 void loadLegacyProviderOnce()
 {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        OSSL_PROVIDER_load(nullptr, "legacy");
-        OSSL_PROVIDER_load(nullptr, "default");
-    });
+    static const LegacyProviders providers;
 }
 
 Cipher fetchCipher(PrivProtocol protocol)
