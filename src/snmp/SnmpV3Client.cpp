@@ -158,16 +158,25 @@ bool SnmpV3Client::discover(SnmpV3Result& result)
     return true;
 }
 
-bool SnmpV3Client::answersWithoutPrivacy(const ScopedPdu& scoped)
+bool SnmpV3Client::answersWithoutPrivacy()
 {
+    SnmpEngineState* engine = m_cache.find(agentKey());
+    if (!engine)
+        return false;
     const SnmpV3User full = User;
     const int fullTimeout = Timeout;
     User.Level = SecurityLevel::AuthNoPriv;
     Timeout = std::min(Timeout, kProbeTimeoutMs);
-    SnmpEngineState* engine = m_cache.find(agentKey());
-    SnmpV3Result probe;
+    // No bindings: a probe in clear must not make the agent send any value in
+    // clear.
+    ScopedPdu probe;
+    probe.ContextEngineID = engine->EngineID;
+    probe.ContextName = ContextName;
+    probe.Pdu.Type = BerTag::GetRequest;
+    probe.Pdu.RequestId = randomId();
+    SnmpV3Result ignored;
     UsmReply reply;
-    const bool answered = engine && roundTrip(scoped, engine, probe, reply) && reply.Authenticated;
+    const bool answered = roundTrip(probe, engine, ignored, reply) && reply.Authenticated;
     User = full;
     Timeout = fullTimeout;
     return answered;
@@ -181,7 +190,7 @@ SnmpV3Result SnmpV3Client::request(int pduType, const std::vector<std::string>& 
     // If it does answer the same user signed but in clear, the agent is there
     // and the signing key is right: the privacy settings are what is wrong.
     if (result.Outcome == SnmpV3Outcome::NoAnswer && User.Level == SecurityLevel::AuthPriv &&
-        answersWithoutPrivacy(m_lastRequest)) {
+        answersWithoutPrivacy()) {
         result.Outcome = SnmpV3Outcome::DecryptionErrors;
         result.Detail = "no answer to encrypted requests";
         ++result.RoundTrips;
@@ -220,7 +229,6 @@ SnmpV3Result SnmpV3Client::exchange(int pduType, const std::vector<std::string>&
         scoped.ContextEngineID = engine->EngineID;
         scoped.Pdu.RequestId = randomId();
         UsmReply reply;
-        m_lastRequest = scoped;
         if (!roundTrip(scoped, engine, result, reply))
             return result;
         if (reply.Scoped.Pdu.Type == V3Tag::Report) {

@@ -46,7 +46,7 @@ public:
 private:
     SnmpV3Result exchange(int pduType, const std::vector<std::string>& oids,
                           std::int32_t nonRepeaters, std::int32_t maxRepetitions);
-    bool answersWithoutPrivacy(const ScopedPdu& scoped);
+    bool answersWithoutPrivacy();
     bool openSocket(SnmpV3Result& result);
     bool discover(SnmpV3Result& result);
     // One message out and its answer in; false with the outcome set when no
@@ -58,5 +58,4 @@ private:
 
     SnmpEngineCache& m_cache;
     TUDPBlockSocket m_sock;
-    ScopedPdu m_lastRequest;
 };
