@@ -231,6 +231,16 @@ TEST_F(V3AgainstSnmpd, WalkByBulkEqualsSnmpbulkwalk)
     EXPECT_EQ(ours, reference);
 }
 
+TEST_F(V3AgainstSnmpd, GetNextGivesTheFollowingObject)
+{
+    SnmpEngineCache cache;
+    const SnmpV3Result next = SNMPv3GetNext("1.3.6.1.2.1.1.5", kMd5, kAgent, cache);
+    ASSERT_TRUE(next.ok()) << snmpV3OutcomeText(next.Outcome, kMd5.UserName, next.Detail);
+    ASSERT_EQ(next.VarBinds.size(), 1u);
+    EXPECT_EQ(next.VarBinds[0].Oid, kSysName);
+    EXPECT_EQ(next.VarBinds[0].Value, SnmpdPeer::sysName());
+}
+
 TEST(V3RestartedAgent, NewBootsAreTakenAfterOneResynchronisation)
 {
     SnmpdPeer agent(kRestartedAgent);

@@ -199,4 +199,40 @@ TEST_F(V3Scripted, DiscoveryAnsweredWithoutAnEngineIdIsRefused)
     EXPECT_EQ(cache.find(std::string(kAgent) + "|161"), nullptr);
 }
 
+TEST_F(V3Scripted, SettingsThatCannotMakeARequestSendNothing)
+{
+    script([](const Request&) { return std::vector<ScriptedAgent::Datagram>{}; });
+    SnmpV3User noName = kUser;
+    noName.UserName.clear();
+    SnmpV3User noAuthProtocol = kUser;
+    noAuthProtocol.Level = SecurityLevel::AuthNoPriv;
+    noAuthProtocol.AuthPassword = "password1";
+    SnmpV3User noAuthPassword = noAuthProtocol;
+    noAuthPassword.Auth = AuthProtocol::SHA256;
+    noAuthPassword.AuthPassword.clear();
+    SnmpV3User noPrivPassword = noAuthProtocol;
+    noPrivPassword.Auth = AuthProtocol::SHA256;
+    noPrivPassword.Level = SecurityLevel::AuthPriv;
+    noPrivPassword.Priv = PrivProtocol::AES128;
+    const struct
+    {
+        SnmpV3User user;
+        const char* detail;
+    } cases[] = {
+        {noName, "no user name"},
+        {noAuthProtocol, "no authentication protocol"},
+        {noAuthPassword, "no authentication password"},
+        {noPrivPassword, "no privacy password"},
+    };
+    for (const auto& c : cases) {
+        SnmpEngineCache cache;
+        const SnmpV3Result result = SNMPv3Get({"1.3.6.1.2.1.1.3.0"}, c.user, kAgent, cache);
+        EXPECT_EQ(result.Outcome, SnmpV3Outcome::BadSettings) << c.detail;
+        EXPECT_EQ(result.Detail, c.detail);
+        EXPECT_EQ(snmpV3OutcomeText(result.Outcome, "", result.Detail),
+                  std::string("SNMPv3 settings incomplete: ") + c.detail);
+    }
+    EXPECT_TRUE(m_agent->requests().empty());
+}
+
 } // namespace
