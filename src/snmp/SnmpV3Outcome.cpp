@@ -97,6 +97,12 @@ std::string snmpV3OutcomeText(SnmpV3Outcome outcome, const std::string& userName
     case SnmpV3Outcome::OtherReport:
         return "The agent refused the request (report " + detail + ")";
     case SnmpV3Outcome::AgentError:
+        // noAccess and authorizationError: the user is known and the keys
+        // are right, but the access rules do not allow this read.
+        if (detail == "6" || detail == "16")
+            return "Access denied: the agent's access rules do not let user " + user +
+                   " read this at the chosen security level (error status " +
+                   errorStatusText(detail) + ")";
         return "The agent answered with error status " + errorStatusText(detail);
     }
     return "Unknown SNMPv3 failure";

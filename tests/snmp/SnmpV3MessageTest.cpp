@@ -360,7 +360,10 @@ TEST(SnmpV3Outcome, EveryUsmReportHasItsOwnOutcome)
     EXPECT_NE(texts[2].find("\"ann\""), std::string::npos);
     // An access rule that refuses the level comes back as a named status.
     EXPECT_EQ(snmpV3OutcomeText(SnmpV3Outcome::AgentError, "ann", "16"),
-              "The agent answered with error status 16 (authorizationError)");
+              "Access denied: the agent's access rules do not let user \"ann\" read this at "
+              "the chosen security level (error status 16 (authorizationError))");
+    EXPECT_EQ(snmpV3OutcomeText(SnmpV3Outcome::AgentError, "ann", "5"),
+              "The agent answered with error status 5 (genErr)");
     EXPECT_EQ(snmpV3OutcomeText(SnmpV3Outcome::AgentError, "ann", "99"),
               "The agent answered with error status 99");
 }
