@@ -98,9 +98,8 @@ UsmRefusal usmUnwrapReply(const std::string& datagram, std::int32_t msgId, const
     const SnmpV3Message& message = reply.Message;
     if (message.MsgID != msgId)
         return UsmRefusal::NotOurs;
-    // An answer never asks for a report of its own.
-    if (message.MsgFlags & V3Flags::Reportable)
-        return UsmRefusal::Malformed;
+    // The reportable flag of an answer is not looked at: RFC 3412 uses it
+    // only for messages whose PDU cannot be read, and some agents set it.
 
     const bool signedReply = (message.MsgFlags & V3Flags::Auth) != 0;
     const bool privateReply = (message.MsgFlags & V3Flags::Priv) != 0;

@@ -210,7 +210,7 @@ Agent makeAgent(SecurityLevel level, AuthProtocol auth, PrivProtocol priv)
 // What an agent would send back: wrapped like a request, but a Response and
 // not reportable.
 std::string response(const Agent& agent, std::int32_t msgId, std::int32_t requestId,
-                     int pduType = BerTag::GetResponse)
+                     int pduType = BerTag::GetResponse, bool reportable = false)
 {
     ScopedPdu scoped;
     scoped.ContextEngineID = agent.engine.EngineID;
@@ -219,8 +219,8 @@ std::string response(const Agent& agent, std::int32_t msgId, std::int32_t reques
     scoped.Pdu.VarBinds.resize(1);
     scoped.Pdu.VarBinds[0].Oid = "1.3.6.1.2.1.1.3.0";
     std::string bytes;
-    EXPECT_TRUE(usmWrapRequest(agent.user, agent.keys, &agent.engine, Clock::now(), msgId, false,
-                               scoped, bytes));
+    EXPECT_TRUE(usmWrapRequest(agent.user, agent.keys, &agent.engine, Clock::now(), msgId,
+                               reportable, scoped, bytes));
     return bytes;
 }
 
@@ -246,6 +246,10 @@ TEST(UsmSecurity, TakesOnlyTheAnswerMeantForThisRequest)
 
         EXPECT_EQ(usmUnwrapReply(good, 40, agent.user, agent.keys, &ours, Clock::now(), reply),
                   UsmRefusal::NotOurs);
+        // Some agents set the reportable flag on answers; it changes nothing.
+        EXPECT_EQ(usmUnwrapReply(response(agent, 41, 42, BerTag::GetResponse, true), 41, agent.user,
+                                 agent.keys, &ours, Clock::now(), reply),
+                  UsmRefusal::Ok);
         // Any changed byte after the header breaks the digest or the frame.
         for (std::size_t i = 20; i < good.size(); i += 7) {
             std::string bent = good;
