@@ -14,3 +14,8 @@ travimetra_bench(bench_snmp_read
 travimetra_bench(bench_snmp_poll
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/snmp/PollRequestBench.cpp
     LIBS travimetra_snmp travimetra_peers)
+# A poll's three readings as SNMPv3 authPriv beside v2c in one request and
+# version 1's three gets, against a local snmpd (started by the benchmark).
+travimetra_bench(bench_snmp_v3_read
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/snmp/V3ReadBench.cpp
+    LIBS travimetra_snmp travimetra_peers)

@@ -6,3 +6,6 @@ travimetra_fuzz(snmp_decode
 travimetra_fuzz(snmp_response
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/snmp/SnmpResponseFuzz.cpp
     LIBS travimetra_snmp)
+travimetra_fuzz(snmp_v3_decode
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/snmp/SnmpV3DecodeFuzz.cpp
+    LIBS travimetra_snmp)

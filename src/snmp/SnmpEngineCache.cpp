@@ -1,0 +1,91 @@
+#include "SnmpEngineCache.h"
+
+#include "UsmKeys.h"
+
+#include <openssl/evp.h>
+
+namespace {
+
+constexpr std::uint32_t kTimeWindow = 150; // seconds
+constexpr std::uint32_t kMaxBoots = 2147483647;
+constexpr std::uint32_t kMaxTime = 2147483647;
+
+std::string passwordFingerprint(const std::string& password)
+{
+    unsigned char out[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    if (EVP_Digest(password.data(), password.size(), out, &length, EVP_sha256(), nullptr) != 1)
+        return {};
+    return std::string(reinterpret_cast<const char*>(out), length);
+}
+
+} // namespace
+
+std::uint32_t SnmpEngineState::estimatedTime(Clock::time_point now) const
+{
+    const auto elapsed = std::chrono::duration_cast<std::chrono::seconds>(now - Stamp).count();
+    if (elapsed <= 0)
+        return Time;
+    const std::uint64_t time = std::uint64_t{Time} + static_cast<std::uint64_t>(elapsed);
+    return time > kMaxTime ? kMaxTime : static_cast<std::uint32_t>(time);
+}
+
+bool SnmpEngineState::acceptAuthenticated(std::uint32_t boots, std::uint32_t time,
+                                          Clock::time_point now, bool& rebooted)
+{
+    rebooted = false;
+    if (!Synchronised || boots > Boots || (boots == Boots && time > LatestReceivedTime)) {
+        rebooted = Synchronised && boots > Boots;
+        // A first authenticated message sets the clock even when discovery
+        // guessed higher values: only now are they known to be the agent's.
+        if (!Synchronised || boots >= Boots) {
+            Boots = boots;
+            Time = time;
+            LatestReceivedTime = time;
+            Stamp = now;
+            Synchronised = true;
+        }
+    }
+    if (Boots == kMaxBoots || boots < Boots)
+        return false;
+    return !(boots == Boots && time + kTimeWindow < LatestReceivedTime);
+}
+
+SnmpEngineState* SnmpEngineCache::find(const std::string& agent)
+{
+    const auto it = m_engines.find(agent);
+    return it == m_engines.end() ? nullptr : &it->second;
+}
+
+SnmpEngineState& SnmpEngineCache::learn(const std::string& agent, const std::string& engineId,
+                                        std::uint32_t boots, std::uint32_t time,
+                                        SnmpEngineState::Clock::time_point now)
+{
+    SnmpEngineState& state = m_engines[agent];
+    state = SnmpEngineState{};
+    state.EngineID = engineId;
+    state.Boots = boots;
+    state.Time = time;
+    state.Stamp = now;
+    return state;
+}
+
+void SnmpEngineCache::forget(const std::string& agent)
+{
+    m_engines.erase(agent);
+}
+
+std::string SnmpEngineCache::localizedKey(AuthProtocol protocol, const std::string& password,
+                                          const std::string& engineId)
+{
+    if (password.empty() || protocol == AuthProtocol::None)
+        return {};
+    const auto key = std::make_tuple(protocol, passwordFingerprint(password), engineId);
+    const auto it = m_keys.find(key);
+    if (it != m_keys.end())
+        return it->second;
+    std::string localized = localizedKeyFromPassword(protocol, password, engineId);
+    if (!localized.empty())
+        m_keys.emplace(key, localized);
+    return localized;
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+// The OpenSSL message digest behind each authentication protocol.
+
+#include "UsmProtocols.h"
+
+#include <openssl/evp.h>
+
+// Null for AuthProtocol::None.
+const EVP_MD* usmDigest(AuthProtocol protocol);
