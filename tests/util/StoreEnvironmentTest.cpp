@@ -1,0 +1,174 @@
+// The store in odd surroundings: variables that do not hold absolute paths,
+// things other than files in its place, sizes right at its limit, and values
+// of the right type but the wrong size.
+#include "util/StoreFixture.h"
+
+#include "RegStoreFile.h"
+#include "RegistryError.h"
+#include "StorePlatform.h"
+#include "srcGeneral.h"
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const std::string kKey = "Software\\Quorvane\\Travimetra";
+const std::string kHead = "REGEDIT4\n\n[HKEY_CURRENT_USER\\" + kKey + "]\n";
+
+class StoreEnvironment : public StoreFixture
+{
+protected:
+    void SetUp() override
+    {
+        StoreFixture::SetUp();
+        const char* home = std::getenv("HOME");
+        m_savedHome = home ? home : "";
+        char cwd[4096];
+        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+        m_savedCwd = cwd;
+        std::filesystem::create_directories(m_root / "cwd");
+        ASSERT_EQ(chdir((m_root / "cwd").c_str()), 0);
+    }
+    void TearDown() override
+    {
+        setenv("HOME", m_savedHome.c_str(), 1);
+        EXPECT_EQ(chdir(m_savedCwd.c_str()), 0);
+        StoreFixture::TearDown();
+    }
+
+    int32_t readInterval() const
+    {
+        return std::get<int32_t>(ReadRegValue(HKEY_CURRENT_USER, kKey, "Interval"));
+    }
+
+    std::string m_savedHome;
+    std::string m_savedCwd;
+};
+
+std::string passwdHome()
+{
+    const passwd* entry = getpwuid(getuid());
+    return entry && entry->pw_dir ? entry->pw_dir : "";
+}
+
+// Relative values depend on the folder the program was started from, so
+// they are passed over: never a store in whatever folder that happened to be.
+TEST_F(StoreEnvironment, RelativeFoldersAreNotUsed)
+{
+    setenv("HOME", (m_root / "home").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", "relative/config", 1);
+    WriteRegValue(HKEY_CURRENT_USER, kKey, "Interval", int32_t(5), rdInteger);
+    EXPECT_TRUE(std::filesystem::exists(m_root / "home/.config/Quorvane/Travimetra.reg"));
+    EXPECT_TRUE(std::filesystem::is_empty(m_root / "cwd"));
+
+    unsetenv("XDG_CONFIG_HOME");
+    setenv("HOME", "relative-home", 1);
+    const std::string config = StorePlatform::configHomeFolder();
+    EXPECT_EQ(config, passwdHome().empty() ? "" : passwdHome() + "/.config");
+    EXPECT_EQ(StorePlatform::stateHomeFolder().rfind("relative-home", 0), std::string::npos);
+}
+
+TEST_F(StoreEnvironment, TrailingSeparatorsAreDropped)
+{
+    setenv("XDG_CONFIG_HOME", (m_root.string() + "/config///").c_str(), 1);
+    EXPECT_EQ(RegStoreFile::path(), (m_root / "config/Quorvane/Travimetra.reg").string());
+}
+
+TEST_F(StoreEnvironment, MissingFoldersAreMadePrivate)
+{
+    WriteRegValue(HKEY_CURRENT_USER, kKey, "Interval", int32_t(5), rdInteger);
+    for (const auto& folder : {m_root / "config", m_root / "config/Quorvane"}) {
+        struct stat info
+        {
+        };
+        ASSERT_EQ(stat(folder.c_str(), &info), 0) << folder;
+        EXPECT_EQ(info.st_mode & 0777, 0700u) << folder;
+    }
+}
+
+// A FIFO or a device in the store's place is neither read as an empty store
+// nor replaced by one.
+TEST_F(StoreEnvironment, NonFilesInTheStoresPlaceAreLeftAlone)
+{
+    std::filesystem::create_directories(storeFile().parent_path());
+    ASSERT_EQ(mkfifo(storeFile().c_str(), 0600), 0);
+    EXPECT_THROW(WriteRegValue(HKEY_CURRENT_USER, kKey, "Interval", int32_t(5), rdInteger),
+                 TRegistryError);
+    EXPECT_TRUE(std::filesystem::is_fifo(storeFile()));
+    std::filesystem::remove(storeFile());
+
+    std::filesystem::create_symlink("/dev/null", storeFile());
+    try {
+        WriteRegValue(HKEY_CURRENT_USER, kKey, "Interval", int32_t(5), rdInteger);
+        ADD_FAILURE() << "a device in the store's place must raise";
+    } catch (const TRegistryError& error) {
+        EXPECT_STREQ(error.what(), "Invalid argument");
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(storeFile()));
+}
+
+// A store exactly as large as allowed is read; one byte more is refused and
+// kept as it is.
+TEST_F(StoreEnvironment, SizeLimitMetExactly)
+{
+    const std::string value = "\"Interval\"=dword:00000007\n";
+    const std::size_t limit = RegStoreFile::kMaxFileSize;
+    for (const std::size_t size : {limit, limit + 1}) {
+        const std::string comment = ";" + std::string(size - kHead.size() - value.size() - 2, 'x');
+        writeStoreText(kHead + value + comment + "\n");
+        ASSERT_EQ(std::filesystem::file_size(storeFile()), size);
+        if (size == limit) {
+            EXPECT_EQ(readInterval(), 7);
+        } else {
+            try {
+                readInterval();
+                ADD_FAILURE() << "one byte over the limit must raise";
+            } catch (const TRegistryError& error) {
+                EXPECT_STREQ(error.what(), "File too large");
+            }
+            EXPECT_EQ(std::filesystem::file_size(storeFile()), size);
+        }
+    }
+}
+
+// A number stored with more or fewer than its four bytes is unreadable, not
+// a number made of some of them.
+TEST_F(StoreEnvironment, NumbersNeedExactlyFourBytes)
+{
+    const struct
+    {
+        const char* data;
+        bool readable;
+    } cases[] = {
+        {"hex(4):07,00,00,00", true},
+        {"hex(4):07,00,00,00,01", false},
+        {"hex(4):07,00,00", false},
+        {"hex(4):", false},
+    };
+    for (const auto& c : cases) {
+        writeStoreText(kHead + "\"Interval\"=" + c.data + "\n");
+        if (c.readable)
+            EXPECT_EQ(readInterval(), 7) << c.data;
+        else
+            EXPECT_THROW(readInterval(), TRegistryError) << c.data;
+    }
+}
+
+// Texts with control characters, DEL included, are written as bytes: the
+// file stays plain lines of printable text.
+TEST_F(StoreEnvironment, ControlCharactersNeverReachTheFileRaw)
+{
+    for (const std::string& text : {std::string("a\x7f"
+                                                "b"),
+                                    std::string("tab\there"), std::string("bell\x07")}) {
+        WriteRegValue(HKEY_CURRENT_USER, kKey, "Text", text, rdString);
+        EXPECT_EQ(std::get<std::string>(ReadRegValue(HKEY_CURRENT_USER, kKey, "Text")), text);
+        for (const char c : storeText())
+            EXPECT_TRUE(c == '\n' || (static_cast<unsigned char>(c) >= 0x20 && c != 0x7f))
+                << "raw byte " << int(c) << " in the file for " << text;
+    }
+}
+
+} // namespace
