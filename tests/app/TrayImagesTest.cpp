@@ -31,6 +31,23 @@ TEST(TrayImages, ThirtySixDistinctPicturesOrderedByDownThenUp)
     EXPECT_EQ(TrayImages::barHeight(5), 14);
 }
 
+TEST(TrayImages, LevelsOutsideTheRangeStayInsideTheFrame)
+{
+    testApplication();
+    const QColor frame(96, 96, 96);
+    // The full bar, one past it and far past it: the top of the frame stays,
+    // the bars fill the inside and no more; below idle is idle.
+    for (const int level : {TrayImages::kLevels - 1, TrayImages::kLevels, 1000}) {
+        EXPECT_EQ(TrayImages::barHeight(level), 14) << level;
+        const QImage picture = TrayImages::image(level, level);
+        EXPECT_EQ(picture.pixelColor(3, 0), frame) << level;
+        EXPECT_EQ(picture.pixelColor(11, 0), frame) << level;
+        EXPECT_EQ(picture.pixelColor(3, 1), QColor(0, 255, 0)) << level;
+    }
+    for (const int level : {0, -1, -1000})
+        EXPECT_EQ(TrayImages::barHeight(level), 1) << level;
+}
+
 TEST(WindowScaling, MulDivRoundsHalvesAwayFromZero)
 {
     EXPECT_EQ(WindowScaling::mulDiv(133, 150, 100), 200);
