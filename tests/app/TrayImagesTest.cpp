@@ -57,4 +57,29 @@ TEST(WindowScaling, MulDivRoundsHalvesAwayFromZero)
     EXPECT_EQ(WindowScaling::mulDiv(5, 1, 0), 5);
 }
 
+TEST(WindowScaling, ScalesFontsOfEverySizeTheWayTheyWereGiven)
+{
+    testApplication();
+    const struct
+    {
+        int pixels;
+        int points;
+        int scaledPixels;
+        int scaledPoints;
+    } cases[] = {{1, -1, 3, -1}, {11, -1, 33, -1}, {-1, 8, -1, 24}, {-1, 1, -1, 3}};
+    for (const auto& c : cases) {
+        QWidget window;
+        auto* label = new QWidget(&window);
+        QFont font = label->font();
+        if (c.pixels > 0)
+            font.setPixelSize(c.pixels);
+        else
+            font.setPointSize(c.points);
+        label->setFont(font);
+        WindowScaling::scaleBy(&window, 300, 100);
+        EXPECT_EQ(label->font().pixelSize(), c.scaledPixels) << c.pixels << "/" << c.points;
+        EXPECT_EQ(label->font().pointSize(), c.scaledPoints) << c.pixels << "/" << c.points;
+    }
+}
+
 } // namespace
