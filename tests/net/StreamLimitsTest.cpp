@@ -199,4 +199,19 @@ TEST(StreamLimits, HeaderLineAtTheClientLimit)
     }
 }
 
+// An exact read takes what was asked for, not a byte more, even when the
+// rest came in the same packet; the rest waits for the next read.
+TEST(StreamLimits, ExactReadTakesNoByteMore)
+{
+    for (const std::size_t extra : {0u, 1u, 2u, 40u}) {
+        FedStream sock;
+        sock.feed(std::string(9, 'd') + std::string(extra, 'e'), false);
+        ASSERT_TRUE(sock.WaitReadable(2000));
+        std::string stream;
+        ASSERT_EQ(sock.ReceiveExact(stream, 2000, 9), SockErr::Ok) << extra;
+        EXPECT_EQ(stream, std::string(9, 'd')) << extra;
+        EXPECT_EQ(sock.ReceiveBufferContents(), std::string(extra, 'e')) << extra;
+    }
+}
+
 } // namespace

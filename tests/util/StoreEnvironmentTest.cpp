@@ -197,4 +197,26 @@ TEST_F(StoreEnvironment, ControlCharactersNeverReachTheFileRaw)
     }
 }
 
+// A byte written with more than two hex digits is no byte: the line is not
+// understood and the value stays unread, not cut to its low byte.
+TEST_F(StoreEnvironment, HexBytesHaveAtMostTwoDigits)
+{
+    const struct
+    {
+        const char* data;
+        bool readable;
+    } cases[] = {
+        {"hex:41,0a", true},
+        {"hex:41,10a", false},
+        {"hex:141", false},
+    };
+    for (const auto& c : cases) {
+        writeStoreText(kHead + "\"Bytes\"=" + c.data + "\n");
+        if (c.readable)
+            EXPECT_EQ(std::get<std::string>(ReadRegValue(HKEY_CURRENT_USER, kKey, "Bytes")), "A\n");
+        else
+            EXPECT_THROW(ReadRegValue(HKEY_CURRENT_USER, kKey, "Bytes"), TRegistryError) << c.data;
+    }
+}
+
 } // namespace
