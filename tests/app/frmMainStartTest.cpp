@@ -107,4 +107,25 @@ TEST_F(MainFormStart, ScaleOfZeroOrLessKeepsTheDesignedSize)
     }
 }
 
+// The options dialog asks for a new scale as a fraction; one with nothing
+// above or below the line changes nothing, and the next rebuild lays out
+// as before.
+TEST_F(MainFormStart, ScalingByNothingChangesNothing)
+{
+    TMonitorSettings s = typicalSettings();
+    s.Sensors = {configuredSensor("127.0.0.1", "A")};
+    seedStore(s);
+    auto form = makeForm(m_net);
+    const QSize designed = form->size();
+    for (const auto& [m, d] : {std::pair{0, 100}, {-50, 100}, {150, 0}, {150, -100}}) {
+        form->scaleWindowBy(m, d);
+        EXPECT_EQ(form->size(), designed) << m << "/" << d;
+    }
+    form->DeleteControls();
+    form->UpdateControls();
+    form->UpdateControlProperties();
+    EXPECT_EQ(form->size(), designed);
+    EXPECT_EQ(form->sensorControls(0)->Scope->geometry(), QRect(26, 16, 232, 133));
+}
+
 } // namespace
