@@ -159,26 +159,32 @@ TEST_F(StoreEnvironment, SizeLimitMetExactly)
     }
 }
 
-// A number stored with more or fewer than its four bytes is unreadable, not
-// a number made of some of them.
-TEST_F(StoreEnvironment, NumbersNeedExactlyFourBytes)
+// A number stored with more or fewer than its four bytes, or a byte written
+// with more than two hex digits, is unreadable: never a value made of some
+// of its bytes or cut to its low byte.
+TEST_F(StoreEnvironment, ValuesOfTheWrongSizeAreUnreadable)
 {
     const struct
     {
-        const char* data;
+        const char* line;
+        const char* name;
         bool readable;
+        TRegVariant value;
     } cases[] = {
-        {"hex(4):07,00,00,00", true},
-        {"hex(4):07,00,00,00,01", false},
-        {"hex(4):07,00,00", false},
-        {"hex(4):", false},
+        {"\"Interval\"=hex(4):07,00,00,00", "Interval", true, int32_t(7)},
+        {"\"Interval\"=hex(4):07,00,00,00,01", "Interval", false, {}},
+        {"\"Interval\"=hex(4):07,00,00", "Interval", false, {}},
+        {"\"Interval\"=hex(4):", "Interval", false, {}},
+        {"\"Bytes\"=hex:41,0a", "Bytes", true, std::string("A\n")},
+        {"\"Bytes\"=hex:41,10a", "Bytes", false, {}},
+        {"\"Bytes\"=hex:141", "Bytes", false, {}},
     };
     for (const auto& c : cases) {
-        writeStoreText(kHead + "\"Interval\"=" + c.data + "\n");
+        writeStoreText(kHead + c.line + "\n");
         if (c.readable)
-            EXPECT_EQ(readInterval(), 7) << c.data;
+            EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, kKey, c.name), c.value) << c.line;
         else
-            EXPECT_THROW(readInterval(), TRegistryError) << c.data;
+            EXPECT_THROW(ReadRegValue(HKEY_CURRENT_USER, kKey, c.name), TRegistryError) << c.line;
     }
 }
 
@@ -194,28 +200,6 @@ TEST_F(StoreEnvironment, ControlCharactersNeverReachTheFileRaw)
         for (const char c : storeText())
             EXPECT_TRUE(c == '\n' || (static_cast<unsigned char>(c) >= 0x20 && c != 0x7f))
                 << "raw byte " << int(c) << " in the file for " << text;
-    }
-}
-
-// A byte written with more than two hex digits is no byte: the line is not
-// understood and the value stays unread, not cut to its low byte.
-TEST_F(StoreEnvironment, HexBytesHaveAtMostTwoDigits)
-{
-    const struct
-    {
-        const char* data;
-        bool readable;
-    } cases[] = {
-        {"hex:41,0a", true},
-        {"hex:41,10a", false},
-        {"hex:141", false},
-    };
-    for (const auto& c : cases) {
-        writeStoreText(kHead + "\"Bytes\"=" + c.data + "\n");
-        if (c.readable)
-            EXPECT_EQ(std::get<std::string>(ReadRegValue(HKEY_CURRENT_USER, kKey, "Bytes")), "A\n");
-        else
-            EXPECT_THROW(ReadRegValue(HKEY_CURRENT_USER, kKey, "Bytes"), TRegistryError) << c.data;
     }
 }
 
