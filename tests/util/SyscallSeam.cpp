@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <dlfcn.h>
 #include <string>
 #include <sys/stat.h>
