@@ -31,6 +31,23 @@ TEST(TrayImages, ThirtySixDistinctPicturesOrderedByDownThenUp)
     EXPECT_EQ(TrayImages::barHeight(5), 14);
 }
 
+TEST(TrayImages, LevelsOutsideTheRangeStayInsideTheFrame)
+{
+    testApplication();
+    const QColor frame(96, 96, 96);
+    // The full bar, one past it and far past it: the top of the frame stays,
+    // the bars fill the inside and no more; below idle is idle.
+    for (const int level : {TrayImages::kLevels - 1, TrayImages::kLevels, 1000}) {
+        EXPECT_EQ(TrayImages::barHeight(level), 14) << level;
+        const QImage picture = TrayImages::image(level, level);
+        EXPECT_EQ(picture.pixelColor(3, 0), frame) << level;
+        EXPECT_EQ(picture.pixelColor(11, 0), frame) << level;
+        EXPECT_EQ(picture.pixelColor(3, 1), QColor(0, 255, 0)) << level;
+    }
+    for (const int level : {0, -1, -1000})
+        EXPECT_EQ(TrayImages::barHeight(level), 1) << level;
+}
+
 TEST(WindowScaling, MulDivRoundsHalvesAwayFromZero)
 {
     EXPECT_EQ(WindowScaling::mulDiv(133, 150, 100), 200);
@@ -38,6 +55,31 @@ TEST(WindowScaling, MulDivRoundsHalvesAwayFromZero)
     EXPECT_EQ(WindowScaling::mulDiv(17, 100, 150), 11);
     EXPECT_EQ(WindowScaling::mulDiv(-3, 1, 2), -2);
     EXPECT_EQ(WindowScaling::mulDiv(5, 1, 0), 5);
+}
+
+TEST(WindowScaling, ScalesFontsOfEverySizeTheWayTheyWereGiven)
+{
+    testApplication();
+    const struct
+    {
+        int pixels;
+        int points;
+        int scaledPixels;
+        int scaledPoints;
+    } cases[] = {{1, -1, 3, -1}, {11, -1, 33, -1}, {-1, 8, -1, 24}, {-1, 1, -1, 3}};
+    for (const auto& c : cases) {
+        QWidget window;
+        auto* label = new QWidget(&window);
+        QFont font = label->font();
+        if (c.pixels > 0)
+            font.setPixelSize(c.pixels);
+        else
+            font.setPointSize(c.points);
+        label->setFont(font);
+        WindowScaling::scaleBy(&window, 300, 100);
+        EXPECT_EQ(label->font().pixelSize(), c.scaledPixels) << c.pixels << "/" << c.points;
+        EXPECT_EQ(label->font().pointSize(), c.scaledPoints) << c.pixels << "/" << c.points;
+    }
 }
 
 } // namespace

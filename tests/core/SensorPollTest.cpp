@@ -351,6 +351,10 @@ TEST(SensorPoll, BaseLineSitsAtTheSpeedRatio)
     EXPECT_EQ(baseOffset(s), 1);
     s.UpSpeed = 4096; // beyond the graph: kept at the top
     EXPECT_EQ(baseOffset(s), 100);
+    s.UpSpeed = 1034; // 100.98 % -> 101, one over the top
+    EXPECT_EQ(baseOffset(s), 100);
+    s.UpSpeed = 1029; // 100.49 % -> 100, exactly at it
+    EXPECT_EQ(baseOffset(s), 100);
     s.DownSpeed = 0;
     EXPECT_EQ(baseOffset(s), 50);
 }

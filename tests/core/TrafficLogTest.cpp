@@ -330,4 +330,16 @@ TEST_F(TrafficLogTick, StampOmitsTheTimeAtMidnight)
     EXPECT_EQ(fields(io.appends[0].text)[0], "03/09/26");
 }
 
+TEST_F(TrafficLogTick, LineForASensorPastTheEndIsRefusedNotMadeUp)
+{
+    settings.resizeSensors(2);
+    for (const int index : {2, 3, -1})
+        EXPECT_THROW(WriteOneLog(settings, io, formats, settings.LogFile, ltOneFile, index, 1, 1),
+                     std::out_of_range)
+            << index;
+    EXPECT_TRUE(io.appends.empty());
+    WriteOneLog(settings, io, formats, settings.LogFile, ltOneFile, 1, 1, 1);
+    EXPECT_EQ(io.appends.size(), 1u);
+}
+
 } // namespace

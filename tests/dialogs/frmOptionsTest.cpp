@@ -520,4 +520,19 @@ TEST_F(OptionsTest, editWithoutAnEntryOpensNothing)
     EXPECT_TRUE(net->log.empty());
 }
 
+TEST_F(OptionsTest, okAfterAStoredScaleOfZeroScalesNothing)
+{
+    // Scaling from 0 % would divide by zero: the window is left as laid out
+    // and the new size is kept for the next start.
+    host.model.ScaleSize = 0;
+    setSensors({sensor("A", true)});
+    open();
+    get<QSlider>("SizeTrBar")->setValue(150);
+    host.calls.clear();
+    get<QPushButton>("OKBT")->click();
+    for (const std::string& call : host.calls)
+        EXPECT_NE(call.rfind("scale ", 0), 0u) << call;
+    EXPECT_EQ(host.model.ScaleSize, 150);
+}
+
 } // namespace

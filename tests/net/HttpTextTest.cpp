@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace {
 
 TEST(HttpText, EncodesBase64)
@@ -39,6 +41,22 @@ TEST(HttpText, ParsesNumbersStrictly)
     EXPECT_EQ(HttpText::parseHex("zz", valid, overflow), 0u);
     EXPECT_FALSE(valid);
     HttpText::parseHex("1ffffffffffffffff", valid, overflow);
+    EXPECT_TRUE(overflow);
+}
+
+TEST(HttpText, DecimalLimitsMetExactly)
+{
+    std::int64_t value = 0;
+    ASSERT_TRUE(HttpText::parseDecimal("9223372036854775807", value));
+    EXPECT_EQ(value, std::numeric_limits<std::int64_t>::max());
+    // One more, in the last digit or in a longer number: refused, not wrapped.
+    for (const char* over : {"9223372036854775808", "9223372036854775809", "92233720368547758070"})
+        EXPECT_FALSE(HttpText::parseDecimal(over, value)) << over;
+
+    bool valid = false, overflow = false;
+    EXPECT_EQ(HttpText::parseHex("ffffffffffffffff", valid, overflow), ~std::uint64_t(0));
+    EXPECT_FALSE(overflow);
+    HttpText::parseHex("10000000000000000", valid, overflow);
     EXPECT_TRUE(overflow);
 }
 

@@ -56,4 +56,13 @@ TEST(IcmpEchoMessage, IPv6RequestChecksumCoversThePseudoHeader)
     EXPECT_NE(icmp6Checksum(destination, destination, bytes(message), message.size()), 0);
 }
 
+TEST(IcmpEchoMessage, SequenceNeedsTheWholeHeader)
+{
+    const std::string message = IcmpEchoMessage::build(false, 7, 0x0203, 0, 0);
+    ASSERT_EQ(IcmpEchoMessage::sequenceOf(message), 0x0203);
+    // Cut short of its eighth byte, a message has no sequence number.
+    for (const std::size_t size : {7u, 6u, 0u})
+        EXPECT_EQ(IcmpEchoMessage::sequenceOf(message.substr(0, size)), 0) << size;
+}
+
 } // namespace

@@ -155,4 +155,71 @@ TEST(IcmpReplyFilter, VerifiesTheIPv6ChecksumAgainstTheSender)
                      .accepted);
 }
 
+TEST_F(IcmpReplyFilterTest, QuotedSequenceMustMatchInBothBytes)
+{
+    // Sequence 1 and 257 share their low byte; an error about the other
+    // request is not about ours.
+    std::string other = IcmpEchoMessage::build(false, 4321, 257, 123456, 32);
+    IcmpEchoMessage::setChecksum4(other);
+    const std::string quote = errorQuoting(11, 0, ip4Header(44) + other.substr(0, 8));
+    EXPECT_FALSE(accept(ip4Header(quote.size()) + quote, expect).accepted);
+    const std::string reply = replyTo(other);
+    EXPECT_FALSE(accept(ip4Header(reply.size()) + reply, expect).accepted);
+}
+
+TEST_F(IcmpReplyFilterTest, EchoReplyMustBeAsLongAsTheRequest)
+{
+    // A reply that carries our whole request and more is not our reply.
+    // Zero padding is what a stack that rounds packets up would add.
+    for (const std::string& extra :
+         {std::string(1, '\0'), std::string(2, '\0'), std::string(64, '7')}) {
+        const std::string longer = replyTo(request + extra);
+        EXPECT_FALSE(accept(ip4Header(longer.size()) + longer, expect).accepted) << extra.size();
+    }
+    const std::string exact = replyTo(request);
+    EXPECT_TRUE(accept(ip4Header(exact.size()) + exact, expect).accepted);
+}
+
+// An ICMPv6 error as a router sends it: its header, then the offending IPv6
+// packet with `nextHeader` in its header and `quoted` as its payload.
+std::string icmp6ErrorQuoting(std::uint8_t type, std::uint8_t nextHeader, const std::string& quoted)
+{
+    std::string message(8, '\0');
+    message[0] = static_cast<char>(type);
+    std::string ip6(40, '\0');
+    ip6[0] = 0x60;
+    ip6[4] = static_cast<char>(quoted.size() >> 8);
+    ip6[5] = static_cast<char>(quoted.size() & 0xff);
+    ip6[6] = static_cast<char>(nextHeader);
+    ip6[7] = 64;
+    return message + ip6 + quoted;
+}
+
+TEST(IcmpReplyFilter, IPv6ErrorsOfEveryKindAboutOurRequestOnly)
+{
+    IcmpEchoExpectation expect;
+    expect.ip6 = true;
+    expect.request = IcmpEchoMessage::build(true, 10, 1, 0, 8);
+    const auto accept6 = [&](const std::string& packet) {
+        return acceptIcmpPacket(reinterpret_cast<const std::uint8_t*>(packet.data()), packet.size(),
+                                expect, nullptr);
+    };
+    // Unreachable, packet too big, time exceeded and parameter problem.
+    for (const std::uint8_t type : {1, 2, 3, 4}) {
+        const IcmpVerdict verdict =
+            accept6(icmp6ErrorQuoting(type, IPPROTO_ICMPV6, expect.request));
+        EXPECT_TRUE(verdict.accepted) << int(type);
+        EXPECT_EQ(verdict.type, type);
+    }
+    // Informational types in the error range's neighbourhood are not errors.
+    for (const std::uint8_t type : {0, 5, 127, 128})
+        EXPECT_FALSE(accept6(icmp6ErrorQuoting(type, IPPROTO_ICMPV6, expect.request)).accepted)
+            << int(type);
+    // The same bytes quoted as UDP, or behind a packet that is not IPv6.
+    EXPECT_FALSE(accept6(icmp6ErrorQuoting(1, IPPROTO_UDP, expect.request)).accepted);
+    std::string notIp6 = icmp6ErrorQuoting(1, IPPROTO_ICMPV6, expect.request);
+    notIp6[8] = 0x40;
+    EXPECT_FALSE(accept6(notIp6).accepted);
+}
+
 } // namespace

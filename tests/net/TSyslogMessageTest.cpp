@@ -43,4 +43,12 @@ TEST(SyslogMessage, NamesEveryMonthInEnglish)
     EXPECT_EQ(static_cast<int>(TSyslogSeverity::Debug), 7);
 }
 
+TEST(SyslogMessage, MonthOutsideTheYearFallsBackToJanuary)
+{
+    // A broken clock or a caller's arithmetic must not pick a name from
+    // beyond the table.
+    for (const int month : {12, 13, -1, 1000})
+        EXPECT_EQ(messageAt(month, 1, 0, 0, 0).PacketBuf().substr(3, 3), "Jan") << month;
+}
+
 } // namespace

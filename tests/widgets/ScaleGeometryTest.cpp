@@ -55,4 +55,14 @@ TEST(ScaleGeometry, TickMarksSitMidCellOnTheChosenSides)
     EXPECT_EQ(both[1], QLine(17, 8, 17, 11));
 }
 
+TEST(ScaleGeometry, NoTicksOrFewerGiveEmptyCells)
+{
+    // Zero ticks still make one cell; below that there is nothing to lay out.
+    EXPECT_EQ(cellSize(141, 0), 141);
+    for (const int ticks : {-1, -2, -2147483647 - 1})
+        EXPECT_EQ(cellSize(141, ticks), 0) << ticks;
+    EXPECT_EQ(step(0, 100, 0), 0);
+    EXPECT_EQ(step(0, 100, -1), 0);
+}
+
 } // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace {
 
 TEST(VrPercent, ShareOfCountComesOutOneLowWhereTheHundredthRoundsDown)
@@ -31,6 +33,17 @@ TEST(VrPercent, WideRangesDoNotOverflow)
     // Limits of the scope: the product with 100 no longer fits 32 bits.
     EXPECT_EQ(VrPercent::percentOf(1999999998, 1999999998), 100);
     EXPECT_EQ(VrPercent::percentOf(999999998, 1999999998), 49);
+}
+
+TEST(VrPercent, SharesBeyondTheIntegerRangeStopAtItsEnds)
+{
+    constexpr int kMax = std::numeric_limits<int>::max();
+    constexpr int kMin = std::numeric_limits<int>::min();
+    // 2^31: one past the largest; exactly the smallest; far beyond both.
+    EXPECT_EQ(VrPercent::shareOf(200, 1 << 30), kMax);
+    EXPECT_EQ(VrPercent::shareOf(-200, 1 << 30), kMin);
+    EXPECT_EQ(VrPercent::shareOf(1000, kMax), kMax);
+    EXPECT_EQ(VrPercent::shareOf(-1000, kMax), kMin);
 }
 
 } // namespace
