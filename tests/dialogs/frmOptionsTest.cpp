@@ -8,10 +8,12 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSlider>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -104,8 +106,18 @@ TEST_F(OptionsTest, pagesAndTexts)
     const QStringList headers = {"Device Name / Alias", "Address", "Interface", "Status"};
     for (int c = 0; c < 4; ++c)
         EXPECT_EQ(grid()->horizontalHeaderItem(c)->text(), headers[c]);
-    EXPECT_EQ(grid()->columnWidth(0), 145);
-    EXPECT_EQ(grid()->columnWidth(3), 35);
+    // Every column in view, no horizontal scroll bar, the widths in the
+    // design's proportions (145 : 90 : 170) and the status heading whole.
+    QCoreApplication::processEvents();
+    int total = 0;
+    for (int c = 0; c < 4; ++c)
+        total += grid()->columnWidth(c);
+    EXPECT_LE(total, grid()->viewport()->width());
+    EXPECT_GE(total, grid()->viewport()->width() - 2);
+    EXPECT_FALSE(grid()->horizontalScrollBar()->isVisible());
+    EXPECT_NEAR(grid()->columnWidth(0) * 170.0 / grid()->columnWidth(2), 145, 2);
+    EXPECT_NEAR(grid()->columnWidth(1) * 170.0 / grid()->columnWidth(2), 90, 2);
+    EXPECT_GE(grid()->columnWidth(3), grid()->horizontalHeader()->sectionSizeHint(3));
     EXPECT_EQ(get<QPushButton>("CancelBT")->toolTip(),
               "Cancel all the chenges you made. Nothing will be saved.");
     EXPECT_EQ(get<QPushButton>("DownBT")->toolTip(), "Move down the selectedsensor.");
