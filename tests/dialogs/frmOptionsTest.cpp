@@ -293,6 +293,46 @@ TEST_F(OptionsTest, deleteRefusesTheLastSensorAndAsksBeforeRemoving)
     EXPECT_EQ(cell(2, 0), "C");
 }
 
+TEST_F(OptionsTest, deletingTheLastRowSelectsTheNewLastRow)
+{
+    setSensors({sensor("A", true), sensor("B", true), sensor("C", true), sensor("D", true)});
+    open();
+    m_messages->answers = {Answer::Yes, Answer::Yes};
+    form->selectRow(4);
+    get<QPushButton>("DeleteBT")->click();
+    EXPECT_EQ(names(), std::vector<std::string>({"A", "B", "C"}));
+    EXPECT_EQ(form->selectedRow(), 3);
+    // A second Delete removes the row the user sees selected, not the first.
+    get<QPushButton>("DeleteBT")->click();
+    EXPECT_EQ(names(), std::vector<std::string>({"A", "B"}));
+    EXPECT_EQ(form->selectedRow(), 2);
+}
+
+TEST_F(OptionsTest, pathLabelsLookDisabledWhenTheirChoiceOrLoggingIsOff)
+{
+    host.model.EnableLog = true;
+    host.model.LogType = 1;
+    open();
+    auto* file = get<QLabel>("LogFilenameLBL");
+    auto* folder = get<QLabel>("LogFolderLBL");
+    const QColor navy(0, 0, 0x80);
+    // The colour a label is drawn in: its palette's, in its current state.
+    const auto drawn = [](QLabel* label) {
+        return label->palette().color(label->isEnabled() ? QPalette::Active : QPalette::Disabled,
+                                      label->foregroundRole());
+    };
+    EXPECT_EQ(drawn(file), navy);
+    EXPECT_NE(drawn(folder), navy);
+    EXPECT_EQ(drawn(folder), QLabel().palette().color(QPalette::Disabled, QPalette::WindowText));
+    get<QRadioButton>("ManyFilesRB")->click();
+    EXPECT_NE(drawn(file), navy);
+    EXPECT_EQ(drawn(folder), navy);
+    get<QCheckBox>("LoggingChB")->click();
+    ASSERT_FALSE(get<QCheckBox>("LoggingChB")->isChecked());
+    EXPECT_NE(drawn(file), navy);
+    EXPECT_NE(drawn(folder), navy);
+}
+
 TEST_F(OptionsTest, listPrimitivesCheckTheirIndexes)
 {
     std::vector<TSensorConfig> list(2);
