@@ -141,6 +141,9 @@ QWidget* TOptionsForm::createSensorsPage()
     m_interfaceGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_interfaceGrid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_interfaceGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Whole rows are selected, so walking cells with Tab shows nothing: Tab
+    // goes on to the buttons, as in the rest of the dialog.
+    m_interfaceGrid->setTabKeyNavigation(false);
     m_interfaceGrid->setCurrentCell(0, 0);
     groupLayout->addWidget(m_interfaceGrid);
     m_hints.add(m_interfaceGrid, QStringLiteral("Select sensor to manage."));
