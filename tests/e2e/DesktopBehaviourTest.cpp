@@ -6,9 +6,13 @@
 #include "Waiting.h"
 
 #include <algorithm>
+#include <arpa/inet.h>
 #include <csignal>
+#include <netinet/in.h>
 #include <set>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace std::chrono_literals;
 
@@ -289,4 +293,53 @@ TEST_P(DesktopBehaviour, ATenGigabitSensorDrawsItsTrafficOnTheRowsOfItsOwnRange)
     EXPECT_GT(downloadRows(base + 1, 133), 10);
     EXPECT_EQ(downloadRows(0, base), 0) << "download samples above the base line";
     EXPECT_EQ(m_program->endWith(SIGTERM, 10s), std::optional<int>(0));
+}
+
+TEST_P(DesktopBehaviour, TheDeviceDialogIsDrawnBeforeItWaitsForASilentAgent)
+{
+    // An agent that takes every request and answers none: each read waits
+    // out its time-out.
+    const char* silent = "127.0.0.86";
+    struct Socket
+    {
+        int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        ~Socket()
+        {
+            if (fd >= 0)
+                ::close(fd);
+        }
+    } socket;
+    const int agent = socket.fd;
+    ASSERT_GE(agent, 0);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(161);
+    ::inet_pton(AF_INET, silent, &address.sin_addr);
+    ASSERT_EQ(::bind(agent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+
+    // The second sensor, inactive, lives on the silent agent.
+    ASSERT_TRUE(start([&](StoreFile::Seed& seed) {
+        seed.sensor(1, "Silent", silent, 2, 10000).boolean("1", "Active", false);
+    }));
+    const auto g = probe().geometry(m_window);
+    ASSERT_TRUE(pickFromMenu(*m_program, g.x + 140, g.y + 80, 4));
+    const auto options = otherWindow(*m_program, "Travimetra Options", m_window, 5s);
+    ASSERT_TRUE(options);
+    // The grid, its second row, past "Add" to "Edit".
+    keys(*options, {"Tab", "Down", "Tab", "Tab", "space"});
+    const auto device = otherWindow(*m_program, "Please wait...", m_window, 5s);
+    ASSERT_TRUE(device) << "no device dialog waiting for the agent";
+    // While it waits, the dialog shows its controls: mostly the window
+    // colour of the style, hardly any of the black of an undrawn window.
+    const auto drawn = [&] {
+        const auto image = probe().image(*device);
+        if (image.pixels.empty())
+            return false;
+        const auto black = std::count(image.pixels.begin(), image.pixels.end(), 0u);
+        return black * 10 < static_cast<long>(image.pixels.size());
+    };
+    EXPECT_TRUE(waitUntil(drawn, 2s)) << "the device dialog is not drawn while it waits";
+    EXPECT_EQ(probe().title(*device), "Please wait...") << "the wait was over before the check";
+    screenshot(*device, "device-waiting.png");
+    EXPECT_EQ(m_program->endWith(SIGTERM, 20s), std::optional<int>(0));
 }
