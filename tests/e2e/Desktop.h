@@ -32,3 +32,29 @@ protected:
 #define TRAVIMETRA_ON_EVERY_DESKTOP(Fixture)                                                       \
     INSTANTIATE_TEST_SUITE_P(Desktops, Fixture,                                                    \
                              ::testing::Values(Desktop::Bare, Desktop::Openbox), desktopName)
+
+// Openbox only, for cases that take long and are not about window behaviour
+// (their pictures then show the desktop users have); with picom for the
+// cases about opacity.
+class OnOpenbox : public E2EFixture
+{
+protected:
+    XSession::Options sessionOptions() const override
+    {
+        XSession::Options options;
+        options.windowManager = true;
+        return options;
+    }
+};
+
+class OnOpenboxWithPicom : public E2EFixture
+{
+protected:
+    XSession::Options sessionOptions() const override
+    {
+        XSession::Options options;
+        options.windowManager = true;
+        options.compositor = true;
+        return options;
+    }
+};

@@ -177,7 +177,7 @@ TEST_P(MainWindow, RightClickOpensTheMenuAndTheLeftButtonDragsAndKeepsThePlace)
     EXPECT_EQ(StoreFile::integer(*store, "", "Top"), std::optional<std::int32_t>(after.y));
 }
 
-TEST_F(E2EFixture, LiveGraphsOfTheLoopbackTraffic)
+TEST_F(OnOpenbox, LiveGraphsOfTheLoopbackTraffic)
 {
     const int lo = startAgent();
     ASSERT_GT(lo, 0);
@@ -213,5 +213,39 @@ TEST_F(E2EFixture, LiveGraphsOfTheLoopbackTraffic)
     EXPECT_GT(static_cast<long>(rows.size()) - inFirst, 10) << "in the second graph";
     traffic.stop();
     EXPECT_GT(traffic.datagramsSent(), 1000);
+    EXPECT_EQ(program->endWith(SIGTERM, 10s), std::optional<int>(0));
+}
+
+TEST_F(OnOpenboxWithPicom, TheCompositorBlendsTheStripWithWhatLiesBelow)
+{
+    const int lo = startAgent();
+    ASSERT_GT(lo, 0);
+    ASSERT_TRUE(returningUser(2, lo).write(home())); // Alpha 192, black background
+    probe().setRootColor(0xFFFFFF);
+    // The compositor has taken the white background on (it shows where the
+    // strip will not be).
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            const auto image = probe().screenImage({400, 400, 1, 1});
+            return !image.pixels.empty() && image.pixels[0] == 0xFFFFFF;
+        },
+        5s));
+    auto program = launch();
+    const auto window = mainWindow(*program, 10s);
+    ASSERT_TRUE(window) << program->output();
+    const auto g = probe().geometry(*window);
+    // Between the two graph sets the strip shows only its background:
+    // black at 192/255 over white is 255 x (1 - 192/255) = 63 in each channel.
+    const XWindowProbe::Geometry spot{g.x + 4, g.y + 167, 1, 1};
+    std::uint32_t seen = 0;
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            const auto image = probe().screenImage(spot);
+            seen = image.pixels.empty() ? 0xFFFFFFFF : image.pixels[0];
+            const auto near = [](std::uint32_t channel) { return channel >= 62 && channel <= 64; };
+            return near(seen >> 16) && near((seen >> 8) & 0xFF) && near(seen & 0xFF);
+        },
+        10s))
+        << "screen shows " << std::hex << seen;
     EXPECT_EQ(program->endWith(SIGTERM, 10s), std::optional<int>(0));
 }

@@ -353,3 +353,22 @@ void XWindowProbe::requestClose(Window window) const
     XSendEvent(m_display, window, False, NoEventMask, &event);
     XSync(m_display, False);
 }
+
+void XWindowProbe::setRootColor(std::uint32_t rgb)
+{
+    const Window root = DefaultRootWindow(m_display);
+    XSetWindowBackground(m_display, root, rgb);
+    XClearWindow(m_display, root);
+    // A compositor draws the background from the desktop's wallpaper
+    // pixmap, as wallpaper setters announce it, not from the root window.
+    const int depth = DefaultDepth(m_display, DefaultScreen(m_display));
+    const Pixmap wallpaper = XCreatePixmap(m_display, root, 8, 8, static_cast<unsigned>(depth));
+    GC gc = XCreateGC(m_display, wallpaper, 0, nullptr);
+    XSetForeground(m_display, gc, rgb);
+    XFillRectangle(m_display, wallpaper, gc, 0, 0, 8, 8);
+    XFreeGC(m_display, gc);
+    for (const char* name : {"_XROOTPMAP_ID", "_XSETROOT_ID"})
+        XChangeProperty(m_display, root, XInternAtom(m_display, name, False), XA_PIXMAP, 32,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(&wallpaper), 1);
+    XSync(m_display, False);
+}

@@ -72,6 +72,8 @@ public:
     // compositor has drawn it).
     Image screenImage(const Geometry& area) const;
 
+    // Paints the desktop background (the root window) in 0xRRGGBB.
+    void setRootColor(std::uint32_t rgb);
     // A window manager / a compositor has taken the screen.
     bool windowManagerRunning() const;
     bool compositorRunning() const;
