@@ -188,14 +188,7 @@ void TMainForm::createComponents()
     m_latencyBar->setPercent2(35);
     // One black frame around the segments, none of the 3-D edges a new bar
     // has.
-    TVrBevel bevel = m_latencyBar->bevel();
-    bevel.InnerStyle = bsNone;
-    bevel.OuterStyle = bsNone;
-    bevel.InnerWidth = 2;
-    bevel.InnerSpace = 1;
-    bevel.InnerColor = VrColor::clBlack;
-    bevel.OuterOutline = osNone;
-    m_latencyBar->setBevel(bevel);
+    m_latencyBar->setBevel(TVrBevel::blackFrame());
     m_latencyBar->setGeometry(8, 0, 241, 12);
     attachShell(m_latencyBar);
 

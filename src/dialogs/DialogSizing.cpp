@@ -2,14 +2,46 @@
 
 #include <QDialog>
 #include <QLayout>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVBoxLayout>
 
 namespace DialogSizing {
+namespace {
+
+// Room kept for the window manager's title bar and border.
+constexpr int kFrameAllowance = 40;
+
+} // namespace
 
 void fixSize(QDialog* dialog, QSize design)
 {
-    if (QLayout* layout = dialog->layout())
+    QLayout* layout = dialog->layout();
+    if (layout)
         layout->activate();
-    dialog->setFixedSize(design.expandedTo(dialog->minimumSizeHint()));
+    QSize size = design.expandedTo(dialog->minimumSizeHint());
+
+    // Taller than the screen (a small one, or a large device scale): the
+    // buttons at the bottom would lie below its edge, out of reach. The
+    // controls keep their height and the dialog scrolls them instead.
+    const QScreen* screen = dialog->screen();
+    const int room = screen ? screen->availableGeometry().height() - kFrameAllowance : 0;
+    if (layout && room > 100 && size.height() > room) {
+        auto* content = new QWidget;
+        content->setLayout(layout); // takes the layout and its controls over
+        auto* scroll = new QScrollArea(dialog);
+        scroll->setObjectName(QStringLiteral("DialogScrollArea"));
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setWidgetResizable(true);
+        scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        scroll->setWidget(content);
+        auto* outer = new QVBoxLayout(dialog);
+        outer->setContentsMargins(0, 0, 0, 0);
+        outer->addWidget(scroll);
+        size = QSize(size.width() + scroll->verticalScrollBar()->sizeHint().width(), room);
+    }
+    dialog->setFixedSize(size);
 }
 
 } // namespace DialogSizing

@@ -13,6 +13,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace {
@@ -522,6 +524,28 @@ TEST(DialogSizing, aLayoutThatNeedsMoreThanTheDesignGetsItAndTheSizeIsFixed)
     EXPECT_GT(dialog.height(), 200);
     EXPECT_EQ(dialog.width(), std::max(300, dialog.minimumSizeHint().width()));
     expectNaturalHeights(&dialog);
+
+    // Taller than the screen: the controls keep their height in a scrolling
+    // area, and the dialog fits the screen.
+    QDialog tall;
+    auto* tallLayout = new QVBoxLayout(&tall);
+    for (int i = 0; i < 60; ++i)
+        tallLayout->addWidget(new QPushButton(QStringLiteral("Button %1").arg(i)));
+    auto* last = new QPushButton(QStringLiteral("OK"));
+    tallLayout->addWidget(last);
+    DialogSizing::fixSize(&tall, QSize(300, 200));
+    tall.show();
+    const QRect screen = tall.screen()->availableGeometry();
+    EXPECT_LE(tall.height(), screen.height());
+    EXPECT_EQ(tall.minimumSize(), tall.maximumSize());
+    auto* scroll = tall.findChild<QScrollArea*>();
+    ASSERT_NE(scroll, nullptr);
+    scroll->ensureWidgetVisible(last);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(last->isVisibleTo(&tall));
+    EXPECT_GE(last->mapTo(&tall, QPoint(0, 0)).y(), 0);
+    EXPECT_LE(last->mapTo(&tall, QPoint(0, last->height())).y(), tall.height());
+    expectNaturalHeights(&tall);
 
     // Room to spare: the design size, fixed.
     QDialog roomy;

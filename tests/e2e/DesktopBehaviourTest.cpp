@@ -202,7 +202,11 @@ TEST_P(DesktopBehaviour, LatencyBarAndScaleLabelsAsTheDrawingRulesGiveThem)
         ASSERT_TRUE(waitUntil(
             [&] {
                 image = probe().image(m_window);
-                return image.width > 0 && image.at(left + 1, top + height / 2) != 0x404040;
+                // Drawn once the first segment shows its zone's colour.
+                if (image.width <= left + 1 || image.height <= top + height)
+                    return false;
+                const std::uint32_t first = image.at(left + 1, top + height / 2);
+                return first == 0x008000 || first == 0x00FF00;
             },
             5s))
             << "no latency bar at " << left << "," << top;

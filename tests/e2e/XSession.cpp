@@ -71,52 +71,47 @@ std::string openboxConfiguration()
 
 } // namespace
 
-bool XSession::startWindowManager()
+bool XSession::startClient(ChildProcess& process, const std::string& name,
+                           const std::vector<std::string>& arguments,
+                           const std::function<bool()>& ready)
 {
-    const std::string openbox = findExecutable("openbox");
-    if (openbox.empty()) {
-        m_error = "openbox is not installed";
+    const std::string executable = findExecutable(name);
+    if (executable.empty()) {
+        m_error = name + " is not installed";
         return false;
     }
+    std::vector<std::string> argv = {findExecutable("env"), "DISPLAY=" + m_display, executable};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    if (!process.start(argv, m_dir.file(name + ".log"))) {
+        m_error = name + " did not start";
+        return false;
+    }
+    if (!waitUntil(ready, std::chrono::seconds(10))) {
+        m_error = name + " never took the screen; see " + m_dir.file(name + ".log");
+        return false;
+    }
+    return true;
+}
+
+bool XSession::startWindowManager()
+{
     const std::string rc = openboxConfiguration();
     if (rc.find("<keepBorder>no</keepBorder>") == std::string::npos) {
         m_error = "no openbox configuration in /etc/xdg/openbox";
         return false;
     }
     m_dir.write("openbox-rc.xml", rc);
-    if (!m_windowManager.start({findExecutable("env"), "DISPLAY=" + m_display, openbox,
-                                "--config-file", m_dir.file("openbox-rc.xml")},
-                               m_dir.file("openbox.log"))) {
-        m_error = "openbox did not start";
-        return false;
-    }
-    if (!waitUntil([&] { return m_probe->windowManagerRunning(); }, std::chrono::seconds(10))) {
-        m_error = "openbox never took the screen; see " + m_dir.file("openbox.log");
-        return false;
-    }
-    return true;
+    return startClient(m_windowManager, "openbox", {"--config-file", m_dir.file("openbox-rc.xml")},
+                       [&] { return m_probe->windowManagerRunning(); });
 }
 
 bool XSession::startCompositor()
 {
-    const std::string picom = findExecutable("picom");
-    if (picom.empty()) {
-        m_error = "picom is not installed";
-        return false;
-    }
     // The X render back end: Xvfb has no OpenGL. No shadows or fading, so
     // the pixels on the screen are the windows' own, blended by opacity.
-    if (!m_compositor.start({findExecutable("env"), "DISPLAY=" + m_display, picom, "--backend",
-                             "xrender", "--no-fading-openclose", "--config", "/dev/null"},
-                            m_dir.file("picom.log"))) {
-        m_error = "picom did not start";
-        return false;
-    }
-    if (!waitUntil([&] { return m_probe->compositorRunning(); }, std::chrono::seconds(10))) {
-        m_error = "picom never took the screen; see " + m_dir.file("picom.log");
-        return false;
-    }
-    return true;
+    return startClient(m_compositor, "picom",
+                       {"--backend", "xrender", "--no-fading-openclose", "--config", "/dev/null"},
+                       [&] { return m_probe->compositorRunning(); });
 }
 
 bool XSession::start(const Options& options)

@@ -4,6 +4,7 @@
 #include "TempDirectory.h"
 #include "XWindowProbe.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,6 +47,9 @@ public:
     std::string run(std::vector<std::string> argv, int* status = nullptr) const;
 
 private:
+    // Starts an X client on this display and waits until `ready` holds.
+    bool startClient(ChildProcess& process, const std::string& name,
+                     const std::vector<std::string>& arguments, const std::function<bool()>& ready);
     bool startWindowManager();
     bool startCompositor();
 

@@ -91,8 +91,10 @@ std::optional<XWindowProbe::Window> XWindowProbe::embedded(pid_t pid) const
         const Window p = parent(w);
         if (p == 0 || p == root || !viewable(w))
             continue;
-        // Not a child of one of the program's own windows.
-        if (std::find(mine.begin(), mine.end(), p) == mine.end())
+        // Not a child of one of the program's own windows, nor a window a
+        // window manager manages in its frame (those carry WM_STATE).
+        if (std::find(mine.begin(), mine.end(), p) == mine.end() &&
+            cardinals(w, "WM_STATE").empty())
             return w;
     }
     return std::nullopt;
