@@ -35,6 +35,8 @@ void fixSize(QDialog* dialog, QSize design)
         scroll->setFrameShape(QFrame::NoFrame);
         scroll->setWidgetResizable(true);
         scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        // Tab walks the controls, not the area; it scrolls to the focused one.
+        scroll->setFocusPolicy(Qt::NoFocus);
         scroll->setWidget(content);
         auto* outer = new QVBoxLayout(dialog);
         outer->setContentsMargins(0, 0, 0, 0);
