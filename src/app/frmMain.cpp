@@ -801,6 +801,8 @@ void TMainForm::scaleWindowBy(int m, int d)
     WindowScaling::scaleBy(this, m, d);
     // The next layout undoes the scale in force now.
     m_appliedScale = WindowScaling::mulDiv(m_appliedScale, m, d);
+    // A strip grown at the screen's edge would reach past it.
+    keepOnScreen();
 }
 
 void TMainForm::setRateLabels(const std::string& downText, const std::string& upText)

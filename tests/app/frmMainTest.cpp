@@ -630,6 +630,27 @@ TEST_F(MainForm, ASavedPlaceOffEveryScreenIsBroughtBackAndAnotherKept)
     }
 }
 
+TEST_F(MainForm, AStripGrownAtTheScreensEdgeStaysOnTheScreen)
+{
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    TMonitorSettings s = typicalSettings();
+    s.Sensors = {configuredSensor("127.0.0.1")};
+    seedStore(s);
+    auto form = makeForm(m_net);
+    ASSERT_EQ(form->size(), QSize(260, 170));
+    // At the bottom right corner, then grown by half (the options' OK with
+    // a window size of 150 %).
+    form->move(area.right() + 1 - 260, area.bottom() + 1 - 170);
+    form->scaleWindowBy(150, 100);
+    EXPECT_EQ(form->size(), QSize(390, 255));
+    EXPECT_EQ(form->pos(), QPoint(area.right() + 1 - 390, area.bottom() + 1 - 255));
+    // Grown where there is room: it stays where it is.
+    form->move(area.x() + 10, area.y() + 20);
+    form->scaleWindowBy(100, 150);
+    form->scaleWindowBy(150, 100);
+    EXPECT_EQ(form->pos(), QPoint(area.x() + 10, area.y() + 20));
+}
+
 TEST_F(MainForm, TheLatencyBarHasOneBlackFrameAndOneHundredTwentySegments)
 {
     TMonitorSettings s = typicalSettings();
