@@ -137,14 +137,7 @@ void BM_LevelBarPosition(benchmark::State& state)
     bar.setMaxValue(200);
     bar.setPercent1(40);
     bar.setPercent2(35);
-    TVrBevel bevel = bar.bevel();
-    bevel.InnerStyle = bsNone;
-    bevel.OuterStyle = bsNone;
-    bevel.InnerWidth = 2;
-    bevel.InnerSpace = 1;
-    bevel.InnerColor = VrColor::clBlack;
-    bevel.OuterOutline = osNone;
-    bar.setBevel(bevel);
+    bar.setBevel(TVrBevel::blackFrame());
     bar.show();
     QCoreApplication::processEvents();
     int i = 0;

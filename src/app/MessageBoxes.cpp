@@ -1,7 +1,6 @@
 #include "MessageBoxes.h"
 
-#include <QCoreApplication>
-#include <QMessageBox>
+#include "DialogMessages.h"
 
 namespace MessageBoxes {
 
@@ -15,13 +14,10 @@ void show(Kind kind, const QString& text)
         g_function(kind, text);
         return;
     }
-    QString shown = text;
-    shown.remove(QLatin1Char('\r'));
-    const QString title = QCoreApplication::applicationName();
-    if (kind == Kind::Error)
-        QMessageBox::critical(nullptr, title, shown);
-    else
-        QMessageBox::information(nullptr, title, shown);
+    // The dialogs' boxes: above the strip, carriage returns not shown.
+    DialogMessages::show(kind == Kind::Error ? DialogMessages::Kind::Error
+                                             : DialogMessages::Kind::Information,
+                         text);
 }
 
 Function setFunction(Function function)

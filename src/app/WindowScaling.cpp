@@ -1,5 +1,7 @@
 #include "WindowScaling.h"
 
+#include <QFontMetrics>
+#include <QLabel>
 #include <QWidget>
 
 #include <algorithm>
@@ -31,6 +33,22 @@ void scaleFont(QWidget* widget, int m, int d)
     widget->setFont(font);
 }
 
+// A font does not grow in proportion to its pixel size: at 17 pixels a
+// text is wider than 1.5 times its width at 11. A label whose text no longer
+// fits grows to it, keeping its right edge when it is right-aligned.
+void fitLabelText(QLabel* label)
+{
+    const QFontMetrics metrics(label->font());
+    const QString text = label->text();
+    const int width = std::max(label->width(), metrics.horizontalAdvance(text) + 1);
+    const int height = std::max(label->height(), metrics.height());
+    if (width == label->width() && height == label->height())
+        return;
+    const QRect g = label->geometry();
+    const int left = (label->alignment() & Qt::AlignRight) ? g.right() + 1 - width : g.x();
+    label->setGeometry(left, g.y(), width, height);
+}
+
 } // namespace
 
 void scaleBy(QWidget* window, int m, int d)
@@ -46,6 +64,8 @@ void scaleBy(QWidget* window, int m, int d)
                            mulDiv(g.height(), m, d));
         if (child->testAttribute(Qt::WA_SetFont))
             scaleFont(child, m, d);
+        if (auto* label = qobject_cast<QLabel*>(child); label && !label->text().isEmpty())
+            fitLabelText(label);
     }
     window->resize(mulDiv(window->width(), m, d), mulDiv(window->height(), m, d));
     scaleFont(window, m, d);

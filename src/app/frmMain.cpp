@@ -6,8 +6,10 @@
 #include "LocalePlatform.h"
 #include "MessageBoxes.h"
 #include "Platform.h"
+#include "ScreenPlacement.h"
 #include "SensorNetworkLogIO.h"
 #include "SensorPoll.h"
+#include "ShellWindowStates.h"
 #include "TCoolTrayIcon.h"
 #include "THTTPSend.h"
 #include "TMainMenu.h"
@@ -21,6 +23,7 @@
 #include "srcGeneral.h"
 #include "srcRegOptions.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLabel>
@@ -123,6 +126,9 @@ TMainForm::TMainForm(Options options, QWidget* parent)
         m_exteIPTimer->loaded();
     }
     m_trayIcon->loaded();
+    // A monitor unplugged under the window leaves it where nobody sees it.
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this,
+            [this] { QTimer::singleShot(0, this, [this] { keepOnScreen(); }); });
     FormCreate();
 }
 
@@ -180,6 +186,9 @@ void TMainForm::createComponents()
     m_latencyBar->setMaxValue(200);
     m_latencyBar->setPercent1(40);
     m_latencyBar->setPercent2(35);
+    // One black frame around the segments, none of the 3-D edges a new bar
+    // has.
+    m_latencyBar->setBevel(TVrBevel::blackFrame());
     m_latencyBar->setGeometry(8, 0, 241, 12);
     attachShell(m_latencyBar);
 
@@ -236,6 +245,8 @@ void TMainForm::FormCreate()
         applyOpacity();
         m_menu->AlwaysOnTopCheck(); // the window's style and the menu's check mark
         copyTraySpeeds();
+        m_laidOut = true;
+        keepOnScreen();
     } catch (...) {
         ApplicationReport::reportCurrentException();
     }
@@ -261,6 +272,20 @@ void TMainForm::countStart()
 void TMainForm::loadSettings()
 {
     LoadSettings(m_settings, *this);
+    // A reload (the first start's) brings the saved place back.
+    if (m_laidOut)
+        keepOnScreen();
+}
+
+void TMainForm::keepOnScreen()
+{
+    std::vector<QRect> areas;
+    for (const QScreen* screen : QGuiApplication::screens())
+        areas.push_back(screen->availableGeometry());
+    const QPoint place = ScreenPlacement::onScreen(QRect(pos(), size()), areas);
+    // Only a real move: the saved place stays as it is otherwise.
+    if (place != pos())
+        move(place);
 }
 
 void TMainForm::saveSettings()
@@ -648,9 +673,15 @@ void TMainForm::dragTo(const QPoint& globalPosition)
 bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
-    case QEvent::MouseButtonPress:
-        FormMouseDown(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+    case QEvent::MouseButtonPress: {
+        // The left button drags; the right one is left to open the menu (a
+        // window manager's move would swallow its click).
+        const auto* press = static_cast<QMouseEvent*>(event);
+        if (press->button() != Qt::LeftButton)
+            break;
+        FormMouseDown(press->globalPosition().toPoint());
         return true;
+    }
     case QEvent::MouseMove:
         if (m_dragging) {
             dragTo(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
@@ -671,7 +702,8 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 
 void TMainForm::mousePressEvent(QMouseEvent* event)
 {
-    FormMouseDown(event->globalPosition().toPoint());
+    if (event->button() == Qt::LeftButton)
+        FormMouseDown(event->globalPosition().toPoint());
 }
 
 void TMainForm::mouseMoveEvent(QMouseEvent* event)
@@ -769,6 +801,8 @@ void TMainForm::scaleWindowBy(int m, int d)
     WindowScaling::scaleBy(this, m, d);
     // The next layout undoes the scale in force now.
     m_appliedScale = WindowScaling::mulDiv(m_appliedScale, m, d);
+    // A strip grown at the screen's edge would reach past it.
+    keepOnScreen();
 }
 
 void TMainForm::setRateLabels(const std::string& downText, const std::string& upText)
@@ -810,9 +844,21 @@ void TMainForm::changeEvent(QEvent* event)
         m_menu->FormActivate();
 }
 
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    // Alt+F4, the window manager's close and the end of a session all ask
+    // the strip to close: that is "Exit", which saves the settings and ends
+    // the program, never a hidden window of a program that runs on.
+    event->ignore();
+    m_menu->Exit1Click();
+}
+
 void TMainForm::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    // Before the window is mapped: no task-bar or pager entry, and above
+    // the others as the setting says, after every hide (tray, new flags).
+    ShellWindowStates::apply(this, m_settings.AlwaysOnTop);
     // Not every window manager activates a tool window when it appears (and
     // without one nothing does): its first showing counts as the first
     // activation. The menu acts on the first of the two only.

@@ -139,6 +139,7 @@ public:
 
 protected:
     void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -156,6 +157,8 @@ private:
     void layOutSensor(TSensorControls& controls, const TSensorRecord& sensor, int y);
     void setTrayHint(const std::string& hint);
     void applyOpacity();
+    // Moves the window wholly onto the nearest screen when it is not.
+    void keepOnScreen();
     void setUpExternalAddressRow();
 
     TMonitorSettings m_settings;
@@ -179,5 +182,6 @@ private:
     bool m_alphaBlend = false;
     int m_appliedScale = 100;
     bool m_dragging = false;
+    bool m_laidOut = false;
     QPoint m_dragOffset;
 };

@@ -167,16 +167,19 @@ int baseOffset(const TSensorRecord& sensor)
 {
     if (!sensor.LighterLine || sensor.UpSpeed == sensor.DownSpeed)
         return 50;
-    // A base line outside the graph means nothing; a zero download speed
-    // gives no ratio at all.
+    // A zero download speed gives no ratio at all.
     if (sensor.DownSpeed == 0)
         return 50;
     const double percent = roundHalfEven(static_cast<double>(sensor.UpSpeed) /
                                          static_cast<double>(sensor.DownSpeed) * 100.0);
     if (percent < 0)
         return 0;
-    if (percent > 100)
-        return 100;
+    // An upload faster than the download puts the base line above the top
+    // edge, as the ratio says. The offset is an 8-bit value: a ratio beyond
+    // it would wrap round to a line somewhere inside the graph, so it stays
+    // at the highest offset, still above the top.
+    if (percent > kMaxBaseOffset)
+        return kMaxBaseOffset;
     return static_cast<int>(percent);
 }
 

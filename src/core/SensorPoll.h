@@ -57,6 +57,8 @@ int trayLevel(int32_t rate, int32_t speed);
 int trayIconIndex(int32_t downRate, int32_t upRate, int32_t downSpeed, int32_t upSpeed);
 
 // Position of the graph's base line in per cent of its height.
+// The highest base-line offset a graph takes (an 8-bit percent).
+constexpr int kMaxBaseOffset = 255;
 int baseOffset(const TSensorRecord& sensor);
 
 // One line of the tray hint.

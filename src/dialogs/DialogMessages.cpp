@@ -6,21 +6,30 @@
 namespace DialogMessages {
 namespace {
 
+// The strip stays above every other window: a box that did not would open
+// under it, unseen, and hold the program until found.
+QMessageBox::StandardButton exec(QMessageBox::Icon icon, const QString& text,
+                                 QMessageBox::StandardButtons buttons)
+{
+    QMessageBox box(icon, QApplication::applicationDisplayName(), text, buttons,
+                    QApplication::activeModalWidget());
+    box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
 Answer showBox(Kind kind, const QString& text)
 {
     QString shown = text;
     shown.remove(QLatin1Char('\r'));
-    const QString title = QApplication::applicationDisplayName();
-    QWidget* parent = QApplication::activeModalWidget();
     switch (kind) {
     case Kind::Error:
-        QMessageBox::critical(parent, title, shown);
+        exec(QMessageBox::Critical, shown, QMessageBox::Ok);
         return Answer::Ok;
     case Kind::Information:
-        QMessageBox::information(parent, title, shown);
+        exec(QMessageBox::Information, shown, QMessageBox::Ok);
         return Answer::Ok;
     case Kind::Confirmation:
-        return QMessageBox::question(parent, title, shown, QMessageBox::Yes | QMessageBox::No) ==
+        return exec(QMessageBox::Question, shown, QMessageBox::Yes | QMessageBox::No) ==
                        QMessageBox::Yes
                    ? Answer::Yes
                    : Answer::No;

@@ -3,8 +3,10 @@
 #include "ApplicationReport.h"
 #include "ConvertError.h"
 #include "DialogMessages.h"
+#include "DialogSizing.h"
 #include "IDeviceNetwork.h"
 #include "IHostConfigOwner.h"
+#include "PaintNow.h"
 #include "ShowRouterInfo.h"
 #include "TColorBox.h"
 
@@ -99,12 +101,12 @@ THostConfigForm::THostConfigForm(IHostConfigOwner& owner, QWidget* parent)
     setObjectName(QStringLiteral("HostConfigForm"));
     setWindowTitle(QStringLiteral("Travimetra - Device Configuration"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
     QFont font(QStringLiteral("Tahoma"));
     font.setPointSize(8);
     setFont(font);
     createControls();
-    setMinimumSize(504, 494);
+    DialogSizing::fixSize(this, QSize(504, 494));
 }
 
 THostConfigForm::~THostConfigForm() = default;
@@ -451,7 +453,7 @@ void THostConfigForm::FormActivate()
     checkSpeedRadio(entry.SpeedType);
 
     setWindowTitle(QStringLiteral("Please wait..."));
-    QCoreApplication::processEvents();
+    PaintNow::paintNow(this);
     if (m_owner.network().pingRoundTrip(entry.HostIP) == -1) {
         m_oidCombo->clear();
         m_oidCombo->addItem(qs(entry.SensorName));

@@ -3,6 +3,7 @@
 #include "ApplicationReport.h"
 #include "DialogChoosers.h"
 #include "DialogMessages.h"
+#include "DialogSizing.h"
 #include "IOptionsHost.h"
 #include "TColorBox.h"
 #include "frmHostConfig.h"
@@ -11,6 +12,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -85,7 +87,7 @@ TOptionsForm::TOptionsForm(IOptionsHost& host, std::shared_ptr<IDeviceNetwork> n
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
     createControls();
-    setMinimumSize(502, 384);
+    DialogSizing::fixSize(this, QSize(502, 384));
 }
 
 TOptionsForm::~TOptionsForm() = default;
@@ -139,9 +141,13 @@ QWidget* TOptionsForm::createSensorsPage()
     m_interfaceGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_interfaceGrid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_interfaceGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Whole rows are selected, so walking cells with Tab shows nothing: Tab
+    // goes on to the buttons, as in the rest of the dialog.
+    m_interfaceGrid->setTabKeyNavigation(false);
     m_interfaceGrid->setCurrentCell(0, 0);
     groupLayout->addWidget(m_interfaceGrid);
     m_hints.add(m_interfaceGrid, QStringLiteral("Select sensor to manage."));
+    m_interfaceGrid->viewport()->installEventFilter(this);
 
     auto* buttons = new QHBoxLayout;
     m_addBT = named(new QPushButton(QStringLiteral("Add"), group), "AddBT");
@@ -227,9 +233,12 @@ QWidget* TOptionsForm::createLoggingPage()
         named(new QRadioButton(QStringLiteral("Store all sensors' data in one file:"), group),
               "OneFileRB");
     m_oneFileRB->setChecked(true);
-    QPalette navy;
-    navy.setColor(QPalette::WindowText, QColor(0, 0, 0x80));
     m_logFilenameLBL = label(group, "LogFilenameLBL", QStringLiteral("[ N / A ]"));
+    // Navy while in use; a switched-off path keeps the greyed look of every
+    // other disabled control.
+    QPalette navy = m_logFilenameLBL->palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive})
+        navy.setColor(group, QPalette::WindowText, QColor(0, 0, 0x80));
     m_logFilenameLBL->setPalette(navy);
     m_selectFilenameBT = named(new QPushButton(QStringLiteral("..."), group), "SelectFilenameBT");
     m_manyFilesRB = named(
@@ -500,8 +509,43 @@ void TOptionsForm::UpdateGrid()
     }
     if (remembered >= 1 && remembered < gridRowCount())
         selectRow(remembered);
+    else if (remembered >= gridRowCount() && gridRowCount() > 1)
+        // The last row was deleted: the new last row takes the selection, so
+        // a second Delete removes the row the user sees selected.
+        selectRow(gridRowCount() - 1);
     else if (m_interfaceGrid->currentRow() < 0 && m_interfaceGrid->rowCount() > 0)
         selectRow(gridRowCount() - 1);
+}
+
+bool TOptionsForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_interfaceGrid->viewport() && event->type() == QEvent::Resize)
+        fitGridColumns();
+    return QDialog::eventFilter(watched, event);
+}
+
+void TOptionsForm::fitGridColumns()
+{
+    // The four design widths (145, 90, 170, 35) are wider than the grid's
+    // room in this dialog: shared out in the same proportions every column
+    // is seen without a horizontal scroll bar, and the status column keeps
+    // room for its heading.
+    const int room = m_interfaceGrid->viewport()->width();
+    QHeaderView* header = m_interfaceGrid->horizontalHeader();
+    const int status = std::max(35, header->sectionSizeHint(3));
+    const int rest = room - status;
+    if (rest < 3 * 20)
+        return;
+    const int design[] = {145, 90, 170};
+    const int total = design[0] + design[1] + design[2];
+    int used = 0;
+    for (int c = 0; c < 2; ++c) {
+        const int width = rest * design[c] / total;
+        m_interfaceGrid->setColumnWidth(c, width);
+        used += width;
+    }
+    m_interfaceGrid->setColumnWidth(2, rest - used);
+    m_interfaceGrid->setColumnWidth(3, status);
 }
 
 bool TOptionsForm::CheckActive() const

@@ -92,8 +92,11 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Shares the grid's width out among its four columns.
+    void fitGridColumns();
     void createControls();
     QWidget* createSensorsPage();
     QWidget* createExtraPage();

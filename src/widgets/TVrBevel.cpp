@@ -40,6 +40,18 @@ int TVrBevel::width() const
            (OuterStyle != bsNone ? OuterWidth : 0);
 }
 
+TVrBevel TVrBevel::blackFrame()
+{
+    TVrBevel b;
+    b.InnerStyle = bsNone;
+    b.OuterStyle = bsNone;
+    b.InnerWidth = 2;
+    b.InnerSpace = 1;
+    b.InnerColor = VrColor::clBlack;
+    b.OuterOutline = osNone;
+    return b;
+}
+
 bool TVrBevel::operator==(const TVrBevel& o) const
 {
     auto tie = [](const TVrBevel& b) {

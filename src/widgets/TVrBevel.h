@@ -48,6 +48,10 @@ struct TVrBevel
     // Pixels the frame takes on every side.
     int width() const;
 
+    // A single black frame one pixel wide and none of the 3-D edges of a
+    // new bevel: the latency bar's.
+    static TVrBevel blackFrame();
+
     bool operator==(const TVrBevel& other) const;
     bool operator!=(const TVrBevel& other) const { return !(*this == other); }
 };

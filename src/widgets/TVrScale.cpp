@@ -151,7 +151,12 @@ void TVrScale::paintImage(QPainter& painter)
     flags |= m_layout == tlTop      ? Qt::AlignTop
              : m_layout == tlBottom ? Qt::AlignBottom
                                     : Qt::AlignVCenter;
-    painter.setFont(font());
+    // Labels are drawn in exactly their two colours: antialiased glyphs
+    // blend into the background and a dark colour on black becomes
+    // unreadable.
+    QFont crisp = font();
+    crisp.setStyleStrategy(QFont::NoAntialias);
+    painter.setFont(crisp);
     for (const Label& label : labels()) {
         painter.setPen(VrColor::toQColor(label.color));
         painter.drawText(label.cell, flags, label.text);

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -23,9 +24,10 @@ class TVrScope : public TVrGraphicImageControl
 
 public:
     // Limits of MinValue and MaxValue; every sample then fits the
-    // fixed-width fields of the history text.
+    // fixed-width fields of the history text (a positive one takes ten
+    // digits up to 2^31 - 1, so a graph of a 10 Gbit/s link keeps its range).
     static constexpr int MinScopeInt = -999999999;
-    static constexpr int MaxScopeInt = 999999999;
+    static constexpr int MaxScopeInt = std::numeric_limits<int>::max();
 
     // Asked for one value per channel on each internal tick.
     using NeedDataEvent = std::function<void(TVrScope* sender, int channel, int& value)>;

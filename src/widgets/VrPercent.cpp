@@ -4,6 +4,12 @@
 #include <cmath>
 #include <limits>
 
+// The drawings depend on the 64-bit mantissa of x86's extended long double
+// (the nearest value to 0.01 lies below one hundredth); a platform whose
+// long double is a plain double would draw other segment counts and rows.
+static_assert(std::numeric_limits<long double>::digits == 64,
+              "the percent rule needs an 80-bit long double with a 64-bit mantissa");
+
 namespace VrPercent {
 namespace {
 int truncateToInt(long double v)

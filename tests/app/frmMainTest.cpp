@@ -5,16 +5,23 @@
 #include "MessageBoxes.h"
 #include "SensorPoll.h"
 #include "TCoolTrayIcon.h"
+#include "TMainMenu.h"
+#include "TVrLevelBar.h"
 #include "TVrTimer.h"
 #include "XdgAutostart.h"
 #include "peers/PeerRequirement.h"
 
+#include <QContextMenuEvent>
 #include <QElapsedTimer>
+#include <QFontMetrics>
 #include <QLockFile>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QScreen>
+#include <QTimer>
 
 #include <fstream>
 #include <sstream>
@@ -556,26 +563,187 @@ TEST(XdgAutostart, TheEntryNamesTheProgramToTryAndItsIconAndIsValid)
     }
 }
 
-TEST_F(MainForm, DraggingAGraphMovesTheWindow)
+TEST_F(MainForm, TheLeftButtonDragsAndTheRightOneOpensTheMenu)
 {
     TMonitorSettings s = typicalSettings();
     s.Sensors = {configuredSensor("127.0.0.1")};
     seedStore(s);
     auto form = makeForm(m_net);
-    form->move(100, 100);
     TVrScope* scope = form->sensorControls(0)->Scope;
-    const auto send = [&](QEvent::Type type, QPoint global, Qt::MouseButtons buttons) {
-        QMouseEvent event(type, QPointF(scope->mapFromGlobal(global)), QPointF(global),
-                          type == QEvent::MouseMove ? Qt::NoButton : Qt::RightButton, buttons,
-                          Qt::NoModifier);
-        QCoreApplication::sendEvent(scope, &event);
+    QLabel* title = form->sensorControls(0)->TitleLabel;
+    struct Case
+    {
+        QWidget* control;
+        Qt::MouseButton button;
+        QPoint expected; // where the window ends, from 100,100
     };
-    send(QEvent::MouseButtonPress, QPoint(150, 150), Qt::RightButton);
-    send(QEvent::MouseMove, QPoint(170, 140), Qt::RightButton);
-    EXPECT_EQ(form->pos(), QPoint(120, 90));
-    send(QEvent::MouseButtonRelease, QPoint(170, 140), Qt::NoButton);
-    send(QEvent::MouseMove, QPoint(300, 300), Qt::NoButton);
-    EXPECT_EQ(form->pos(), QPoint(120, 90));
+    const Case cases[] = {
+        {scope, Qt::LeftButton, QPoint(120, 90)},    {title, Qt::LeftButton, QPoint(120, 90)},
+        {scope, Qt::RightButton, QPoint(100, 100)},  {title, Qt::RightButton, QPoint(100, 100)},
+        {scope, Qt::MiddleButton, QPoint(100, 100)},
+    };
+    for (const Case& c : cases) {
+        form->move(100, 100);
+        const auto send = [&](QEvent::Type type, QPoint global, Qt::MouseButtons buttons) {
+            QMouseEvent event(type, QPointF(c.control->mapFromGlobal(global)), QPointF(global),
+                              type == QEvent::MouseMove ? Qt::NoButton : c.button, buttons,
+                              Qt::NoModifier);
+            QCoreApplication::sendEvent(c.control, &event);
+        };
+        send(QEvent::MouseButtonPress, QPoint(150, 150), c.button);
+        send(QEvent::MouseMove, QPoint(170, 140), c.button);
+        EXPECT_EQ(form->pos(), c.expected)
+            << c.control->metaObject()->className() << " " << c.button;
+        send(QEvent::MouseButtonRelease, QPoint(170, 140), Qt::NoButton);
+        send(QEvent::MouseMove, QPoint(300, 300), Qt::NoButton);
+        EXPECT_EQ(form->pos(), c.expected);
+    }
+
+    // The right click's menu request, from a graph or a label, reaches the
+    // window and opens the popup menu there.
+    for (QWidget* control : {static_cast<QWidget*>(scope), static_cast<QWidget*>(title)}) {
+        QMenu* menu = form->mainMenu()->popupMenu();
+        menu->hide();
+        QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(3, 3),
+                                  control->mapToGlobal(QPoint(3, 3)));
+        QCoreApplication::sendEvent(control, &request);
+        EXPECT_TRUE(menu->isVisible()) << control->metaObject()->className();
+        menu->hide();
+    }
+}
+
+TEST_F(MainForm, ACloseRequestIsExit)
+{
+    TMonitorSettings s = typicalSettings();
+    s.Sensors = {configuredSensor("127.0.0.1")};
+    seedStore(s);
+    auto form = makeForm(m_net);
+    form->show();
+    form->move(140, 60);
+    // What Alt+F4 or the window manager's close button sends: the event
+    // loop ends (as "Exit" ends it) and the window stays until it does.
+    bool quitRequested = false;
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, [&] { quitRequested = true; });
+    QTimer::singleShot(0, form.get(), [&] { form->close(); });
+    QTimer::singleShot(3000, qApp, [] { QCoreApplication::exit(7); });
+    EXPECT_EQ(QCoreApplication::exec(), 0) << "the close request did not end the program";
+    EXPECT_TRUE(quitRequested);
+    // The window goes with the program and saves on its way.
+    form.reset();
+    int32_t left = 0, top = 0;
+    regVariantToInt(ReadRegValue(HKEY_CURRENT_USER, kSettingsKey, "Left"), left);
+    regVariantToInt(ReadRegValue(HKEY_CURRENT_USER, kSettingsKey, "Top"), top);
+    EXPECT_EQ(left, 140);
+    EXPECT_EQ(top, 60);
+}
+
+TEST_F(MainForm, ASavedPlaceOffEveryScreenIsBroughtBackAndAnotherKept)
+{
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    struct Case
+    {
+        QPoint saved;
+        QPoint expected; // for a 260 x 210 window (one sensor, the latency strip)
+    };
+    const Case cases[] = {
+        {QPoint(area.x() + 30, area.y() + 40), QPoint(area.x() + 30, area.y() + 40)},
+        {QPoint(area.right() + 2000, area.y() + 40), QPoint(area.right() + 1 - 260, area.y() + 40)},
+        {QPoint(area.x() - 100, area.bottom() - 20), QPoint(area.x(), area.bottom() + 1 - 210)},
+    };
+    for (const Case& c : cases) {
+        TMonitorSettings s = typicalSettings();
+        s.Sensors = {configuredSensor("127.0.0.1")};
+        s.LatencySensor = true;
+        seedStore(s);
+        WriteRegValue(HKEY_CURRENT_USER, kSettingsKey, "Left", c.saved.x(), rdInteger);
+        WriteRegValue(HKEY_CURRENT_USER, kSettingsKey, "Top", c.saved.y(), rdInteger);
+        {
+            auto form = makeForm(m_net);
+            ASSERT_EQ(form->size(), QSize(260, 210));
+            EXPECT_EQ(form->pos(), c.expected) << c.saved.x() << "," << c.saved.y();
+        }
+        int32_t left = 0, top = 0;
+        regVariantToInt(ReadRegValue(HKEY_CURRENT_USER, kSettingsKey, "Left"), left);
+        regVariantToInt(ReadRegValue(HKEY_CURRENT_USER, kSettingsKey, "Top"), top);
+        EXPECT_EQ(QPoint(left, top), c.expected);
+    }
+}
+
+TEST_F(MainForm, AStripGrownAtTheScreensEdgeStaysOnTheScreen)
+{
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    TMonitorSettings s = typicalSettings();
+    s.Sensors = {configuredSensor("127.0.0.1")};
+    seedStore(s);
+    auto form = makeForm(m_net);
+    ASSERT_EQ(form->size(), QSize(260, 170));
+    // At the bottom right corner, then grown by half (the options' OK with
+    // a window size of 150 %).
+    form->move(area.right() + 1 - 260, area.bottom() + 1 - 170);
+    form->scaleWindowBy(150, 100);
+    EXPECT_EQ(form->size(), QSize(390, 255));
+    EXPECT_EQ(form->pos(), QPoint(area.right() + 1 - 390, area.bottom() + 1 - 255));
+    // Grown where there is room: it stays where it is.
+    form->move(area.x() + 10, area.y() + 20);
+    form->scaleWindowBy(100, 150);
+    form->scaleWindowBy(150, 100);
+    EXPECT_EQ(form->pos(), QPoint(area.x() + 10, area.y() + 20));
+}
+
+TEST_F(MainForm, TheLatencyBarHasOneBlackFrameAndOneHundredTwentySegments)
+{
+    TMonitorSettings s = typicalSettings();
+    s.Sensors = {configuredSensor("127.0.0.1")};
+    s.LatencySensor = true;
+    seedStore(s);
+    auto form = makeForm(m_net);
+    TVrLevelBar* bar = form->latencyBar();
+    // One frame (the inner space) and nothing of the 3-D edges.
+    EXPECT_EQ(bar->bevel().width(), 1);
+    const QImage& image = bar->renderImage();
+    ASSERT_EQ(image.size(), QSize(241, 12));
+    const QColor black(0, 0, 0);
+    for (int x = 0; x < 241; ++x) {
+        EXPECT_EQ(image.pixelColor(x, 0), black) << x;
+        EXPECT_EQ(image.pixelColor(x, 11), black) << x;
+    }
+    // Position 0: every segment dark, 1 pixel wide, every second column from
+    // x = 1: zone sizes 47, 42 and 31 (40 % and 35 % of 120 with the percent
+    // rule's 0.01 just below one hundredth).
+    const QColor zones[] = {QColor(0, 0x80, 0), QColor(0x80, 0x80, 0), QColor(0x80, 0, 0)};
+    int counts[3] = {0, 0, 0};
+    for (int k = 0; k < 120; ++k) {
+        const QColor c = image.pixelColor(1 + 2 * k, 5);
+        for (int z = 0; z < 3; ++z)
+            counts[z] += c == zones[z];
+        if (k < 119) {
+            EXPECT_EQ(image.pixelColor(2 + 2 * k, 5), black) << "gap after segment " << k;
+        }
+    }
+    EXPECT_EQ(counts[0], 47);
+    EXPECT_EQ(counts[1], 42);
+    EXPECT_EQ(counts[2], 31);
+}
+
+TEST_F(MainForm, ScaledLabelsShowTheirWholeText)
+{
+    for (const int scale : {100, 150, 200, 500}) {
+        TMonitorSettings s = typicalSettings();
+        s.ScaleSize = scale;
+        s.ShowExtendedInfo = false;
+        s.Sensors = {configuredSensor("127.0.0.1", "Router in the hall")};
+        seedStore(s);
+        auto form = makeForm(m_net);
+        for (QLabel* label :
+             {form->sensorControls(0)->TitleLabel.data(), form->sensorControls(0)->DownLabel.data(),
+              form->sensorControls(0)->UpLabel.data()}) {
+            const QFontMetrics metrics(label->font());
+            EXPECT_GE(label->width(), metrics.horizontalAdvance(label->text()))
+                << scale << " " << label->text().toStdString();
+            EXPECT_GE(label->height(), metrics.height()) << scale;
+        }
+        form.reset();
+    }
 }
 
 TEST_F(MainForm, CloseButtonMinimisesOrEnds)

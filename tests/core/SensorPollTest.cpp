@@ -349,12 +349,14 @@ TEST(SensorPoll, BaseLineSitsAtTheSpeedRatio)
     EXPECT_EQ(baseOffset(s), 50);
     s.UpSpeed = 10; // 0.9765625 % -> 1
     EXPECT_EQ(baseOffset(s), 1);
-    s.UpSpeed = 4096; // beyond the graph: kept at the top
-    EXPECT_EQ(baseOffset(s), 100);
-    s.UpSpeed = 1034; // 100.98 % -> 101, one over the top
-    EXPECT_EQ(baseOffset(s), 100);
-    s.UpSpeed = 1029; // 100.49 % -> 100, exactly at it
-    EXPECT_EQ(baseOffset(s), 100);
+    s.UpSpeed = 2048; // twice the download: above the top edge, as the ratio says
+    EXPECT_EQ(baseOffset(s), 200);
+    s.UpSpeed = 2611; // 254.98 % rounds to the last offset an 8-bit value holds
+    EXPECT_EQ(baseOffset(s), 255);
+    s.UpSpeed = 2617; // 255.6 % rounds to 256: would wrap to 0 in 8 bits, held instead
+    EXPECT_EQ(baseOffset(s), 255);
+    s.UpSpeed = 1024 * 1000; // far beyond
+    EXPECT_EQ(baseOffset(s), 255);
     s.DownSpeed = 0;
     EXPECT_EQ(baseOffset(s), 50);
 }

@@ -2,15 +2,20 @@
 #include "FakeHostConfigOwner.h"
 
 #include "ConvertError.h"
+#include "DialogSizing.h"
 #include "TColorBox.h"
 #include "frmHostConfig.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -534,6 +539,82 @@ TEST_F(HostConfigTest, theDialogCannotEndWhileItPingsOrWalks)
     EXPECT_EQ(interfaceList().size(), 3);
     form->reject();
     EXPECT_FALSE(form->isVisible());
+}
+
+// Every control of a dialog at least as tall as it needs to be.
+void expectNaturalHeights(QWidget* dialog)
+{
+    const auto controls = dialog->findChildren<QWidget*>();
+    int checked = 0;
+    for (QWidget* w : controls) {
+        if (!w->isVisibleTo(dialog) ||
+            !(qobject_cast<QComboBox*>(w) || qobject_cast<QLineEdit*>(w) ||
+              qobject_cast<QPushButton*>(w) || qobject_cast<QCheckBox*>(w)))
+            continue;
+        ++checked;
+        EXPECT_GE(w->height(), w->minimumSizeHint().height())
+            << w->objectName().toStdString() << " squeezed";
+    }
+    EXPECT_GT(checked, 5);
+}
+
+TEST(DialogSizing, aLayoutThatNeedsMoreThanTheDesignGetsItAndTheSizeIsFixed)
+{
+    QDialog dialog;
+    auto* layout = new QVBoxLayout(&dialog);
+    for (int i = 0; i < 24; ++i) {
+        auto* combo = new QComboBox(&dialog);
+        combo->addItem(QStringLiteral("128 kbps"));
+        layout->addWidget(combo);
+    }
+    DialogSizing::fixSize(&dialog, QSize(300, 200));
+    dialog.show();
+    EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
+    EXPECT_GT(dialog.height(), 200);
+    EXPECT_EQ(dialog.width(), std::max(300, dialog.minimumSizeHint().width()));
+    expectNaturalHeights(&dialog);
+
+    // Taller than the screen: the controls keep their height in a scrolling
+    // area, and the dialog fits the screen.
+    QDialog tall;
+    auto* tallLayout = new QVBoxLayout(&tall);
+    for (int i = 0; i < 60; ++i)
+        tallLayout->addWidget(new QPushButton(QStringLiteral("Button %1").arg(i)));
+    auto* last = new QPushButton(QStringLiteral("OK"));
+    tallLayout->addWidget(last);
+    DialogSizing::fixSize(&tall, QSize(300, 200));
+    tall.show();
+    const QRect screen = tall.screen()->availableGeometry();
+    EXPECT_LE(tall.height(), screen.height());
+    EXPECT_EQ(tall.minimumSize(), tall.maximumSize());
+    auto* scroll = tall.findChild<QScrollArea*>();
+    ASSERT_NE(scroll, nullptr);
+    scroll->ensureWidgetVisible(last);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(last->isVisibleTo(&tall));
+    EXPECT_GE(last->mapTo(&tall, QPoint(0, 0)).y(), 0);
+    EXPECT_LE(last->mapTo(&tall, QPoint(0, last->height())).y(), tall.height());
+    expectNaturalHeights(&tall);
+
+    // Room to spare: the design size, fixed.
+    QDialog roomy;
+    new QVBoxLayout(&roomy);
+    roomy.layout()->addWidget(new QPushButton(QStringLiteral("OK")));
+    DialogSizing::fixSize(&roomy, QSize(504, 494));
+    EXPECT_EQ(roomy.minimumSize(), QSize(504, 494));
+    EXPECT_EQ(roomy.maximumSize(), QSize(504, 494));
+}
+
+TEST_F(HostConfigTest, theDialogHasAFixedSizeWithEveryControlAtItsNaturalHeight)
+{
+    open();
+    EXPECT_EQ(form->minimumSize(), form->maximumSize());
+    EXPECT_GE(form->width(), 504);
+    EXPECT_GE(form->height(), 494);
+    EXPECT_FALSE(form->windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(form->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(form->windowFlags() & Qt::WindowStaysOnTopHint);
+    expectNaturalHeights(form.get());
 }
 
 TEST_F(HostConfigTest, hintsFollowTheProgramsSetting)

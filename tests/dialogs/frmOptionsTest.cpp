@@ -8,10 +8,12 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSlider>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -104,8 +106,18 @@ TEST_F(OptionsTest, pagesAndTexts)
     const QStringList headers = {"Device Name / Alias", "Address", "Interface", "Status"};
     for (int c = 0; c < 4; ++c)
         EXPECT_EQ(grid()->horizontalHeaderItem(c)->text(), headers[c]);
-    EXPECT_EQ(grid()->columnWidth(0), 145);
-    EXPECT_EQ(grid()->columnWidth(3), 35);
+    // Every column in view, no horizontal scroll bar, the widths in the
+    // design's proportions (145 : 90 : 170) and the status heading whole.
+    QCoreApplication::processEvents();
+    int total = 0;
+    for (int c = 0; c < 4; ++c)
+        total += grid()->columnWidth(c);
+    EXPECT_LE(total, grid()->viewport()->width());
+    EXPECT_GE(total, grid()->viewport()->width() - 2);
+    EXPECT_FALSE(grid()->horizontalScrollBar()->isVisible());
+    EXPECT_NEAR(grid()->columnWidth(0) * 170.0 / grid()->columnWidth(2), 145, 2);
+    EXPECT_NEAR(grid()->columnWidth(1) * 170.0 / grid()->columnWidth(2), 90, 2);
+    EXPECT_GE(grid()->columnWidth(3), grid()->horizontalHeader()->sectionSizeHint(3));
     EXPECT_EQ(get<QPushButton>("CancelBT")->toolTip(),
               "Cancel all the chenges you made. Nothing will be saved.");
     EXPECT_EQ(get<QPushButton>("DownBT")->toolTip(), "Move down the selectedsensor.");
@@ -279,6 +291,46 @@ TEST_F(OptionsTest, deleteRefusesTheLastSensorAndAsksBeforeRemoving)
     EXPECT_EQ(names(), std::vector<std::string>({"A", "C"}));
     EXPECT_EQ(grid()->rowCount(), 2);
     EXPECT_EQ(cell(2, 0), "C");
+}
+
+TEST_F(OptionsTest, deletingTheLastRowSelectsTheNewLastRow)
+{
+    setSensors({sensor("A", true), sensor("B", true), sensor("C", true), sensor("D", true)});
+    open();
+    m_messages->answers = {Answer::Yes, Answer::Yes};
+    form->selectRow(4);
+    get<QPushButton>("DeleteBT")->click();
+    EXPECT_EQ(names(), std::vector<std::string>({"A", "B", "C"}));
+    EXPECT_EQ(form->selectedRow(), 3);
+    // A second Delete removes the row the user sees selected, not the first.
+    get<QPushButton>("DeleteBT")->click();
+    EXPECT_EQ(names(), std::vector<std::string>({"A", "B"}));
+    EXPECT_EQ(form->selectedRow(), 2);
+}
+
+TEST_F(OptionsTest, pathLabelsLookDisabledWhenTheirChoiceOrLoggingIsOff)
+{
+    host.model.EnableLog = true;
+    host.model.LogType = 1;
+    open();
+    auto* file = get<QLabel>("LogFilenameLBL");
+    auto* folder = get<QLabel>("LogFolderLBL");
+    const QColor navy(0, 0, 0x80);
+    // The colour a label is drawn in: its palette's, in its current state.
+    const auto drawn = [](QLabel* label) {
+        return label->palette().color(label->isEnabled() ? QPalette::Active : QPalette::Disabled,
+                                      label->foregroundRole());
+    };
+    EXPECT_EQ(drawn(file), navy);
+    EXPECT_NE(drawn(folder), navy);
+    EXPECT_EQ(drawn(folder), QLabel().palette().color(QPalette::Disabled, QPalette::WindowText));
+    get<QRadioButton>("ManyFilesRB")->click();
+    EXPECT_NE(drawn(file), navy);
+    EXPECT_EQ(drawn(folder), navy);
+    get<QCheckBox>("LoggingChB")->click();
+    ASSERT_FALSE(get<QCheckBox>("LoggingChB")->isChecked());
+    EXPECT_NE(drawn(file), navy);
+    EXPECT_NE(drawn(folder), navy);
 }
 
 TEST_F(OptionsTest, listPrimitivesCheckTheirIndexes)

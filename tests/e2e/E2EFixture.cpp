@@ -21,7 +21,7 @@ void E2EFixture::SetUp()
     REQUIRE_PEER(!findExecutable("xdotool").empty() && !findExecutable("xclip").empty() &&
                      !findExecutable("import").empty(),
                  "xdotool, xclip or ImageMagick is not installed");
-    REQUIRE_PEER(m_x.start(), m_x.error());
+    REQUIRE_PEER(m_x.start(sessionOptions()), m_x.error());
 }
 
 int E2EFixture::startAgent()
@@ -78,9 +78,11 @@ StoreFile::Seed E2EFixture::returningUser(int sensors, int loIndex, int scaleSiz
     return seed;
 }
 
-std::unique_ptr<TravimetraProcess> E2EFixture::launch()
+std::unique_ptr<TravimetraProcess> E2EFixture::launch(const std::vector<std::string>& environment)
 {
     auto program = std::make_unique<TravimetraProcess>(m_x.display(), home());
+    for (const std::string& entry : environment)
+        program->addEnvironment(entry);
     EXPECT_TRUE(program->start());
     return program;
 }
@@ -126,4 +128,64 @@ void E2EFixture::screenshot(XWindowProbe::Window window, const std::string& name
     m_x.run({"import", "-window", std::to_string(window), std::string(folder) + "/" + name},
             &status);
     EXPECT_EQ(status, 0) << "screenshot " << name;
+}
+
+void E2EFixture::keys(XWindowProbe::Window window, const std::vector<std::string>& keys)
+{
+    // A window manager hands the focus over on request; without one the
+    // focus is set directly, as the pointer would.
+    if (m_x.options().windowManager)
+        m_x.run({"xdotool", "windowactivate", "--sync", std::to_string(window)});
+    else
+        m_x.run({"xdotool", "windowfocus", "--sync", std::to_string(window)});
+    std::vector<std::string> argv = {"xdotool", "key", "--clearmodifiers"};
+    argv.insert(argv.end(), keys.begin(), keys.end());
+    m_x.run(argv);
+}
+
+std::optional<XWindowProbe::Window> E2EFixture::menuAt(TravimetraProcess& program, int x, int y)
+{
+    click(x, y, 3);
+    std::optional<XWindowProbe::Window> menu;
+    waitUntil(
+        [&] {
+            for (auto w : probe().windowsOf(program.pid()))
+                if (probe().overrideRedirect(w) && probe().viewable(w) &&
+                    probe().geometry(w).height > 100)
+                    menu = w;
+            return menu.has_value();
+        },
+        std::chrono::seconds(5));
+    return menu;
+}
+
+bool E2EFixture::pickFromMenu(TravimetraProcess& program, int x, int y, int item)
+{
+    if (!menuAt(program, x, y))
+        return false;
+    // The menu has the keyboard once it is open: down to the item, Return.
+    std::vector<std::string> argv = {"xdotool", "key"};
+    for (int i = 0; i <= item; ++i)
+        argv.push_back("Down");
+    argv.push_back("Return");
+    m_x.run(argv);
+    return true;
+}
+
+std::optional<XWindowProbe::Window> E2EFixture::otherWindow(TravimetraProcess& program,
+                                                            const std::string& title,
+                                                            XWindowProbe::Window besides,
+                                                            std::chrono::milliseconds limit)
+{
+    std::optional<XWindowProbe::Window> found;
+    waitUntil(
+        [&] {
+            for (auto w : probe().windowsOf(program.pid()))
+                if (w != besides && probe().viewable(w) && !probe().overrideRedirect(w) &&
+                    probe().title(w) == title)
+                    found = w;
+            return found.has_value();
+        },
+        limit);
+    return found;
 }

@@ -24,6 +24,9 @@ protected:
     static constexpr const char* kLatencyHost = "127.0.0.84";
 
     void SetUp() override;
+    // The desktop this test runs on; a bare X server with a tray unless a
+    // test asks for more.
+    virtual XSession::Options sessionOptions() const { return {}; }
 
     const std::string& home() const { return m_home.path(); }
     XSession& x() { return m_x; }
@@ -38,13 +41,29 @@ protected:
 
     // Starts the program and waits for its main window; the window, or
     // nothing (with the program's output in the failure message).
-    std::unique_ptr<TravimetraProcess> launch();
+    std::unique_ptr<TravimetraProcess> launch(const std::vector<std::string>& environment = {});
     std::optional<XWindowProbe::Window> mainWindow(TravimetraProcess& program,
                                                    std::chrono::milliseconds limit);
 
     // Pointer actions through the X test extension, as a user's mouse does.
     void click(int x, int y, int button = 1);
     void drag(int fromX, int fromY, int toX, int toY);
+
+    // Keyboard input to the window, focused first the way the desktop
+    // focuses it (through the window manager when there is one).
+    void keys(XWindowProbe::Window window, const std::vector<std::string>& keys);
+
+    // Right-clicks at x, y and returns the popup menu that opens, if any.
+    std::optional<XWindowProbe::Window> menuAt(TravimetraProcess& program, int x, int y);
+    // Right-clicks at x, y and picks the n-th item of the popup menu (0 is
+    // "About...", 4 "Configuration / Options...", 10 "Exit").
+    bool pickFromMenu(TravimetraProcess& program, int x, int y, int item);
+
+    // The program's top-level window titled `title` other than `besides`.
+    std::optional<XWindowProbe::Window> otherWindow(TravimetraProcess& program,
+                                                    const std::string& title,
+                                                    XWindowProbe::Window besides,
+                                                    std::chrono::milliseconds limit);
 
     // Saves a screenshot of a window into $TRAVIMETRA_E2E_SCREENSHOTS, if set.
     void screenshot(XWindowProbe::Window window, const std::string& name);

@@ -1,7 +1,7 @@
 // The main window on a real X server: size and scaling, the window-manager
 // hints that make it a borderless, always-on-top strip without a task-bar
 // entry, its opacity, dragging, and the tray icon beside it.
-#include "E2EFixture.h"
+#include "Desktop.h"
 #include "LoopbackTraffic.h"
 #include "Waiting.h"
 
@@ -20,7 +20,12 @@ bool has(const std::vector<std::string>& list, const std::string& item)
 
 } // namespace
 
-TEST_F(E2EFixture, TwoSensorsAndLatencyMakeA260By380StripAtTheBottomRight)
+class MainWindow : public DesktopFixture
+{
+};
+TRAVIMETRA_ON_EVERY_DESKTOP(MainWindow);
+
+TEST_P(MainWindow, TwoSensorsAndLatencyMakeA260By380StripAtTheBottomRight)
 {
     const int lo = startAgent();
     ASSERT_GT(lo, 0);
@@ -42,11 +47,11 @@ TEST_F(E2EFixture, TwoSensorsAndLatencyMakeA260By380StripAtTheBottomRight)
     ASSERT_GE(motif.size(), 3u);
     EXPECT_TRUE(motif[0] & 2u) << "decorations flag";
     EXPECT_EQ(motif[2], 0u) << "no decorations";
+    // Above the others, and neither task bars nor pagers list it.
     const auto state = probe().atoms(*window, "_NET_WM_STATE");
     EXPECT_TRUE(has(state, "_NET_WM_STATE_ABOVE"));
-    const auto type = probe().atoms(*window, "_NET_WM_WINDOW_TYPE");
-    EXPECT_TRUE(has(type, "_NET_WM_WINDOW_TYPE_UTILITY") ||
-                has(state, "_NET_WM_STATE_SKIP_TASKBAR"));
+    EXPECT_TRUE(has(state, "_NET_WM_STATE_SKIP_TASKBAR"));
+    EXPECT_TRUE(has(state, "_NET_WM_STATE_SKIP_PAGER"));
     // Alpha 192 of 255, as compositors read it.
     const auto opacity = probe().cardinals(*window, "_NET_WM_WINDOW_OPACITY");
     ASSERT_EQ(opacity.size(), 1u);
@@ -93,9 +98,30 @@ TEST_F(E2EFixture, TwoSensorsAndLatencyMakeA260By380StripAtTheBottomRight)
         screenshot(*tip, "tray-tip.png");
 
     EXPECT_EQ(program->endWith(SIGTERM, 10s), std::optional<int>(0));
+    // The window never moved: the store keeps the place it had.
+    const auto store = StoreFile::read(home());
+    ASSERT_TRUE(store);
+    EXPECT_EQ(StoreFile::integer(*store, "", "Left"),
+              std::optional<std::int32_t>(XSession::kWidth - 260 - 1));
+    EXPECT_EQ(StoreFile::integer(*store, "", "Top"),
+              std::optional<std::int32_t>(XSession::kHeight - 380 - 1));
+
+    // The next start is the same strip with the same states.
+    program = launch();
+    const auto again = mainWindow(*program, 10s);
+    ASSERT_TRUE(again) << program->output();
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            const auto now = probe().atoms(*again, "_NET_WM_STATE");
+            return has(now, "_NET_WM_STATE_ABOVE") && has(now, "_NET_WM_STATE_SKIP_TASKBAR") &&
+                   has(now, "_NET_WM_STATE_SKIP_PAGER");
+        },
+        5s));
+    EXPECT_EQ(probe().geometry(*again).x, g.x);
+    EXPECT_EQ(program->endWith(SIGTERM, 10s), std::optional<int>(0));
 }
 
-TEST_F(E2EFixture, At150PercentTheStripIs390By570)
+TEST_P(MainWindow, At150PercentTheStripIs390By570)
 {
     const int lo = startAgent();
     ASSERT_GT(lo, 0);
@@ -109,7 +135,7 @@ TEST_F(E2EFixture, At150PercentTheStripIs390By570)
     EXPECT_EQ(program->endWith(SIGTERM, 10s), std::optional<int>(0));
 }
 
-TEST_F(E2EFixture, TheWindowFollowsTheMouseFromAGraphAndKeepsThePlaceAfterSigterm)
+TEST_P(MainWindow, RightClickOpensTheMenuAndTheLeftButtonDragsAndKeepsThePlace)
 {
     const int lo = startAgent();
     ASSERT_GT(lo, 0);
@@ -118,6 +144,18 @@ TEST_F(E2EFixture, TheWindowFollowsTheMouseFromAGraphAndKeepsThePlaceAfterSigter
     const auto window = mainWindow(*program, 10s);
     ASSERT_TRUE(window) << program->output();
     const auto before = probe().geometry(*window);
+
+    // A right click on a graph, on a title and on a rate label opens the
+    // menu, and the window stays where it is.
+    for (const auto& [dx, dy] : {std::pair{140, 80}, std::pair{20, 6}, std::pair{30, 157}}) {
+        const auto menu = menuAt(*program, before.x + dx, before.y + dy);
+        EXPECT_TRUE(menu) << "no menu on a right click at " << dx << "," << dy;
+        x().run({"xdotool", "key", "Escape"});
+        EXPECT_TRUE(waitUntil([&] { return menu && !probe().viewable(*menu); }, 5s));
+        const auto still = probe().geometry(*window);
+        EXPECT_EQ(still.x, before.x);
+        EXPECT_EQ(still.y, before.y);
+    }
 
     // Press on the first graph, well away from any label or button.
     drag(before.x + 140, before.y + 80, before.x + 140 - 300, before.y + 80 - 200);
@@ -139,7 +177,7 @@ TEST_F(E2EFixture, TheWindowFollowsTheMouseFromAGraphAndKeepsThePlaceAfterSigter
     EXPECT_EQ(StoreFile::integer(*store, "", "Top"), std::optional<std::int32_t>(after.y));
 }
 
-TEST_F(E2EFixture, LiveGraphsOfTheLoopbackTraffic)
+TEST_F(OnOpenbox, LiveGraphsOfTheLoopbackTraffic)
 {
     const int lo = startAgent();
     ASSERT_GT(lo, 0);
@@ -175,5 +213,39 @@ TEST_F(E2EFixture, LiveGraphsOfTheLoopbackTraffic)
     EXPECT_GT(static_cast<long>(rows.size()) - inFirst, 10) << "in the second graph";
     traffic.stop();
     EXPECT_GT(traffic.datagramsSent(), 1000);
+    EXPECT_EQ(program->endWith(SIGTERM, 10s), std::optional<int>(0));
+}
+
+TEST_F(OnOpenboxWithPicom, TheCompositorBlendsTheStripWithWhatLiesBelow)
+{
+    const int lo = startAgent();
+    ASSERT_GT(lo, 0);
+    ASSERT_TRUE(returningUser(2, lo).write(home())); // Alpha 192, black background
+    probe().setRootColor(0xFFFFFF);
+    // The compositor has taken the white background on (it shows where the
+    // strip will not be).
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            const auto image = probe().screenImage({400, 400, 1, 1});
+            return !image.pixels.empty() && image.pixels[0] == 0xFFFFFF;
+        },
+        5s));
+    auto program = launch();
+    const auto window = mainWindow(*program, 10s);
+    ASSERT_TRUE(window) << program->output();
+    const auto g = probe().geometry(*window);
+    // Between the two graph sets the strip shows only its background:
+    // black at 192/255 over white is 255 x (1 - 192/255) = 63 in each channel.
+    const XWindowProbe::Geometry spot{g.x + 4, g.y + 167, 1, 1};
+    std::uint32_t seen = 0;
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            const auto image = probe().screenImage(spot);
+            seen = image.pixels.empty() ? 0xFFFFFFFF : image.pixels[0];
+            const auto near = [](std::uint32_t channel) { return channel >= 62 && channel <= 64; };
+            return near(seen >> 16) && near((seen >> 8) & 0xFF) && near(seen & 0xFF);
+        },
+        10s))
+        << "screen shows " << std::hex << seen;
     EXPECT_EQ(program->endWith(SIGTERM, 10s), std::optional<int>(0));
 }

@@ -1,6 +1,6 @@
 // Starting the program as a user does: the first start with nothing stored,
 // a second start while one is running, and the end by SIGTERM.
-#include "E2EFixture.h"
+#include "Desktop.h"
 #include "Waiting.h"
 
 #include <algorithm>
@@ -62,7 +62,12 @@ TEST_F(E2EFixture, FirstStartWritesEveryDefaultIntoAPrivateStore)
     EXPECT_EQ(program->endWith(SIGTERM, 10s), std::optional<int>(0));
 }
 
-TEST_F(E2EFixture, FirstStartOpensTheOptions)
+class ProgramStart : public DesktopFixture
+{
+};
+TRAVIMETRA_ON_EVERY_DESKTOP(ProgramStart);
+
+TEST_P(ProgramStart, FirstStartOpensTheOptions)
 {
     auto program = launch();
     std::optional<XWindowProbe::Window> options;
@@ -78,7 +83,7 @@ TEST_F(E2EFixture, FirstStartOpensTheOptions)
     EXPECT_EQ(program->endWith(SIGTERM, 10s), std::optional<int>(0));
 }
 
-TEST_F(E2EFixture, ASecondStartSaysSoAndLeavesTheFirstRunning)
+TEST_P(ProgramStart, ASecondStartSaysSoAndLeavesTheFirstRunning)
 {
     const int lo = startAgent();
     ASSERT_GT(lo, 0);

@@ -47,6 +47,7 @@ bool TravimetraProcess::start()
         "NO_AT_BRIDGE=1",
         "QT_LINUX_ACCESSIBILITY_ALWAYS_ON=0",
     };
+    env.insert(env.end(), m_extraEnvironment.begin(), m_extraEnvironment.end());
     std::vector<char*> envp;
     for (std::string& e : env)
         envp.push_back(e.data());

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 // The installed program, started the way a user's session starts it: its own
 // HOME (a fresh one unless given), no XDG overrides, the display of the test,
@@ -24,6 +25,9 @@ public:
     // The installed executable: $TRAVIMETRA_E2E_PREFIX/bin/travimetra.
     static std::string executable();
 
+    // Adds NAME=VALUE to the environment of the next start (QT_SCALE_FACTOR,
+    // as a user's session may set it).
+    void addEnvironment(const std::string& entry) { m_extraEnvironment.push_back(entry); }
     bool start();
     pid_t pid() const { return m_pid; }
     bool running();
@@ -39,6 +43,7 @@ private:
     std::string m_display;
     std::string m_home;
     TempDirectory m_dir; // output
+    std::vector<std::string> m_extraEnvironment;
     pid_t m_pid = -1;
     std::optional<int> m_exitCode;
     bool m_ended = false;

@@ -1,18 +1,19 @@
 // The round trip through the notification area: the window goes to the tray
 // and a click on the tray icon brings it back.
-#include "E2EFixture.h"
+#include "Desktop.h"
 #include "Waiting.h"
 
+#include <algorithm>
 #include <csignal>
 
 using namespace std::chrono_literals;
 
-class TrayTest : public E2EFixture
+class TrayTest : public DesktopFixture
 {
 protected:
     void SetUp() override
     {
-        E2EFixture::SetUp();
+        DesktopFixture::SetUp();
         if (IsSkipped() || HasFailure())
             return;
         const int lo = startAgent();
@@ -80,7 +81,9 @@ protected:
     std::optional<XWindowProbe::Window> m_icon;
 };
 
-TEST_F(TrayTest, TheXButtonHidesTheWindowAndTheTrayIconBringsItBack)
+TRAVIMETRA_ON_EVERY_DESKTOP(TrayTest);
+
+TEST_P(TrayTest, TheXButtonHidesTheWindowAndTheTrayIconBringsItBack)
 {
     const auto g = probe().geometry(m_window);
     click(g.x + 250, g.y + 7); // "X" at 243..257, 0..14
@@ -91,9 +94,21 @@ TEST_F(TrayTest, TheXButtonHidesTheWindowAndTheTrayIconBringsItBack)
     clickTrayIcon();
     EXPECT_TRUE(waitUntil([&] { return windowShown(); }, 5s)) << describe();
     EXPECT_EQ(probe().geometry(m_window).x, g.x);
+    // Back from the tray it is still above the others and off the task bar.
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            const auto state = probe().atoms(m_window, "_NET_WM_STATE");
+            const auto has = [&](const char* name) {
+                return std::find(state.begin(), state.end(), name) != state.end();
+            };
+            return has("_NET_WM_STATE_ABOVE") && has("_NET_WM_STATE_SKIP_TASKBAR") &&
+                   has("_NET_WM_STATE_SKIP_PAGER");
+        },
+        5s))
+        << describe();
 }
 
-TEST_F(TrayTest, MinimizeToTrayFromTheMenuAndBackByTheTrayIcon)
+TEST_P(TrayTest, MinimizeToTrayFromTheMenuAndBackByTheTrayIcon)
 {
     const auto g = probe().geometry(m_window);
     click(g.x + 140, g.y + 80, 3);

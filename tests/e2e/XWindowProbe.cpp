@@ -73,8 +73,11 @@ std::optional<XWindowProbe::Window> XWindowProbe::topLevel(pid_t pid,
                                                            const std::string& wanted) const
 {
     const Window root = DefaultRootWindow(m_display);
+    // Without a window manager a top-level window is a child of the root;
+    // with one, of the manager's frame. Either way it carries the title.
+    (void)root;
     for (Window w : windowsOf(pid)) {
-        if (parent(w) == root && viewable(w) && !overrideRedirect(w) && title(w) == wanted)
+        if (viewable(w) && !overrideRedirect(w) && title(w) == wanted)
             return w;
     }
     return std::nullopt;
@@ -88,8 +91,10 @@ std::optional<XWindowProbe::Window> XWindowProbe::embedded(pid_t pid) const
         const Window p = parent(w);
         if (p == 0 || p == root || !viewable(w))
             continue;
-        // Not a child of one of the program's own windows.
-        if (std::find(mine.begin(), mine.end(), p) == mine.end())
+        // Not a child of one of the program's own windows, nor a window a
+        // window manager manages in its frame (those carry WM_STATE).
+        if (std::find(mine.begin(), mine.end(), p) == mine.end() &&
+            cardinals(w, "WM_STATE").empty())
             return w;
     }
     return std::nullopt;
@@ -238,4 +243,134 @@ std::vector<int> XWindowProbe::rowsWithColor(Window window, std::uint32_t rgb) c
     }
     XDestroyImage(image);
     return rows;
+}
+
+namespace {
+
+XWindowProbe::Image readImage(Display* display, ::Window window, int x, int y, int width,
+                              int height)
+{
+    XWindowProbe::Image out;
+    if (width <= 0 || height <= 0)
+        return out;
+    XImage* image = XGetImage(display, window, x, y, static_cast<unsigned>(width),
+                              static_cast<unsigned>(height), AllPlanes, ZPixmap);
+    if (!image)
+        return out;
+    out.width = width;
+    out.height = height;
+    out.pixels.resize(std::size_t(width) * height);
+    for (int row = 0; row < height; ++row)
+        for (int column = 0; column < width; ++column)
+            out.pixels[std::size_t(row) * width + column] =
+                static_cast<std::uint32_t>(XGetPixel(image, column, row) & 0xFFFFFFu);
+    XDestroyImage(image);
+    return out;
+}
+
+} // namespace
+
+XWindowProbe::Image XWindowProbe::image(Window window) const
+{
+    XWindowAttributes a;
+    if (!XGetWindowAttributes(m_display, window, &a))
+        return {};
+    return readImage(m_display, window, 0, 0, a.width, a.height);
+}
+
+XWindowProbe::Image XWindowProbe::screenImage(const Geometry& area) const
+{
+    return readImage(m_display, DefaultRootWindow(m_display), area.x, area.y, area.width,
+                     area.height);
+}
+
+bool XWindowProbe::windowManagerRunning() const
+{
+    const auto check = cardinals(DefaultRootWindow(m_display), "_NET_SUPPORTING_WM_CHECK");
+    return check.size() == 1 && check[0] != 0 &&
+           !cardinals(check[0], "_NET_SUPPORTING_WM_CHECK").empty();
+}
+
+bool XWindowProbe::compositorRunning() const
+{
+    const Atom selection = XInternAtom(m_display, "_NET_WM_CM_S0", False);
+    return XGetSelectionOwner(m_display, selection) != 0;
+}
+
+int XWindowProbe::stackingIndex(Window window) const
+{
+    const Window root = DefaultRootWindow(m_display);
+    Window top = window;
+    while (top != 0) {
+        const Window up = parent(top);
+        if (up == root)
+            break;
+        top = up;
+    }
+    if (top == 0)
+        return -1;
+    ::Window r = 0, p = 0;
+    ::Window* children = nullptr;
+    unsigned count = 0;
+    int index = -1;
+    if (XQueryTree(m_display, root, &r, &p, &children, &count)) {
+        // Bottom-most first.
+        for (unsigned i = 0; i < count; ++i)
+            if (children[i] == top)
+                index = static_cast<int>(i);
+        if (children)
+            XFree(children);
+    }
+    return index;
+}
+
+std::pair<XWindowProbe::Geometry, XWindowProbe::Geometry>
+XWindowProbe::sizeLimits(Window window) const
+{
+    Geometry minimum, maximum;
+    XSizeHints hints{};
+    long supplied = 0;
+    if (XGetWMNormalHints(m_display, window, &hints, &supplied)) {
+        if (hints.flags & PMinSize) {
+            minimum.width = hints.min_width;
+            minimum.height = hints.min_height;
+        }
+        if (hints.flags & PMaxSize) {
+            maximum.width = hints.max_width;
+            maximum.height = hints.max_height;
+        }
+    }
+    return {minimum, maximum};
+}
+
+void XWindowProbe::requestClose(Window window) const
+{
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(m_display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(m_display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(m_display, window, False, NoEventMask, &event);
+    XSync(m_display, False);
+}
+
+void XWindowProbe::setRootColor(std::uint32_t rgb)
+{
+    const Window root = DefaultRootWindow(m_display);
+    XSetWindowBackground(m_display, root, rgb);
+    XClearWindow(m_display, root);
+    // A compositor draws the background from the desktop's wallpaper
+    // pixmap, as wallpaper setters announce it, not from the root window.
+    const int depth = DefaultDepth(m_display, DefaultScreen(m_display));
+    const Pixmap wallpaper = XCreatePixmap(m_display, root, 8, 8, static_cast<unsigned>(depth));
+    GC gc = XCreateGC(m_display, wallpaper, 0, nullptr);
+    XSetForeground(m_display, gc, rgb);
+    XFillRectangle(m_display, wallpaper, gc, 0, 0, 8, 8);
+    XFreeGC(m_display, gc);
+    for (const char* name : {"_XROOTPMAP_ID", "_XSETROOT_ID"})
+        XChangeProperty(m_display, root, XInternAtom(m_display, name, False), XA_PIXMAP, 32,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(&wallpaper), 1);
+    XSync(m_display, False);
 }

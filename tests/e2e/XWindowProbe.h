@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <sys/types.h>
+#include <utility>
 #include <vector>
 
 // What the X server knows about the windows of a display, read the way a
@@ -57,6 +58,35 @@ public:
     // Rows of the window (top to bottom) that hold at least one pixel of the
     // colour 0xRRGGBB.
     std::vector<int> rowsWithColor(Window window, std::uint32_t rgb) const;
+
+    // The window's pixels as 0xRRGGBB, row by row; empty when unreadable.
+    struct Image
+    {
+        int width = 0;
+        int height = 0;
+        std::vector<std::uint32_t> pixels;
+        std::uint32_t at(int x, int y) const { return pixels[std::size_t(y) * width + x]; }
+    };
+    Image image(Window window) const;
+    // What the screen shows in a rectangle of the root window (after any
+    // compositor has drawn it).
+    Image screenImage(const Geometry& area) const;
+
+    // Paints the desktop background (the root window) in 0xRRGGBB.
+    void setRootColor(std::uint32_t rgb);
+    // A window manager / a compositor has taken the screen.
+    bool windowManagerRunning() const;
+    bool compositorRunning() const;
+    // Place in the stacking order of the top-level window (or the window
+    // manager's frame) that holds `window`: higher is nearer the viewer; -1
+    // when it is not on the screen.
+    int stackingIndex(Window window) const;
+    // The minimum and maximum size the window asks for (WM_NORMAL_HINTS);
+    // zero sizes when it names none.
+    std::pair<Geometry, Geometry> sizeLimits(Window window) const;
+    // Sends WM_DELETE_WINDOW, the close request a window manager's close
+    // button, Alt+F4 or a session's end makes.
+    void requestClose(Window window) const;
 
 private:
     std::vector<Window> allWindows() const;

@@ -8,14 +8,7 @@ using namespace LevelBarGeometry;
 
 TVrBevel latencyBevel()
 {
-    TVrBevel b;
-    b.InnerStyle = bsNone;
-    b.OuterStyle = bsNone;
-    b.InnerWidth = 2;
-    b.InnerSpace = 1;
-    b.InnerColor = VrColor::clBlack;
-    b.OuterOutline = osNone;
-    return b;
+    return TVrBevel::blackFrame();
 }
 
 TEST(LevelBarGeometry, BevelWidthCountsEveryFramedPart)

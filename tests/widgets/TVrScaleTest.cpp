@@ -81,6 +81,38 @@ TEST_F(GraphScale, TickMarksAreDrawnMidCell)
     EXPECT_TRUE(columnsOf(image, 132, clGreen).empty());
 }
 
+TEST_F(GraphScale, LabelsAreDrawnInExactlyTheirTwoColours)
+{
+    // The main window's colours: navy labels, blue peak labels, on black,
+    // at both of the window's usual font sizes (100 % and 150 %).
+    for (const int pixels : {8, 12}) {
+        QFont font(QStringLiteral("Tahoma"));
+        font.setPixelSize(pixels);
+        scale.setFont(font);
+        scale.setFontColor(clNavy);
+        scale.setPeakColor(clBlue);
+        scale.setColor(clBlack);
+        const QImage& image = scale.renderImage();
+        int navy = 0, blue = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const TColor c = pixelAt(image, x, y);
+                navy += c == clNavy;
+                blue += c == clBlue;
+                ASSERT_TRUE(c == clNavy || c == clBlue || c == clBlack)
+                    << "blended pixel " << std::hex << c << " at " << std::dec << x << "," << y
+                    << " (" << pixels << " px)";
+            }
+        }
+        // Labels 0 .. 625 below the peak level 700, 750 .. 1000 at or above it.
+        EXPECT_GT(navy, 20) << pixels;
+        EXPECT_GT(blue, 10) << pixels;
+        // Peak labels sit in the top three cells (tops 6, 21, 36), the others below.
+        for (int y = 51; y < image.height(); ++y)
+            EXPECT_TRUE(columnsOf(image, y, clBlue).empty()) << "row " << y;
+    }
+}
+
 TEST(TVrScale, OrientationSwapsTheSizeInPlace)
 {
     TVrScale scale;

@@ -92,7 +92,7 @@ TEST_F(SmallScope, RangeChangesThatEmptyOrInvertAreRefused)
     scope.setMaxValue(0);
     scope.setMaxValue(-5);
     scope.setMinValue(100);
-    scope.setMaxValue(1000000000); // beyond the fixed-width history fields
+    scope.setMinValue(-1000000000); // below the fixed-width history fields
     EXPECT_EQ(scope.maxValue(), 100);
     EXPECT_EQ(scope.minValue(), 0);
     EXPECT_EQ(scope.channels().items(0).sampleCount(), 1);
@@ -104,6 +104,37 @@ TEST_F(SmallScope, RangeChangesThatEmptyOrInvertAreRefused)
     scope.pushValue(0, 10);
     scope.setMinValue(-1);
     EXPECT_EQ(scope.channels().items(0).sampleCount(), 0);
+}
+
+TEST_F(SmallScope, RangesOfFastLinksAreTakenAndDrawnAtTheirRow)
+{
+    scope.setGridColor(clBlack);
+    scope.setBaseColor(clBlack);
+    scope.channels().add();
+    // A 10 Gbit/s link's full scale (10,000,000 kbit/s x 128), a maximum just
+    // past 10^9 and the largest 32-bit one: each is taken, and a sample at
+    // 3/4 of it is drawn on the row of the percent rule, not clamped to the
+    // old range.
+    for (const int maximum : {1280000000, 1000000001, 2147483647}) {
+        scope.setMaxValue(maximum);
+        ASSERT_EQ(scope.maxValue(), maximum);
+        const int sample = static_cast<int>(static_cast<long long>(maximum) * 3 / 4);
+        scope.pushValue(0, sample);
+        scope.pushValue(0, sample);
+        ASSERT_EQ(scope.channels().items(0).sampleCount(), 2);
+        // The rule: pct = T(v x 100 / (max - min)), row = H - T(H x (pct x 0.01))
+        // with the 64-bit-mantissa 0.01 (so 75 % of 100 rows is 74 rows).
+        const int pct = static_cast<int>(static_cast<long long>(sample) * 100 / maximum);
+        const int row = 100 - static_cast<int>(100.0L * (pct * 0.01L));
+        ASSERT_GT(row, 20);
+        ASSERT_LT(row, 30);
+        const QImage& image = scope.renderImage();
+        EXPECT_EQ(columnsOf(image, row, clYellow), std::vector<int>{39}) << maximum;
+        EXPECT_TRUE(columnsOf(image, 0, clYellow).empty()) << maximum;
+        EXPECT_EQ(scope.channels().items(0).history().left(10),
+                  QString::number(sample).rightJustified(10, QLatin1Char('0')))
+            << maximum;
+    }
 }
 
 TEST_F(SmallScope, EmptyHistoryShowsGridAndBaseLineOnly)
