@@ -1,4 +1,5 @@
 #include "IcmpEchoExchange.h"
+#include "WaitCancel.h"
 
 #include "IcmpEchoMessage.h"
 #include "IcmpReplyFilter.h"
@@ -165,7 +166,7 @@ IcmpEchoOutcome performIcmpEcho(int fd, const IcmpEchoParams& params)
             return outcome;
         }
         pollfd entry{fd, POLLIN, 0};
-        const int ready = ::poll(&entry, 1, static_cast<int>(timeout - elapsed));
+        const int ready = WaitCancel::poll(entry, static_cast<int>(timeout - elapsed));
         if (ready < 0 && errno == EINTR)
             continue;
         if (ready < 0) {

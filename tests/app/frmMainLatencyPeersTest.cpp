@@ -67,6 +67,7 @@ TEST_F(LatencyPeers, AnsweringHostShowsItsRoundTripInLime)
     REQUIRE_PEER(responder.running(), "no raw ICMP socket (needs root)");
     auto form = latencyForm(kAnsweringHost);
     form->LatencyTimerTimer();
+    form->networkJobs().settle();
 
     const int r = form->latencyBar()->position();
     EXPECT_GE(r, kDelayMs);
@@ -85,6 +86,7 @@ TEST_F(LatencyPeers, SilentHostShowsNoReplyInGrey)
     auto form = latencyForm(kSilentHost);
     form->latencyBar()->setPosition(120);
     form->LatencyTimerTimer();
+    form->networkJobs().settle();
 
     EXPECT_EQ(form->latencyBar()->position(), 0);
     EXPECT_EQ(form->latencyLabel()->text(), "Host did not reply");

@@ -295,6 +295,7 @@ TEST_F(MainForm, PollPassFillsLabelsGraphsHintAndTray)
 
     scriptPoll("1000", "1000", "100000", "100000");
     form->UpdateAllMonitors();
+    form->networkJobs().settle();
     EXPECT_EQ(form->masterTimer()->interval(), 2000u);
     TSensorControls* a = form->sensorControls(0);
     EXPECT_EQ(a->DownLabel->text(), "DL: 0.0 kb/s");
@@ -307,6 +308,7 @@ TEST_F(MainForm, PollPassFillsLabelsGraphsHintAndTray)
     // 10 s later: 409600 bytes down (40 kB/s), 102400 up (10 kB/s).
     scriptPoll("2000", "2000", "509600", "202400");
     form->UpdateAllMonitors();
+    form->networkJobs().settle();
     EXPECT_EQ(a->DownLabel->text(), "DL: 40.0 kb/s");
     EXPECT_EQ(a->UpLabel->text(), "UL: 10.0 kb/s");
     EXPECT_EQ(a->Scope->channels().items(0).sample(0), 40960);
@@ -331,6 +333,8 @@ TEST_F(MainForm, SilentAgentPingFailureAndInactiveFirstSensor)
     form->trayIcon()->setIconIndex(7);
 
     form->UpdateAllMonitors(); // nobody answers
+
+    form->networkJobs().settle();
     TSensorControls* b = form->sensorControls(1);
     EXPECT_EQ(b->DownLabel->text(), "Error on DL sensor");
     EXPECT_EQ(b->UpLabel->text(), "Error on UL sensor");
@@ -342,6 +346,7 @@ TEST_F(MainForm, SilentAgentPingFailureAndInactiveFirstSensor)
     form->settings().DoPing = true;
     m_net->m_pingResult = -1;
     form->UpdateAllMonitors();
+    form->networkJobs().settle();
     EXPECT_EQ(b->DownLabel->text(), "Error on response");
     EXPECT_EQ(b->UpLabel->text(), "Error on response");
     EXPECT_EQ(b->Scope->channels().items(0).sampleCount(), 1);
@@ -350,6 +355,7 @@ TEST_F(MainForm, SilentAgentPingFailureAndInactiveFirstSensor)
 
     m_net->m_pingResult = 3;
     form->UpdateAllMonitors();
+    form->networkJobs().settle();
     EXPECT_EQ(b->Scope->channels().items(0).sampleCount(), 2);
 }
 
@@ -367,9 +373,11 @@ TEST_F(MainForm, LiveSensorGrowsItsGraphAndRestartsIt)
 
     scriptPoll("0", "0", "1000", "1000");
     form->UpdateAllMonitors();
+    form->networkJobs().settle();
     EXPECT_EQ(c->Scope->channels().items(0).sampleCount(), 1);
     scriptPoll("100", "100", "6000", "2000"); // 5000 and 1000 B/s
     form->UpdateAllMonitors();
+    form->networkJobs().settle();
     EXPECT_EQ(c->Scope->maxValue(), 5000);
     EXPECT_EQ(c->Scale->maxValue(), 5000);
     // The new range emptied the history before this poll's samples went in.
@@ -380,6 +388,7 @@ TEST_F(MainForm, LiveSensorGrowsItsGraphAndRestartsIt)
 
     scriptPoll("200", "200", "7000", "3000"); // lower: no change
     form->UpdateAllMonitors();
+    form->networkJobs().settle();
     EXPECT_EQ(c->Scope->maxValue(), 5000);
     EXPECT_EQ(c->Scope->channels().items(0).sampleCount(), 2);
 }
@@ -393,6 +402,7 @@ TEST_F(MainForm, ConversionErrorEndsThePassAndNoSensorsMeansNoPoll)
     scriptPoll("100", "101", "not a number", "5");
     try {
         form->UpdateAllMonitors();
+        form->networkJobs().settle();
         FAIL() << "the pass went on";
     } catch (const TConvertError& e) {
         EXPECT_STREQ(e.what(), "'not a number' is not a valid integer value");
@@ -407,6 +417,7 @@ TEST_F(MainForm, ConversionErrorEndsThePassAndNoSensorsMeansNoPoll)
     m_net->m_requests.clear();
     form->settings().Interval = 9;
     form->UpdateAllMonitors();
+    form->networkJobs().settle();
     EXPECT_TRUE(m_net->m_requests.empty());
     EXPECT_EQ(form->trayHint(), "Travimetra\n\r");
     EXPECT_EQ(form->masterTimer()->interval(), 9000u);

@@ -11,6 +11,7 @@
 #include "TSensorControls.h"
 #include "TVrTimer.h"
 #include "frmHostConfig.h"
+#include "NetworkJobs.h"
 #include "frmMain.h"
 #include "frmOptions.h"
 #include "srcGeneral.h"
@@ -104,7 +105,9 @@ TEST_F(MainWindowMenuTest, aDeviceAddedThroughTheDialogsIsPolledOnTheWindow)
 
     // Two polls: the second has a rate.
     form->UpdateAllMonitors();
+    form->networkJobs().settle();
     form->UpdateAllMonitors();
+    form->networkJobs().settle();
     EXPECT_TRUE(label(*form, 1, false)->text().startsWith("DL: "))
         << label(*form, 1, false)->text().toStdString();
     EXPECT_TRUE(label(*form, 1, true)->text().startsWith("UL: "));

@@ -217,6 +217,7 @@ TEST_F(HostileAgentTest, EveryBadDatagramIsDroppedOrReadAsTheAnswerItClaimsToBe)
         agent.clearAhead();
         agent.set(upTime, kBase, kBase);
         form->UpdateAllMonitors();
+        form->networkJobs().settle();
         ASSERT_EQ(c->DownLabel->text().toStdString(), "DL: 0.0 kb/s");
 
         // Ten seconds of agent time later, one pass meets the datagram.
@@ -225,6 +226,7 @@ TEST_F(HostileAgentTest, EveryBadDatagramIsDroppedOrReadAsTheAnswerItClaimsToBe)
         agent.putAhead(kDownOid, {{h.datagram, h.fromStranger, 0}});
         m_net->clear();
         form->UpdateAllMonitors();
+        form->networkJobs().settle();
         EXPECT_EQ(c->DownLabel->text().toStdString(), h.downLabel);
         EXPECT_EQ(c->UpLabel->text().toStdString(), "UL: 5.0 kb/s");
         // Nothing waited for a time-out.
@@ -248,6 +250,7 @@ TEST_F(HostileAgentTest, OnlyJunkCostsOneTimeOutAndShowsTheErrorTexts)
     TSensorControls* c = form->sensorControls(0);
     agent.set(5000, kBase, kBase);
     form->UpdateAllMonitors();
+    form->networkJobs().settle();
 
     // Every datagram that must not count, and no answer.
     std::vector<ScriptedAgent::Datagram> junk;
@@ -258,6 +261,7 @@ TEST_F(HostileAgentTest, OnlyJunkCostsOneTimeOutAndShowsTheErrorTexts)
     agent.putAhead(SensorPoll::kUpTimeOid, junk, true);
     m_net->clear();
     form->UpdateAllMonitors();
+    form->networkJobs().settle();
     EXPECT_EQ(c->DownLabel->text().toStdString(), "Error on DL sensor");
     EXPECT_EQ(c->UpLabel->text().toStdString(), "Error on UL sensor");
     ASSERT_EQ(m_net->reads().size(), 1u);
@@ -270,6 +274,7 @@ TEST_F(HostileAgentTest, OnlyJunkCostsOneTimeOutAndShowsTheErrorTexts)
     agent.clearAhead();
     agent.set(5500, kBase + 51200, kBase);
     form->UpdateAllMonitors();
+    form->networkJobs().settle();
     EXPECT_EQ(c->DownLabel->text().toStdString(), "DL: 10.0 kb/s");
 }
 

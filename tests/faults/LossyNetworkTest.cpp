@@ -151,6 +151,7 @@ TEST_F(LossyNetwork, BlackHoledAgentCostsOneRequestAndFiveSeconds)
     REQUIRE_PEER(up, why);
     auto form = formFor(5, false);
     form->UpdateAllMonitors();
+    form->networkJobs().settle();
     TSensorControls* c = form->sensorControls(0);
     ASSERT_TRUE(c->DownLabel->text().startsWith("DL: "));
 
@@ -159,6 +160,7 @@ TEST_F(LossyNetwork, BlackHoledAgentCostsOneRequestAndFiveSeconds)
     const long receivedBefore = net.agentReceivedPackets();
     m_net->clear();
     form->UpdateAllMonitors();
+    form->networkJobs().settle();
     const long received = net.agentReceivedPackets() - receivedBefore;
     const long dropped = net.agentDroppedPackets();
     net.leave();
