@@ -293,12 +293,10 @@ TPollResult applyReading(TSensorRecord& sensor, const TSensorReading& reading)
             sensor.PrevUpCount = sensor.UpCount;
         result.upRate = counterRate(sensor.UpCount, sensor.PrevUpCount, elapsed);
         result.upText = rateLabel("UL: ", result.upRate);
-        sensor.PrevUpCount = sensor.UpCount;
-        sensor.PrevDownCount = sensor.DownCount;
-        sensor.PrevTime = sensor.CurTime;
     } else {
         // Both traces advance just above the bottom, so a silent agent is
-        // visible on the graph; the previous values stay for the next poll.
+        // visible on the graph. Nothing of this poll is kept: the moves below
+        // carry the last good poll's values along.
         result.downText = "Error on DL sensor";
         result.downRate = 1;
         result.upText = "Error on UL sensor";
@@ -315,6 +313,9 @@ TPollResult applyReading(TSensorRecord& sensor, const TSensorReading& reading)
             result.newMaximum = candidate;
         }
     }
+    sensor.PrevUpCount = sensor.UpCount;
+    sensor.PrevDownCount = sensor.DownCount;
+    sensor.PrevTime = sensor.CurTime;
     return result;
 }
 

@@ -115,7 +115,7 @@ TEST_F(MainFormAuxiliary, LatencyTickShowsTheRoundTrip)
         TColor color;
         const char* caption;
     };
-    for (const Case& c : {Case{0, 0, 0x808080, "Host did not reply"},
+    for (const Case& c : {Case{0, 1, 0x00FF00, "Network Latency: <1 ms"},
                           Case{80, 80, 0x00FF00, "Network Latency: 80 ms"},
                           Case{81, 81, 0x00FFFF, "Network Latency: 81 ms"},
                           Case{-1, 0, 0x808080, "Host did not reply"},

@@ -393,22 +393,29 @@ TEST_F(MainForm, LiveSensorGrowsItsGraphAndRestartsIt)
     EXPECT_EQ(c->Scope->channels().items(0).sampleCount(), 2);
 }
 
-TEST_F(MainForm, ConversionErrorEndsThePassAndNoSensorsMeansNoPoll)
+TEST_F(MainForm, ConversionErrorStopsOnlyItsSensorAndNoSensorsMeansNoPoll)
 {
     TMonitorSettings s = typicalSettings();
     s.Sensors = {configuredSensor("127.0.0.1", "A"), configuredSensor("127.0.0.2", "B")};
+    s.Sensors[1].Sensor = "2";
     seedStore(s);
+    std::vector<QString> reports;
+    const auto previous =
+        ApplicationReport::setReportFunction([&](const QString& text) { reports.push_back(text); });
     auto form = makeForm(m_net);
     scriptPoll("100", "101", "not a number", "5");
-    try {
-        form->UpdateAllMonitors();
-        form->networkJobs().settle();
-        FAIL() << "the pass went on";
-    } catch (const TConvertError& e) {
-        EXPECT_STREQ(e.what(), "'not a number' is not a valid integer value");
-    }
-    for (const std::string& request : m_net->m_requests)
-        EXPECT_EQ(request.find("127.0.0.2"), std::string::npos) << "sensor B was polled";
+    m_net->answer("1.3.6.1.2.1.2.2.1.10.2", "7");
+    m_net->answer("1.3.6.1.2.1.2.2.1.16.2", "8");
+    form->UpdateAllMonitors();
+    form->networkJobs().settle();
+    ApplicationReport::setReportFunction(previous);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports.front(), "'not a number' is not a valid integer value");
+    // A takes its error branch; B is polled as if nothing happened.
+    EXPECT_EQ(form->sensorControls(0)->DownLabel->text(), "Error on DL sensor");
+    EXPECT_EQ(form->sensorControls(1)->DownLabel->text(), "DL: 0.0 kb/s");
+    EXPECT_EQ(form->sensorControls(1)->Scope->channels().items(0).sampleCount(), 1);
+    EXPECT_NE(form->trayHint().find("B -> DL: 0.0 kb/s | UL: 0.0 kb/s"), std::string::npos);
 
     form->DeleteControls();
     form->settings().resizeSensors(0);

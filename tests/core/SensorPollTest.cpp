@@ -188,15 +188,30 @@ TEST(SensorPoll, LostOrBadReadingAfterReachabilityTakesTheErrorBranch)
         {"download counter lost", {{true, "500"}}, {false, ""}, {true, "20"}, ""},
         {"upload counter lost", {{true, "500"}}, {true, "20"}, {false, ""}, ""},
         {"counter answered empty", {{true, "500"}}, {true, ""}, {true, "20"}, ""},
-        {"first time re-read lost", {{true, "500"}, {false, ""}, {true, "500"}}, {true, "20"},
-         {true, "20"}, ""},
-        {"second time re-read lost", {{true, "500"}, {true, "500"}, {false, ""}}, {true, "20"},
-         {true, "20"}, ""},
-        {"counter not a number", {{true, "500"}}, {true, "12abc"}, {true, "20"},
+        {"first time re-read lost",
+         {{true, "500"}, {false, ""}, {true, "500"}},
+         {true, "20"},
+         {true, "20"},
+         ""},
+        {"second time re-read lost",
+         {{true, "500"}, {true, "500"}, {false, ""}},
+         {true, "20"},
+         {true, "20"},
+         ""},
+        {"counter not a number",
+         {{true, "500"}},
+         {true, "12abc"},
+         {true, "20"},
          "'12abc' is not a valid integer value"},
-        {"counter beyond 32 bits", {{true, "500"}}, {true, "4294967296"}, {true, "20"},
+        {"counter beyond 32 bits",
+         {{true, "500"}},
+         {true, "4294967296"},
+         {true, "20"},
          "'4294967296' is not a valid integer value"},
-        {"time not a number", {{true, "500"}, {true, "x1"}}, {true, "20"}, {true, "20"},
+        {"time not a number",
+         {{true, "500"}, {true, "x1"}},
+         {true, "20"},
+         {true, "20"},
          "'x1' is not a valid integer value"},
     };
     for (const Case& c : cases) {
@@ -255,10 +270,10 @@ TEST(SensorPoll, ReadingsRunApartFromTheSensor)
     const TSensorReading reading = readSensor(target, net);
     EXPECT_EQ(reading.index, 4);
     EXPECT_EQ(net.m_pings, std::vector<std::string>{"10.0.0.7"});
-    const std::vector<std::string> order = {
-        std::string(kUpTimeOid) + "@10.0.0.7/vandor", std::string(kUpTimeOid) + "@10.0.0.7/vandor",
-        kDown + "@10.0.0.7/vandor", kUp + "@10.0.0.7/vandor",
-        std::string(kUpTimeOid) + "@10.0.0.7/vandor"};
+    const std::vector<std::string> order = {std::string(kUpTimeOid) + "@10.0.0.7/vandor",
+                                            std::string(kUpTimeOid) + "@10.0.0.7/vandor",
+                                            kDown + "@10.0.0.7/vandor", kUp + "@10.0.0.7/vandor",
+                                            std::string(kUpTimeOid) + "@10.0.0.7/vandor"};
     EXPECT_EQ(net.m_requests, order);
     EXPECT_EQ(reading.down, std::optional<std::string>("5"));
     EXPECT_EQ(reading.secondTime, std::optional<std::string>("101"));
