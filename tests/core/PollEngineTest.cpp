@@ -103,11 +103,9 @@ TEST(PollEngine, ASlowAgentHoldsUpOnlyItsOwnReadingsAndPassesNeverOverlap)
     ThreadRunner threads;
     PollEngine engine(net, threads.runner());
     std::promise<std::vector<TSensorReading>> delivered;
-    ASSERT_TRUE(engine.startPass({target(0, "10.0.0.1"), target(2, "10.0.0.2"),
-                                  target(5, "10.0.0.3")},
-                                 [&](std::vector<TSensorReading> pass) {
-                                     delivered.set_value(std::move(pass));
-                                 }));
+    ASSERT_TRUE(engine.startPass(
+        {target(0, "10.0.0.1"), target(2, "10.0.0.2"), target(5, "10.0.0.3")},
+        [&](std::vector<TSensorReading> pass) { delivered.set_value(std::move(pass)); }));
     // The sensors after the held one are read while it still waits: read
     // one after the other, they would never be.
     while (net->requestsOf("10.0.0.2") < 5 || net->requestsOf("10.0.0.3") < 5)
@@ -166,9 +164,8 @@ TEST(PollEngine, AnEmptyPassIsDoneAtOnceAndARefusingRunnerStartsNothing)
     auto net = std::make_shared<FakeSensorNetwork>();
     bool done = false;
     PollEngine engine(net, [](std::function<void()>) { return false; });
-    EXPECT_TRUE(engine.startPass({}, [&](std::vector<TSensorReading> pass) {
-        done = pass.empty();
-    }));
+    EXPECT_TRUE(
+        engine.startPass({}, [&](std::vector<TSensorReading> pass) { done = pass.empty(); }));
     EXPECT_TRUE(done);
     EXPECT_FALSE(engine.passOut());
     // A runner that is stopping: no pass, and the next one may start again.

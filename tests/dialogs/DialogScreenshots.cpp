@@ -5,9 +5,9 @@
 #include "FakeHostConfigOwner.h"
 
 #include "ISensorNetwork.h"
+#include "NetworkJobs.h"
 #include "TMainMenu.h"
 #include "frmHostConfig.h"
-#include "NetworkJobs.h"
 #include "frmMain.h"
 #include "frmOptions.h"
 #include "srcGeneral.h"
@@ -157,7 +157,7 @@ int main(int argc, char* argv[])
         window.show();
         for (int i = 0; i < 240; ++i)
             window.UpdateAllMonitors();
-            window.networkJobs().settle();
+        window.networkJobs().settle();
         ok = save(window, folder, "main-window.png") && ok;
         QMenu* menu = window.mainMenu()->popupMenu();
         menu->popup(window.mapToGlobal(QPoint(40, 40)));

@@ -3,6 +3,7 @@
 // change the window; the first start opens the options once.
 #include "DialogTestSupport.h"
 
+#include "NetworkJobs.h"
 #include "PeerRequirement.h"
 #include "SnmpSensorNetwork.h"
 #include "SnmpdPeer.h"
@@ -11,7 +12,6 @@
 #include "TSensorControls.h"
 #include "TVrTimer.h"
 #include "frmHostConfig.h"
-#include "NetworkJobs.h"
 #include "frmMain.h"
 #include "frmOptions.h"
 #include "srcGeneral.h"
