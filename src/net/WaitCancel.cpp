@@ -50,17 +50,20 @@ int WaitCancel::poll(pollfd& entry, int timeoutMs)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     const WaitCancel* token = t_current;
+    int wait = timeoutMs;
     while (true) {
-        int wait = timeoutMs;
-        if (timeoutMs > 0) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now());
-            wait = left.count() > 0 ? static_cast<int>(left.count()) : 0;
-        }
         pollfd entries[2] = {entry, {token ? token->m_fd : -1, POLLIN, 0}};
         const int rc = ::poll(entries, token && token->m_fd >= 0 ? 2 : 1, wait);
-        if (rc < 0 && errno == EINTR)
+        if (rc < 0 && errno == EINTR) {
+            // Only what is left of the time, rounded up so that a wait
+            // never ends before its time-out.
+            if (timeoutMs > 0) {
+                const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+                    deadline - std::chrono::steady_clock::now());
+                wait = left.count() > 0 ? static_cast<int>(left.count()) : 0;
+            }
             continue;
+        }
         if (rc > 0 && token && (entries[1].revents & POLLIN)) {
             errno = ECANCELED;
             return -1;
