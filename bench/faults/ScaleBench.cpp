@@ -146,9 +146,10 @@ void BM_PollPass50Sensors(benchmark::State& state)
         return;
     ScaleWorld& w = world();
     w.form->setVisible(state.range(0) != 0);
-    for (auto _ : state)
+    for (auto _ : state) {
         w.form->UpdateAllMonitors();
         w.form->networkJobs().settle();
+    }
     const auto* c = w.form->sensorControls(kSensors - 1);
     if (!c || c->DownLabel->text().startsWith("Error"))
         state.SkipWithError("the agent did not answer the pass");
@@ -163,9 +164,10 @@ void BM_Repaint50GraphSets(benchmark::State& state)
         return;
     ScaleWorld& w = world();
     w.form->show();
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 3; ++i) {
         w.form->UpdateAllMonitors();
         w.form->networkJobs().settle();
+    }
     QImage image(w.form->size(), QImage::Format_RGB32);
     for (auto _ : state)
         w.form->render(&image);
