@@ -10,6 +10,8 @@
 #include "LossyRelay.h"
 #include "ScriptedAgent.h"
 #include "SnmpdPeer.h"
+
+#include "BenchFolders.h"
 #include "TVrTimer.h"
 
 #include <benchmark/benchmark.h>
@@ -32,17 +34,6 @@ struct World
     World()
         : agent(kAgentAddress), silent(kSilentAddress), relay(kRelayAddress, kAgentAddress, 0, 20)
     {
-        char pattern[] = "/tmp/travimetra-bench-resp-XXXXXX";
-        if (!mkdtemp(pattern))
-            throw std::runtime_error("no temporary folder");
-        root = pattern;
-        for (const char* sub : {"config", "runtime", "state"})
-            std::filesystem::create_directories(root / sub);
-        std::filesystem::permissions(root / "runtime", std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::replace);
-        setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
-        setenv("XDG_RUNTIME_DIR", (root / "runtime").c_str(), 1);
-        setenv("XDG_STATE_HOME", (root / "state").c_str(), 1);
         testApplication();
         started = agent.start() && silent.start([](const ScriptedAgent::Request&) {
             return std::vector<ScriptedAgent::Datagram>{};
@@ -52,8 +43,6 @@ struct World
     {
         form.reset();
         relay.stop();
-        std::error_code ignored;
-        std::filesystem::remove_all(root, ignored);
     }
 
     // A window over `hosts`, one sensor each; the last window goes first, as
@@ -79,7 +68,7 @@ struct World
         return *form;
     }
 
-    std::filesystem::path root;
+    BenchFolders folders{"resp"};
     SnmpdPeer agent;
     ScriptedAgent silent;
     LossyRelay relay;

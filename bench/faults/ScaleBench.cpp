@@ -13,6 +13,7 @@
 #include "TSNMPRec.h"
 
 #include "BareUdpFloor.h"
+#include "BenchFolders.h"
 
 #include <benchmark/benchmark.h>
 
@@ -61,17 +62,6 @@ struct ScaleWorld
 {
     ScaleWorld() : agent(kAgentAddress)
     {
-        char pattern[] = "/tmp/travimetra-bench-scale-XXXXXX";
-        if (!mkdtemp(pattern))
-            throw std::runtime_error("no temporary folder");
-        root = pattern;
-        for (const char* sub : {"config", "runtime", "state"})
-            std::filesystem::create_directories(root / sub);
-        std::filesystem::permissions(root / "runtime", std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::replace);
-        setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
-        setenv("XDG_RUNTIME_DIR", (root / "runtime").c_str(), 1);
-        setenv("XDG_STATE_HOME", (root / "state").c_str(), 1);
         testApplication();
         started = agent.start();
         if (!started)
@@ -88,12 +78,7 @@ struct ScaleWorld
         WriteRegValue(HKEY_CURRENT_USER, kSettingsKey, "TimesRun", 1, rdInteger);
         form = makeForm(false);
     }
-    ~ScaleWorld()
-    {
-        form.reset();
-        std::error_code ignored;
-        std::filesystem::remove_all(root, ignored);
-    }
+    ~ScaleWorld() { form.reset(); }
     static std::unique_ptr<TMainForm> makeForm(bool timers)
     {
         TMainForm::Options options;
@@ -102,7 +87,7 @@ struct ScaleWorld
         return std::make_unique<TMainForm>(options);
     }
 
-    std::filesystem::path root;
+    BenchFolders folders{"scale"};
     SnmpdPeer agent;
     bool started = false;
     std::unique_ptr<TMainForm> form;
