@@ -270,7 +270,11 @@ TEST_F(HostileAgentTest, OnlyJunkCostsOneTimeOutAndShowsTheErrorTexts)
     form->networkJobs().settle();
     EXPECT_EQ(c->DownLabel->text().toStdString(), "Error on DL sensor");
     EXPECT_EQ(c->UpLabel->text().toStdString(), "Error on UL sensor");
-    ASSERT_EQ(m_net->reads().size(), 1u);
+    std::string seen;
+    for (const RecordingNetwork::Read& read : m_net->reads())
+        seen +=
+            read.oid + (read.ok ? " ok " : " failed ") + std::to_string(read.milliseconds) + "; ";
+    ASSERT_EQ(m_net->reads().size(), 1u) << seen;
     EXPECT_FALSE(m_net->reads()[0].ok);
     EXPECT_NEAR(m_net->reads()[0].milliseconds, 5000, 100);
     std::printf("[ figures  ] a read answered only by %zu bad datagrams failed after %.0f ms\n",
