@@ -11,4 +11,5 @@ travimetra_bench(bench_app
 travimetra_bench(bench_app_responsiveness
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/app/ResponsivenessBench.cpp
             ${CMAKE_CURRENT_LIST_DIR}/common/BenchFolders.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/common/ProcessUsage.cpp
     LIBS travimetra_app travimetra_app_network travimetra_peers travimetra_fault_probes)
