@@ -22,7 +22,14 @@ struct PollEngine::Pass
 
     void read(std::size_t index)
     {
-        SensorPoll::TSensorReading reading = SensorPoll::readSensor(targets[index], *network);
+        SensorPoll::TSensorReading reading;
+        reading.index = targets[index].index;
+        // A network that throws must not keep the pass out for good (no
+        // later tick would start one): the sensor counts as not answering.
+        try {
+            reading = SensorPoll::readSensor(targets[index], *network);
+        } catch (...) {
+        }
         {
             std::lock_guard<std::mutex> lock(mutex);
             readings[index] = std::move(reading);

@@ -159,6 +159,40 @@ TEST(PollEngine, EachSensorsReadsKeepTheirOrder)
     }
 }
 
+// A network that throws for one agent: that sensor counts as not answering,
+// the pass still comes back, and the next one can start.
+class ThrowingNetwork : public FakeSensorNetwork
+{
+public:
+    bool readValue(const std::string& oid, const std::string& community, const std::string& host,
+                   std::string& value) override
+    {
+        if (host == "10.0.0.66")
+            throw std::runtime_error("broken");
+        return FakeSensorNetwork::readValue(oid, community, host, value);
+    }
+};
+
+TEST(PollEngine, AReadThatThrowsIsASilentAgentNotAStuckPass)
+{
+    auto net = std::make_shared<ThrowingNetwork>();
+    answerEverything(*net);
+    std::promise<std::vector<TSensorReading>> delivered;
+    ThreadRunner threads;
+    PollEngine engine(net, threads.runner());
+    ASSERT_TRUE(engine.startPass(
+        {target(0, "10.0.0.66"), target(1, "10.0.0.2")},
+        [&](std::vector<TSensorReading> pass) { delivered.set_value(std::move(pass)); }));
+    const std::vector<TSensorReading> pass = delivered.get_future().get();
+    ASSERT_EQ(pass.size(), 2u);
+    EXPECT_EQ(pass[0].index, 0);
+    EXPECT_FALSE(pass[0].replied);
+    EXPECT_TRUE(pass[1].replied);
+    while (engine.passOut())
+        std::this_thread::yield();
+    EXPECT_TRUE(engine.startPass({}, [](std::vector<TSensorReading>) {}));
+}
+
 TEST(PollEngine, AnEmptyPassIsDoneAtOnceAndARefusingRunnerStartsNothing)
 {
     auto net = std::make_shared<FakeSensorNetwork>();
