@@ -4,4 +4,12 @@
 travimetra_bench(bench_app
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/app/frmMainBench.cpp
             ${CMAKE_CURRENT_LIST_DIR}/common/BareUdpFloor.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/common/BenchFolders.cpp
     LIBS travimetra_app travimetra_app_network travimetra_peers)
+# The window's event loop while agents are silent or slow, and the poll
+# behind a relay that delays every reply (needs root for snmpd).
+travimetra_bench(bench_app_responsiveness
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/app/ResponsivenessBench.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/common/BenchFolders.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/common/ProcessUsage.cpp
+    LIBS travimetra_app travimetra_app_network travimetra_peers travimetra_fault_probes)

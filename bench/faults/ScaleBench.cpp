@@ -13,6 +13,8 @@
 #include "TSNMPRec.h"
 
 #include "BareUdpFloor.h"
+#include "BenchFolders.h"
+#include "ProcessUsage.h"
 
 #include <benchmark/benchmark.h>
 
@@ -38,40 +40,10 @@ namespace {
 constexpr const char* kAgentAddress = "127.0.0.99";
 constexpr int kSensors = 50;
 
-long residentKilobytes()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::strtol(line.c_str() + 6, nullptr, 10);
-    }
-    return -1;
-}
-
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
 struct ScaleWorld
 {
     ScaleWorld() : agent(kAgentAddress)
     {
-        char pattern[] = "/tmp/travimetra-bench-scale-XXXXXX";
-        if (!mkdtemp(pattern))
-            throw std::runtime_error("no temporary folder");
-        root = pattern;
-        for (const char* sub : {"config", "runtime", "state"})
-            std::filesystem::create_directories(root / sub);
-        std::filesystem::permissions(root / "runtime", std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::replace);
-        setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
-        setenv("XDG_RUNTIME_DIR", (root / "runtime").c_str(), 1);
-        setenv("XDG_STATE_HOME", (root / "state").c_str(), 1);
         testApplication();
         started = agent.start();
         if (!started)
@@ -88,12 +60,7 @@ struct ScaleWorld
         WriteRegValue(HKEY_CURRENT_USER, kSettingsKey, "TimesRun", 1, rdInteger);
         form = makeForm(false);
     }
-    ~ScaleWorld()
-    {
-        form.reset();
-        std::error_code ignored;
-        std::filesystem::remove_all(root, ignored);
-    }
+    ~ScaleWorld() { form.reset(); }
     static std::unique_ptr<TMainForm> makeForm(bool timers)
     {
         TMainForm::Options options;
@@ -102,7 +69,7 @@ struct ScaleWorld
         return std::make_unique<TMainForm>(options);
     }
 
-    std::filesystem::path root;
+    BenchFolders folders{"scale"};
     SnmpdPeer agent;
     bool started = false;
     std::unique_ptr<TMainForm> form;
@@ -146,8 +113,10 @@ void BM_PollPass50Sensors(benchmark::State& state)
         return;
     ScaleWorld& w = world();
     w.form->setVisible(state.range(0) != 0);
-    for (auto _ : state)
+    for (auto _ : state) {
         w.form->UpdateAllMonitors();
+        w.form->networkJobs().settle();
+    }
     const auto* c = w.form->sensorControls(kSensors - 1);
     if (!c || c->DownLabel->text().startsWith("Error"))
         state.SkipWithError("the agent did not answer the pass");
@@ -162,8 +131,10 @@ void BM_Repaint50GraphSets(benchmark::State& state)
         return;
     ScaleWorld& w = world();
     w.form->show();
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 3; ++i) {
         w.form->UpdateAllMonitors();
+        w.form->networkJobs().settle();
+    }
     QImage image(w.form->size(), QImage::Format_RGB32);
     for (auto _ : state)
         w.form->render(&image);

@@ -3,12 +3,14 @@
 #include "ISensorNetwork.h"
 
 // The real network behind the poll: SNMP gets, ICMP echo and the monotonic
-// millisecond clock.
+// millisecond clock. Every call has its own client and socket, so calls from
+// several threads never share anything.
 class SnmpSensorNetwork : public ISensorNetwork
 {
 public:
     bool readValue(const std::string& oid, const std::string& community, const std::string& host,
                    std::string& value) override;
+    TReadReply read(const TReadRequest& request) override;
     int pingRoundTrip(const std::string& host) override;
     uint32_t tickCount() override;
 };

@@ -5,13 +5,13 @@
 #include "LatencyDisplay.h"
 #include "LocalePlatform.h"
 #include "MessageBoxes.h"
+#include "NetworkJobs.h"
 #include "Platform.h"
 #include "ScreenPlacement.h"
 #include "SensorNetworkLogIO.h"
 #include "SensorPoll.h"
 #include "ShellWindowStates.h"
 #include "TCoolTrayIcon.h"
-#include "THTTPSend.h"
 #include "TMainMenu.h"
 #include "TSensorControls.h"
 #include "TVrLevelBar.h"
@@ -105,7 +105,8 @@ TMainForm::TMainForm(Options options, QWidget* parent)
 {
     if (!m_network)
         throw std::invalid_argument("TMainForm needs a sensor network");
-    m_logIO = std::make_unique<SensorNetworkLogIO>(m_network);
+    m_logIO = std::make_shared<SensorNetworkLogIO>(m_network);
+    m_jobs = std::make_unique<NetworkJobs>(this, m_network, options.networkThreads);
     m_externalAddressUrl = options.externalAddressUrl.empty() ? ExternalAddress::kServiceUrl
                                                               : options.externalAddressUrl;
     setObjectName(QStringLiteral("MainForm"));
@@ -134,8 +135,10 @@ TMainForm::TMainForm(Options options, QWidget* parent)
 
 TMainForm::~TMainForm()
 {
-    // No tick may reach a window that is going away; the latency timer's
-    // period is still saved below.
+    // Reads still out end now rather than at their time-outs, and nothing
+    // they found comes back. No tick may reach a window that is going away;
+    // the latency timer's period is still saved below.
+    m_jobs->stop();
     for (TVrTimer* timer :
          {m_masterTimer.get(), m_logTimer.get(), m_latencyTimer.get(), m_exteIPTimer.get()}) {
         timer->setEnabled(false);
@@ -481,6 +484,7 @@ void TMainForm::UpdateControlProperties()
     Platform::setAutoStart(m_settings.AutoStart,
                            QCoreApplication::applicationFilePath().toStdString());
 
+    ++m_layoutGeneration;
     int y = 0;
     for (TSensorRecord& sensor : m_settings.Sensors) {
         if (!sensor.Active || !sensor.Controls)
@@ -544,13 +548,6 @@ void TMainForm::UpdateControlProperties()
 
 // ---- the poll ---------------------------------------------------------------
 
-std::uint32_t TMainForm::pollPeriod(std::int32_t intervalSeconds)
-{
-    const int64_t period = int64_t(intervalSeconds) * 1000;
-    return static_cast<std::uint32_t>(
-        std::clamp<int64_t>(period, 0, std::numeric_limits<std::uint32_t>::max()));
-}
-
 void TMainForm::MasterTimerTimer()
 {
     UpdateAllMonitors();
@@ -558,50 +555,46 @@ void TMainForm::MasterTimerTimer()
 
 void TMainForm::UpdateAllMonitors()
 {
-    setTrayHint(SensorPoll::kHintReset);
     m_masterTimer->setInterval(pollPeriod(m_settings.Interval));
-    const std::size_t count =
-        std::min(m_settings.Sensors.size(), std::size_t(std::max(0, m_settings.NumberOfHosts)));
-    for (std::size_t i = 0; i < count; ++i) {
-        if (m_settings.Sensors[i].Active && DoPing(int(i)))
-            UpdDeviceTimers(int(i));
-    }
+    // Counters read for a layout that is rebuilt meanwhile would start the
+    // new graphs from foreign baselines: such a pass is dropped.
+    m_jobs->startPass(SensorPoll::passTargets(m_settings),
+                      [this, generation = m_layoutGeneration](
+                          const std::vector<SensorPoll::TSensorReading>& pass) {
+                          if (generation != m_layoutGeneration)
+                              return;
+                          setTrayHint(SensorPoll::kHintReset);
+                          for (const SensorPoll::TSensorReading& reading : pass)
+                              UpdDeviceTimers(reading.index, reading);
+                      });
 }
 
-bool TMainForm::DoPing(int index)
+void TMainForm::UpdDeviceTimers(int index, const SensorPoll::TSensorReading& reading)
 {
-    if (!m_settings.DoPing)
-        return true;
-    TSensorRecord& sensor = m_settings.Sensors.at(std::size_t(index));
-    if (m_network->pingRoundTrip(sensor.HostIP) != -1)
-        return true;
-    if (sensor.Controls) {
-        setLabelText(sensor.Controls->DownLabel, "Error on response");
-        setLabelText(sensor.Controls->UpLabel, "Error on response");
-    }
-    return false;
-}
-
-void TMainForm::UpdDeviceTimers(int index)
-{
-    TSensorRecord& sensor = m_settings.Sensors.at(std::size_t(index));
-    const SensorPoll::TPollResult result = SensorPoll::pollSensor(sensor, *m_network);
+    if (index < 0 || std::size_t(index) >= m_settings.Sensors.size())
+        return;
+    TSensorRecord& sensor = m_settings.Sensors[std::size_t(index)];
+    const SensorPoll::TPollResult result = SensorPoll::applyReading(sensor, reading);
+    if (!result.report.empty())
+        ApplicationReport::report(QString::fromStdString(result.report));
     const int32_t down = SensorPoll::roundRate(result.downRate);
     const int32_t up = SensorPoll::roundRate(result.upRate);
     if (TSensorControls* c = sensor.Controls.get()) {
+        if (const auto tip = SensorPoll::titleToolTip(result); tip && c->TitleLabel)
+            c->TitleLabel->setToolTip(QString::fromStdString(*tip));
         setLabelText(c->DownLabel, result.downText);
         setLabelText(c->UpLabel, result.upText);
-        if (result.newMaximum) {
-            if (c->Scope)
-                c->Scope->setMaxValue(*result.newMaximum);
-            if (c->Scale)
-                c->Scale->setMaxValue(*result.newMaximum);
+        if (result.newMaximum && c->Scope && c->Scale) {
+            c->Scope->setMaxValue(*result.newMaximum);
+            c->Scale->setMaxValue(*result.newMaximum);
         }
-        if (c->Scope) {
+        if (c->Scope && result.pinged) {
             c->Scope->pushValue(1, up);
             c->Scope->pushValue(0, down);
         }
     }
+    if (!result.pinged)
+        return;
     setTrayHint(m_trayHint + "\n\r" + SensorPoll::hintLine(sensor, result.downText, result.upText));
     if (index == 0)
         UpdateTrayIcon(down, up);
@@ -885,24 +878,28 @@ void TMainForm::setUpExternalAddressRow()
 
 void TMainForm::LatencyTimerTimer()
 {
-    const LatencyDisplay::TLatencyView view =
-        LatencyDisplay::latencyView(m_network->pingRoundTrip(m_settings.LatencyHost));
-    m_latencyBar->setPosition(view.position);
-    setColors(m_latencyLBL, view.color, m_settings.BackColor);
-    setLabelText(m_latencyLBL, view.caption);
+    m_jobs->ping(m_network, m_settings.LatencyHost, [this](int roundTrip) {
+        const LatencyDisplay::TLatencyView view = LatencyDisplay::latencyView(roundTrip);
+        m_latencyBar->setPosition(view.position);
+        setColors(m_latencyLBL, view.color, m_settings.BackColor);
+        setLabelText(m_latencyLBL, view.caption);
+    });
 }
 
 void TMainForm::LogTimerTimer()
 {
-    // Errors (an unwritable file, a value that is not a number) go to the
-    // timer, which reports them and keeps ticking.
-    TrafficLog::logTick(m_settings, *m_logIO, currentLocaleFormats());
+    m_jobs->logTick(m_settings, m_logIO, [this](TrafficLog::TDetachedTick tick) {
+        TrafficLog::keepLogged(m_settings, tick.settings);
+        if (!tick.report.empty())
+            ApplicationReport::report(QString::fromStdString(tick.report));
+    });
 }
 
 void TMainForm::ExteIPTimerTimer()
 {
-    std::vector<std::string> lines;
-    const bool succeeded = HTTPGetLines(m_externalAddressUrl, lines);
-    if (const auto caption = ExternalAddress::captionFromAnswer(succeeded, lines))
-        setLabelText(m_extIPAddLBL, *caption);
+    m_jobs->fetchLines(m_externalAddressUrl,
+                       [this](bool ok, const std::vector<std::string>& lines) {
+                           if (const auto caption = ExternalAddress::captionFromAnswer(ok, lines))
+                               setLabelText(m_extIPAddLBL, *caption);
+                       });
 }

@@ -5,6 +5,7 @@
 #include "IMonitorWindow.h"
 #include "ISensorNetwork.h"
 #include "ITrafficLogIO.h"
+#include "SensorPoll.h"
 #include "TMonitorSettings.h"
 
 #include "TVrLevelBar.h"
@@ -19,6 +20,7 @@
 #include <memory>
 #include <string>
 
+class NetworkJobs;
 class QLockFile;
 class TCoolTrayIcon;
 class TMainMenu;
@@ -46,6 +48,9 @@ public:
         std::shared_ptr<IDeviceNetwork> deviceNetwork;
         // The external-address service; empty for the program's own choice.
         std::string externalAddressUrl;
+        // Network threads at most: sensors of a pass beyond this many wait
+        // for a free one. 1 reads the sensors one after the other.
+        std::size_t networkThreads = 64;
     };
 
     // Runs the start-up: single instance, settings load, start counter, graph
@@ -69,17 +74,25 @@ public:
     void DeleteControls() override;
     void UpdateControlProperties() override;
 
-    // The poll.
+    // The poll: a tick starts a pass on the network threads (or is skipped
+    // while the last one is out); the pass comes back to this thread and is
+    // applied sensor by sensor.
     void MasterTimerTimer();
     void UpdateAllMonitors();
-    bool DoPing(int index);
-    void UpdDeviceTimers(int index);
+    void UpdDeviceTimers(int index, const SensorPoll::TSensorReading& reading);
+    // The network side; callers that drive the timers themselves settle it
+    // to have every result applied.
+    NetworkJobs& networkJobs() { return *m_jobs; }
     // Master timer period for an Interval in seconds.
-    static std::uint32_t pollPeriod(std::int32_t intervalSeconds);
+    static std::uint32_t pollPeriod(std::int32_t intervalSeconds)
+    {
+        return SensorPoll::pollPeriod(intervalSeconds);
+    }
 
-    // The auxiliary sensors and the traffic log, one tick each: ping the
-    // latency host and show the round trip; log every active sensor's rates;
-    // ask the external-address service.
+    // The auxiliary sensors and the traffic log, one tick each, on the
+    // network threads like the poll (a tick while the last one is out is
+    // skipped): ping the latency host and show the round trip; log every
+    // active sensor's rates; ask the external-address service.
     void LatencyTimerTimer();
     void LogTimerTimer();
     void ExteIPTimerTimer();
@@ -163,7 +176,9 @@ private:
 
     TMonitorSettings m_settings;
     std::shared_ptr<ISensorNetwork> m_network;
-    std::unique_ptr<ITrafficLogIO> m_logIO;
+    std::shared_ptr<ITrafficLogIO> m_logIO;
+    std::unique_ptr<NetworkJobs> m_jobs;
+    unsigned m_layoutGeneration = 0; // a rebuild of the graph sets makes older passes stale
     std::string m_externalAddressUrl;
     std::unique_ptr<QLockFile> m_instanceLock;
     std::unique_ptr<TVrTimer> m_masterTimer;

@@ -2,10 +2,31 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
-// Everything a poll asks of the outside world: one SNMP get, one echo round
+// One SNMP get as the poll asks it: an agent, its community and the OIDs to
+// read, all in one request.
+struct TReadRequest
+{
+    std::string host;
+    std::string community;
+    std::vector<std::string> oids;
+};
+
+// What came back: whether the agent answered and one text per OID asked.
+struct TReadReply
+{
+    bool answered = false;
+    std::vector<std::string> values;
+    // Another address that answered in the agent's place (and was refused).
+    std::string otherSender;
+};
+
+// Everything a poll asks of the outside world: SNMP gets, one echo round
 // trip and the local millisecond tick count. The program reads the network;
-// tests put scripted answers or a controlled clock behind it.
+// tests put scripted answers or a controlled clock behind it. Polls run on
+// network threads, so an implementation must take calls from several
+// threads at once.
 class ISensorNetwork
 {
 public:
@@ -15,6 +36,18 @@ public:
     // the value as text; false with `value` empty on any failure.
     virtual bool readValue(const std::string& oid, const std::string& community,
                            const std::string& host, std::string& value) = 0;
+    // One get request with every OID of the request as a binding. What only
+    // knows single reads answers a request of one OID through readValue and
+    // refuses more.
+    virtual TReadReply read(const TReadRequest& request)
+    {
+        TReadReply reply;
+        reply.values.resize(request.oids.size());
+        if (request.oids.size() == 1)
+            reply.answered =
+                readValue(request.oids[0], request.community, request.host, reply.values[0]);
+        return reply;
+    }
     // Round-trip time of one echo in milliseconds, or -1 on any failure.
     virtual int pingRoundTrip(const std::string& host) = 0;
     // Milliseconds since some fixed point, modulo 2^32.

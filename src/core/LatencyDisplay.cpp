@@ -8,7 +8,15 @@ const char* const kNoReplyCaption = "Host did not reply";
 TLatencyView latencyView(int roundTrip)
 {
     TLatencyView view;
-    if (roundTrip <= 0) {
+    if (roundTrip == 0) {
+        // A reply faster than the clock counts (a router next door): the
+        // bar stands where a 1 ms reply puts it.
+        view.position = 1;
+        view.color = clLime;
+        view.caption = "Network Latency: <1 ms";
+        return view;
+    }
+    if (roundTrip < 0) {
         view.position = 0;
         view.color = clGray;
         view.caption = kNoReplyCaption;

@@ -35,9 +35,9 @@ struct TLatencyView
     }
 };
 
-// `roundTrip` is milliseconds, or -1 for no reply. A round trip of 0 (a reply
-// faster than the clock's resolution, which in practice means a local answer
-// that did not measure anything) is shown like no reply.
+// `roundTrip` is milliseconds, or -1 for no reply. A round trip of 0 is a
+// reply in under a millisecond: "Network Latency: <1 ms", lime, the bar at
+// its first step.
 TLatencyView latencyView(int roundTrip);
 
 } // namespace LatencyDisplay

@@ -2,6 +2,7 @@
 
 #include "ConvertError.h"
 
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
@@ -21,33 +22,49 @@ namespace {
 constexpr int32_t kAgentDivisor = 100;
 constexpr int32_t kLocalDivisor = 1000;
 
-bool usesLocalClock(const TSensorRecord& sensor)
+// One SNMP get of one OID; nothing when the agent did not answer.
+std::optional<std::string> readOne(const TSensorTarget& target, const std::string& oid,
+                                   ISensorNetwork& network, std::string& otherSender)
 {
-    return sensor.TimerToUse == 1;
+    const TReadReply reply = network.read({target.host, target.community, {oid}});
+    if (!reply.otherSender.empty())
+        otherSender = reply.otherSender;
+    if (!reply.answered || reply.values.empty())
+        return std::nullopt;
+    return reply.values.front();
 }
 
 // One time reading as text. An agent that answers the instance OID with an
 // empty value gets asked for the bare OID; a reading that stays empty after
-// that is "0". A failed read leaves the text empty, which the conversion
-// later refuses.
-std::string timeReading(const TSensorRecord& sensor, ISensorNetwork& network)
+// that is "0". Nothing when the agent did not answer.
+std::optional<std::string> timeReading(const TSensorTarget& target, ISensorNetwork& network,
+                                       std::string& otherSender)
 {
-    if (usesLocalClock(sensor))
+    if (target.timerToUse == 1)
         return std::to_string(tickReading(network.tickCount()));
-    std::string text;
-    if (network.readValue(kUpTimeOid, sensor.Community, sensor.HostIP, text) && text.empty()) {
-        network.readValue(kUpTimeFallbackOid, sensor.Community, sensor.HostIP, text);
-        if (text.empty())
+    std::optional<std::string> text = readOne(target, kUpTimeOid, network, otherSender);
+    if (text && text->empty()) {
+        text = readOne(target, kUpTimeFallbackOid, network, otherSender).value_or("");
+        if (text->empty())
             text = "0";
     }
     return text;
 }
 
-int32_t counterReading(const TSensorRecord& sensor, const std::string& oid, ISensorNetwork& network)
+// Converts a reading; a text that is not a number leaves its conversion
+// message in `report` (the first one only).
+bool convert(const std::optional<std::string>& text, int32_t& value, std::string& report)
 {
-    std::string text;
-    network.readValue(oid, sensor.Community, sensor.HostIP, text);
-    return text.empty() ? 0 : strToInt32(text);
+    if (!text || text->empty())
+        return false;
+    try {
+        value = strToInt32(*text);
+        return true;
+    } catch (const TConvertError& error) {
+        if (report.empty())
+            report = error.what();
+        return false;
+    }
 }
 
 // An agent's uptime only goes back when it started again (or after 497 days,
@@ -107,9 +124,10 @@ double elapsedSeconds(double curTime, double prevTime, int32_t divisor)
 
 double counterRate(int32_t count, int32_t previous, double elapsed)
 {
-    if (!(elapsed > 0))
+    const int32_t difference = wrappingDifference(count, previous);
+    if (!(elapsed > 0) || difference < 0)
         return 0;
-    return wrappingDifference(count, previous) / elapsed;
+    return difference / elapsed;
 }
 
 int32_t roundRate(double rate)
@@ -189,23 +207,82 @@ std::string hintLine(const TSensorRecord& sensor, const std::string& downText,
     return sensor.HostName + " -> " + downText + " | " + upText;
 }
 
-TPollResult pollSensor(TSensorRecord& sensor, ISensorNetwork& network)
+TSensorTarget targetOf(const TSensorRecord& sensor, bool pingFirst)
+{
+    return {
+        0,        sensor.HostIP, sensor.Community, sensor.DownOID, sensor.UpOID, sensor.TimerToUse,
+        pingFirst};
+}
+
+std::vector<TSensorTarget> passTargets(const TMonitorSettings& settings)
+{
+    std::vector<TSensorTarget> targets;
+    const std::size_t count =
+        std::min(settings.Sensors.size(), std::size_t(std::max(0, settings.NumberOfHosts)));
+    for (std::size_t i = 0; i < count; ++i) {
+        if (settings.Sensors[i].Active) {
+            targets.push_back(targetOf(settings.Sensors[i], settings.DoPing));
+            targets.back().index = int(i);
+        }
+    }
+    return targets;
+}
+
+TSensorReading readSensor(const TSensorTarget& target, ISensorNetwork& network)
+{
+    TSensorReading reading;
+    reading.index = target.index;
+    if (target.pingFirst && network.pingRoundTrip(target.host) == -1) {
+        reading.pingFailed = true;
+        return reading;
+    }
+    std::string& other = reading.otherSender;
+    const std::optional<std::string> reach = readOne(target, kUpTimeOid, network, other);
+    reading.replied = reach.has_value();
+    if (!reading.replied)
+        return reading;
+    reading.reach = *reach;
+    reading.firstTime = timeReading(target, network, other);
+    reading.down = readOne(target, target.downOid, network, other);
+    reading.up = readOne(target, target.upOid, network, other);
+    reading.secondTime = timeReading(target, network, other);
+    return reading;
+}
+
+TPollResult applyReading(TSensorRecord& sensor, const TSensorReading& reading)
 {
     TPollResult result;
-    std::string reach;
-    result.replied = network.readValue(kUpTimeOid, sensor.Community, sensor.HostIP, reach);
+    result.otherSender = reading.otherSender;
+    if (reading.pingFailed) {
+        result.pinged = false;
+        result.downText = "Error on response";
+        result.upText = "Error on response";
+        return result;
+    }
+
+    int32_t down = 0;
+    int32_t up = 0;
+    int32_t second = 0;
+    int32_t first = 0;
+    result.replied = reading.replied;
     if (result.replied) {
-        const int32_t divisor = usesLocalClock(sensor) ? kLocalDivisor : kAgentDivisor;
-        const std::string firstText = timeReading(sensor, network);
-        sensor.DownCount = counterReading(sensor, sensor.DownOID, network);
-        sensor.UpCount = counterReading(sensor, sensor.UpOID, network);
-        const std::string secondText = timeReading(sensor, network);
-        const int32_t second = strToInt32(secondText);
-        const int32_t first = strToInt32(firstText);
+        // Every conversion is tried, so the report names the first bad text
+        // in the order the readings were converted before.
+        bool ok = convert(reading.down, down, result.report);
+        ok = convert(reading.up, up, result.report) && ok;
+        ok = convert(reading.secondTime, second, result.report) && ok;
+        ok = convert(reading.firstTime, first, result.report) && ok;
+        result.replied = ok;
+    }
+
+    if (result.replied) {
+        const int32_t divisor = sensor.TimerToUse == 1 ? kLocalDivisor : kAgentDivisor;
+        sensor.DownCount = down;
+        sensor.UpCount = up;
         sensor.CurTime = midpointTime(first, second);
         // The difference to counters from before a restart is no rate; with
         // the local clock as time source nothing else would notice it.
-        if (agentRestarted(sensor, reach)) {
+        if (agentRestarted(sensor, reading.reach)) {
             sensor.PrevDownCount = sensor.DownCount;
             sensor.PrevUpCount = sensor.UpCount;
         }
@@ -221,7 +298,8 @@ TPollResult pollSensor(TSensorRecord& sensor, ISensorNetwork& network)
         result.upText = rateLabel("UL: ", result.upRate);
     } else {
         // Both traces advance just above the bottom, so a silent agent is
-        // visible on the graph.
+        // visible on the graph. Nothing of this poll is kept: the moves below
+        // carry the last good poll's values along.
         result.downText = "Error on DL sensor";
         result.downRate = 1;
         result.upText = "Error on UL sensor";
@@ -238,11 +316,36 @@ TPollResult pollSensor(TSensorRecord& sensor, ISensorNetwork& network)
             result.newMaximum = candidate;
         }
     }
-
     sensor.PrevUpCount = sensor.UpCount;
     sensor.PrevDownCount = sensor.DownCount;
     sensor.PrevTime = sensor.CurTime;
     return result;
+}
+
+std::string answeredFromText(const std::string& address)
+{
+    return "The device answered from " + address + "; poll that address instead.";
+}
+
+std::optional<std::string> titleToolTip(const TPollResult& result)
+{
+    if (!result.otherSender.empty())
+        return answeredFromText(result.otherSender);
+    if (result.replied)
+        return std::string();
+    return std::nullopt;
+}
+
+uint32_t pollPeriod(int32_t intervalSeconds)
+{
+    const int64_t period = int64_t(intervalSeconds) * 1000;
+    return static_cast<uint32_t>(
+        std::clamp<int64_t>(period, 0, std::numeric_limits<uint32_t>::max()));
+}
+
+TPollResult pollSensor(TSensorRecord& sensor, ISensorNetwork& network)
+{
+    return applyReading(sensor, readSensor(targetOf(sensor, false), network));
 }
 
 } // namespace SensorPoll

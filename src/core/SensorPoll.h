@@ -1,11 +1,13 @@
 #pragma once
 
 #include "ISensorNetwork.h"
+#include "TMonitorSettings.h"
 #include "TSensorRecord.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 // The arithmetic of one sensor's poll: counters and time readings in, rates,
 // label texts and the live full scale out. Free of any display so that every
@@ -40,7 +42,8 @@ double midpointTime(int32_t first, int32_t second);
 double elapsedSeconds(double curTime, double prevTime, int32_t divisor);
 
 // Bytes per second from a counter difference over `elapsed` seconds; 0 when
-// no time passed or the clock went back.
+// no time passed or the clock went back, and 0 when the counter went back (a
+// reset or an agent restart: the reading becomes the new baseline).
 double counterRate(int32_t count, int32_t previous, double elapsed);
 
 // Rounds to the nearest integer, halves to even, saturated to 32 bits.
@@ -68,20 +71,77 @@ std::string hintLine(const TSensorRecord& sensor, const std::string& downText,
 // What one poll of a sensor shows.
 struct TPollResult
 {
-    bool replied = false; // false: the agent did not answer the first read
+    bool pinged = true;   // false: the ping before the poll failed; nothing advances
+    bool replied = false; // false: the error branch (no answer, a lost or a bad reading)
     double downRate = 0;  // bytes per second
     double upRate = 0;
     std::string downText;
     std::string upText;
     // Set when a live sensor's full scale grew to this many bytes per second.
     std::optional<int32_t> newMaximum;
+    // The conversion error of a value that is not a number, for the user.
+    std::string report;
+    // Another address that answered in the agent's place.
+    std::string otherSender;
 };
 
-// Polls one sensor: reachability read, time reading, both counters, time
-// reading; then rates, label texts and, for a live sensor, the growing
-// maximum. Moves this poll's counters and time into the previous-values
-// fields. Raises TConvertError ("'x' is not a valid integer value") for a
-// counter or time text that is not a signed 32-bit decimal.
+// Where and how one sensor is read: a copy of what its reads need, so that
+// they can run away from the window that holds the sensor.
+struct TSensorTarget
+{
+    int index = 0; // in the sensor array
+    std::string host;
+    std::string community;
+    std::string downOid;
+    std::string upOid;
+    int32_t timerToUse = 0;
+    bool pingFirst = false; // the global DoPing
+};
+TSensorTarget targetOf(const TSensorRecord& sensor, bool pingFirst);
+
+// What a pass reads: the active sensors among the first NumberOfHosts, in
+// order, each pinged first when DoPing is set.
+std::vector<TSensorTarget> passTargets(const TMonitorSettings& settings);
+
+// What the network said during one sensor's poll. A reading that is empty
+// here got no answer at all.
+struct TSensorReading
+{
+    int index = 0; // of the target read
+    bool pingFailed = false;
+    bool replied = false; // the reachability read
+    std::string reach;
+    std::optional<std::string> firstTime;
+    std::optional<std::string> down;
+    std::optional<std::string> up;
+    std::optional<std::string> secondTime;
+    std::string otherSender;
+};
+
+// The reads of one sensor's poll, in their order, one request each: the
+// optional ping, reachability, time reading (with its fallback), download
+// counter, upload counter, time reading. Touches no sensor, so it may run on
+// any thread; a silent agent costs one time-out per unanswered read.
+TSensorReading readSensor(const TSensorTarget& target, ISensorNetwork& network);
+
+// Turns one poll's readings into rates, label texts and, for a live sensor,
+// the growing maximum, and moves the counters and time into the
+// previous-values fields. A lost reading after the reachability read, or one
+// that is not a number, takes the error branch and keeps the previous values,
+// so the next good poll measures over the whole gap; a bad value is named in
+// the result's report and never raised.
+TPollResult applyReading(TSensorRecord& sensor, const TSensorReading& reading);
+
+// What the user is told when another address answered in the agent's place.
+std::string answeredFromText(const std::string& address);
+// The sensor title's tool tip after a poll: that text while another address
+// answers, cleared once the agent answers itself, else left (nothing).
+std::optional<std::string> titleToolTip(const TPollResult& result);
+
+// Master timer period in milliseconds for an Interval in seconds.
+uint32_t pollPeriod(int32_t intervalSeconds);
+
+// readSensor then applyReading, without the ping.
 TPollResult pollSensor(TSensorRecord& sensor, ISensorNetwork& network);
 
 } // namespace SensorPoll

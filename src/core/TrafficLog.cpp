@@ -2,6 +2,7 @@
 
 #include "ConvertError.h"
 
+#include <algorithm>
 #include <limits>
 #include <stdexcept>
 
@@ -125,8 +126,10 @@ TLogRates logRates(const TSensorRecord& sensor, const TLogReadings& readings)
     const int32_t previousDown =
         sensor.LogPrevDownCount == 0 ? readings.down : sensor.LogPrevDownCount;
     const int32_t previousUp = sensor.LogPrevUpCount == 0 ? readings.up : sensor.LogPrevUpCount;
-    rates.down = wrappingDifference(readings.down, previousDown) / seconds;
-    rates.up = wrappingDifference(readings.up, previousUp) / seconds;
+    // A counter that went back (a reset, an agent restart) logs 0 and its
+    // reading becomes the next baseline.
+    rates.down = std::max(0, wrappingDifference(readings.down, previousDown)) / seconds;
+    rates.up = std::max(0, wrappingDifference(readings.up, previousUp)) / seconds;
     return rates;
 }
 
@@ -178,6 +181,42 @@ void logTick(TMonitorSettings& settings, ITrafficLogIO& io, const TLocaleFormats
             }
         }
         keepReadings(sensor, *readings);
+    }
+}
+
+TMonitorSettings detachedCopy(const TMonitorSettings& settings)
+{
+    TMonitorSettings copy = settings;
+    // The controls belong to the window's thread; the copy must not even
+    // share their ownership.
+    for (TSensorRecord& sensor : copy.Sensors)
+        sensor.Controls.reset();
+    return copy;
+}
+
+TDetachedTick logDetached(TMonitorSettings copy, ITrafficLogIO& io, const TLocaleFormats& formats)
+{
+    TDetachedTick tick;
+    try {
+        logTick(copy, io, formats);
+    } catch (const std::exception& error) {
+        tick.report = error.what();
+    }
+    tick.settings = std::move(copy);
+    return tick;
+}
+
+void keepLogged(TMonitorSettings& settings, const TMonitorSettings& logged)
+{
+    for (std::size_t i = 0; i < logged.Sensors.size() && i < settings.Sensors.size(); ++i) {
+        const TSensorRecord& from = logged.Sensors[i];
+        TSensorRecord& to = settings.Sensors[i];
+        // A sensor edited meanwhile starts its log afresh.
+        if (from.HostIP != to.HostIP || from.DownOID != to.DownOID || from.UpOID != to.UpOID)
+            continue;
+        to.LogPrevDownCount = from.LogPrevDownCount;
+        to.LogPrevUpCount = from.LogPrevUpCount;
+        to.LogPrevTime = from.LogPrevTime;
     }
 }
 

@@ -87,4 +87,17 @@ void WriteOneLog(const TMonitorSettings& settings, ITrafficLogIO& io, const TLoc
 // readings.
 void logTick(TMonitorSettings& settings, ITrafficLogIO& io, const TLocaleFormats& formats);
 
+// A tick run away from the window: on a copy of the model without its
+// controls, with the error, if any, as text instead of raised.
+struct TDetachedTick
+{
+    TMonitorSettings settings;
+    std::string report;
+};
+TMonitorSettings detachedCopy(const TMonitorSettings& settings);
+TDetachedTick logDetached(TMonitorSettings copy, ITrafficLogIO& io, const TLocaleFormats& formats);
+// Takes the log's previous readings of a detached tick back into the model,
+// for every sensor that still reads the same agent and counters.
+void keepLogged(TMonitorSettings& settings, const TMonitorSettings& logged);
+
 } // namespace TrafficLog

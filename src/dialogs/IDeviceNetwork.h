@@ -20,6 +20,13 @@ public:
                           std::string& value) = 0;
     // Round-trip time of one echo in milliseconds, or -1 on any failure.
     virtual int pingRoundTrip(const std::string& host) = 0;
+    // Another address whose answer came in the agent's place since the
+    // agent last answered itself (and was refused); empty when none did.
+    virtual std::string answeredFrom(const std::string& host)
+    {
+        (void)host;
+        return {};
+    }
 };
 
 // The real network: SNMPReadValue, SNMPReadNext and PingRoundTrip.

@@ -32,9 +32,15 @@ bool ShowRouterInfo(IDeviceNetwork& network, const std::string& host, const std:
 {
     std::string name;
     if (!network.readValue(kSysName, community, host, name)) {
-        DialogMessages::error(QString::fromStdString(
+        std::string message =
             "The device with the IP Address \"" + host +
-            "\" did not reply to the SNMP call. Check SNMP host, community or MIB OID!"));
+            "\" did not reply to the SNMP call. Check SNMP host, community or MIB OID!";
+        // Refused for safety, but the user can only fix it when told.
+        const std::string other = network.answeredFrom(host);
+        if (!other.empty())
+            message +=
+                kLineBreak + ("The device answered from " + other + "; poll that address instead.");
+        DialogMessages::error(QString::fromStdString(message));
         return false;
     }
     if (name.empty())

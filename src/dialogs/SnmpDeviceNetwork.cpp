@@ -1,6 +1,7 @@
 #include "SnmpDeviceNetwork.h"
 
 #include "SNMPRead.h"
+#include "StraySenders.h"
 #include "TPINGSend.h"
 
 bool SnmpDeviceNetwork::readValue(const std::string& oid, const std::string& community,
@@ -18,6 +19,11 @@ bool SnmpDeviceNetwork::readNext(std::string& oid, const std::string& community,
 int SnmpDeviceNetwork::pingRoundTrip(const std::string& host)
 {
     return PingRoundTrip(host);
+}
+
+std::string SnmpDeviceNetwork::answeredFrom(const std::string& host)
+{
+    return StraySenders::lookup(host);
 }
 
 std::shared_ptr<IDeviceNetwork> defaultDeviceNetwork()

@@ -11,4 +11,5 @@ public:
     bool readNext(std::string& oid, const std::string& community, const std::string& host,
                   std::string& value) override;
     int pingRoundTrip(const std::string& host) override;
+    std::string answeredFrom(const std::string& host) override;
 };

@@ -1,5 +1,7 @@
 #include "TMainMenu.h"
 
+#include "OffThreadDeviceNetwork.h"
+
 #include "ApplicationReport.h"
 #include "DialogChoosers.h"
 #include "DialogMessages.h"
@@ -28,7 +30,10 @@ const char* const kLineBreak = "\n\r";
 TMainMenu::TMainMenu(IMainWindowHost& host, std::shared_ptr<IDeviceNetwork> network,
                      QObject* parent)
     : QObject(parent), m_host(host),
-      m_network(network ? std::move(network) : defaultDeviceNetwork()),
+      // The dialogs wait for agents on a network thread, so the window and
+      // the dialog stay painted and answer the user meanwhile.
+      m_network(std::make_shared<OffThreadDeviceNetwork>(network ? std::move(network)
+                                                                 : defaultDeviceNetwork())),
       m_menu(std::make_unique<QMenu>())
 {
     m_menu->setObjectName(QStringLiteral("PopupMenu"));

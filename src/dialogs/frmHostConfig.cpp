@@ -458,7 +458,6 @@ void THostConfigForm::FormActivate()
         m_oidCombo->clear();
         m_oidCombo->addItem(qs(entry.SensorName));
         m_oidCombo->setCurrentIndex(0);
-        m_keepStoredInterface = true;
         showDetectedSpeed(QString::number(entry.DownSpeed));
     } else {
         RefreshBTClick();
@@ -495,7 +494,6 @@ void THostConfigForm::RefreshBTClick()
 void THostConfigForm::discoverInterfaces()
 {
     m_oidCombo->clear();
-    m_keepStoredInterface = false;
 
     std::string countText;
     readValue(kIfNumberBare, countText);
@@ -605,12 +603,18 @@ void THostConfigForm::OKBTClick()
     if (!adding && (m_entryIndex < 0 || std::size_t(m_entryIndex) >= list.size()))
         return;
 
-    // After a failed ping the list shows the stored description, which names
-    // no index: the entry keeps the interface it had.
+    // No interface chosen (the ping failed and the list shows the stored
+    // description, or the agent did not answer the walk): an edited entry
+    // keeps the interface it had, and a new one cannot be added without one.
     std::string index = GetOIDNum();
-    const bool keepInterface = !adding && m_keepStoredInterface && index.empty();
+    const bool keepInterface = !adding && index.empty();
     if (keepInterface)
         index = list[std::size_t(m_entryIndex)].Sensor;
+    if (adding && index.empty()) {
+        DialogMessages::error(QStringLiteral(
+            "Select an interface first: press Start Connection and pick one from the list."));
+        return;
+    }
 
     int64_t detected = 0;
     if (m_defaultSpeedRB->isChecked()) {

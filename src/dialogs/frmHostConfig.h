@@ -83,8 +83,6 @@ private:
     bool m_activationStarted = false;
     bool m_activationDone = false;
     bool m_busy = false;
-    // Edit mode after a failed ping: the list holds the stored description.
-    bool m_keepStoredInterface = false;
 
     QLineEdit* m_hostAddressEdit = nullptr;
     QLineEdit* m_readCommunityEdit = nullptr;

@@ -1,4 +1,5 @@
 #include "IcmpEchoExchange.h"
+#include "WaitCancel.h"
 
 #include "IcmpEchoMessage.h"
 #include "IcmpReplyFilter.h"
@@ -7,6 +8,7 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <linux/errqueue.h>
 #include <netdb.h>
@@ -145,6 +147,10 @@ IcmpEchoOutcome performIcmpEcho(int fd, const IcmpEchoParams& params)
                         params.destinationLength);
     } while (sent < 0 && errno == EINTR);
     const std::uint32_t start = TickCount32();
+    // The round trip is measured finer than the tick count: a reply in a few
+    // microseconds that happens to cross a millisecond boundary is still
+    // under a millisecond.
+    const auto sentAt = std::chrono::steady_clock::now();
     if (sent < 0) {
         outcome.error = errno != 0 ? errno : EIO;
         return outcome;
@@ -165,7 +171,7 @@ IcmpEchoOutcome performIcmpEcho(int fd, const IcmpEchoParams& params)
             return outcome;
         }
         pollfd entry{fd, POLLIN, 0};
-        const int ready = ::poll(&entry, 1, static_cast<int>(timeout - elapsed));
+        const int ready = WaitCancel::poll(entry, static_cast<int>(timeout - elapsed));
         if (ready < 0 && errno == EINTR)
             continue;
         if (ready < 0) {
@@ -214,7 +220,10 @@ IcmpEchoOutcome performIcmpEcho(int fd, const IcmpEchoParams& params)
             from = numericAddress(reinterpret_cast<sockaddr*>(&sender), senderLength);
         }
         outcome.error = 0;
-        outcome.roundTripMs = TickDiff(start, TickCount32());
+        outcome.roundTripMs =
+            static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                           std::chrono::steady_clock::now() - sentAt)
+                                           .count());
         outcome.from = from;
         outcome.type = verdict.type;
         outcome.code = verdict.code;

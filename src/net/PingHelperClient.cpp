@@ -1,4 +1,5 @@
 #include "PingHelperClient.h"
+#include "WaitCancel.h"
 
 #include "PingHelperProtocol.h"
 #include "TickCount.h"
@@ -49,7 +50,7 @@ std::string readOutput(int fd, int limitMs, bool& closed)
         if (elapsed >= static_cast<std::uint32_t>(limitMs))
             break;
         pollfd entry{fd, POLLIN, 0};
-        const int ready = ::poll(&entry, 1, limitMs - static_cast<int>(elapsed));
+        const int ready = WaitCancel::poll(entry, limitMs - static_cast<int>(elapsed));
         if (ready < 0 && errno == EINTR)
             continue;
         if (ready <= 0)

@@ -11,6 +11,8 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
+
+#include "WaitCancel.h"
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -240,7 +242,7 @@ bool TBlockSocket::WaitReadable(int timeoutMs)
                 deadline - std::chrono::steady_clock::now());
             wait = left.count() > 0 ? static_cast<int>(left.count()) : 0;
         }
-        const int rc = ::poll(&entry, 1, wait);
+        const int rc = WaitCancel::poll(entry, wait);
         if (rc > 0)
             return (entry.revents & (POLLIN | POLLERR | POLLHUP)) != 0;
         if (rc == 0) {

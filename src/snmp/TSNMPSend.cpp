@@ -1,7 +1,11 @@
 #include "TSNMPSend.h"
 
 #include "SocketErrors.h"
+#include "StraySenders.h"
 #include "TickCount.h"
+
+#include <netinet/in.h>
+#include <sys/socket.h>
 
 namespace {
 constexpr int kGetResponse = 162;
@@ -13,10 +17,22 @@ TSNMPSend::TSNMPSend()
     Timeout = 5000;
     Query.Reset();
     Reply.Reset();
-    // Associating the socket with the agent lets the kernel drop datagrams
-    // from any other sender, and reports a closed agent port at once.
-    Sock.AssociatePeer = true;
+    // The socket stays unassociated so that an answer from another address
+    // of the device can be seen (and named) before it is refused; the error
+    // queue still reports a closed agent port at once.
+    Sock.AssociatePeer = false;
 }
+
+namespace {
+void reportErrorsUnconnected(int fd, bool ip6)
+{
+    const int on = 1;
+    if (ip6)
+        setsockopt(fd, IPPROTO_IPV6, IPV6_RECVERR, &on, sizeof on);
+    else
+        setsockopt(fd, IPPROTO_IP, IP_RECVERR, &on, sizeof on);
+}
+} // namespace
 
 bool TSNMPSend::Exchange()
 {
@@ -24,6 +40,10 @@ bool TSNMPSend::Exchange()
         return false;
     if (Sock.Connect(TargetHost, TargetPort) != SockErr::Ok)
         return false;
+    reportErrorsUnconnected(Sock.Handle(), Sock.IsIP6());
+    const std::string agentAddress = Sock.RemoteAddressText();
+    const int agentPort = Sock.RemotePort();
+    OtherSender.clear();
 
     const int sentId = Query.ID;
     Buffer = Query.Encode();
@@ -43,8 +63,13 @@ bool TSNMPSend::Exchange()
         // A stale answer to an earlier request, or anything else that is not
         // the answer to this one, must not pass for it.
         if (Reply.Decode(Buffer) && Reply.PDUType == kGetResponse && Reply.ID == sentId) {
-            HostIP = Sock.RemoteAddressText();
-            return true;
+            if (Sock.RemoteAddressText() == agentAddress && Sock.RemotePort() == agentPort) {
+                HostIP = agentAddress;
+                StraySenders::forget(TargetHost);
+                return true;
+            }
+            OtherSender = Sock.RemoteAddressText();
+            StraySenders::remember(TargetHost, OtherSender);
         }
         Reply.Reset();
     }

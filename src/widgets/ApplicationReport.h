@@ -6,8 +6,10 @@
 #include <functional>
 
 // The one place where an error that escaped an event handler (a timer tick,
-// a tray notification) is shown to the user. The program shows a message
-// box; tests replace the function to observe what was reported.
+// a tray notification) is shown to the user. The program writes it to
+// standard error and shows it in a small window that blocks nothing (the
+// same text at most once until that window is dismissed); tests replace the
+// function to observe what was reported.
 namespace ApplicationReport {
 using ReportFunction = std::function<void(const QString& text)>;
 

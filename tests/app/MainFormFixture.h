@@ -2,6 +2,7 @@
 
 #include "core/FakeMonitorWindow.h"
 
+#include "NetworkJobs.h"
 #include "TSensorControls.h"
 #include "frmMain.h"
 #include "srcGeneral.h"

@@ -36,7 +36,10 @@ TEST_F(MainFormFixture, SyslogGetsOneNewsInfoMessagePerActiveSensorAndTick)
     auto form = makeForm(net);
 
     form->LogTimerTimer();
+
+    form->networkJobs().settle();
     form->LogTimerTimer();
+    form->networkJobs().settle();
 
     const auto lines = receiver.waitForLines("aux-", 4, 5000);
     ASSERT_EQ(lines.size(), 4u);

@@ -67,12 +67,37 @@ TEST_F(LatencyPeers, AnsweringHostShowsItsRoundTripInLime)
     REQUIRE_PEER(responder.running(), "no raw ICMP socket (needs root)");
     auto form = latencyForm(kAnsweringHost);
     form->LatencyTimerTimer();
+    form->networkJobs().settle();
 
     const int r = form->latencyBar()->position();
     EXPECT_GE(r, kDelayMs);
     EXPECT_LE(r, 80) << "the machine is too slow for the green band";
     EXPECT_EQ(form->latencyLabel()->text().toStdString(),
               "Network Latency: " + std::to_string(r) + " ms");
+    EXPECT_EQ(form->latencyLabel()->palette().color(QPalette::WindowText),
+              VrColor::toQColor(0x00FF00));
+}
+
+// A host next door answers in microseconds: that is a reply, shown as under a
+// millisecond, never as no reply. A busy machine may stretch one round trip
+// past a millisecond, so a few tries are allowed to find the quick one.
+TEST_F(LatencyPeers, ReplyUnderAMillisecondIsShownAsSuch)
+{
+    std::string why;
+    REQUIRE_PEER(enterQuietNetwork(why), why);
+    DelayedEchoResponder responder(kAnsweringHost, 0);
+    REQUIRE_PEER(responder.running(), "no raw ICMP socket (needs root)");
+    auto form = latencyForm(kAnsweringHost);
+    bool underAMillisecond = false;
+    for (int attempt = 0; attempt < 10 && !underAMillisecond; ++attempt) {
+        form->LatencyTimerTimer();
+        form->networkJobs().settle();
+        const std::string caption = form->latencyLabel()->text().toStdString();
+        EXPECT_NE(caption, "Host did not reply");
+        underAMillisecond = caption == "Network Latency: <1 ms";
+    }
+    ASSERT_TRUE(underAMillisecond);
+    EXPECT_EQ(form->latencyBar()->position(), 1);
     EXPECT_EQ(form->latencyLabel()->palette().color(QPalette::WindowText),
               VrColor::toQColor(0x00FF00));
 }
@@ -85,6 +110,7 @@ TEST_F(LatencyPeers, SilentHostShowsNoReplyInGrey)
     auto form = latencyForm(kSilentHost);
     form->latencyBar()->setPosition(120);
     form->LatencyTimerTimer();
+    form->networkJobs().settle();
 
     EXPECT_EQ(form->latencyBar()->position(), 0);
     EXPECT_EQ(form->latencyLabel()->text(), "Host did not reply");

@@ -306,6 +306,7 @@ TEST_F(MainForm, PollPassFillsLabelsGraphsHintAndTray)
 
     scriptPoll("1000", "1000", "100000", "100000");
     form->UpdateAllMonitors();
+    form->networkJobs().settle();
     EXPECT_EQ(form->masterTimer()->interval(), 2000u);
     TSensorControls* a = form->sensorControls(0);
     EXPECT_EQ(a->DownLabel->text(), "DL: 0.0 kb/s");
@@ -318,6 +319,7 @@ TEST_F(MainForm, PollPassFillsLabelsGraphsHintAndTray)
     // 10 s later: 409600 bytes down (40 kB/s), 102400 up (10 kB/s).
     scriptPoll("2000", "2000", "509600", "202400");
     form->UpdateAllMonitors();
+    form->networkJobs().settle();
     EXPECT_EQ(a->DownLabel->text(), "DL: 40.0 kb/s");
     EXPECT_EQ(a->UpLabel->text(), "UL: 10.0 kb/s");
     EXPECT_EQ(a->Scope->channels().items(0).sample(0), 40960);
@@ -342,6 +344,8 @@ TEST_F(MainForm, SilentAgentPingFailureAndInactiveFirstSensor)
     form->trayIcon()->setIconIndex(7);
 
     form->UpdateAllMonitors(); // nobody answers
+
+    form->networkJobs().settle();
     TSensorControls* b = form->sensorControls(1);
     EXPECT_EQ(b->DownLabel->text(), "Error on DL sensor");
     EXPECT_EQ(b->UpLabel->text(), "Error on UL sensor");
@@ -353,6 +357,7 @@ TEST_F(MainForm, SilentAgentPingFailureAndInactiveFirstSensor)
     form->settings().DoPing = true;
     m_net->m_pingResult = -1;
     form->UpdateAllMonitors();
+    form->networkJobs().settle();
     EXPECT_EQ(b->DownLabel->text(), "Error on response");
     EXPECT_EQ(b->UpLabel->text(), "Error on response");
     EXPECT_EQ(b->Scope->channels().items(0).sampleCount(), 1);
@@ -361,6 +366,7 @@ TEST_F(MainForm, SilentAgentPingFailureAndInactiveFirstSensor)
 
     m_net->m_pingResult = 3;
     form->UpdateAllMonitors();
+    form->networkJobs().settle();
     EXPECT_EQ(b->Scope->channels().items(0).sampleCount(), 2);
 }
 
@@ -378,9 +384,11 @@ TEST_F(MainForm, LiveSensorGrowsItsGraphAndRestartsIt)
 
     scriptPoll("0", "0", "1000", "1000");
     form->UpdateAllMonitors();
+    form->networkJobs().settle();
     EXPECT_EQ(c->Scope->channels().items(0).sampleCount(), 1);
     scriptPoll("100", "100", "6000", "2000"); // 5000 and 1000 B/s
     form->UpdateAllMonitors();
+    form->networkJobs().settle();
     EXPECT_EQ(c->Scope->maxValue(), 5000);
     EXPECT_EQ(c->Scale->maxValue(), 5000);
     // The new range emptied the history before this poll's samples went in.
@@ -391,25 +399,34 @@ TEST_F(MainForm, LiveSensorGrowsItsGraphAndRestartsIt)
 
     scriptPoll("200", "200", "7000", "3000"); // lower: no change
     form->UpdateAllMonitors();
+    form->networkJobs().settle();
     EXPECT_EQ(c->Scope->maxValue(), 5000);
     EXPECT_EQ(c->Scope->channels().items(0).sampleCount(), 2);
 }
 
-TEST_F(MainForm, ConversionErrorEndsThePassAndNoSensorsMeansNoPoll)
+TEST_F(MainForm, ConversionErrorStopsOnlyItsSensorAndNoSensorsMeansNoPoll)
 {
     TMonitorSettings s = typicalSettings();
     s.Sensors = {configuredSensor("127.0.0.1", "A"), configuredSensor("127.0.0.2", "B")};
+    s.Sensors[1].Sensor = "2";
     seedStore(s);
+    std::vector<QString> reports;
+    const auto previous =
+        ApplicationReport::setReportFunction([&](const QString& text) { reports.push_back(text); });
     auto form = makeForm(m_net);
     scriptPoll("100", "101", "not a number", "5");
-    try {
-        form->UpdateAllMonitors();
-        FAIL() << "the pass went on";
-    } catch (const TConvertError& e) {
-        EXPECT_STREQ(e.what(), "'not a number' is not a valid integer value");
-    }
-    for (const std::string& request : m_net->m_requests)
-        EXPECT_EQ(request.find("127.0.0.2"), std::string::npos) << "sensor B was polled";
+    m_net->answer("1.3.6.1.2.1.2.2.1.10.2", "7");
+    m_net->answer("1.3.6.1.2.1.2.2.1.16.2", "8");
+    form->UpdateAllMonitors();
+    form->networkJobs().settle();
+    ApplicationReport::setReportFunction(previous);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports.front(), "'not a number' is not a valid integer value");
+    // A takes its error branch; B is polled as if nothing happened.
+    EXPECT_EQ(form->sensorControls(0)->DownLabel->text(), "Error on DL sensor");
+    EXPECT_EQ(form->sensorControls(1)->DownLabel->text(), "DL: 0.0 kb/s");
+    EXPECT_EQ(form->sensorControls(1)->Scope->channels().items(0).sampleCount(), 1);
+    EXPECT_NE(form->trayHint().find("B -> DL: 0.0 kb/s | UL: 0.0 kb/s"), std::string::npos);
 
     form->DeleteControls();
     form->settings().resizeSensors(0);
@@ -418,6 +435,7 @@ TEST_F(MainForm, ConversionErrorEndsThePassAndNoSensorsMeansNoPoll)
     m_net->m_requests.clear();
     form->settings().Interval = 9;
     form->UpdateAllMonitors();
+    form->networkJobs().settle();
     EXPECT_TRUE(m_net->m_requests.empty());
     EXPECT_EQ(form->trayHint(), "Travimetra\n\r");
     EXPECT_EQ(form->masterTimer()->interval(), 9000u);

@@ -2,8 +2,12 @@
 // ended by SIGTERM like a log-out, it must save its settings on the way out.
 #include "MainFormFixture.h"
 
+#include "PeerRequirement.h"
+#include "ScriptedAgent.h"
+
 #include <chrono>
 #include <csignal>
+#include <optional>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
@@ -14,7 +18,72 @@ namespace {
 
 class Program : public MainFormFixture
 {
+protected:
+    pid_t spawnProgram()
+    {
+        const char* argv[] = {TRAVIMETRA_PROGRAM, nullptr};
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        pid_t pid = 0;
+        EXPECT_EQ(posix_spawn(&pid, TRAVIMETRA_PROGRAM, nullptr, nullptr, const_cast<char**>(argv),
+                              environ),
+                  0);
+        return pid;
+    }
+
+    // Waits for the program to end; nothing after `limit`.
+    static std::optional<int> waitEnd(pid_t pid, std::chrono::milliseconds limit)
+    {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        int status = 0;
+        while (std::chrono::steady_clock::now() < end) {
+            if (waitpid(pid, &status, WNOHANG) == pid)
+                return status;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return std::nullopt;
+    }
 };
+
+// Ten sensors on an agent that never answers: each read waits 5 s. SIGTERM
+// in the middle of them must not wait them out, and the settings are still
+// saved on the way out.
+TEST_F(Program, TerminationWithReadsOutstandingEndsAtOnceAndSaves)
+{
+    ScriptedAgent silent("127.0.0.134");
+    REQUIRE_PEER(silent.start([](const ScriptedAgent::Request&) {
+        return std::vector<ScriptedAgent::Datagram>{};
+    }),
+                 silent.error());
+    TMonitorSettings s = typicalSettings();
+    s.Interval = 1;
+    for (int i = 0; i < 10; ++i) {
+        s.Sensors.push_back(configuredSensor("127.0.0.134", "Silent " + std::to_string(i)));
+        s.Sensors.back().SpeedType = stLive;
+    }
+    seedStore(s, 2);
+    const pid_t pid = spawnProgram();
+    ASSERT_GT(pid, 0);
+    // Every sensor's first read is out.
+    for (int i = 0; i < 200 && silent.requests().size() < 10; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    ASSERT_GE(silent.requests().size(), 10u);
+    WriteRegValue(HKEY_CURRENT_USER, sensorKeyPath(7), "DownSpeed", 5000, rdInteger);
+    ASSERT_EQ(kill(pid, SIGTERM), 0);
+    // Well under one read's time-out: the reads were ended, not waited out.
+    const std::optional<int> status = waitEnd(pid, std::chrono::milliseconds(4000));
+    if (!status) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        FAIL() << "the program still waited for its reads";
+    }
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << *status;
+    // The live maximum went back to the store: the settings were saved.
+    int32_t downSpeed = 0;
+    regVariantToInt(ReadRegValue(HKEY_CURRENT_USER, sensorKeyPath(7), "DownSpeed"), downSpeed);
+    EXPECT_EQ(downSpeed, 1);
+    // One request per read, none sent twice on the way out.
+    EXPECT_LE(silent.requests().size(), 20u);
+}
 
 TEST_F(Program, TerminationSignalEndsLikeExitAndSaves)
 {

@@ -4,11 +4,14 @@
 
 #include <deque>
 #include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
 // Answers each OID from a queue of scripted replies (the last one repeats);
-// an OID without a script is not answered. Records every request.
+// an OID without a script is not answered. Records every request. Polls read
+// on network threads, so every call takes the lock; a test looks at the
+// records once the pass is back.
 class FakeSensorNetwork : public ISensorNetwork
 {
 public:
@@ -20,6 +23,7 @@ public:
 
     void script(const std::string& oid, std::vector<Reply> replies)
     {
+        std::lock_guard<std::mutex> lock(m_mutex);
         m_replies[oid] = std::deque<Reply>(replies.begin(), replies.end());
     }
     void answer(const std::string& oid, const std::string& value) { script(oid, {{true, value}}); }
@@ -27,6 +31,7 @@ public:
     bool readValue(const std::string& oid, const std::string& community, const std::string& host,
                    std::string& value) override
     {
+        std::lock_guard<std::mutex> lock(m_mutex);
         m_requests.push_back(oid + "@" + host + "/" + community);
         value.clear();
         auto it = m_replies.find(oid);
@@ -42,17 +47,20 @@ public:
 
     int pingRoundTrip(const std::string& host) override
     {
+        std::lock_guard<std::mutex> lock(m_mutex);
         m_pings.push_back(host);
         return m_pingResult;
     }
 
     uint32_t tickCount() override
     {
+        std::lock_guard<std::mutex> lock(m_mutex);
         const uint32_t now = m_ticks;
         m_ticks += m_tickStep;
         return now;
     }
 
+    std::mutex m_mutex;
     std::map<std::string, std::deque<Reply>> m_replies;
     std::vector<std::string> m_requests;
     std::vector<std::string> m_pings;

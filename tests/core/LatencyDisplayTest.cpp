@@ -15,10 +15,17 @@ TLatencyView view(int position, TColor color, const std::string& caption)
     return v;
 }
 
-TEST(LatencyDisplay, NoReplyAndZeroAreGreyWithTheBarEmpty)
+TEST(LatencyDisplay, NoReplyIsGreyWithTheBarEmpty)
 {
-    for (int r : {-1, 0, -7})
+    for (int r : {-1, -7})
         EXPECT_EQ(latencyView(r), view(0, clGray, "Host did not reply")) << r;
+}
+
+TEST(LatencyDisplay, ReplyUnderAMillisecondIsLimeAtTheFirstStep)
+{
+    // A round trip of 0 is a reply too fast to count, not a missing one.
+    EXPECT_EQ(latencyView(0), view(1, clLime, "Network Latency: <1 ms"));
+    EXPECT_EQ(latencyView(0).position, latencyView(1).position);
 }
 
 TEST(LatencyDisplay, BandsIncludeTheirUpperBounds)

@@ -1,6 +1,5 @@
 #include "FakeSensorNetwork.h"
 
-#include "ConvertError.h"
 #include "SensorPoll.h"
 
 #include <gtest/gtest.h>
@@ -122,7 +121,7 @@ TEST(SensorPoll, CountersWrapAt32Bits)
     EXPECT_EQ(wrappingDifference(INT32_MIN, INT32_MAX), 1);
 }
 
-TEST(SensorPoll, TimeSumWrapsAndCounterGoingBackIsNegative)
+TEST(SensorPoll, TimeSumWrapsAndCounterGoingBackIsZeroAndANewBaseline)
 {
     // Two readings near 2^31 - 1 overflow their 32-bit sum: the midpoint is
     // far below the previous time, so the rates are 0.
@@ -139,9 +138,14 @@ TEST(SensorPoll, TimeSumWrapsAndCounterGoingBackIsNegative)
     s.PrevDownCount = 5000;
     s.LastAgentUpTime = -1; // not an agent that restarted: its counter went back
     scriptPoll(net, "100", "100", "3000", "5000");
-    const TPollResult r = pollSensor(s, net);
-    EXPECT_DOUBLE_EQ(r.downRate, -2000.0);
-    EXPECT_EQ(r.downText, "DL: -2.0 kb/s");
+    TPollResult r = pollSensor(s, net);
+    EXPECT_EQ(r.downRate, 0);
+    EXPECT_EQ(r.downText, "DL: 0.0 kb/s");
+    // The lower reading is the baseline the next poll measures from.
+    EXPECT_EQ(s.PrevDownCount, 3000);
+    scriptPoll(net, "200", "200", "4024", "5000");
+    r = pollSensor(s, net);
+    EXPECT_DOUBLE_EQ(r.downRate, 1024.0);
 }
 
 TEST(SensorPoll, SilentAgentTakesTheErrorBranch)
@@ -167,49 +171,154 @@ TEST(SensorPoll, SilentAgentTakesTheErrorBranch)
     EXPECT_DOUBLE_EQ(s.PrevTime, 42);
 }
 
-TEST(SensorPoll, FailedCounterReadCountsAsZero)
+// A reading lost or unusable after the agent answered the reachability read:
+// the error branch, the previous values kept, and a report only for a text
+// that is not a number.
+TEST(SensorPoll, LostOrBadReadingAfterReachabilityTakesTheErrorBranch)
 {
-    FakeSensorNetwork net;
-    TSensorRecord s = sensorOn("10.0.0.1");
-    s.PrevTime = 0;
-    s.PrevDownCount = 102400;
-    s.PrevUpCount = 10;
-    net.script(kUpTimeOid, {{true, "100"}});
-    net.script(kDown, {{false, ""}});
-    net.answer(kUp, "10");
-    const TPollResult r = pollSensor(s, net);
-    EXPECT_DOUBLE_EQ(r.downRate, -102400.0);
-    EXPECT_EQ(r.downText, "DL: -100.0 kb/s");
-    EXPECT_EQ(s.PrevDownCount, 0);
+    struct Case
+    {
+        const char* what;
+        std::vector<FakeSensorNetwork::Reply> upTime; // reachability, first, second
+        FakeSensorNetwork::Reply down;
+        FakeSensorNetwork::Reply up;
+        const char* report;
+    };
+    const Case cases[] = {
+        {"download counter lost", {{true, "500"}}, {false, ""}, {true, "20"}, ""},
+        {"upload counter lost", {{true, "500"}}, {true, "20"}, {false, ""}, ""},
+        {"counter answered empty", {{true, "500"}}, {true, ""}, {true, "20"}, ""},
+        {"first time re-read lost",
+         {{true, "500"}, {false, ""}, {true, "500"}},
+         {true, "20"},
+         {true, "20"},
+         ""},
+        {"second time re-read lost",
+         {{true, "500"}, {true, "500"}, {false, ""}},
+         {true, "20"},
+         {true, "20"},
+         ""},
+        {"counter not a number",
+         {{true, "500"}},
+         {true, "12abc"},
+         {true, "20"},
+         "'12abc' is not a valid integer value"},
+        {"counter beyond 32 bits",
+         {{true, "500"}},
+         {true, "4294967296"},
+         {true, "20"},
+         "'4294967296' is not a valid integer value"},
+        {"time not a number",
+         {{true, "500"}, {true, "x1"}},
+         {true, "20"},
+         {true, "20"},
+         "'x1' is not a valid integer value"},
+    };
+    for (const Case& c : cases) {
+        FakeSensorNetwork net;
+        TSensorRecord s = sensorOn("10.0.0.1");
+        s.PrevDownCount = 102400;
+        s.PrevUpCount = 10;
+        s.DownCount = 102400;
+        s.UpCount = 10;
+        s.PrevTime = 400;
+        s.CurTime = 400;
+        net.script(kUpTimeOid, c.upTime);
+        net.script(kDown, {c.down});
+        net.script(kUp, {c.up});
+        const TPollResult r = pollSensor(s, net);
+        EXPECT_FALSE(r.replied) << c.what;
+        EXPECT_EQ(r.downText, "Error on DL sensor") << c.what;
+        EXPECT_EQ(r.upText, "Error on UL sensor") << c.what;
+        EXPECT_EQ(r.downRate, 1) << c.what;
+        EXPECT_EQ(r.upRate, 1) << c.what;
+        EXPECT_EQ(r.report, c.report) << c.what;
+        EXPECT_EQ(s.PrevDownCount, 102400) << c.what;
+        EXPECT_EQ(s.PrevUpCount, 10) << c.what;
+        EXPECT_DOUBLE_EQ(s.PrevTime, 400) << c.what;
+        // Every read of the poll was still made, one request each.
+        EXPECT_EQ(net.m_requests.size(), 5u) << c.what;
+    }
 }
 
-TEST(SensorPoll, UnconvertibleTextsRaiseTheConversionError)
+TEST(SensorPoll, NextGoodPollMeasuresOverTheWholeGap)
 {
     FakeSensorNetwork net;
     TSensorRecord s = sensorOn("10.0.0.1");
-    scriptPoll(net, "100", "101", "12abc", "0");
-    try {
-        pollSensor(s, net);
-        FAIL() << "no conversion error";
-    } catch (const TConvertError& e) {
-        EXPECT_STREQ(e.what(), "'12abc' is not a valid integer value");
-    }
+    scriptPoll(net, "100", "100", "1000", "1000");
+    pollSensor(s, net);
+    net.script(kUpTimeOid, {{true, "200"}});
+    net.script(kDown, {{false, ""}});
+    EXPECT_FALSE(pollSensor(s, net).replied);
+    // 2 s after the last good poll, 2048 octets more: 1024 per second, not
+    // 2048 over the last second alone.
+    scriptPoll(net, "300", "300", "3048", "1000");
+    const TPollResult r = pollSensor(s, net);
+    EXPECT_TRUE(r.replied);
+    EXPECT_DOUBLE_EQ(r.downRate, 1024.0);
+}
 
-    // The re-read of the uptime fails: the empty reading cannot be converted.
-    FakeSensorNetwork failing;
-    failing.script(kUpTimeOid, {{true, "100"}, {false, ""}});
-    failing.answer(kDown, "1");
-    failing.answer(kUp, "1");
-    try {
-        pollSensor(s, failing);
-        FAIL() << "no conversion error";
-    } catch (const TConvertError& e) {
-        EXPECT_STREQ(e.what(), "'' is not a valid integer value");
-    }
+TEST(SensorPoll, ReadingsRunApartFromTheSensor)
+{
+    // The reads alone, as a network thread makes them: in their order, with
+    // the ping first when asked, and the index carried through.
+    FakeSensorNetwork net;
+    scriptPoll(net, "100", "101", "5", "6");
+    TSensorRecord s = sensorOn("10.0.0.7");
+    TSensorTarget target = targetOf(s, true);
+    target.index = 4;
+    const TSensorReading reading = readSensor(target, net);
+    EXPECT_EQ(reading.index, 4);
+    EXPECT_EQ(net.m_pings, std::vector<std::string>{"10.0.0.7"});
+    const std::vector<std::string> order = {std::string(kUpTimeOid) + "@10.0.0.7/vandor",
+                                            std::string(kUpTimeOid) + "@10.0.0.7/vandor",
+                                            kDown + "@10.0.0.7/vandor", kUp + "@10.0.0.7/vandor",
+                                            std::string(kUpTimeOid) + "@10.0.0.7/vandor"};
+    EXPECT_EQ(net.m_requests, order);
+    EXPECT_EQ(reading.down, std::optional<std::string>("5"));
+    EXPECT_EQ(reading.secondTime, std::optional<std::string>("101"));
 
-    // A counter beyond 32 bits is no valid reading either.
-    scriptPoll(net, "100", "101", "4294967296", "0");
-    EXPECT_THROW(pollSensor(s, net), TConvertError);
+    // A failed ping: nothing is read, the labels say so, nothing advances.
+    FakeSensorNetwork unreachable;
+    unreachable.m_pingResult = -1;
+    const TSensorReading none = readSensor(target, unreachable);
+    EXPECT_TRUE(none.pingFailed);
+    EXPECT_TRUE(unreachable.m_requests.empty());
+    const TPollResult r = applyReading(s, none);
+    EXPECT_FALSE(r.pinged);
+    EXPECT_EQ(r.downText, "Error on response");
+    EXPECT_EQ(r.upText, "Error on response");
+}
+
+TEST(SensorPoll, PassTargetsAreTheActiveSensorsInOrder)
+{
+    TMonitorSettings settings;
+    settings.resizeSensors(4);
+    for (int i = 0; i < 4; ++i)
+        settings.Sensors[std::size_t(i)] = sensorOn("10.0.0." + std::to_string(i + 1));
+    settings.Sensors[1].Active = false;
+    settings.DoPing = true;
+    const std::vector<TSensorTarget> targets = passTargets(settings);
+    ASSERT_EQ(targets.size(), 3u);
+    EXPECT_EQ(targets[0].index, 0);
+    EXPECT_EQ(targets[1].index, 2);
+    EXPECT_EQ(targets[2].host, "10.0.0.4");
+    EXPECT_TRUE(targets[2].pingFirst);
+    EXPECT_EQ(targets[2].downOid, kDown);
+}
+
+TEST(SensorPoll, AnswerFromAnotherAddressIsNamedUntilTheAgentAnswers)
+{
+    TPollResult result;
+    result.otherSender = "10.9.9.9";
+    EXPECT_EQ(titleToolTip(result),
+              std::optional<std::string>(
+                  "The device answered from 10.9.9.9; poll that address instead."));
+    result.otherSender.clear();
+    result.replied = true;
+    EXPECT_EQ(titleToolTip(result), std::optional<std::string>(""));
+    result.replied = false;
+    EXPECT_EQ(titleToolTip(result), std::nullopt);
 }
 
 TEST(SensorPoll, EmptyUptimeFallsBackToTheBareOidThenToZero)

@@ -135,6 +135,52 @@ TEST(TrafficLogRates, FirstTickAndStalledClockLogZero)
     EXPECT_EQ(rates.up, 0);
 }
 
+TEST(TrafficLogRates, CounterGoingBackLogsZeroAndBecomesTheBaseline)
+{
+    TSensorRecord s = sensorAt("h");
+    s.LogPrevDownCount = 900000;
+    s.LogPrevUpCount = 1000;
+    s.LogPrevTime = 1000;
+    // The agent started again: its download counter is far below the last.
+    TLogReadings r{11000, 1000, 4000, 11240};
+    TLogRates rates = logRates(s, r);
+    EXPECT_EQ(rates.down, 0);
+    EXPECT_DOUBLE_EQ(rates.up, 1024);
+    keepReadings(s, r);
+    r = {12000, 1000, 6048, 11240};
+    rates = logRates(s, r);
+    EXPECT_DOUBLE_EQ(rates.down, 2048);
+}
+
+TEST(TrafficLogDetached, ATickOnACopyComesBackOnlyForUnchangedSensors)
+{
+    TMonitorSettings model;
+    model.Sensors = {sensorAt("10.0.0.1"), sensorAt("10.0.0.2")};
+    TMonitorSettings logged = detachedCopy(model);
+    for (TSensorRecord& sensor : logged.Sensors) {
+        sensor.LogPrevDownCount = 77;
+        sensor.LogPrevTime = 5;
+    }
+    // Sensor 1 was edited while the tick was out: it starts its log afresh.
+    model.Sensors[1].HostIP = "10.0.0.3";
+    keepLogged(model, logged);
+    EXPECT_EQ(model.Sensors[0].LogPrevDownCount, 77);
+    EXPECT_EQ(model.Sensors[0].LogPrevTime, 5);
+    EXPECT_EQ(model.Sensors[1].LogPrevDownCount, 0);
+
+    // An error of the tick is its report, not an exception.
+    FakeTrafficLogIO io;
+    TMonitorSettings failing;
+    failing.EnableLog = true;
+    failing.LogType = ltOneFile;
+    failing.LogFile = "/log";
+    failing.Sensors = {sensorAt("10.0.0.1")};
+    io.answer("10.0.0.1", kDown, "x");
+    io.answer("10.0.0.1", kUp, "1");
+    const TDetachedTick tick = logDetached(failing, io, TLocaleFormats{});
+    EXPECT_EQ(tick.report, "'x' is not a valid integer value");
+}
+
 TEST(TrafficLogRates, DifferencesWrapModulo32Bits)
 {
     TSensorRecord s = sensorAt("h");

@@ -5,6 +5,7 @@
 #include "FakeHostConfigOwner.h"
 
 #include "ISensorNetwork.h"
+#include "NetworkJobs.h"
 #include "TMainMenu.h"
 #include "frmHostConfig.h"
 #include "frmMain.h"
@@ -154,8 +155,10 @@ int main(int argc, char* argv[])
         options.startTimers = false;
         TMainForm window(options);
         window.show();
-        for (int i = 0; i < 240; ++i)
+        for (int i = 0; i < 240; ++i) {
             window.UpdateAllMonitors();
+            window.networkJobs().settle();
+        }
         ok = save(window, folder, "main-window.png") && ok;
         QMenu* menu = window.mainMenu()->popupMenu();
         menu->popup(window.mapToGlobal(QPoint(40, 40)));

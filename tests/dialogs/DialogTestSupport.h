@@ -70,7 +70,11 @@ public:
     bool readNext(std::string& oid, const std::string& community, const std::string& host,
                   std::string& value) override;
     int pingRoundTrip(const std::string& host) override;
+    std::string answeredFrom(const std::string&) override { return strayFrom; }
 
+    // Another address that answered in the agent's place, as the client
+    // noted it; empty for none.
+    std::string strayFrom;
     // Answers of gets; an OID not listed is answered with an empty value.
     std::map<std::string, std::string> values;
     // Get-next: OID -> (next OID, value); an OID not listed fails.

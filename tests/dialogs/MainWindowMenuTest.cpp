@@ -3,6 +3,7 @@
 // change the window; the first start opens the options once.
 #include "DialogTestSupport.h"
 
+#include "NetworkJobs.h"
 #include "PeerRequirement.h"
 #include "SnmpSensorNetwork.h"
 #include "SnmpdPeer.h"
@@ -104,7 +105,9 @@ TEST_F(MainWindowMenuTest, aDeviceAddedThroughTheDialogsIsPolledOnTheWindow)
 
     // Two polls: the second has a rate.
     form->UpdateAllMonitors();
+    form->networkJobs().settle();
     form->UpdateAllMonitors();
+    form->networkJobs().settle();
     EXPECT_TRUE(label(*form, 1, false)->text().startsWith("DL: "))
         << label(*form, 1, false)->text().toStdString();
     EXPECT_TRUE(label(*form, 1, true)->text().startsWith("UL: "));

@@ -506,6 +506,58 @@ TEST_F(HostConfigTest, editAfterAFailedPingKeepsTheStoredInterface)
     EXPECT_EQ(e.SpeedType, 1);
 }
 
+// The agent answers ping but not SNMP: the walk finds nothing, and OK must
+// not store an empty interface over the one the entry had.
+TEST_F(HostConfigTest, editWhoseAgentIsSilentKeepsTheStoredInterface)
+{
+    owner->list = {storedEntry()};
+    owner->mode = 2;
+    owner->row = 1;
+    net->answering = false;
+    open();
+    EXPECT_TRUE(interfaceList().isEmpty());
+    get<QRadioButton>("BypassSpeedRB")->click();
+    get<QPushButton>("OKBT")->click();
+    ASSERT_EQ(owner->list.size(), 1u);
+    const TSensorConfig& e = owner->list[0];
+    EXPECT_EQ(e.Sensor, "3");
+    EXPECT_EQ(e.SensorName, "stored eth0");
+    EXPECT_EQ(e.DownOID, "1.3.6.1.2.1.2.2.1.16.3");
+    EXPECT_EQ(owner->gridUpdates, 1);
+}
+
+TEST_F(HostConfigTest, addWithoutAnInterfaceIsRefused)
+{
+    open();
+    type("HostAddressEdit", "10.0.0.1");
+    get<QPushButton>("OKBT")->click();
+    EXPECT_EQ(m_messages->last(),
+              "Select an interface first: press Start Connection and pick one from the list.");
+    EXPECT_TRUE(owner->list.empty());
+    EXPECT_TRUE(form->isVisible());
+    // With an interface picked, the same OK adds the entry.
+    connectTo();
+    get<QPushButton>("OKBT")->click();
+    ASSERT_EQ(owner->list.size(), 1u);
+    EXPECT_EQ(owner->list[0].Sensor, "1");
+}
+
+TEST_F(HostConfigTest, noReplyNamesTheAddressThatAnsweredInstead)
+{
+    open();
+    net->answering = false;
+    connectTo();
+    const std::string plain = m_messages->last();
+    EXPECT_EQ(plain.find("answered from"), std::string::npos);
+    net->strayFrom = "10.0.0.9";
+    connectTo();
+    const std::string told = m_messages->last();
+    EXPECT_EQ(told.rfind(plain, 0), 0u) << told;
+    EXPECT_NE(told.find("The device answered from 10.0.0.9; poll that address instead."),
+              std::string::npos)
+        << told;
+}
+
 TEST_F(HostConfigTest, cancelLeavesTheListAlone)
 {
     owner->list = {storedEntry()};

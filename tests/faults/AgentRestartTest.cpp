@@ -106,6 +106,7 @@ TEST_F(AgentRestart, SnmpdKilledAndStartedAgainInTheMiddleOfAThousandPasses)
             // error texts and the graph advances just above its bottom.
             for (int down = 0; down < 3; ++down) {
                 form->UpdateAllMonitors();
+                form->networkJobs().settle();
                 EXPECT_EQ(c->DownLabel->text().toStdString(), "Error on DL sensor");
                 EXPECT_EQ(c->UpLabel->text().toStdString(), "Error on UL sensor");
                 EXPECT_EQ(c->Scope->channels().items(0).sample(0), 1);
@@ -116,11 +117,13 @@ TEST_F(AgentRestart, SnmpdKilledAndStartedAgainInTheMiddleOfAThousandPasses)
             // Back with a fresh uptime: the first pass shows rate 0, the next
             // ones the loopback's real traffic, never a spike.
             form->UpdateAllMonitors();
+            form->networkJobs().settle();
             EXPECT_EQ(c->DownLabel->text().toStdString(), "DL: 0.0 kb/s");
             EXPECT_EQ(c->UpLabel->text().toStdString(), "UL: 0.0 kb/s");
             EXPECT_EQ(c->Scope->channels().items(0).sample(0), 0);
             for (int back = 0; back < 3; ++back) {
                 form->UpdateAllMonitors();
+                form->networkJobs().settle();
                 const double down = labelKilobytes(c->DownLabel);
                 EXPECT_GE(down, 0) << c->DownLabel->text().toStdString();
                 EXPECT_LT(down, 100000) << c->DownLabel->text().toStdString();
@@ -128,6 +131,7 @@ TEST_F(AgentRestart, SnmpdKilledAndStartedAgainInTheMiddleOfAThousandPasses)
             continue;
         }
         form->UpdateAllMonitors();
+        form->networkJobs().settle();
         ASSERT_TRUE(c->DownLabel->text().startsWith("DL: ")) << c->DownLabel->text().toStdString();
         if (pass == 10)
             descriptorsAfterTen = ProcessProbes::openFileDescriptors();
@@ -151,9 +155,12 @@ TEST_F(AgentRestart, RebootedRouterGivesNoSpikeWithEitherTimeSource)
         TSensorControls* c = form->sensorControls(0);
 
         form->UpdateAllMonitors();
+
+        form->networkJobs().settle();
         std::this_thread::sleep_for(std::chrono::milliseconds(1000));
         router.set(500100, 3000000000u + 10240, 3000000000u + 5120);
         form->UpdateAllMonitors();
+        form->networkJobs().settle();
         if (timerToUse == 0) {
             EXPECT_EQ(c->DownLabel->text().toStdString(), "DL: 10.0 kb/s");
             EXPECT_EQ(c->UpLabel->text().toStdString(), "UL: 5.0 kb/s");
@@ -163,12 +170,14 @@ TEST_F(AgentRestart, RebootedRouterGivesNoSpikeWithEitherTimeSource)
 
         router.stop();
         form->UpdateAllMonitors();
+        form->networkJobs().settle();
         EXPECT_EQ(c->DownLabel->text().toStdString(), "Error on DL sensor");
 
         router.set(300, 4096, 2048);
         ASSERT_TRUE(router.start()) << router.error();
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         form->UpdateAllMonitors();
+        form->networkJobs().settle();
         EXPECT_EQ(c->DownLabel->text().toStdString(), "DL: 0.0 kb/s");
         EXPECT_EQ(c->UpLabel->text().toStdString(), "UL: 0.0 kb/s");
         EXPECT_EQ(c->Scope->channels().items(0).sample(0), 0);
@@ -178,6 +187,7 @@ TEST_F(AgentRestart, RebootedRouterGivesNoSpikeWithEitherTimeSource)
         std::this_thread::sleep_for(std::chrono::milliseconds(1000));
         router.set(400, 4096 + 10240, 2048 + 10240);
         form->UpdateAllMonitors();
+        form->networkJobs().settle();
         if (timerToUse == 0) {
             EXPECT_EQ(c->DownLabel->text().toStdString(), "DL: 10.0 kb/s");
         }

@@ -2,14 +2,17 @@
 
 #include "ISensorNetwork.h"
 
+#include <atomic>
 #include <chrono>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 // Passes every call on to a real network and records what each read cost, and
-// whether any call began while another was still running (a pass overlapping
-// another would show as a nested call).
+// how many calls ran at once at most (reads of one sensor never overlap each
+// other; sensors of a pass are read at the same time). Calls come from the
+// network threads, so the records are kept under a lock.
 class RecordingNetwork : public ISensorNetwork
 {
 public:
@@ -30,6 +33,7 @@ public:
         const bool ok = m_inner->readValue(oid, community, host, value);
         const std::chrono::duration<double, std::milli> spent =
             std::chrono::steady_clock::now() - start;
+        std::lock_guard<std::mutex> lock(m_mutex);
         m_reads.push_back({oid, ok, spent.count()});
         return ok;
     }
@@ -37,14 +41,23 @@ public:
     {
         Enter enter(*this);
         const int roundTrip = m_inner->pingRoundTrip(host);
+        std::lock_guard<std::mutex> lock(m_mutex);
         ++m_pings;
         m_failedPings += roundTrip == -1;
         return roundTrip;
     }
     uint32_t tickCount() override { return m_inner->tickCount(); }
 
-    const std::vector<Read>& reads() const { return m_reads; }
-    void clear() { m_reads.clear(); }
+    std::vector<Read> reads() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_reads;
+    }
+    void clear()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_reads.clear();
+    }
     int deepestNesting() const { return m_deepest; }
     long pings() const { return m_pings; }
     long failedPings() const { return m_failedPings; }
@@ -54,17 +67,20 @@ private:
     {
         explicit Enter(RecordingNetwork& n) : net(n)
         {
-            if (++net.m_depth > net.m_deepest)
-                net.m_deepest = net.m_depth;
+            const int depth = ++net.m_depth;
+            int deepest = net.m_deepest;
+            while (depth > deepest && !net.m_deepest.compare_exchange_weak(deepest, depth)) {
+            }
         }
         ~Enter() { --net.m_depth; }
         RecordingNetwork& net;
     };
 
     std::shared_ptr<ISensorNetwork> m_inner;
+    mutable std::mutex m_mutex;
     std::vector<Read> m_reads;
     long m_pings = 0;
     long m_failedPings = 0;
-    int m_depth = 0;
-    int m_deepest = 0;
+    std::atomic<int> m_depth{0};
+    std::atomic<int> m_deepest{0};
 };

@@ -91,6 +91,7 @@ TEST_F(StoreFolderFault, ReadOnlyFolderReportsTheErrorAndTheWindowStillPolls)
     ASSERT_TRUE(c->DownLabel);
     EXPECT_EQ(form->masterTimer()->interval(), 5000u);
     form->UpdateAllMonitors();
+    form->networkJobs().settle();
     EXPECT_EQ(c->DownLabel->text().toStdString(), "DL: 0.0 kb/s");
     EXPECT_GT(m_net->reads, 0);
 
@@ -117,6 +118,7 @@ TEST_F(StoreFolderFault, FolderThatCannotBeCreatedIsReportedNotACrash)
     ASSERT_FALSE(m_reports.empty());
     EXPECT_EQ(m_reports[0], "Not a directory");
     form->UpdateAllMonitors();
+    form->networkJobs().settle();
     form.reset();
     EXPECT_EQ(m_reports.back(), "Not a directory");
     EXPECT_TRUE(std::filesystem::is_regular_file(m_root / "blocker"));

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "NetworkWorkers.h"
+#include "PollEngine.h"
+#include "TrafficLog.h"
+
+#include <QMetaObject>
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+
+// The window's way to the network: work runs on network threads and its
+// result comes back to the window's thread as a queued call, so no wait on a
+// peer ever holds up painting, dragging or the menu. stop() ends every read
+// still out at once; the owner calls it before it goes away, and results of
+// work that was out are then dropped.
+class NetworkJobs
+{
+public:
+    NetworkJobs(QObject* owner, std::shared_ptr<ISensorNetwork> network, std::size_t maxThreads);
+    ~NetworkJobs();
+
+    // Reads a poll pass; `apply` receives it on the owner's thread. False
+    // when the last pass is still out (the tick is skipped) or after stop().
+    bool startPass(std::vector<SensorPoll::TSensorTarget> targets,
+                   std::function<void(std::vector<SensorPoll::TSensorReading>)> apply);
+
+    // Runs `work` on a network thread and hands its result to `apply` on
+    // the owner's thread. Work of one `kind` never overlaps itself: while
+    // one is out (until it is applied) another of its kind is skipped.
+    // Called on the owner's thread only.
+    template <class Result>
+    bool run(const std::string& kind, std::function<Result()> work,
+             std::function<void(Result)> apply)
+    {
+        if (!m_out.insert(kind).second)
+            return false;
+        QObject* owner = m_owner;
+        std::set<std::string>* out = &m_out;
+        const bool queued =
+            m_workers.run([owner, out, kind, work = std::move(work), apply = std::move(apply)] {
+                auto result = std::make_shared<Result>(work());
+                QMetaObject::invokeMethod(
+                    owner,
+                    [out, kind, apply, result] {
+                        out->erase(kind);
+                        apply(std::move(*result));
+                    },
+                    Qt::QueuedConnection);
+            });
+        if (!queued)
+            m_out.erase(kind);
+        return queued;
+    }
+
+    // The window's auxiliary work, one of each kind out at a time: an echo
+    // round trip (milliseconds or -1), a log tick on a copy of the model,
+    // the lines of a web answer.
+    bool ping(std::shared_ptr<ISensorNetwork> network, const std::string& host,
+              std::function<void(int)> apply);
+    bool logTick(const TMonitorSettings& settings, std::shared_ptr<ITrafficLogIO> io,
+                 std::function<void(TrafficLog::TDetachedTick)> apply);
+    bool fetchLines(const std::string& url,
+                    std::function<void(bool, const std::vector<std::string>&)> apply);
+
+    // For callers that drive the timers themselves: processes events until
+    // nothing is out any more (every result applied) or `timeoutMs` passed.
+    bool settle(int timeoutMs = 30000);
+
+    void stop();
+
+private:
+    QObject* m_owner;
+    std::set<std::string> m_out; // kinds of work out, the poll pass as "poll"
+    NetworkWorkers m_workers;
+    PollEngine m_poll;
+};

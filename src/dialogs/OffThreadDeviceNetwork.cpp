@@ -1,0 +1,94 @@
+#include "OffThreadDeviceNetwork.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QPointer>
+
+#include <atomic>
+
+OffThreadDeviceNetwork::OffThreadDeviceNetwork(std::shared_ptr<IDeviceNetwork> inner)
+    : m_inner(std::move(inner))
+{
+}
+
+OffThreadDeviceNetwork::~OffThreadDeviceNetwork()
+{
+    m_workers.stop();
+}
+
+bool OffThreadDeviceNetwork::await(std::function<void(IDeviceNetwork&)> call)
+{
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    QEventLoop loop;
+    QPointer<QEventLoop> guard(&loop);
+    QCoreApplication* app = QCoreApplication::instance();
+    const std::shared_ptr<IDeviceNetwork> inner = m_inner;
+    const bool queued = m_workers.run([inner, call = std::move(call), done, guard, app] {
+        call(*inner);
+        *done = true;
+        if (app)
+            QMetaObject::invokeMethod(
+                app,
+                [guard] {
+                    if (guard)
+                        guard->quit();
+                },
+                Qt::QueuedConnection);
+    });
+    if (!queued)
+        return false;
+    // The application quitting ends every event loop, this one included.
+    while (!*done && app && !QCoreApplication::closingDown()) {
+        loop.exec();
+        if (!*done)
+            break;
+    }
+    return *done;
+}
+
+bool OffThreadDeviceNetwork::readValue(const std::string& oid, const std::string& community,
+                                       const std::string& host, std::string& value)
+{
+    auto answer = std::make_shared<std::pair<bool, std::string>>(false, std::string());
+    const bool finished = await([answer, oid, community, host](IDeviceNetwork& network) {
+        answer->first = network.readValue(oid, community, host, answer->second);
+    });
+    value = finished ? answer->second : std::string();
+    return finished && answer->first;
+}
+
+bool OffThreadDeviceNetwork::readNext(std::string& oid, const std::string& community,
+                                      const std::string& host, std::string& value)
+{
+    struct Answer
+    {
+        bool ok = false;
+        std::string oid;
+        std::string value;
+    };
+    auto answer = std::make_shared<Answer>();
+    answer->oid = oid;
+    const bool finished = await([answer, community, host](IDeviceNetwork& network) {
+        answer->ok = network.readNext(answer->oid, community, host, answer->value);
+    });
+    value.clear();
+    if (!finished)
+        return false;
+    oid = answer->oid;
+    value = answer->value;
+    return answer->ok;
+}
+
+int OffThreadDeviceNetwork::pingRoundTrip(const std::string& host)
+{
+    auto answer = std::make_shared<int>(-1);
+    const bool finished =
+        await([answer, host](IDeviceNetwork& network) { *answer = network.pingRoundTrip(host); });
+    return finished ? *answer : -1;
+}
+
+std::string OffThreadDeviceNetwork::answeredFrom(const std::string& host)
+{
+    // Only remembered, never waited for.
+    return m_inner->answeredFrom(host);
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "IDeviceNetwork.h"
+#include "NetworkWorkers.h"
+
+#include <memory>
+
+// Puts the dialogs' network calls on a network thread: each call still
+// returns its answer to its caller, but while it waits the caller's thread
+// keeps processing events, so the dialog (and the window behind it) stays
+// painted and answers the user. Calls reach the wrapped network one at a
+// time, in the order they were made. Ending the application ends a waiting
+// call at once with a failure.
+class OffThreadDeviceNetwork : public IDeviceNetwork
+{
+public:
+    explicit OffThreadDeviceNetwork(std::shared_ptr<IDeviceNetwork> inner);
+    ~OffThreadDeviceNetwork() override;
+
+    bool readValue(const std::string& oid, const std::string& community, const std::string& host,
+                   std::string& value) override;
+    bool readNext(std::string& oid, const std::string& community, const std::string& host,
+                  std::string& value) override;
+    int pingRoundTrip(const std::string& host) override;
+    std::string answeredFrom(const std::string& host) override;
+
+private:
+    // Runs `call` on the network thread and processes events until it is
+    // done; false when it could not finish (the application is ending).
+    bool await(std::function<void(IDeviceNetwork&)> call);
+
+    std::shared_ptr<IDeviceNetwork> m_inner;
+    NetworkWorkers m_workers{1};
+};
