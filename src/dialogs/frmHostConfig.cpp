@@ -547,8 +547,9 @@ void THostConfigForm::discoverInterfaces()
 void THostConfigForm::OIDComboChange()
 {
     const std::string index = GetOIDNum();
-    // The stored interface after a failed ping keeps its stored speed.
-    if (index.empty() && m_keepStoredInterface)
+    // An edited entry whose interface was not rediscovered keeps its stored
+    // interface, and so its stored speed.
+    if (index.empty() && m_owner.editMode() != 1)
         return;
     // Until this interface's speed is read, the caption must not show the
     // speed of the one selected before.
