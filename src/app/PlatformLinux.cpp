@@ -1,5 +1,6 @@
 #include "Platform.h"
 
+#include "ApplicationQuit.h"
 #include "XdgAutostart.h"
 
 #include <QCoreApplication>
@@ -52,7 +53,7 @@ void quitOnceRunning()
         QTimer::singleShot(20, QCoreApplication::instance(), quitOnceRunning);
         return;
     }
-    QCoreApplication::quit();
+    ApplicationQuit::request();
 }
 } // namespace
 

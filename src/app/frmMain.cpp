@@ -1,5 +1,6 @@
 #include "frmMain.h"
 
+#include "ApplicationQuit.h"
 #include "ApplicationReport.h"
 #include "ExternalAddress.h"
 #include "LatencyDisplay.h"
@@ -827,7 +828,7 @@ void TMainForm::bringWindowToFront()
 
 void TMainForm::quitApplication()
 {
-    QCoreApplication::quit();
+    ApplicationQuit::request();
 }
 
 void TMainForm::changeEvent(QEvent* event)

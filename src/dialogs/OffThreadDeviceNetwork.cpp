@@ -1,5 +1,7 @@
 #include "OffThreadDeviceNetwork.h"
 
+#include "ApplicationQuit.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QPointer>
@@ -18,6 +20,9 @@ OffThreadDeviceNetwork::~OffThreadDeviceNetwork()
 
 bool OffThreadDeviceNetwork::await(std::function<void(IDeviceNetwork&)> call)
 {
+    // A program on its way out starts no new wait.
+    if (ApplicationQuit::requested())
+        return false;
     auto done = std::make_shared<std::atomic<bool>>(false);
     QEventLoop loop;
     QPointer<QEventLoop> guard(&loop);
@@ -38,7 +43,7 @@ bool OffThreadDeviceNetwork::await(std::function<void(IDeviceNetwork&)> call)
     if (!queued)
         return false;
     // The application quitting ends every event loop, this one included.
-    while (!*done && app && !QCoreApplication::closingDown()) {
+    while (!*done && app && !QCoreApplication::closingDown() && !ApplicationQuit::requested()) {
         loop.exec();
         if (!*done)
             break;
