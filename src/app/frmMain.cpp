@@ -856,7 +856,7 @@ void TMainForm::LogTimerTimer()
 void TMainForm::ExteIPTimerTimer()
 {
     std::vector<std::string> lines;
-    const bool succeeded = HTTPGetLines(m_externalAddressUrl, lines);
+    const bool succeeded = HTTPGetLines(m_externalAddressUrl, lines, ExternalAddress::kRequestDeadline);
     if (const auto caption = ExternalAddress::captionFromAnswer(succeeded, lines))
         setLabelText(m_extIPAddLBL, *caption);
 }
