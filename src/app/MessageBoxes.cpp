@@ -1,5 +1,7 @@
 #include "MessageBoxes.h"
 
+#include "PlainText.h"
+
 #include <QCoreApplication>
 #include <QMessageBox>
 
@@ -18,10 +20,9 @@ void show(Kind kind, const QString& text)
     QString shown = text;
     shown.remove(QLatin1Char('\r'));
     const QString title = QCoreApplication::applicationName();
-    if (kind == Kind::Error)
-        QMessageBox::critical(nullptr, title, shown);
-    else
-        QMessageBox::information(nullptr, title, shown);
+    PlainText::messageBox(nullptr,
+                          kind == Kind::Error ? QMessageBox::Critical : QMessageBox::Information,
+                          title, shown);
 }
 
 Function setFunction(Function function)

@@ -5,6 +5,7 @@
 #include "LatencyDisplay.h"
 #include "LocalePlatform.h"
 #include "MessageBoxes.h"
+#include "PlainText.h"
 #include "Platform.h"
 #include "SensorNetworkLogIO.h"
 #include "SensorPoll.h"
@@ -79,7 +80,8 @@ void setLabelText(QLabel* label, const std::string& text)
         label->setGeometry(g.right() + 1 - width, g.y(), width, g.height());
     else
         label->setGeometry(g.x(), g.y(), width, g.height());
-    label->setText(shown);
+    // Names, addresses and rates from agents show as the characters they are.
+    PlainText::label(label)->setText(shown);
 }
 
 std::string joinedTitle(const TSensorRecord& s)
@@ -358,7 +360,7 @@ void TMainForm::layOutSensor(TSensorControls& c, const TSensorRecord& s, int y)
     QLabel* title = c.TitleLabel;
     title->setGeometry(8, y + 1, 0, kLabelHeight);
     title->setFont(tahoma(kLabelFontPixels));
-    title->setToolTip(QString::fromStdString(joinedTitle(s)));
+    title->setToolTip(PlainText::toolTip(QString::fromStdString(joinedTitle(s))));
     setColors(title, s.LightColor, back);
     setLabelText(title, m_settings.ShowExtendedInfo ? joinedTitle(s) : s.HostName);
     title->raise();
@@ -856,7 +858,8 @@ void TMainForm::LogTimerTimer()
 void TMainForm::ExteIPTimerTimer()
 {
     std::vector<std::string> lines;
-    const bool succeeded = HTTPGetLines(m_externalAddressUrl, lines, ExternalAddress::kRequestDeadline);
+    const bool succeeded =
+        HTTPGetLines(m_externalAddressUrl, lines, ExternalAddress::kRequestDeadline);
     if (const auto caption = ExternalAddress::captionFromAnswer(succeeded, lines))
         setLabelText(m_extIPAddLBL, *caption);
 }

@@ -1,5 +1,7 @@
 #include "DialogMessages.h"
 
+#include "PlainText.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
@@ -14,14 +16,14 @@ Answer showBox(Kind kind, const QString& text)
     QWidget* parent = QApplication::activeModalWidget();
     switch (kind) {
     case Kind::Error:
-        QMessageBox::critical(parent, title, shown);
+        PlainText::messageBox(parent, QMessageBox::Critical, title, shown);
         return Answer::Ok;
     case Kind::Information:
-        QMessageBox::information(parent, title, shown);
+        PlainText::messageBox(parent, QMessageBox::Information, title, shown);
         return Answer::Ok;
     case Kind::Confirmation:
-        return QMessageBox::question(parent, title, shown, QMessageBox::Yes | QMessageBox::No) ==
-                       QMessageBox::Yes
+        return PlainText::messageBox(parent, QMessageBox::Question, title, shown,
+                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes
                    ? Answer::Yes
                    : Answer::No;
     }

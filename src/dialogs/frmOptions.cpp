@@ -4,6 +4,7 @@
 #include "DialogChoosers.h"
 #include "DialogMessages.h"
 #include "IOptionsHost.h"
+#include "PlainText.h"
 #include "TColorBox.h"
 #include "frmHostConfig.h"
 #include "srcGeneral.h"
@@ -61,7 +62,8 @@ QSlider* slider(QWidget* parent, const char* name, int minimum, int maximum, int
 
 QLabel* label(QWidget* parent, const char* name, const QString& text)
 {
-    auto* l = new QLabel(text, parent);
+    // Some show log paths from the store.
+    auto* l = PlainText::label(new QLabel(text, parent));
     if (name)
         l->setObjectName(QString::fromLatin1(name));
     return l;

@@ -1,5 +1,7 @@
 #include "ApplicationReport.h"
 
+#include "PlainText.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QThread>
@@ -16,7 +18,8 @@ void defaultReport(const QString& text)
 {
     auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
     if (app && QThread::currentThread() == app->thread() && !QCoreApplication::closingDown()) {
-        QMessageBox::critical(nullptr, QCoreApplication::applicationName(), text);
+        PlainText::messageBox(nullptr, QMessageBox::Critical, QCoreApplication::applicationName(),
+                              text);
         return;
     }
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());

@@ -1,5 +1,7 @@
 #include "TCoolTrayIcon.h"
 
+#include "PlainText.h"
+
 #include "TSimpleTimer.h"
 
 #include <QApplication>
@@ -130,7 +132,8 @@ void TCoolTrayIcon::hideIcon()
 void TCoolTrayIcon::modifyIcon()
 {
     m_tray->setIcon(m_icon);
-    m_tray->setToolTip(tipFor(m_hint, m_showHint));
+    // Host names in the hint come from the store and the network.
+    m_tray->setToolTip(PlainText::toolTip(tipFor(m_hint, m_showHint)));
 }
 
 void TCoolTrayIcon::setCycleIcons(bool cycle)

@@ -80,20 +80,20 @@ TEST_F(MainForm, StartUpCountsTheStartAndAppliesTheStore)
     EXPECT_EQ(form->trayIcon()->iconIndex(), 0);
 }
 
-TEST_F(MainForm, FirstRunWritesEveryDefaultAndKeepsMemoryEmpty)
+TEST_F(MainForm, FirstRunWritesEveryDefaultAndHoldsItInMemory)
 {
     auto form = makeForm(m_net);
     const TMonitorSettings& s = form->settings();
     EXPECT_TRUE(s.FirstRun);
     EXPECT_EQ(s.NumberOfHosts, 1);
     EXPECT_EQ(s.ScaleSize, 100);
-    EXPECT_EQ(s.Interval, 0);
+    EXPECT_EQ(s.Interval, 5);
     ASSERT_EQ(s.Sensors.size(), 1u);
     EXPECT_FALSE(s.Sensors[0].Active);
-    EXPECT_TRUE(s.Sensors[0].HostIP.empty());
-    EXPECT_EQ(s.Sensors[0].DownSpeed, 0);
-    // A period of 0 produces no ticks until the options are confirmed.
-    EXPECT_EQ(form->masterTimer()->interval(), 0u);
+    EXPECT_EQ(s.Sensors[0].HostIP, "192.168.1.1");
+    EXPECT_EQ(s.Sensors[0].DownSpeed, 1024);
+    // The defaults are in memory too: the master timer runs at once.
+    EXPECT_EQ(form->masterTimer()->interval(), 5000u);
     EXPECT_EQ(form->height(), 0);
 
     const char* global[] = {"TimesRun",     "NumberOfHosts",    "Top",           "Left",
