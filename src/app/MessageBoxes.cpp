@@ -20,6 +20,14 @@ void show(Kind kind, const QString& text)
     QString shown = text;
     shown.remove(QLatin1Char('\r'));
     const QString title = QCoreApplication::applicationName();
+    if (kind == Kind::Notice) {
+        auto* box = new QMessageBox(QMessageBox::Information, title, shown, QMessageBox::Ok);
+        box->setTextFormat(Qt::PlainText);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setModal(false);
+        box->show();
+        return;
+    }
     PlainText::messageBox(nullptr,
                           kind == Kind::Error ? QMessageBox::Critical : QMessageBox::Information,
                           title, shown);

@@ -7,6 +7,7 @@
 #include "MessageBoxes.h"
 #include "PlainText.h"
 #include "Platform.h"
+#include "RegStoreFile.h"
 #include "SensorNetworkLogIO.h"
 #include "SensorPoll.h"
 #include "TCoolTrayIcon.h"
@@ -227,6 +228,7 @@ void TMainForm::FormCreate()
     } catch (...) {
         ApplicationReport::reportCurrentException();
     }
+    tellOfSetAsideStore();
     try {
         m_latencyBar->hide();
         m_latencyLBL->hide();
@@ -241,6 +243,20 @@ void TMainForm::FormCreate()
     } catch (...) {
         ApplicationReport::reportCurrentException();
     }
+}
+
+// A settings file that could not be read whole was moved aside before the
+// defaults took its place; the user learns where it went, once, without the
+// program waiting for an answer.
+void TMainForm::tellOfSetAsideStore()
+{
+    const std::string aside = RegStoreFile::takeSetAside();
+    if (aside.empty())
+        return;
+    MessageBoxes::notice(
+        QStringLiteral("The settings file could not be read completely. It was kept as\n\r") +
+        QString::fromStdString(aside) +
+        QStringLiteral("\n\rSettings that could not be read start again from their defaults."));
 }
 
 void TMainForm::FormDestroy()

@@ -395,13 +395,13 @@ void TOptionsForm::checkLogType(int logType)
 void TOptionsForm::showLogFile()
 {
     m_logFilenameLBL->setText(qs(ShortenPath(WorkLogFile, kPathLabelLength)));
-    m_hints.add(m_logFilenameLBL, qs(WorkLogFile));
+    m_hints.add(m_logFilenameLBL, PlainText::toolTip(qs(WorkLogFile)));
 }
 
 void TOptionsForm::showLogFolder()
 {
     m_logFolderLBL->setText(qs(ShortenPath(WorkLogFolder, kPathLabelLength)));
-    m_hints.add(m_logFolderLBL, qs(WorkLogFolder));
+    m_hints.add(m_logFolderLBL, PlainText::toolTip(qs(WorkLogFolder)));
 }
 
 void TOptionsForm::loadSettings()

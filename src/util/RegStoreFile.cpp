@@ -19,6 +19,8 @@ namespace {
 std::string g_setAside;
 } // namespace
 
+void save(const TRegStore& store);
+
 TRegStore load()
 {
     std::string content;
@@ -35,6 +37,8 @@ TRegStore load()
         if (const int moveError = StorePlatform::moveAside(file, movedTo))
             throw TRegistryError::fromErrno(error != 0 ? error : moveError);
         g_setAside = movedTo;
+        // What was understood takes the file's place at once, whoever asked.
+        save(store);
     }
     return store;
 }

@@ -129,6 +129,11 @@ void TCoolTrayIcon::hideIcon()
     m_trayWatch->stop();
 }
 
+QString TCoolTrayIcon::shownTip() const
+{
+    return m_tray->toolTip();
+}
+
 void TCoolTrayIcon::modifyIcon()
 {
     m_tray->setIcon(m_icon);

@@ -63,6 +63,8 @@ public:
     void setIcon(const QIcon& icon);
 
     const QString& hint() const { return m_hint; }
+    // The tip as the notification area receives it.
+    QString shownTip() const;
     // Keeps the whole text; the tip shows the first 127 characters.
     void setHint(const QString& hint);
     bool showHint() const { return m_showHint; }

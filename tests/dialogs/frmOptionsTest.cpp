@@ -1,4 +1,5 @@
 #include "DialogTestSupport.h"
+#include "widgets/ShownText.h"
 
 #include "TColorBox.h"
 #include "frmHostConfig.h"
@@ -169,7 +170,8 @@ TEST_F(OptionsTest, loadingShowsTheSettings)
     // Hints off: not even the full log path shows.
     EXPECT_EQ(get<QLabel>("LogFilenameLBL")->toolTip(), "");
     get<QCheckBox>("HintsChB")->click();
-    EXPECT_EQ(get<QLabel>("LogFilenameLBL")->toolTip().toStdString(), s.LogFile);
+    EXPECT_EQ(ShownText::ofToolTip(get<QLabel>("LogFilenameLBL")->toolTip()).toStdString(),
+              s.LogFile);
     EXPECT_EQ(get<QSlider>("SecondsTrBar")->toolTip(), "Set the interval between the SNMP polls.");
 
     ASSERT_EQ(grid()->rowCount(), 2);
