@@ -98,7 +98,7 @@ void TCoolTrayIcon::setShowHint(bool showHint)
 
 QString TCoolTrayIcon::tip() const
 {
-    return m_tray->toolTip();
+    return tipFor(m_hint, m_showHint);
 }
 
 void TCoolTrayIcon::setIconVisible(bool visible)
