@@ -17,6 +17,18 @@ namespace {
 class Program : public MainFormFixture
 {
 protected:
+    // The program on the offscreen platform; 0 when it could not be started.
+    static pid_t startProgram()
+    {
+        const char* argv[] = {TRAVIMETRA_PROGRAM, nullptr};
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        pid_t pid = 0;
+        if (posix_spawn(&pid, TRAVIMETRA_PROGRAM, nullptr, nullptr, const_cast<char**>(argv),
+                        environ) != 0)
+            return 0;
+        return pid;
+    }
+
     std::filesystem::path storeFile() const
     {
         return m_root / "config" / "Quorvane" / "Travimetra.reg";
@@ -35,12 +47,8 @@ TEST_F(Program, TerminationSignalEndsLikeExitAndSaves)
     WriteRegValue(HKEY_CURRENT_USER, sensorKeyPath(0), "DownSpeed", 5000, rdInteger);
 
     for (const int signal : {SIGTERM, SIGINT}) {
-        const char* argv[] = {TRAVIMETRA_PROGRAM, nullptr};
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        pid_t pid = 0;
-        ASSERT_EQ(posix_spawn(&pid, TRAVIMETRA_PROGRAM, nullptr, nullptr, const_cast<char**>(argv),
-                              environ),
-                  0);
+        const pid_t pid = startProgram();
+        ASSERT_GT(pid, 0);
         // Running once the start has been counted.
         int32_t timesRun = 0;
         const int expected = signal == SIGTERM ? 9 : 10;
@@ -85,12 +93,8 @@ TEST_F(Program, TerminationSignalEndsAStartThatWaitsInAMessageBox)
         } else {
             std::filesystem::create_directories(storeFile());
         }
-        const char* argv[] = {TRAVIMETRA_PROGRAM, nullptr};
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        pid_t pid = 0;
-        ASSERT_EQ(posix_spawn(&pid, TRAVIMETRA_PROGRAM, nullptr, nullptr, const_cast<char**>(argv),
-                              environ),
-                  0);
+        const pid_t pid = startProgram();
+        ASSERT_GT(pid, 0);
         // Time to get as far as the box.
         std::this_thread::sleep_for(std::chrono::milliseconds(1500));
         int status = 0;

@@ -75,6 +75,16 @@ protected:
         return text.str();
     }
 
+    // The settings a start makes of a store file holding `bytes`.
+    TMonitorSettings loadFrom(const std::string& bytes)
+    {
+        writeStoreText(bytes);
+        TMonitorSettings settings;
+        FakeMonitorWindow window;
+        LoadSettings(settings, window);
+        return settings;
+    }
+
     void TearDown() override
     {
         RegStoreFile::takeSetAside();
@@ -106,10 +116,7 @@ TEST_F(HostileStoreFiles, WhatEditorsWriteIsReadWhole)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        writeStoreText(c.bytes);
-        TMonitorSettings settings;
-        FakeMonitorWindow window;
-        LoadSettings(settings, window);
+        const TMonitorSettings settings = loadFrom(c.bytes);
         EXPECT_FALSE(settings.FirstRun);
         EXPECT_EQ(settings.Interval, 7);
         ASSERT_EQ(settings.Sensors.size(), 1u);
@@ -147,10 +154,7 @@ TEST_F(HostileStoreFiles, AFileNotReadWholeIsSetAsideBeforeDefaultsAreWritten)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        writeStoreText(c.bytes);
-        TMonitorSettings settings;
-        FakeMonitorWindow window;
-        LoadSettings(settings, window);
+        const TMonitorSettings settings = loadFrom(c.bytes);
 
         const auto copies = setAsideCopies();
         ASSERT_EQ(copies.size(), 1u);
@@ -166,6 +170,7 @@ TEST_F(HostileStoreFiles, AFileNotReadWholeIsSetAsideBeforeDefaultsAreWritten)
         // The new store is whole: a second load reads it without complaint.
         ASSERT_TRUE(fs::exists(storeFile()));
         TMonitorSettings again;
+        FakeMonitorWindow window;
         LoadSettings(again, window);
         EXPECT_EQ(setAsideCopies().size(), 1u);
         if (c.valuesSurvive) {
