@@ -523,3 +523,32 @@ TEST_F(OptionsTest, editWithoutAnEntryOpensNothing)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(OptionsTest, logPathsFromTheStoreShowAsPlainText)
+{
+    for (const QString& text : ShownText::hostileTexts()) {
+        SCOPED_TRACE(text.toStdString());
+        const std::string path = "/l/" + text.toStdString();
+        host.model.LogFile = path + ".log";
+        host.model.LogFolder = path + "/";
+        host.model.ShowHints = true;
+        open();
+        for (const char* name : {"LogFilenameLBL", "LogFolderLBL"}) {
+            const QLabel* label = get<QLabel>(name);
+            const QString full = QString::fromStdString(
+                std::string(name) == "LogFolderLBL" ? host.model.LogFolder : host.model.LogFile);
+            EXPECT_EQ(ShownText::ofToolTip(label->toolTip()), full) << name;
+            // The label may shorten the path, never render it.
+            EXPECT_EQ(label->textFormat(), Qt::PlainText) << name;
+            EXPECT_EQ(ShownText::ofLabel(*label), label->text()) << name;
+            EXPECT_TRUE(label->text().contains(QStringLiteral("<")) ||
+                        !text.contains(QStringLiteral("<")))
+                << name << ": " << label->text().toStdString();
+        }
+        form.reset();
+    }
+}
+
+} // namespace
