@@ -2,6 +2,9 @@
 
 #include "DialogMessages.h"
 
+#include <QCoreApplication>
+#include <QMessageBox>
+
 namespace MessageBoxes {
 
 namespace {
@@ -14,7 +17,20 @@ void show(Kind kind, const QString& text)
         g_function(kind, text);
         return;
     }
-    // The dialogs' boxes: above the strip, carriage returns not shown.
+    QString shown = text;
+    shown.remove(QLatin1Char('\r'));
+    if (kind == Kind::Notice) {
+        auto* box = new QMessageBox(QMessageBox::Information, QCoreApplication::applicationName(),
+                                    shown, QMessageBox::Ok);
+        box->setTextFormat(Qt::PlainText);
+        box->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setModal(false);
+        box->show();
+        return;
+    }
+    // The dialogs' boxes: above the strip, plain text, carriage returns not
+    // shown.
     DialogMessages::show(kind == Kind::Error ? DialogMessages::Kind::Error
                                              : DialogMessages::Kind::Information,
                          text);

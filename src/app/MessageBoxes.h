@@ -11,12 +11,14 @@ namespace MessageBoxes {
 enum class Kind
 {
     Error,
-    Information
+    Information,
+    Notice // information in a box that does not wait: the program goes on
 };
 
 using Function = std::function<void(Kind kind, const QString& text)>;
 
-// Shows a modal box with an OK button. Line feed + carriage return pairs in
+// Shows a modal box with an OK button (a Notice shows one that is not modal
+// and returns at once). Line feed + carriage return pairs in
 // the text are shown as one line break.
 void show(Kind kind, const QString& text);
 inline void error(const QString& text)
@@ -26,6 +28,11 @@ inline void error(const QString& text)
 inline void information(const QString& text)
 {
     show(Kind::Information, text);
+}
+
+inline void notice(const QString& text)
+{
+    show(Kind::Notice, text);
 }
 
 // Replaces the function; an empty one restores the message boxes. Returns

@@ -68,15 +68,15 @@ bool NetworkJobs::logTick(const TMonitorSettings& settings, std::shared_ptr<ITra
         std::move(apply));
 }
 
-bool NetworkJobs::fetchLines(const std::string& url,
+bool NetworkJobs::fetchLines(const std::string& url, int deadlineMs,
                              std::function<void(bool, const std::vector<std::string>&)> apply)
 {
     using Answer = std::pair<bool, std::vector<std::string>>;
     return run<Answer>(
         "web",
-        [url] {
+        [url, deadlineMs] {
             Answer answer;
-            answer.first = HTTPGetLines(url, answer.second);
+            answer.first = HTTPGetLines(url, answer.second, deadlineMs);
             return answer;
         },
         [apply](Answer answer) { apply(answer.first, answer.second); });

@@ -64,7 +64,9 @@ public:
               std::function<void(int)> apply);
     bool logTick(const TMonitorSettings& settings, std::shared_ptr<ITrafficLogIO> io,
                  std::function<void(TrafficLog::TDetachedTick)> apply);
-    bool fetchLines(const std::string& url,
+    // The web request is given up after `deadlineMs` in all (0: only each
+    // wait is bounded).
+    bool fetchLines(const std::string& url, int deadlineMs,
                     std::function<void(bool, const std::vector<std::string>&)> apply);
 
     // For callers that drive the timers themselves: processes events until

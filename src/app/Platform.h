@@ -17,5 +17,9 @@ void setAutoStart(bool enabled, const std::string& executable);
 // "Exit" does, so the settings are saved on log-out. Call once, after the
 // application object exists.
 void quitOnTerminationSignals();
+// True once a termination signal arrived; main() checks it before entering
+// the event loop, so a signal during start-up (a message box open) ends the
+// program too.
+bool terminationRequested();
 
 } // namespace Platform

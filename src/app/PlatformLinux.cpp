@@ -44,11 +44,16 @@ void onTerminationSignal(int)
     [[maybe_unused]] const ssize_t ignored = ::write(g_signalPipe[1], &byte, 1);
     errno = saved;
 }
-// quit() ends only event loops that are running; a signal that arrives while
-// the window is still being built (before exec) would be lost, so wait for
-// the loop.
+bool g_terminationRequested = false;
+
+// quit() ends only the application's own loop once exec() runs; a signal
+// that arrives earlier, while the window is still being built or a start-up
+// message box waits in a loop of its own, must end those loops too: exit()
+// leaves every running loop and makes later ones return at once. main()
+// then sees terminationRequested() and does not enter exec().
 void quitOnceRunning()
 {
+    g_terminationRequested = true;
     if (QThread::currentThread()->loopLevel() == 0) {
         QTimer::singleShot(20, QCoreApplication::instance(), quitOnceRunning);
         return;
@@ -56,6 +61,11 @@ void quitOnceRunning()
     ApplicationQuit::request();
 }
 } // namespace
+
+bool terminationRequested()
+{
+    return g_terminationRequested;
+}
 
 void quitOnTerminationSignals()
 {

@@ -7,7 +7,9 @@
 #include "LocalePlatform.h"
 #include "MessageBoxes.h"
 #include "NetworkJobs.h"
+#include "PlainText.h"
 #include "Platform.h"
+#include "RegStoreFile.h"
 #include "ScreenPlacement.h"
 #include "SensorNetworkLogIO.h"
 #include "SensorPoll.h"
@@ -83,7 +85,8 @@ void setLabelText(QLabel* label, const std::string& text)
         label->setGeometry(g.right() + 1 - width, g.y(), width, g.height());
     else
         label->setGeometry(g.x(), g.y(), width, g.height());
-    label->setText(shown);
+    // Names, addresses and rates from agents show as the characters they are.
+    PlainText::label(label)->setText(shown);
 }
 
 std::string joinedTitle(const TSensorRecord& s)
@@ -238,6 +241,7 @@ void TMainForm::FormCreate()
     } catch (...) {
         ApplicationReport::reportCurrentException();
     }
+    tellOfSetAsideStore();
     try {
         m_latencyBar->hide();
         m_latencyLBL->hide();
@@ -254,6 +258,20 @@ void TMainForm::FormCreate()
     } catch (...) {
         ApplicationReport::reportCurrentException();
     }
+}
+
+// A settings file that could not be read whole was moved aside before the
+// defaults took its place; the user learns where it went, once, without the
+// program waiting for an answer.
+void TMainForm::tellOfSetAsideStore()
+{
+    const std::string aside = RegStoreFile::takeSetAside();
+    if (aside.empty())
+        return;
+    MessageBoxes::notice(
+        QStringLiteral("The settings file could not be read completely. It was kept as\n\r") +
+        QString::fromStdString(aside) +
+        QStringLiteral("\n\rSettings that could not be read start again from their defaults."));
 }
 
 void TMainForm::FormDestroy()
@@ -387,7 +405,7 @@ void TMainForm::layOutSensor(TSensorControls& c, const TSensorRecord& s, int y)
     QLabel* title = c.TitleLabel;
     title->setGeometry(8, y + 1, 0, kLabelHeight);
     title->setFont(tahoma(kLabelFontPixels));
-    title->setToolTip(QString::fromStdString(joinedTitle(s)));
+    title->setToolTip(PlainText::toolTip(QString::fromStdString(joinedTitle(s))));
     setColors(title, s.LightColor, back);
     setLabelText(title, m_settings.ShowExtendedInfo ? joinedTitle(s) : s.HostName);
     title->raise();
@@ -898,7 +916,7 @@ void TMainForm::LogTimerTimer()
 
 void TMainForm::ExteIPTimerTimer()
 {
-    m_jobs->fetchLines(m_externalAddressUrl,
+    m_jobs->fetchLines(m_externalAddressUrl, ExternalAddress::kRequestDeadline,
                        [this](bool ok, const std::vector<std::string>& lines) {
                            if (const auto caption = ExternalAddress::captionFromAnswer(ok, lines))
                                setLabelText(m_extIPAddLBL, *caption);

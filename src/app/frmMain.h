@@ -164,6 +164,7 @@ private:
     void FormCreate();
     void FormDestroy();
     void countStart();
+    void tellOfSetAsideStore();
     void FormMouseDown(const QPoint& globalPosition);
     void dragTo(const QPoint& globalPosition);
     void attachShell(QWidget* control);

@@ -28,6 +28,8 @@ int main(int argc, char* argv[])
     TMainForm::Options options;
     options.network = std::make_shared<SnmpSensorNetwork>();
     TMainForm form(options);
+    if (Platform::terminationRequested())
+        return 0; // the window's end saves what may be saved
     if (!form.startMinimized())
         form.show();
     return app.exec();

@@ -12,6 +12,9 @@ namespace ExternalAddress {
 extern const char* const kServiceUrl;
 // Period of the sensor's timer in milliseconds.
 constexpr unsigned kTimerInterval = 10000;
+// A whole request may take this many milliseconds, whatever the server
+// trickles: by then the next tick is due.
+constexpr int kRequestDeadline = 10000;
 // The row's caption before any answer.
 extern const char* const kInitialCaption;
 

@@ -1,5 +1,6 @@
 #include "TrafficLog.h"
 
+#include "ControlCharacters.h"
 #include "ConvertError.h"
 
 #include <algorithm>
@@ -50,9 +51,9 @@ uint32_t logPeriod(int32_t logTime, int32_t logSecMinType)
 
 std::string fileNamePart(const std::string& name)
 {
-    std::string part = name;
+    std::string part = ControlCharacters::replaced(name, '_');
     for (char& c : part) {
-        if (c == '/' || c == '\0')
+        if (c == '/')
             c = '_';
     }
     return part;
@@ -60,25 +61,35 @@ std::string fileNamePart(const std::string& name)
 
 std::string perSensorFileName(const std::string& folder, const TSensorRecord& sensor)
 {
-    return folder + "/" + fileNamePart(sensor.HostName) + "@" + fileNamePart(sensor.HostIP) +
-           ".log";
+    // The address and ".log" are what tell the files apart; a long name is
+    // cut first so that the whole stays within what a file system allows.
+    const std::string tail = ".log";
+    std::string address = "@" + fileNamePart(sensor.HostIP);
+    address = std::string(ControlCharacters::cutUtf8(address, kMaxFileNameBytes - tail.size()));
+    const std::string name = fileNamePart(sensor.HostName);
+    const std::string_view cut =
+        ControlCharacters::cutUtf8(name, kMaxFileNameBytes - tail.size() - address.size());
+    return folder + "/" + std::string(cut) + address + tail;
 }
 
 std::string logLine(const std::string& stamp, const TSensorRecord& sensor, double rDown, double rUp,
                     const std::string& decimalPoint)
 {
     using namespace LogTextFormat;
-    return stamp + ";" + sensor.HostName + ";" + sensor.HostIP + ";" +
-           formatGeneral(rDown, decimalPoint) + ";" + formatOneDecimal(rDown / 1024, decimalPoint) +
-           ";" + formatGeneral(rUp, decimalPoint) + ";" +
-           formatOneDecimal(rUp / 1024, decimalPoint) + "\n";
+    // A line break in a name would start a record of the agent's making.
+    return stamp + ";" + ControlCharacters::replaced(sensor.HostName) + ";" +
+           ControlCharacters::replaced(sensor.HostIP) + ";" + formatGeneral(rDown, decimalPoint) +
+           ";" + formatOneDecimal(rDown / 1024, decimalPoint) + ";" +
+           formatGeneral(rUp, decimalPoint) + ";" + formatOneDecimal(rUp / 1024, decimalPoint) +
+           "\n";
 }
 
 std::string syslogText(const TSensorRecord& sensor, double rDown, double rUp,
                        const std::string& decimalPoint)
 {
     using namespace LogTextFormat;
-    return sensor.HostName + " [" + sensor.SensorName + "@" + sensor.HostIP + "] " +
+    return ControlCharacters::replaced(sensor.HostName + " [" + sensor.SensorName + "@" +
+                                       sensor.HostIP + "] ") +
            formatOneDecimal(rDown / 1024, decimalPoint) +
            " Up: " + formatOneDecimal(rUp / 1024, decimalPoint);
 }

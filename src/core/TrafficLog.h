@@ -27,21 +27,26 @@ constexpr int kSyslogSeverity = 6;
 // that is not positive or does not fit the timer.
 uint32_t logPeriod(int32_t logTime, int32_t logSecMinType);
 
-// A name with every path separator (and NUL) replaced by "_", so that it
-// stays one element of a path.
+// The longest file name (one element of a path) file systems take.
+constexpr std::size_t kMaxFileNameBytes = 255;
+
+// A name with every path separator and control character replaced by "_",
+// so that it stays one element of a path.
 std::string fileNamePart(const std::string& name);
 
 // The file of one sensor in `folder`: folder, separator, HostName, "@",
 // HostIP, ".log". The separator is added even when the folder ends in one.
+// The file's own name stays within kMaxFileNameBytes: HostName is cut first,
+// so the address and ".log" are kept.
 std::string perSensorFileName(const std::string& folder, const TSensorRecord& sensor);
 
 // One log line with its line end: stamp;HostName;HostIP;rDown;rDown/1024;
-// rUp;rUp/1024.
+// rUp;rUp/1024. Control characters in the texts become spaces.
 std::string logLine(const std::string& stamp, const TSensorRecord& sensor, double rDown, double rUp,
                     const std::string& decimalPoint);
 
 // The text of a syslog message: "HostName [SensorName@HostIP] <down kb/s>
-// Up: <up kb/s>".
+// Up: <up kb/s>". Control characters in the texts become spaces.
 std::string syslogText(const TSensorRecord& sensor, double rDown, double rUp,
                        const std::string& decimalPoint);
 

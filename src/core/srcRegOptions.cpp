@@ -1,11 +1,17 @@
 #include "srcRegOptions.h"
 
 #include "RegSession.h"
+#include "RegistryError.h"
 #include "StorePlatform.h"
 #include "srcGeneral.h"
 
+#include <algorithm>
 #include <functional>
 #include <limits>
+#include <optional>
+#include <type_traits>
+#include <variant>
+#include <vector>
 
 const char* const kSettingsKey = "Software\\Quorvane\\Travimetra";
 const char* const kDefaultLatencyHost = "www.google.com";
@@ -30,73 +36,125 @@ std::string defaultLogFile()
 
 namespace {
 
-// Loads the values of one key in order. Each read that fails, or whose value
-// cannot stand for its target, writes the default back; apply receives the
-// value read, or the default when the value is marked "at once".
-class TKeyLoader
+// Every stored value is described once: its stored name, kind, default,
+// allowed range and where it lives in memory. Loading, saving and healing are
+// driven by the tables below, in the stored order.
+enum class Kind
 {
-public:
-    explicit TKeyLoader(std::string key) : m_key(std::move(key)) {}
-
-    bool integer(const char* name, int32_t fallback, const std::function<void(int32_t)>& apply,
-                 bool atOnce = false, int32_t min = std::numeric_limits<int32_t>::min(),
-                 int32_t max = std::numeric_limits<int32_t>::max())
-    {
-        int32_t value = 0;
-        if (read(name, [&](const TRegVariant& v) {
-                return regVariantToInt(v, value) && value >= min && value <= max;
-            })) {
-            apply(value);
-            return true;
-        }
-        WriteRegValue(HKEY_CURRENT_USER, m_key, name, fallback, rdInteger);
-        if (atOnce)
-            apply(fallback);
-        return false;
-    }
-
-    void boolean(const char* name, bool fallback, bool& target)
-    {
-        bool value = false;
-        if (read(name, [&](const TRegVariant& v) { return regVariantToBool(v, value); })) {
-            target = value;
-            return;
-        }
-        WriteRegValue(HKEY_CURRENT_USER, m_key, name, fallback, rdBinary);
-    }
-
-    void text(const char* name, const std::string& fallback, std::string& target)
-    {
-        std::string value;
-        if (read(name, [&](const TRegVariant& v) { return regVariantToText(v, value); })) {
-            target = std::move(value);
-            return;
-        }
-        WriteRegValue(HKEY_CURRENT_USER, m_key, name, fallback, rdString);
-    }
-
-    void colour(const char* name, TColor fallback, TColor& target)
-    {
-        integer(name, int32_t(fallback), [&](int32_t v) { target = TColor(v); });
-    }
-
-    void speed(const char* name, int64_t& target)
-    {
-        integer(name, 1024, [&](int32_t v) { target = v; });
-    }
-
-private:
-    template <typename Convert> bool read(const char* name, Convert convert)
-    {
-        try {
-            return convert(ReadRegValue(HKEY_CURRENT_USER, m_key, name));
-        } catch (const TRegistryError&) {
-            return false;
-        }
-    }
-
-    std::string m_key;
+    Integer,
+    Boolean,
+    Text
 };
+
+constexpr int32_t kNoMin = std::numeric_limits<int32_t>::min();
+constexpr int32_t kNoMax = std::numeric_limits<int32_t>::max();
+constexpr int32_t kMaxColour = 0xFFFFFF;
+
+int rdKind(Kind kind)
+{
+    switch (kind) {
+    case Kind::Integer:
+        return rdInteger;
+    case Kind::Boolean:
+        return rdBinary;
+    case Kind::Text:
+        break;
+    }
+    return rdString;
+}
+
+// One value of a key whose target in memory is reached through T.
+template <typename T> struct TStoredValue
+{
+    const char* name;
+    Kind kind;
+    std::function<TRegVariant(const T&)> fallback;
+    // Puts a value read (healed false) or the default that replaced it
+    // (healed true) into memory.
+    std::function<void(T&, const TRegVariant&, bool healed)> apply;
+    // What a save writes; empty for a value the save never writes.
+    std::function<TRegVariant(const T&)> current;
+    int32_t min = kNoMin;
+    int32_t max = kNoMax;
+};
+
+// The global key's target: the model and the window it is applied to.
+struct TGlobalTarget
+{
+    TMonitorSettings& settings;
+    IMonitorWindow& window;
+};
+
+using TGlobalValue = TStoredValue<TGlobalTarget>;
+using TSensorValue = TStoredValue<TSensorRecord>;
+
+int32_t asInt(const TRegVariant& v)
+{
+    return std::get<int32_t>(v);
+}
+
+// Shorthands for values that are plain fields of the target.
+template <typename T, typename Owner, typename Field>
+TStoredValue<T> field(const char* name, Kind kind, TRegVariant fallback, Field Owner::*member,
+                      Owner& (*owner)(T&), const Owner& (*ownerOf)(const T&), int32_t min = kNoMin,
+                      int32_t max = kNoMax)
+{
+    return TStoredValue<T>{name,
+                           kind,
+                           [fallback](const T&) { return fallback; },
+                           [member, owner](T& target, const TRegVariant& v, bool) {
+                               std::visit(
+                                   [&](const auto& value) {
+                                       using V = std::decay_t<decltype(value)>;
+                                       if constexpr (std::is_convertible_v<V, Field>)
+                                           owner(target).*member = static_cast<Field>(value);
+                                   },
+                                   v);
+                           },
+                           [member, ownerOf](const T& target) -> TRegVariant {
+                               const Field& value = ownerOf(target).*member;
+                               if constexpr (std::is_same_v<Field, bool> ||
+                                             std::is_same_v<Field, std::string>)
+                                   return value;
+                               else
+                                   return static_cast<int32_t>(value);
+                           },
+                           min,
+                           max};
+}
+
+TMonitorSettings& settingsOf(TGlobalTarget& t)
+{
+    return t.settings;
+}
+const TMonitorSettings& constSettingsOf(const TGlobalTarget& t)
+{
+    return t.settings;
+}
+TSensorRecord& sensorOf(TSensorRecord& s)
+{
+    return s;
+}
+const TSensorRecord& constSensorOf(const TSensorRecord& s)
+{
+    return s;
+}
+
+template <typename Field>
+TGlobalValue global(const char* name, Kind kind, TRegVariant fallback,
+                    Field TMonitorSettings::*member, int32_t min = kNoMin, int32_t max = kNoMax)
+{
+    return field<TGlobalTarget>(name, kind, std::move(fallback), member, &settingsOf,
+                                &constSettingsOf, min, max);
+}
+
+template <typename Field>
+TSensorValue sensor(const char* name, Kind kind, TRegVariant fallback, Field TSensorRecord::*member,
+                    int32_t min = kNoMin, int32_t max = kNoMax)
+{
+    return field<TSensorRecord>(name, kind, std::move(fallback), member, &sensorOf, &constSensorOf,
+                                min, max);
+}
 
 // The store keeps speeds as 32-bit integers; a larger speed is saved as the
 // nearest one that fits rather than as its low bits.
@@ -109,28 +167,185 @@ int32_t storedSpeed(int64_t speed)
     return int32_t(speed);
 }
 
-void loadSensor(TSensorRecord& sensor, std::size_t index)
+TSensorValue speed(const char* name, int64_t TSensorRecord::*member)
 {
-    TKeyLoader key(sensorKeyPath(index));
-    key.boolean("Active", false, sensor.Active);
-    key.text("HostName", "Sensor #1", sensor.HostName);
-    key.text("HostIP", "192.168.1.1", sensor.HostIP);
-    key.text("Community", "vandor", sensor.Community);
-    key.text("Sensor", "1", sensor.Sensor);
-    key.text("SensorName", "Test Interface", sensor.SensorName);
-    key.speed("DownSpeed", sensor.DownSpeed);
-    key.speed("UpSpeed", sensor.UpSpeed);
-    key.integer("SpeedType", stDetected, [&](int32_t v) { sensor.SpeedType = v; });
-    key.boolean("SwapedInOut", false, sensor.SwapedInOut);
-    key.colour("ULColor", 0x0000FF, sensor.ULColor);
-    key.colour("DLColor", 0x00FF00, sensor.DLColor);
-    key.colour("LightColor", 0xFF0000, sensor.LightColor);
-    key.colour("DarkColor", 0x800000, sensor.DarkColor);
-    key.integer("GraphPixels", 1, [&](int32_t v) { sensor.GraphPixels = v; });
-    key.boolean("LighterLine", false, sensor.LighterLine);
-    key.boolean("UseLightColorFor", false, sensor.UseLightColorFor);
-    key.integer("TimerToUse", 0, [&](int32_t v) { sensor.TimerToUse = v; });
-    key.boolean("HalfHeight", false, sensor.HalfHeight);
+    return TSensorValue{
+        name,
+        Kind::Integer,
+        [](const TSensorRecord&) { return TRegVariant(int32_t(1024)); },
+        [member](TSensorRecord& s, const TRegVariant& v, bool) { s.*member = asInt(v); },
+        [member](const TSensorRecord& s) { return TRegVariant(storedSpeed(s.*member)); },
+        0,
+        kNoMax};
+}
+
+// In the stored order. Ranges are those the dialogs offer.
+const std::vector<TGlobalValue>& globalValues()
+{
+    static const std::vector<TGlobalValue> values = {
+        {"TimesRun",
+         Kind::Integer,
+         [](const TGlobalTarget&) { return TRegVariant(int32_t(0)); },
+         [](TGlobalTarget& t, const TRegVariant&, bool healed) {
+             if (healed)
+                 t.settings.FirstRun = true;
+         },
+         {}},
+        // A count the window cannot hold is as unreadable as a missing one.
+        {"NumberOfHosts", Kind::Integer,
+         [](const TGlobalTarget&) { return TRegVariant(int32_t(1)); },
+         [](TGlobalTarget& t, const TRegVariant& v, bool) { t.settings.resizeSensors(asInt(v)); },
+         [](const TGlobalTarget& t) { return TRegVariant(t.settings.NumberOfHosts); }, 0,
+         kMaxNumberOfHosts},
+        {"Top", Kind::Integer,
+         [](const TGlobalTarget& t) {
+             return TRegVariant(int32_t(t.window.workAreaHeight() - t.window.windowHeight() - 1));
+         },
+         [](TGlobalTarget& t, const TRegVariant& v, bool) { t.window.setWindowTop(asInt(v)); },
+         [](const TGlobalTarget& t) { return TRegVariant(int32_t(t.window.windowTop())); }},
+        {"Left", Kind::Integer,
+         [](const TGlobalTarget& t) {
+             return TRegVariant(int32_t(t.window.firstMonitorWidth() - t.window.windowWidth() - 1));
+         },
+         [](TGlobalTarget& t, const TRegVariant& v, bool) { t.window.setWindowLeft(asInt(v)); },
+         [](const TGlobalTarget& t) { return TRegVariant(int32_t(t.window.windowLeft())); }},
+        {"Alpha", Kind::Integer, [](const TGlobalTarget&) { return TRegVariant(int32_t(192)); },
+         [](TGlobalTarget& t, const TRegVariant& v, bool) {
+             t.window.setAlphaBlendValue(asInt(v));
+         },
+         [](const TGlobalTarget& t) { return TRegVariant(int32_t(t.window.alphaBlendValue())); },
+         25, 255},
+        global("AlwaysOnTop", Kind::Boolean, true, &TMonitorSettings::AlwaysOnTop),
+        global("ScaleSize", Kind::Integer, int32_t(100), &TMonitorSettings::ScaleSize, 50, 500),
+        global("Interval", Kind::Integer, int32_t(5), &TMonitorSettings::Interval, 1, 30),
+        global("BackColor", Kind::Integer, int32_t(0), &TMonitorSettings::BackColor, 0, kMaxColour),
+        global("ShowExtendedInfo", Kind::Boolean, true, &TMonitorSettings::ShowExtendedInfo),
+        global("ShowX", Kind::Boolean, true, &TMonitorSettings::ShowX),
+        global("XAction", Kind::Integer, int32_t(0), &TMonitorSettings::XAction, 0, 1),
+        global("AutoStart", Kind::Boolean, true, &TMonitorSettings::AutoStart),
+        global("StartMinimized", Kind::Boolean, false, &TMonitorSettings::StartMinimized),
+        global("ShowHints", Kind::Boolean, true, &TMonitorSettings::ShowHints),
+        global("DoPing", Kind::Boolean, false, &TMonitorSettings::DoPing),
+        global("EnableLog", Kind::Boolean, false, &TMonitorSettings::EnableLog),
+        {"LogFile", Kind::Text, [](const TGlobalTarget&) { return TRegVariant(defaultLogFile()); },
+         [](TGlobalTarget& t, const TRegVariant& v, bool) {
+             t.settings.LogFile = std::get<std::string>(v);
+         },
+         [](const TGlobalTarget& t) { return TRegVariant(t.settings.LogFile); }},
+        {"LogFolder", Kind::Text,
+         [](const TGlobalTarget&) { return TRegVariant(defaultLogFolder()); },
+         [](TGlobalTarget& t, const TRegVariant& v, bool) {
+             t.settings.LogFolder = std::get<std::string>(v);
+         },
+         [](const TGlobalTarget& t) { return TRegVariant(t.settings.LogFolder); }},
+        global("LogType", Kind::Integer, int32_t(1), &TMonitorSettings::LogType, 1, 3),
+        global("SysLogServer", Kind::Text, std::string("localhost"),
+               &TMonitorSettings::SysLogServer),
+        global("LogTime", Kind::Integer, int32_t(30), &TMonitorSettings::LogTime, 1, 60),
+        global("LogSecMinType", Kind::Integer, int32_t(0), &TMonitorSettings::LogSecMinType, 0, 1),
+        global("LatencySensor", Kind::Boolean, false, &TMonitorSettings::LatencySensor),
+        {"LatencyTimer", Kind::Integer,
+         [](const TGlobalTarget&) { return TRegVariant(int32_t(1000)); },
+         [](TGlobalTarget& t, const TRegVariant& v, bool) {
+             t.window.setLatencyInterval(asInt(v));
+         },
+         [](const TGlobalTarget& t) { return TRegVariant(int32_t(t.window.latencyInterval())); },
+         1000, 60000},
+        global("LatencyHost", Kind::Text, std::string(kDefaultLatencyHost),
+               &TMonitorSettings::LatencyHost),
+    };
+    return values;
+}
+
+const std::vector<TSensorValue>& sensorValues()
+{
+    static const std::vector<TSensorValue> values = {
+        sensor("Active", Kind::Boolean, false, &TSensorRecord::Active),
+        sensor("HostName", Kind::Text, std::string("Sensor #1"), &TSensorRecord::HostName),
+        sensor("HostIP", Kind::Text, std::string("192.168.1.1"), &TSensorRecord::HostIP),
+        sensor("Community", Kind::Text, std::string("vandor"), &TSensorRecord::Community),
+        sensor("Sensor", Kind::Text, std::string("1"), &TSensorRecord::Sensor),
+        sensor("SensorName", Kind::Text, std::string("Test Interface"), &TSensorRecord::SensorName),
+        speed("DownSpeed", &TSensorRecord::DownSpeed),
+        speed("UpSpeed", &TSensorRecord::UpSpeed),
+        sensor("SpeedType", Kind::Integer, int32_t(stDetected), &TSensorRecord::SpeedType, stLive,
+               stBypass),
+        sensor("SwapedInOut", Kind::Boolean, false, &TSensorRecord::SwapedInOut),
+        sensor("ULColor", Kind::Integer, int32_t(0x0000FF), &TSensorRecord::ULColor, 0, kMaxColour),
+        sensor("DLColor", Kind::Integer, int32_t(0x00FF00), &TSensorRecord::DLColor, 0, kMaxColour),
+        sensor("LightColor", Kind::Integer, int32_t(0xFF0000), &TSensorRecord::LightColor, 0,
+               kMaxColour),
+        sensor("DarkColor", Kind::Integer, int32_t(0x800000), &TSensorRecord::DarkColor, 0,
+               kMaxColour),
+        // "1 pixel" to "5 pixels".
+        sensor("GraphPixels", Kind::Integer, int32_t(1), &TSensorRecord::GraphPixels, 1, 5),
+        sensor("LighterLine", Kind::Boolean, false, &TSensorRecord::LighterLine),
+        sensor("UseLightColorFor", Kind::Boolean, false, &TSensorRecord::UseLightColorFor),
+        sensor("TimerToUse", Kind::Integer, int32_t(0), &TSensorRecord::TimerToUse, 0, 1),
+        sensor("HalfHeight", Kind::Boolean, false, &TSensorRecord::HalfHeight),
+    };
+    return values;
+}
+
+// The value as read, converted to its kind and within its range; nothing when
+// it is missing, of another kind or out of range.
+template <typename T>
+std::optional<TRegVariant> readValue(const std::string& key, const TStoredValue<T>& value)
+{
+    TRegVariant read;
+    try {
+        read = ReadRegValue(HKEY_CURRENT_USER, key, value.name);
+    } catch (const TRegistryError&) {
+        return std::nullopt;
+    }
+    switch (value.kind) {
+    case Kind::Integer: {
+        int32_t number = 0;
+        if (regVariantToInt(read, number) && number >= value.min && number <= value.max)
+            return TRegVariant(number);
+        return std::nullopt;
+    }
+    case Kind::Boolean: {
+        bool flag = false;
+        if (regVariantToBool(read, flag))
+            return TRegVariant(flag);
+        return std::nullopt;
+    }
+    case Kind::Text: {
+        std::string text;
+        if (regVariantToText(read, text))
+            return TRegVariant(std::move(text));
+        return std::nullopt;
+    }
+    }
+    return std::nullopt;
+}
+
+// Each value read goes into memory; one that is missing or unusable is
+// replaced by its default, in the store and in memory alike, so what the
+// program runs with is what the store now says.
+template <typename T>
+void loadKey(const std::string& key, const std::vector<TStoredValue<T>>& values, T& target)
+{
+    for (const TStoredValue<T>& value : values) {
+        if (const auto read = readValue(key, value)) {
+            value.apply(target, *read, false);
+            continue;
+        }
+        const TRegVariant fallback = value.fallback(target);
+        WriteRegValue(HKEY_CURRENT_USER, key, value.name, fallback, rdKind(value.kind));
+        value.apply(target, fallback, true);
+    }
+}
+
+template <typename T>
+void saveKey(const std::string& key, const std::vector<TStoredValue<T>>& values, const T& source)
+{
+    for (const TStoredValue<T>& value : values) {
+        if (value.current)
+            WriteRegValue(HKEY_CURRENT_USER, key, value.name, value.current(source),
+                          rdKind(value.kind));
+    }
 }
 
 } // namespace
@@ -139,86 +354,17 @@ void LoadSettings(TMonitorSettings& settings, IMonitorWindow& window)
 {
     // One read and at most one replacement of the store file for the lot.
     TRegSession session;
-    TKeyLoader key(kSettingsKey);
-    if (!key.integer("TimesRun", 0, [](int32_t) {}))
-        settings.FirstRun = true;
-    // A count the window cannot hold is as unreadable as a missing one.
-    key.integer(
-        "NumberOfHosts", 1, [&](int32_t v) { settings.resizeSensors(v); }, true, 0,
-        kMaxNumberOfHosts);
-    key.integer("Top", window.workAreaHeight() - window.windowHeight() - 1,
-                [&](int32_t v) { window.setWindowTop(v); });
-    key.integer("Left", window.firstMonitorWidth() - window.windowWidth() - 1,
-                [&](int32_t v) { window.setWindowLeft(v); });
-    key.integer(
-        "Alpha", 192, [&](int32_t v) { window.setAlphaBlendValue(v); }, false, 0, 255);
-    key.boolean("AlwaysOnTop", true, settings.AlwaysOnTop);
-    key.integer(
-        "ScaleSize", 100, [&](int32_t v) { settings.ScaleSize = v; }, true);
-    key.integer("Interval", 5, [&](int32_t v) { settings.Interval = v; });
-    key.colour("BackColor", 0, settings.BackColor);
-    key.boolean("ShowExtendedInfo", true, settings.ShowExtendedInfo);
-    key.boolean("ShowX", true, settings.ShowX);
-    key.integer("XAction", 0, [&](int32_t v) { settings.XAction = v; });
-    key.boolean("AutoStart", true, settings.AutoStart);
-    key.boolean("StartMinimized", false, settings.StartMinimized);
-    key.boolean("ShowHints", true, settings.ShowHints);
-    key.boolean("DoPing", false, settings.DoPing);
-    key.boolean("EnableLog", false, settings.EnableLog);
-    key.text("LogFile", defaultLogFile(), settings.LogFile);
-    key.text("LogFolder", defaultLogFolder(), settings.LogFolder);
-    key.integer("LogType", 1, [&](int32_t v) { settings.LogType = v; });
-    key.text("SysLogServer", "localhost", settings.SysLogServer);
-    key.integer("LogTime", 30, [&](int32_t v) { settings.LogTime = v; });
-    key.integer("LogSecMinType", 0, [&](int32_t v) { settings.LogSecMinType = v; });
-    key.boolean("LatencySensor", false, settings.LatencySensor);
-    key.integer("LatencyTimer", 1000, [&](int32_t v) { window.setLatencyInterval(v); });
-    key.text("LatencyHost", kDefaultLatencyHost, settings.LatencyHost);
-
+    TGlobalTarget target{settings, window};
+    loadKey(kSettingsKey, globalValues(), target);
     for (std::size_t n = 0; n < settings.Sensors.size(); ++n)
-        loadSensor(settings.Sensors[n], n);
+        loadKey(sensorKeyPath(n), sensorValues(), settings.Sensors[n]);
     session.commit();
 }
 
 void SaveSettings(TMonitorSettings& settings, IMonitorWindow& window)
 {
     TRegSession session;
-    const std::string global = kSettingsKey;
-    auto integer = [](const std::string& key, const char* name, int32_t value) {
-        WriteRegValue(HKEY_CURRENT_USER, key, name, value, rdInteger);
-    };
-    auto boolean = [](const std::string& key, const char* name, bool value) {
-        WriteRegValue(HKEY_CURRENT_USER, key, name, value, rdBinary);
-    };
-    auto text = [](const std::string& key, const char* name, const std::string& value) {
-        WriteRegValue(HKEY_CURRENT_USER, key, name, value, rdString);
-    };
-
-    integer(global, "NumberOfHosts", settings.NumberOfHosts);
-    integer(global, "Top", window.windowTop());
-    integer(global, "Left", window.windowLeft());
-    integer(global, "Alpha", window.alphaBlendValue());
-    boolean(global, "AlwaysOnTop", settings.AlwaysOnTop);
-    integer(global, "ScaleSize", settings.ScaleSize);
-    integer(global, "Interval", settings.Interval);
-    integer(global, "BackColor", int32_t(settings.BackColor));
-    boolean(global, "ShowExtendedInfo", settings.ShowExtendedInfo);
-    boolean(global, "ShowX", settings.ShowX);
-    integer(global, "XAction", settings.XAction);
-    boolean(global, "AutoStart", settings.AutoStart);
-    boolean(global, "StartMinimized", settings.StartMinimized);
-    boolean(global, "ShowHints", settings.ShowHints);
-    boolean(global, "DoPing", settings.DoPing);
-    boolean(global, "EnableLog", settings.EnableLog);
-    text(global, "LogFile", settings.LogFile);
-    text(global, "LogFolder", settings.LogFolder);
-    integer(global, "LogType", settings.LogType);
-    text(global, "SysLogServer", settings.SysLogServer);
-    integer(global, "LogTime", settings.LogTime);
-    integer(global, "LogSecMinType", settings.LogSecMinType);
-    boolean(global, "LatencySensor", settings.LatencySensor);
-    integer(global, "LatencyTimer", window.latencyInterval());
-    text(global, "LatencyHost", settings.LatencyHost);
+    saveKey(kSettingsKey, globalValues(), TGlobalTarget{settings, window});
 
     // Sensors.size() is NumberOfHosts; the smaller of the two guards a caller
     // that changed one without the other.
@@ -230,26 +376,7 @@ void SaveSettings(TMonitorSettings& settings, IMonitorWindow& window)
             sensor.DownSpeed = 1;
             sensor.UpSpeed = 1;
         }
-        const std::string key = sensorKeyPath(n);
-        boolean(key, "Active", sensor.Active);
-        text(key, "HostName", sensor.HostName);
-        text(key, "HostIP", sensor.HostIP);
-        text(key, "Community", sensor.Community);
-        text(key, "Sensor", sensor.Sensor);
-        text(key, "SensorName", sensor.SensorName);
-        integer(key, "DownSpeed", storedSpeed(sensor.DownSpeed));
-        integer(key, "UpSpeed", storedSpeed(sensor.UpSpeed));
-        integer(key, "SpeedType", sensor.SpeedType);
-        boolean(key, "SwapedInOut", sensor.SwapedInOut);
-        integer(key, "ULColor", int32_t(sensor.ULColor));
-        integer(key, "DLColor", int32_t(sensor.DLColor));
-        integer(key, "LightColor", int32_t(sensor.LightColor));
-        integer(key, "DarkColor", int32_t(sensor.DarkColor));
-        integer(key, "GraphPixels", sensor.GraphPixels);
-        boolean(key, "LighterLine", sensor.LighterLine);
-        boolean(key, "UseLightColorFor", sensor.UseLightColorFor);
-        integer(key, "TimerToUse", sensor.TimerToUse);
-        boolean(key, "HalfHeight", sensor.HalfHeight);
+        saveKey(sensorKeyPath(n), sensorValues(), sensor);
     }
     session.commit();
 }

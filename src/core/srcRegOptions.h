@@ -22,10 +22,11 @@ std::string defaultLogFile();   // the folder + "Travimetra.log"
 extern const char* const kDefaultLatencyHost;
 
 // Reads every setting and every sensor 0 .. NumberOfHosts-1 from the store.
-// A value that is missing or cannot be converted is written back with its
-// default; only NumberOfHosts, ScaleSize and FirstRun (no TimesRun) change
-// memory on that path. Window position, opacity and the latency period go to
-// the window. Raises TRegistryError when the store cannot be written.
+// A value that is missing, cannot be converted or lies outside the range its
+// dialog allows is replaced by its default, in the store and in memory alike;
+// a missing TimesRun sets FirstRun. Window position, opacity and the latency
+// period go to the window. Raises TRegistryError when the store cannot be
+// written.
 void LoadSettings(TMonitorSettings& settings, IMonitorWindow& window);
 
 // Writes every setting and sensors 0 .. NumberOfHosts-1; higher subkeys stay as

@@ -14,6 +14,8 @@ QMessageBox::StandardButton exec(QMessageBox::Icon icon, const QString& text,
     QMessageBox box(icon, QApplication::applicationDisplayName(), text, buttons,
                     QApplication::activeModalWidget());
     box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    // Texts name devices and paths: shown as the characters they are.
+    box.setTextFormat(Qt::PlainText);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

@@ -1,6 +1,7 @@
 #include "frmHostConfig.h"
 
 #include "ApplicationReport.h"
+#include "ControlCharacters.h"
 #include "ConvertError.h"
 #include "DialogMessages.h"
 #include "DialogSizing.h"
@@ -512,7 +513,10 @@ void THostConfigForm::discoverInterfaces()
         std::string description;
         if (!index.empty())
             readValue(kIfDescr + index, description);
-        m_oidCombo->addItem(qs("Interface " + index + " is " + description));
+        // A line break or escape in an agent's text would travel from the field
+        // into the store, the log and the window.
+        m_oidCombo->addItem(
+            qs(ControlCharacters::replaced("Interface " + index + " is " + description)));
         QCoreApplication::processEvents();
     }
 
@@ -538,7 +542,7 @@ void THostConfigForm::discoverInterfaces()
             if (name.empty())
                 name = "Sensor #" + std::to_string(m_owner.gridRowCount());
         }
-        m_hostNameEdit->setText(qs(name));
+        m_hostNameEdit->setText(qs(ControlCharacters::replaced(name)));
     }
 
     OIDComboChange();

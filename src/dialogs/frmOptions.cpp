@@ -5,6 +5,7 @@
 #include "DialogMessages.h"
 #include "DialogSizing.h"
 #include "IOptionsHost.h"
+#include "PlainText.h"
 #include "TColorBox.h"
 #include "frmHostConfig.h"
 #include "srcGeneral.h"
@@ -63,7 +64,8 @@ QSlider* slider(QWidget* parent, const char* name, int minimum, int maximum, int
 
 QLabel* label(QWidget* parent, const char* name, const QString& text)
 {
-    auto* l = new QLabel(text, parent);
+    // Some show log paths from the store.
+    auto* l = PlainText::label(new QLabel(text, parent));
     if (name)
         l->setObjectName(QString::fromLatin1(name));
     return l;
@@ -402,13 +404,13 @@ void TOptionsForm::checkLogType(int logType)
 void TOptionsForm::showLogFile()
 {
     m_logFilenameLBL->setText(qs(ShortenPath(WorkLogFile, kPathLabelLength)));
-    m_hints.add(m_logFilenameLBL, qs(WorkLogFile));
+    m_hints.add(m_logFilenameLBL, PlainText::toolTip(qs(WorkLogFile)));
 }
 
 void TOptionsForm::showLogFolder()
 {
     m_logFolderLBL->setText(qs(ShortenPath(WorkLogFolder, kPathLabelLength)));
-    m_hints.add(m_logFolderLBL, qs(WorkLogFolder));
+    m_hints.add(m_logFolderLBL, PlainText::toolTip(qs(WorkLogFolder)));
 }
 
 void TOptionsForm::loadSettings()

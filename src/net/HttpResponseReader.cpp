@@ -61,12 +61,17 @@ bool readChunked(TBlockSocket& sock, int timeoutMs, THttpResponse& response)
     // Chunk-size lines and data share the body's budget, so a server cannot
     // keep us reading forever with empty lines either.
     std::size_t budget = kMaxBodySize;
+    std::size_t emptyLines = 0;
     while (true) {
         std::string line;
         if (!readLine(sock, timeoutMs, budget, line))
             return false;
-        if (line.empty())
+        if (line.empty()) {
+            if (++emptyLines > kMaxEmptyLinesBetweenChunks)
+                return false;
             continue;
+        }
+        emptyLines = 0;
         std::string size = line.substr(0, line.find(' '));
         size = HttpText::trim(size.substr(0, size.find(';')));
         bool valid = false;

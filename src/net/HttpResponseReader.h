@@ -28,6 +28,9 @@ namespace HttpResponseReader {
 
 constexpr std::size_t kMaxHeadSize = 1 << 20;
 constexpr std::size_t kMaxBodySize = 16 << 20;
+// A chunk's data ends with one line end, read as an empty line; a few more
+// are forgiven, an endless run of them is no answer.
+constexpr std::size_t kMaxEmptyLinesBetweenChunks = 8;
 
 bool read(TBlockSocket& sock, int timeoutMs, const std::string& method, const std::string& protocol,
           THttpResponse& response);

@@ -188,7 +188,8 @@ void TBlockSocket::Close()
 {
     closeHandle();
     m_delayed.clear();
-    m_buffer.clear();
+    clearReceived();
+    m_deadline.reset();
     m_lastLineEnd = LineEnd::None;
     m_ip6 = false;
     m_lastError = SockErr::Ok;
@@ -227,12 +228,43 @@ std::size_t TBlockSocket::PendingBytes() const
     return std::min<std::size_t>(static_cast<std::size_t>(count), kMaxPending);
 }
 
+void TBlockSocket::clearReceived()
+{
+    m_buffer.clear();
+    m_bufferPos = 0;
+}
+
+std::string_view TBlockSocket::ReceiveBufferContents() const
+{
+    return std::string_view(m_buffer).substr(m_bufferPos);
+}
+
+void TBlockSocket::SetDeadline(int ms)
+{
+    if (ms <= 0)
+        m_deadline.reset();
+    else
+        m_deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+}
+
+int TBlockSocket::boundedWait(int timeoutMs) const
+{
+    if (!m_deadline)
+        return timeoutMs;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          *m_deadline - std::chrono::steady_clock::now())
+                          .count();
+    const int untilDeadline = left > 0 ? static_cast<int>(std::min<long long>(left, INT32_MAX)) : 0;
+    return timeoutMs < 0 ? untilDeadline : std::min(timeoutMs, untilDeadline);
+}
+
 bool TBlockSocket::WaitReadable(int timeoutMs)
 {
     if (m_fd < 0) {
         m_lastError = SockErr::NotSocket;
         return false;
     }
+    timeoutMs = boundedWait(timeoutMs);
     pollfd entry{m_fd, POLLIN, 0};
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (true) {
@@ -256,14 +288,31 @@ bool TBlockSocket::WaitReadable(int timeoutMs)
     }
 }
 
+std::string TBlockSocket::takeBuffered()
+{
+    std::string out;
+    if (m_bufferPos == 0)
+        out.swap(m_buffer);
+    else
+        out.assign(m_buffer, m_bufferPos, std::string::npos);
+    clearReceived();
+    return out;
+}
+
 std::string TBlockSocket::ReceivePacket(int timeoutMs)
 {
     m_lastError = SockErr::Ok;
-    if (!m_buffer.empty()) {
-        std::string out;
-        out.swap(m_buffer);
-        return out;
-    }
+    if (m_bufferPos < m_buffer.size())
+        return takeBuffered();
+    clearReceived();
+    return receiveFresh(timeoutMs);
+}
+
+// What the socket has now, or what comes first within timeoutMs; the
+// buffer is not looked at.
+std::string TBlockSocket::receiveFresh(int timeoutMs)
+{
+    m_lastError = SockErr::Ok;
     if (m_fd < 0) {
         m_lastError = SockErr::NotSocket;
         return {};
@@ -336,28 +385,26 @@ void TBlockSocket::dropMatchedLineEnd(std::string& bytes)
 
 std::string TBlockSocket::ReceiveLine(int timeoutMs)
 {
-    std::string gathered;
+    m_lastError = SockErr::Ok;
+    std::size_t searchFrom = m_bufferPos;
     while (true) {
-        const std::size_t searchFrom = gathered.empty() ? 0 : gathered.size() - 1;
-        std::string piece = ReceivePacket(timeoutMs);
-        if (m_lastError != SockErr::Ok) {
-            m_buffer = std::move(gathered);
-            return {};
-        }
-        gathered += piece;
-
         std::size_t end = std::string::npos;
         std::size_t endLength = 0;
         if (!ConvertLineEnd) {
-            end = gathered.find("\r\n", searchFrom);
+            end = m_buffer.find("\r\n", searchFrom);
             endLength = 2;
         } else {
-            end = gathered.find_first_of("\r\n", searchFrom);
+            // A plain scan: lines are short, and find_first_of costs more per call.
+            const char* data = m_buffer.data();
+            std::size_t i = searchFrom;
+            while (i < m_buffer.size() && data[i] != '\r' && data[i] != '\n')
+                ++i;
+            end = i < m_buffer.size() ? i : std::string::npos;
             if (end != std::string::npos) {
                 endLength = 1;
-                const char first = gathered[end];
-                if (end + 1 < gathered.size()) {
-                    const char next = gathered[end + 1];
+                const char first = m_buffer[end];
+                if (end + 1 < m_buffer.size()) {
+                    const char next = m_buffer[end + 1];
                     if ((first == '\r' && next == '\n') || (first == '\n' && next == '\r'))
                         endLength = 2;
                 }
@@ -366,20 +413,35 @@ std::string TBlockSocket::ReceiveLine(int timeoutMs)
 
         // The limit applies to the line itself; bytes after its end belong to
         // the next read.
-        const std::size_t lineLength = end == std::string::npos ? gathered.size() : end;
+        const std::size_t lineLength =
+            (end == std::string::npos ? m_buffer.size() : end) - m_bufferPos;
         if (MaxLineLength != 0 && lineLength > MaxLineLength) {
-            m_buffer = std::move(gathered);
             m_lastError = SockErr::NoBufferSpace;
             return {};
         }
-        if (end == std::string::npos)
-            continue;
+        if (end != std::string::npos) {
+            std::string line = m_buffer.substr(m_bufferPos, end - m_bufferPos);
+            m_bufferPos = end + endLength;
+            if (m_bufferPos >= m_buffer.size()) {
+                const char last = m_buffer[end];
+                clearReceived();
+                if (ConvertLineEnd && endLength == 1)
+                    m_lastLineEnd = last == '\r' ? LineEnd::CR : LineEnd::LF;
+            }
+            return line;
+        }
 
-        std::string line = gathered.substr(0, end);
-        m_buffer = gathered.substr(end + endLength);
-        if (ConvertLineEnd && endLength == 1 && m_buffer.empty())
-            m_lastLineEnd = gathered[end] == '\r' ? LineEnd::CR : LineEnd::LF;
-        return line;
+        // Only the unfinished line is kept before more is appended; a "\r\n"
+        // may straddle the old end, so its last byte is searched again.
+        if (m_bufferPos > 0) {
+            m_buffer.erase(0, m_bufferPos);
+            m_bufferPos = 0;
+        }
+        searchFrom = m_buffer.empty() ? 0 : m_buffer.size() - 1;
+        const std::string piece = receiveFresh(timeoutMs);
+        if (m_lastError != SockErr::Ok)
+            return {};
+        m_buffer += piece;
     }
 }
 
@@ -394,12 +456,14 @@ int TBlockSocket::ReceiveExact(std::string& stream, int timeoutMs, std::size_t c
             std::string got = ReceivePacket(timeoutMs);
             if (m_lastError != SockErr::Ok) {
                 m_buffer = std::move(chunk); // keep what came for a later read
+                m_bufferPos = 0;
                 return m_lastError;
             }
             chunk += got;
         }
         if (chunk.size() > piece) {
             m_buffer = chunk.substr(piece);
+            m_bufferPos = 0;
             chunk.resize(piece);
         }
         stream += chunk;

@@ -2,9 +2,12 @@
 
 #include <sys/socket.h>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 enum class TSocketFamily
@@ -62,7 +65,13 @@ public:
     void SetReceiveBufferSize(int size);
 
     // Received bytes not yet handed out (left over by line reading).
-    const std::string& ReceiveBufferContents() const { return m_buffer; }
+    std::string_view ReceiveBufferContents() const;
+
+    // An overall deadline, `ms` milliseconds from now, that cuts every later
+    // wait short whatever its own time-out (a connect included): a peer that
+    // trickles a byte at a time cannot hold the socket longer. 0 or less
+    // removes it.
+    void SetDeadline(int ms);
 
 protected:
     virtual int SocketType() const = 0;
@@ -87,7 +96,15 @@ protected:
     int m_lastError = 0;
     sockaddr_storage m_remote{};
     socklen_t m_remoteLen = 0;
+    // Received bytes; those before m_bufferPos are handed out already. Line
+    // reading moves the position instead of copying the rest each time, so
+    // reading n lines costs what their bytes weigh.
     std::string m_buffer;
+    std::size_t m_bufferPos = 0;
+    void clearReceived();
+    // The wait allowed within both timeoutMs (negative: none) and the deadline.
+    int boundedWait(int timeoutMs) const;
+    std::optional<std::chrono::steady_clock::time_point> m_deadline;
 
 private:
     enum class LineEnd
@@ -99,6 +116,8 @@ private:
     void applyOption(int level, int name, int value);
     void dropMatchedLineEnd(std::string& bytes);
     std::string receiveDatagram(int timeoutMs);
+    std::string receiveFresh(int timeoutMs);
+    std::string takeBuffered();
 
     struct DelayedOption
     {

@@ -7,7 +7,7 @@
 
 int TDgramBlockSocket::Connect(const std::string& host, const std::string& port)
 {
-    m_buffer.clear();
+    clearReceived();
     m_associated = false;
     if (resolve(host, port, m_remote, m_remoteLen) != SockErr::Ok)
         return m_lastError; // no destination: the next send fails at once

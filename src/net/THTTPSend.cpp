@@ -77,6 +77,9 @@ bool THTTPSend::Execute(const std::string& method, const std::string& url)
         Sock.Close();
         m_aliveHost.clear();
         m_alivePort.clear();
+    }
+    Sock.SetDeadline(Deadline);
+    if (!reuse) {
         if (Sock.Bind(IPInterface, "0") != SockErr::Ok ||
             Sock.Connect(parts.Host, parts.Port) != SockErr::Ok) {
             Sock.Close();
@@ -152,9 +155,10 @@ std::string THTTPSend::CookieValue(const std::string& name) const
     return {};
 }
 
-bool HTTPGetLines(const std::string& url, std::vector<std::string>& lines)
+bool HTTPGetLines(const std::string& url, std::vector<std::string>& lines, int deadlineMs)
 {
     THTTPSend http;
+    http.Deadline = deadlineMs;
     if (!http.Execute("GET", url))
         return false;
     lines = HttpText::splitLines(http.Document);

@@ -38,6 +38,9 @@ public:
     std::int64_t DownloadSize = 0;
     std::int64_t UploadSize = 0;
     TTCPBlockSocket Sock;
+    // Milliseconds one Execute may take in all, connect and every wait
+    // included; 0: only the per-wait Timeout applies.
+    int Deadline = 0;
 
     // Longest response line accepted; a peer that never ends a line cannot
     // make the client gather more than this.
@@ -63,5 +66,5 @@ private:
 
 // GETs `url` and, when the whole response arrived (whatever its status code),
 // replaces `lines` with its body split into lines. `lines` is left alone on
-// failure.
-bool HTTPGetLines(const std::string& url, std::vector<std::string>& lines);
+// failure. A deadlineMs above 0 bounds the whole request (THTTPSend::Deadline).
+bool HTTPGetLines(const std::string& url, std::vector<std::string>& lines, int deadlineMs = 0);

@@ -3,6 +3,7 @@
 #include "SocketErrors.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -31,22 +32,67 @@ int TTCPBlockSocket::SocketProtocol() const
 
 int TTCPBlockSocket::Connect(const std::string& host, const std::string& port)
 {
-    m_buffer.clear();
+    clearReceived();
     sockaddr_storage remote{};
     socklen_t remoteLen = 0;
     if (resolve(host, port, remote, remoteLen) != SockErr::Ok)
         return m_lastError;
     if (!createSocket(remote.ss_family))
         return m_lastError;
-    int rc;
-    do {
-        rc = ::connect(m_fd, reinterpret_cast<sockaddr*>(&remote), remoteLen);
-    } while (rc != 0 && errno == EINTR);
-    if (rc != 0) {
+    if (m_deadline) {
+        if (connectWithin(remote, remoteLen) != SockErr::Ok)
+            return m_lastError;
+    } else {
+        int rc;
+        do {
+            rc = ::connect(m_fd, reinterpret_cast<sockaddr*>(&remote), remoteLen);
+        } while (rc != 0 && errno == EINTR);
+        if (rc != 0) {
+            setErrorFromErrno();
+            return m_lastError;
+        }
+    }
+    readRemoteAddress();
+    m_lastError = SockErr::Ok;
+    return m_lastError;
+}
+
+// A connect that gives up at the deadline: the kernel's own SYN retries
+// would otherwise hold it for minutes.
+int TTCPBlockSocket::connectWithin(const sockaddr_storage& remote, socklen_t remoteLen)
+{
+    const int flags = ::fcntl(m_fd, F_GETFL);
+    if (flags < 0 || ::fcntl(m_fd, F_SETFL, flags | O_NONBLOCK) != 0) {
         setErrorFromErrno();
         return m_lastError;
     }
-    readRemoteAddress();
+    int error = 0;
+    if (::connect(m_fd, reinterpret_cast<const sockaddr*>(&remote), remoteLen) != 0) {
+        error = errno;
+        if (error == EINPROGRESS || error == EINTR) {
+            pollfd entry{m_fd, POLLOUT, 0};
+            int rc;
+            do {
+                rc = ::poll(&entry, 1, boundedWait(-1));
+            } while (rc < 0 && errno == EINTR);
+            socklen_t length = sizeof error;
+            if (rc == 0) {
+                ::fcntl(m_fd, F_SETFL, flags);
+                m_lastError = SockErr::TimedOut;
+                return m_lastError;
+            }
+            if (rc < 0)
+                error = errno;
+            else if (::getsockopt(m_fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0)
+                error = errno;
+        }
+    }
+    ::fcntl(m_fd, F_SETFL, flags);
+    if (error != 0) {
+        errno = error;
+        setErrorFromErrno();
+        return m_lastError;
+    }
     m_lastError = SockErr::Ok;
     return m_lastError;
 }

@@ -17,4 +17,7 @@ protected:
     int SocketProtocol() const override;
     bool IsStream() const override { return true; }
     int sendBytes(const char* data, std::size_t size) override;
+
+private:
+    int connectWithin(const sockaddr_storage& remote, socklen_t remoteLen);
 };

@@ -38,6 +38,18 @@ std::string unsigned32Content(std::string_view text)
     return content;
 }
 
+// An INTEGER whose value fits 32 bits: at most four octets after any leading
+// zero octets.
+bool fits32Bits(const BerItem& item)
+{
+    if (!item.complete || item.constructed || item.tag != BerTag::Integer)
+        return false;
+    std::string_view content = item.content;
+    while (content.size() > 4 && content.front() == '\0')
+        content.remove_prefix(1);
+    return !content.empty() && content.size() <= 4;
+}
+
 // IpAddress content: one byte per dotted piece; a piece that is not 0..255 is 0.
 std::string ipAddressContent(std::string_view text)
 {
@@ -100,6 +112,7 @@ void TSNMPRec::resetAllButCommunity()
 {
     Version = 0;
     PDUType = 0;
+    IDWhole = true;
     ErrorStatus = 0;
     ErrorIndex = 0;
     OldTrapEnterprise.clear();
@@ -224,7 +237,9 @@ bool TSNMPRec::Decode(const std::string& datagram)
         OldTrapSpec = itemNumber(walkItem(datagram, cursor));
         OldTrapTimeTicks = itemNumber(walkItem(datagram, cursor));
     } else {
-        ID = itemNumber(walkItem(datagram, cursor));
+        const BerItem id = walkItem(datagram, cursor);
+        ID = itemNumber(id);
+        IDWhole = fits32Bits(id);
         ErrorStatus = itemNumber(walkItem(datagram, cursor));
         ErrorIndex = itemNumber(walkItem(datagram, cursor));
     }

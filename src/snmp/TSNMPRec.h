@@ -19,6 +19,10 @@ public:
     std::string Community = DefaultCommunity;
     std::int32_t PDUType = 0; // BerTag::GetRequest, GetNextRequest, GetResponse, Trap
     std::int32_t ID = 1;      // request id; Encode counts it up, Reset leaves it
+    // After Decode: the received request id was an INTEGER of at most 32 bits
+    // once leading zero octets are dropped. A wider one only shares its low
+    // bits with ID, so it must never be taken for the answer to ID.
+    bool IDWhole = true;
     std::int32_t ErrorStatus = 0;
     std::int32_t ErrorIndex = 0;
     // Largest message the sender accepts; only version-3 messages carry it.

@@ -62,7 +62,8 @@ bool TSNMPSend::Exchange()
             return false;
         // A stale answer to an earlier request, or anything else that is not
         // the answer to this one, must not pass for it.
-        if (Reply.Decode(Buffer) && Reply.PDUType == kGetResponse && Reply.ID == sentId) {
+        if (Reply.Decode(Buffer) && Reply.PDUType == kGetResponse && Reply.ID == sentId &&
+            Reply.IDWhole) {
             if (Sock.RemoteAddressText() == agentAddress && Sock.RemotePort() == agentPort) {
                 HostIP = agentAddress;
                 StraySenders::forget(TargetHost);

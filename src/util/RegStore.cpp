@@ -1,5 +1,6 @@
 #include "RegStore.h"
 
+#include "RegStoreText.h"
 #include "TextCase.h"
 
 #include <cstdio>
@@ -290,13 +291,41 @@ TRegKey& TRegStore::createKey(std::string_view path)
     return m_keys[it->second];
 }
 
-TRegStore TRegStore::parse(std::string_view text)
+namespace {
+
+// The closing bracket of a key header: the first "]" after which only blanks
+// or a ";" comment follow (a comment may hold brackets of its own). npos when
+// there is none.
+std::size_t headerEnd(std::string_view line)
 {
+    for (std::size_t close = line.find(']'); close != std::string_view::npos;
+         close = line.find(']', close + 1)) {
+        const std::string_view rest = trimLeft(line.substr(close + 1));
+        if (rest.empty() || rest.front() == ';')
+            return close;
+    }
+    return std::string_view::npos;
+}
+
+bool isSignature(std::string_view line)
+{
+    line = trimRight(line);
+    return line == "REGEDIT4" || line == "Windows Registry Editor Version 5.00";
+}
+
+} // namespace
+
+TRegStore TRegStore::parse(std::string_view bytes, bool* complete)
+{
+    bool understood = true;
+    const std::string decoded = RegStoreText::decode(bytes, understood);
+    const std::string_view text = decoded;
     TRegStore store;
     // Index of the key that value lines belong to; none before the first
     // header and after a header that is removed or unreadable.
     std::size_t current = std::string_view::npos;
     std::size_t pos = 0;
+    bool signatureAllowed = true;
     auto nextLine = [&](std::string_view& line) {
         if (pos >= text.size())
             return false;
@@ -316,23 +345,32 @@ TRegStore TRegStore::parse(std::string_view text)
         const std::string_view line = trimLeft(raw);
         if (line.empty() || line.front() == ';')
             continue;
+        if (signatureAllowed) {
+            signatureAllowed = false;
+            if (isSignature(line))
+                continue;
+        }
         if (line.front() == '[') {
             current = std::string_view::npos;
-            const std::size_t close = line.rfind(']');
-            if (close == std::string_view::npos || !trimRight(line.substr(close + 1)).empty())
+            const std::size_t close = headerEnd(line);
+            if (close == std::string_view::npos) {
+                understood = false;
                 continue;
+            }
             const std::string_view inner = line.substr(1, close - 1);
-            if (!inner.empty() && inner.front() == '-')
-                continue;
             const std::string normal = normalizePath(inner);
-            if (!isStorablePath(normal))
+            if ((!inner.empty() && inner.front() == '-') || !isStorablePath(normal)) {
+                understood = false;
                 continue;
+            }
             store.createKey(normal);
             current = store.m_index.find(asciiLower(normal))->second;
             continue;
         }
-        if (line.front() != '"' && line.front() != '@')
+        if (line.front() != '"' && line.front() != '@') {
+            understood = false;
             continue;
+        }
 
         // Long byte lists may be continued over several lines with a trailing
         // backslash.
@@ -344,25 +382,30 @@ TRegStore TRegStore::parse(std::string_view text)
             logical.pop_back();
             logical.append(trimRight(trimLeft(next)));
         }
-        if (current == std::string_view::npos)
+        if (current == std::string_view::npos) {
+            understood = false;
             continue;
+        }
 
         std::string name;
         std::size_t at = 0;
         if (logical.front() == '@') {
             at = 1;
         } else if (!parseQuoted(logical, at, name)) {
+            understood = false;
             continue;
         }
         const std::string_view rest = trimLeft(std::string_view(logical).substr(at));
-        if (rest.empty() || rest.front() != '=')
-            continue;
         uint32_t type = 0;
         std::string data;
-        if (!parseData(rest.substr(1), type, data))
+        if (rest.empty() || rest.front() != '=' || !parseData(rest.substr(1), type, data)) {
+            understood = false;
             continue;
+        }
         store.m_keys[current].setValue(name, type, std::move(data));
     }
+    if (complete)
+        *complete = understood;
     return store;
 }
 

@@ -52,7 +52,11 @@ private:
 class TRegStore
 {
 public:
-    static TRegStore parse(std::string_view text);
+    // Reads the bytes of a store file (see RegStoreText for the encodings
+    // taken). Blank lines, lines starting with ";", a ";" comment after a key
+    // header and the "REGEDIT4" signature are understood; `complete` (when
+    // given) becomes false when anything else could not be understood.
+    static TRegStore parse(std::string_view bytes, bool* complete = nullptr);
     std::string serialize() const;
 
     // Paths match without regard to ASCII letter case; empty components

@@ -15,15 +15,39 @@ std::string path()
     return config + "/Quorvane/Travimetra.reg";
 }
 
+namespace {
+std::string g_setAside;
+} // namespace
+
+void save(const TRegStore& store);
+
 TRegStore load()
 {
     std::string content;
-    const int error = StorePlatform::readSmallFile(path(), kMaxFileSize, content);
+    const std::string file = path();
+    const int error = StorePlatform::readSmallFile(file, kMaxFileSize, content);
     if (error == ENOENT)
         return TRegStore();
-    if (error != 0)
-        throw TRegistryError::fromErrno(error);
-    return TRegStore::parse(content);
+    bool complete = error == 0;
+    TRegStore store = complete ? TRegStore::parse(content, &complete) : TRegStore();
+    if (!complete) {
+        // What the file holds beyond what was understood would be lost with
+        // the next write: keep the whole file aside first.
+        std::string movedTo;
+        if (const int moveError = StorePlatform::moveAside(file, movedTo))
+            throw TRegistryError::fromErrno(error != 0 ? error : moveError);
+        g_setAside = movedTo;
+        // What was understood takes the file's place at once, whoever asked.
+        save(store);
+    }
+    return store;
+}
+
+std::string takeSetAside()
+{
+    std::string movedTo;
+    movedTo.swap(g_setAside);
+    return movedTo;
 }
 
 void save(const TRegStore& store)

@@ -13,9 +13,15 @@ namespace RegStoreFile {
 constexpr std::size_t kMaxFileSize = 4 * 1024 * 1024;
 
 std::string path();
-// A missing file is an empty store; any other failure raises TRegistryError
-// with the system's text, so a file that cannot be read is never replaced.
+// A missing file is an empty store. A file that cannot be read completely
+// (too large, not decodable, lines that are not understood) is moved aside
+// (StorePlatform::moveAside) and what could be understood is returned; when
+// it cannot be moved, or something other than a file is in its place,
+// TRegistryError with the system's text is raised, so such a file is never
+// replaced.
 TRegStore load();
+// The path of the copy the last load moved aside, once; empty when none.
+std::string takeSetAside();
 // Atomically replaces the file; raises TRegistryError on failure.
 void save(const TRegStore& store);
 

@@ -14,6 +14,10 @@ std::string configHomeFolder();
 // separator; empty when no home folder can be found.
 std::string stateHomeFolder();
 
+// Creates a folder and any missing parents, each with mode 0700. Returns 0
+// (also when it exists already) or an errno value.
+int makeFolders(const std::string& folder);
+
 // Reads a whole regular file of at most maxBytes bytes. Returns 0 or an errno
 // value (EFBIG for a larger file).
 int readSmallFile(const std::string& path, std::size_t maxBytes, std::string& content);
@@ -31,5 +35,12 @@ std::string dataHomeFolder();
 // Creates the folder and its missing parents with mode 0700. Returns 0 or an
 // errno value (ENOTDIR when a part of the path is a file).
 int createFolders(const std::string& folder);
+// Moves a file that could not be read out of the way, to
+// "<path>.unreadable-<YYYYmmdd-HHMMSS>" (a counter added when that name is
+// taken: an earlier copy is never overwritten), and makes the copy readable
+// by its owner only (0600). Only a regular file or a symbolic link is moved;
+// a folder, FIFO or device at the path gives EINVAL. Returns 0 or an errno
+// value; `movedTo` receives the copy's path.
+int moveAside(const std::string& path, std::string& movedTo);
 
 } // namespace StorePlatform

@@ -1,7 +1,9 @@
 #include "StorePlatform.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -45,6 +47,23 @@ std::string xdgFolder(const char* variable, const char* fallbackBelowHome)
     return folder;
 }
 
+int writeAll(int fd, const std::string& content)
+{
+    std::size_t done = 0;
+    while (done < content.size()) {
+        const ssize_t written = write(fd, content.data() + done, content.size() - done);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        done += std::size_t(written);
+    }
+    return 0;
+}
+
+} // namespace
+
 int makeFolders(const std::string& folder)
 {
     if (folder.empty())
@@ -63,23 +82,6 @@ int makeFolders(const std::string& folder)
         return errno;
     return 0;
 }
-
-int writeAll(int fd, const std::string& content)
-{
-    std::size_t done = 0;
-    while (done < content.size()) {
-        const ssize_t written = write(fd, content.data() + done, content.size() - done);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        done += std::size_t(written);
-    }
-    return 0;
-}
-
-} // namespace
 
 std::string configHomeFolder()
 {
@@ -183,6 +185,38 @@ std::string dataHomeFolder()
 int createFolders(const std::string& folder)
 {
     return makeFolders(folder);
+}
+
+int moveAside(const std::string& path, std::string& movedTo)
+{
+    movedTo.clear();
+    struct stat info
+    {
+    };
+    if (lstat(path.c_str(), &info) != 0)
+        return errno;
+    if (!S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode))
+        return EINVAL;
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    const std::string base = path + ".unreadable-" + stamp;
+    for (int attempt = 1; attempt < 1000; ++attempt) {
+        const std::string candidate = attempt == 1 ? base : base + "-" + std::to_string(attempt);
+        // Never over an earlier copy: RENAME_NOREPLACE refuses an existing name.
+        if (renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, candidate.c_str(), RENAME_NOREPLACE) != 0) {
+            if (errno == EEXIST)
+                continue;
+            return errno;
+        }
+        if (S_ISREG(info.st_mode))
+            chmod(candidate.c_str(), 0600);
+        movedTo = candidate;
+        return 0;
+    }
+    return EEXIST;
 }
 
 } // namespace StorePlatform

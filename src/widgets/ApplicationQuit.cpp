@@ -41,8 +41,8 @@ void request()
         closer->setInterval(20);
         QObject::connect(closer, &QTimer::timeout, app, [] {
             closeModalWindows();
-            // Loops started after the first quit() need one of their own.
-            QCoreApplication::quit();
+            // Loops started after the first exit() need one of their own.
+            QCoreApplication::exit(0);
         });
         closer->start();
         // Once the main loop has ended every nested one has too: the
@@ -56,7 +56,9 @@ void request()
             Qt::SingleShotConnection);
     }
     closeModalWindows();
-    QCoreApplication::quit();
+    // exit() rather than quit(): it also ends the loops of a start-up
+    // message box, before the application's own loop runs.
+    QCoreApplication::exit(0);
 }
 
 bool requested()

@@ -1,7 +1,7 @@
 #pragma once
 
-// Ending the program while dialogs are open. QCoreApplication::quit() ends
-// only the event loops running at that moment: a modal dialog or message box
+// Ending the program while dialogs are open. Quitting ends only the event
+// loops running at that moment: a modal dialog or message box
 // opened afterwards (a dialog reporting that its network call was cut short,
 // say) would start a new loop and hold the program open with nobody to
 // answer it. Once a quit is requested, every modal dialog, message box and

@@ -25,6 +25,7 @@ void showNotice(const QString& text)
     g_shown.insert(text);
     auto* box = new QMessageBox(QMessageBox::Critical, QCoreApplication::applicationName(), text,
                                 QMessageBox::Ok);
+    box->setTextFormat(Qt::PlainText);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::NonModal);
     box->setObjectName(QStringLiteral("ApplicationReport"));

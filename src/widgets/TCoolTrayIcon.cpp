@@ -1,5 +1,7 @@
 #include "TCoolTrayIcon.h"
 
+#include "PlainText.h"
+
 #include "TSimpleTimer.h"
 
 #include <QApplication>
@@ -96,7 +98,7 @@ void TCoolTrayIcon::setShowHint(bool showHint)
 
 QString TCoolTrayIcon::tip() const
 {
-    return m_tray->toolTip();
+    return tipFor(m_hint, m_showHint);
 }
 
 void TCoolTrayIcon::setIconVisible(bool visible)
@@ -127,10 +129,16 @@ void TCoolTrayIcon::hideIcon()
     m_trayWatch->stop();
 }
 
+QString TCoolTrayIcon::shownTip() const
+{
+    return m_tray->toolTip();
+}
+
 void TCoolTrayIcon::modifyIcon()
 {
     m_tray->setIcon(m_icon);
-    m_tray->setToolTip(tipFor(m_hint, m_showHint));
+    // Host names in the hint come from the store and the network.
+    m_tray->setToolTip(PlainText::toolTip(tipFor(m_hint, m_showHint)));
 }
 
 void TCoolTrayIcon::setCycleIcons(bool cycle)

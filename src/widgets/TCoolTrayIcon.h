@@ -63,11 +63,14 @@ public:
     void setIcon(const QIcon& icon);
 
     const QString& hint() const { return m_hint; }
+    // The tip as last given to the platform: tip() escaped so that it shows
+    // as plain text.
+    QString shownTip() const;
     // Keeps the whole text; the tip shows the first 127 characters.
     void setHint(const QString& hint);
     bool showHint() const { return m_showHint; }
     void setShowHint(bool showHint);
-    // The tip as last given to the platform.
+    // The text of the tip.
     QString tip() const;
 
     bool iconVisible() const { return m_iconVisible; }

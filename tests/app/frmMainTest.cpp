@@ -1,5 +1,6 @@
 #include "MainFormFixture.h"
 #include "core/FakeSensorNetwork.h"
+#include "widgets/ShownText.h"
 
 #include "ApplicationReport.h"
 #include "MessageBoxes.h"
@@ -18,11 +19,12 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QProcess>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QScreen>
 #include <QTimer>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <sys/wait.h>
@@ -91,20 +93,20 @@ TEST_F(MainForm, StartUpCountsTheStartAndAppliesTheStore)
     EXPECT_EQ(form->trayIcon()->iconIndex(), 0);
 }
 
-TEST_F(MainForm, FirstRunWritesEveryDefaultAndKeepsMemoryEmpty)
+TEST_F(MainForm, FirstRunWritesEveryDefaultAndHoldsItInMemory)
 {
     auto form = makeForm(m_net);
     const TMonitorSettings& s = form->settings();
     EXPECT_TRUE(s.FirstRun);
     EXPECT_EQ(s.NumberOfHosts, 1);
     EXPECT_EQ(s.ScaleSize, 100);
-    EXPECT_EQ(s.Interval, 0);
+    EXPECT_EQ(s.Interval, 5);
     ASSERT_EQ(s.Sensors.size(), 1u);
     EXPECT_FALSE(s.Sensors[0].Active);
-    EXPECT_TRUE(s.Sensors[0].HostIP.empty());
-    EXPECT_EQ(s.Sensors[0].DownSpeed, 0);
-    // A period of 0 produces no ticks until the options are confirmed.
-    EXPECT_EQ(form->masterTimer()->interval(), 0u);
+    EXPECT_EQ(s.Sensors[0].HostIP, "192.168.1.1");
+    EXPECT_EQ(s.Sensors[0].DownSpeed, 1024);
+    // The defaults are in memory too: the master timer runs at once.
+    EXPECT_EQ(form->masterTimer()->interval(), 5000u);
     EXPECT_EQ(form->height(), 0);
 
     const char* global[] = {"TimesRun",     "NumberOfHosts",    "Top",           "Left",
@@ -129,9 +131,8 @@ TEST_F(MainForm, FirstRunWritesEveryDefaultAndKeepsMemoryEmpty)
     int32_t timesRun = -1;
     regVariantToInt(ReadRegValue(HKEY_CURRENT_USER, kSettingsKey, "TimesRun"), timesRun);
     EXPECT_EQ(timesRun, 1);
-    // AutoStart is True in the store only; memory keeps False until the
-    // reload, so no autostart entry yet.
-    EXPECT_FALSE(std::filesystem::exists(XdgAutostart::entryPath()));
+    // AutoStart's default True is in memory as in the store: the entry is there.
+    EXPECT_TRUE(std::filesystem::exists(XdgAutostart::entryPath()));
 }
 
 TEST_F(MainForm, TwoFullSetsAndTheLatencyBarMake260By380)
@@ -163,7 +164,8 @@ TEST_F(MainForm, TwoFullSetsAndTheLatencyBarMake260By380)
         EXPECT_EQ(c->TitleLabel->font().pixelSize(), 11);
     }
     EXPECT_EQ(form->sensorControls(0)->TitleLabel->text(), "A / eth0 @ 127.0.0.1");
-    EXPECT_EQ(form->sensorControls(0)->TitleLabel->toolTip(), "A / eth0 @ 127.0.0.1");
+    EXPECT_EQ(ShownText::ofToolTip(form->sensorControls(0)->TitleLabel->toolTip()),
+              "A / eth0 @ 127.0.0.1");
     EXPECT_EQ(form->latencyBar()->geometry().topLeft(), QPoint(8, 345));
     EXPECT_EQ(form->latencyLabel()->geometry().topLeft(), QPoint(8, 359));
     EXPECT_EQ(form->latencyLabel()->text(), "Please wait...");
@@ -812,6 +814,67 @@ TEST_F(MainForm, LockOfACrashedInstanceIsTakenOver)
     auto form = makeForm(m_net);
     QLockFile second(path);
     EXPECT_FALSE(second.tryLock(0));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainForm, NamesFromTheStoreAndAgentsShowAsPlainText)
+{
+    for (const QString& text : ShownText::hostileTexts()) {
+        SCOPED_TRACE(text.toStdString());
+        TMonitorSettings s = typicalSettings();
+        s.ShowExtendedInfo = true;
+        s.Sensors = {configuredSensor("127.0.0.1")};
+        s.Sensors[0].HostName = text.toStdString();
+        s.Sensors[0].SensorName = "<i>eth0</i>";
+        seedStore(s);
+        auto form = makeForm(m_net);
+        const QLabel* title = form->sensorControls(0)->TitleLabel;
+        const QString joined = text + QStringLiteral(" / <i>eth0</i> @ 127.0.0.1");
+        EXPECT_EQ(ShownText::ofLabel(*title), joined);
+        EXPECT_EQ(ShownText::ofToolTip(title->toolTip()), joined);
+        for (const QLabel* label :
+             {form->sensorControls(0)->DownLabel.data(), form->sensorControls(0)->UpLabel.data()}) {
+            EXPECT_EQ(label->textFormat(), Qt::PlainText);
+        }
+    }
+}
+
+TEST_F(MainForm, AStoreSetAsideIsToldOnceWithoutWaiting)
+{
+    TMonitorSettings s = typicalSettings();
+    s.Sensors = {configuredSensor("127.0.0.1", "Attic")};
+    seedStore(s);
+    const auto store = m_root / "config" / "Quorvane" / "Travimetra.reg";
+    std::ofstream(store, std::ios::app) << "this line is nobody's\n";
+    std::vector<std::pair<MessageBoxes::Kind, QString>> shown;
+    const auto previous = MessageBoxes::setFunction(
+        [&](MessageBoxes::Kind kind, const QString& text) { shown.emplace_back(kind, text); });
+    QStringList reports;
+    const auto previousReport =
+        ApplicationReport::setReportFunction([&](const QString& text) { reports << text; });
+    {
+        auto form = makeForm(m_net);
+        EXPECT_EQ(form->settings().Sensors.at(0).HostName, "Attic") << "what was read is kept";
+    }
+    {
+        auto again = makeForm(m_net);
+    }
+    MessageBoxes::setFunction(previous);
+    ApplicationReport::setReportFunction(previousReport);
+    EXPECT_TRUE(reports.isEmpty()) << reports.join("|").toStdString();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].first, MessageBoxes::Kind::Notice);
+    std::vector<std::filesystem::path> copies;
+    for (const auto& entry : std::filesystem::directory_iterator(store.parent_path())) {
+        if (entry.path().filename().string().rfind("Travimetra.reg.unreadable-", 0) == 0)
+            copies.push_back(entry.path());
+    }
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_TRUE(shown[0].second.contains(QString::fromStdString(copies[0].string())))
+        << shown[0].second.toStdString();
 }
 
 } // namespace

@@ -7,8 +7,10 @@
 
 #include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <optional>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 
@@ -19,14 +21,15 @@ namespace {
 class Program : public MainFormFixture
 {
 protected:
-    pid_t spawnProgram()
+    // The program on the offscreen platform; 0 when it could not be started.
+    static pid_t startProgram()
     {
         const char* argv[] = {TRAVIMETRA_PROGRAM, nullptr};
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
         pid_t pid = 0;
-        EXPECT_EQ(posix_spawn(&pid, TRAVIMETRA_PROGRAM, nullptr, nullptr, const_cast<char**>(argv),
-                              environ),
-                  0);
+        if (posix_spawn(&pid, TRAVIMETRA_PROGRAM, nullptr, nullptr, const_cast<char**>(argv),
+                        environ) != 0)
+            return 0;
         return pid;
     }
 
@@ -41,6 +44,11 @@ protected:
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         return std::nullopt;
+    }
+
+    std::filesystem::path storeFile() const
+    {
+        return m_root / "config" / "Quorvane" / "Travimetra.reg";
     }
 };
 
@@ -61,7 +69,7 @@ TEST_F(Program, TerminationWithReadsOutstandingEndsAtOnceAndSaves)
         s.Sensors.back().SpeedType = stLive;
     }
     seedStore(s, 2);
-    const pid_t pid = spawnProgram();
+    const pid_t pid = startProgram();
     ASSERT_GT(pid, 0);
     // Every sensor's first read is out.
     for (int i = 0; i < 200 && silent.requests().size() < 10; ++i)
@@ -97,12 +105,8 @@ TEST_F(Program, TerminationSignalEndsLikeExitAndSaves)
     WriteRegValue(HKEY_CURRENT_USER, sensorKeyPath(0), "DownSpeed", 5000, rdInteger);
 
     for (const int signal : {SIGTERM, SIGINT}) {
-        const char* argv[] = {TRAVIMETRA_PROGRAM, nullptr};
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        pid_t pid = 0;
-        ASSERT_EQ(posix_spawn(&pid, TRAVIMETRA_PROGRAM, nullptr, nullptr, const_cast<char**>(argv),
-                              environ),
-                  0);
+        const pid_t pid = startProgram();
+        ASSERT_GT(pid, 0);
         // Running once the start has been counted.
         int32_t timesRun = 0;
         const int expected = signal == SIGTERM ? 9 : 10;
@@ -124,6 +128,51 @@ TEST_F(Program, TerminationSignalEndsLikeExitAndSaves)
         regVariantToInt(ReadRegValue(HKEY_CURRENT_USER, sensorKeyPath(0), "DownSpeed"), downSpeed);
         EXPECT_EQ(downSpeed, 1);
     }
+}
+
+TEST_F(Program, TerminationSignalEndsAStartThatWaitsInAMessageBox)
+{
+    // A folder or a FIFO in the store's place cannot be read or set aside:
+    // the start reports it in a box. The signal must end the program there,
+    // and nothing may take the store's place.
+    struct Case
+    {
+        const char* name;
+        int signal;
+        bool fifo;
+    };
+    const Case cases[] = {{"SIGTERM, folder", SIGTERM, false}, {"SIGINT, FIFO", SIGINT, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(storeFile());
+        std::filesystem::create_directories(storeFile().parent_path());
+        if (c.fifo) {
+            ASSERT_EQ(mkfifo(storeFile().c_str(), 0600), 0);
+        } else {
+            std::filesystem::create_directories(storeFile());
+        }
+        const pid_t pid = startProgram();
+        ASSERT_GT(pid, 0);
+        // Time to get as far as the box.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, WNOHANG), 0) << "the program should wait in its box";
+        ASSERT_EQ(kill(pid, c.signal), 0);
+        pid_t ended = 0;
+        for (int i = 0; i < 100 && ended == 0; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            ended = waitpid(pid, &status, WNOHANG);
+        }
+        if (ended == 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            FAIL() << "the signal did not end the program within 5 s";
+        }
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        EXPECT_EQ(std::filesystem::is_fifo(storeFile()), c.fifo);
+        EXPECT_EQ(std::filesystem::is_directory(storeFile()), !c.fifo);
+    }
+    std::filesystem::remove_all(storeFile());
 }
 
 } // namespace

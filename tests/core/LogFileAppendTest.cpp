@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -58,15 +60,93 @@ TEST(LogFileAppend, EmptyNameOrEmbeddedNulIsRefused)
     EXPECT_NE(::stat((dir.path() + "/a").c_str(), &info), 0);
 }
 
-TEST(LogFileAppend, DeviceWithoutSpaceRaises)
+TEST(LogFileAppend, OnlyARegularFileIsALog)
 {
-    try {
-        appendToLogFile("/dev/full", "line\n");
-        FAIL() << "no error";
-    } catch (const TLogFileError& error) {
-        EXPECT_NE(std::string(error.what()).find("No space left on device"), std::string::npos)
-            << error.what();
+    TempDirectory dir;
+    const std::string fifo = dir.path() + "/fifo.log";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string folder = dir.path() + "/folder.log";
+    ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+    struct Case
+    {
+        std::string path;
+        const char* reason;
+    };
+    // Each fails at once: a FIFO without a reader would block the writer for good.
+    const Case cases[] = {
+        {fifo, "Not a regular file"},
+        {folder, "Is a directory"},
+        {"/dev/null", "Not a regular file"},
+        {"/dev/full", "Not a regular file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        try {
+            appendToLogFile(c.path, "line\n");
+            FAIL() << "no error";
+        } catch (const TLogFileError& error) {
+            EXPECT_EQ(std::string(error.what()),
+                      "Cannot open log file \"" + c.path + "\": " + c.reason);
+        }
     }
+}
+
+TEST(LogFileAppend, ALinkIsNotFollowedOutOfAFolderOthersMayWriteTo)
+{
+    TempDirectory dir;
+    const std::string target = dir.path() + "/victim";
+    std::ofstream(target) << "precious\n";
+    struct Case
+    {
+        const char* folder;
+        mode_t mode;
+        bool followed;
+    };
+    const Case cases[] = {{"/shared", 01777, false}, {"/own", 0700, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folder);
+        const std::string folder = dir.path() + c.folder;
+        ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+        ASSERT_EQ(chmod(folder.c_str(), c.mode), 0);
+        const std::string link = folder + "/traffic.log";
+        ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+        if (c.followed) {
+            appendToLogFile(link, "line\n");
+            EXPECT_EQ(contents(target), "precious\nline\n");
+        } else {
+            EXPECT_THROW(appendToLogFile(link, "line\n"), TLogFileError);
+            EXPECT_EQ(contents(target), "precious\n");
+            // A plain file there is still written.
+            ASSERT_EQ(unlink(link.c_str()), 0);
+            appendToLogFile(link, "line\n");
+            EXPECT_EQ(contents(link), "line\n");
+        }
+    }
+}
+
+TEST(LogFileAppend, OnlyTheDefaultFolderIsMadeAndOnlyForItsOwner)
+{
+    TempDirectory dir;
+    const std::string state = dir.path() + "/state";
+    setenv("XDG_STATE_HOME", state.c_str(), 1);
+    // A folder of the user's choosing stays the user's to make.
+    const std::string chosen = dir.path() + "/chosen/traffic.log";
+    EXPECT_THROW(appendToLogFile(chosen, "line\n"), TLogFileError);
+    struct stat info
+    {
+    };
+    EXPECT_NE(::stat((dir.path() + "/chosen").c_str(), &info), 0);
+
+    appendToLogFile(state + "/Travimetra/Travimetra.log", "line\n");
+    EXPECT_EQ(contents(state + "/Travimetra/Travimetra.log"), "line\n");
+    ASSERT_EQ(::stat((state + "/Travimetra").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0700u);
+    ASSERT_EQ(::stat(state.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0700u);
+    // Per-sensor files name the folder with its separator doubled.
+    appendToLogFile(state + "/Travimetra//Router@10.0.0.1.log", "x\n");
+    EXPECT_EQ(contents(state + "/Travimetra/Router@10.0.0.1.log"), "x\n");
+    unsetenv("XDG_STATE_HOME");
 }
 
 TEST(LogFileAppend, FullFileSystemRaises)

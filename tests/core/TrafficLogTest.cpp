@@ -98,6 +98,59 @@ TEST(TrafficLogNames, PerSensorFileKeepsTheNameInsideTheFolder)
     EXPECT_EQ(perSensorFileName("/logs", s), "/logs/nul_name@h.log");
 }
 
+TEST(TrafficLogNames, NoControlCharacterTravelsAndNamesFitAFileSystem)
+{
+    const std::string forged = "r1\n03/09/26 14:05:07;bank;10.0.0.9;1;0.0;1;0.0\r\x1b[2J\x7f";
+    struct Case
+    {
+        const char* name;
+        std::string hostName;
+        std::string hostIP;
+        std::string fileName; // the per-sensor file's own name
+    };
+    const std::string ip = "192.168.1.1";
+    const std::string longName(300, 'n');
+    const std::string longHost(260, 'h');
+    // "é" is two bytes: a cut must not split it.
+    std::string accented;
+    for (int i = 0; i < 130; ++i)
+        accented += "\xC3\xA9";
+    const Case cases[] = {
+        {"line break and escapes", forged, ip,
+         "r1_03_09_26 14:05:07;bank;10.0.0.9;1;0.0;1;0.0__[2J_@192.168.1.1.log"},
+        {"a name too long is cut", longName, ip, std::string(255 - 16, 'n') + "@192.168.1.1.log"},
+        {"the cut keeps whole characters", accented, ip,
+         [&] {
+             std::string kept;
+             for (int i = 0; i < 119; ++i)
+                 kept += "\xC3\xA9";
+             return kept + "@192.168.1.1.log";
+         }()},
+        {"an address too long leaves no name", "name", longHost,
+         "@" + std::string(250, 'h') + ".log"},
+        {"control characters in the address", "name", "10.0.0.1\n", "name@10.0.0.1_.log"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TSensorRecord s = sensorAt(c.hostIP);
+        s.HostName = c.hostName;
+        s.SensorName = "eth0\n<14>forged";
+        const std::string path = perSensorFileName("/logs", s);
+        ASSERT_EQ(path.rfind("/logs/", 0), 0u);
+        const std::string fileName = path.substr(6);
+        EXPECT_EQ(fileName, c.fileName);
+        EXPECT_LE(fileName.size(), kMaxFileNameBytes);
+        const std::string line = logLine("stamp", s, 1024, 2048, ".");
+        const std::string syslog = syslogText(s, 1024, 2048, ".");
+        for (const std::string* text : {&fileName, &syslog}) {
+            for (char ch : *text)
+                EXPECT_FALSE(static_cast<unsigned char>(ch) < 0x20 || ch == 0x7F) << *text;
+        }
+        // One line, ended by its own line feed only.
+        EXPECT_EQ(line.find_first_of(std::string("\0\r\n\x1b\x7f", 5)), line.size() - 1);
+    }
+}
+
 TEST(TrafficLogLine, SevenFieldsWithTheLocaleSeparator)
 {
     TSensorRecord s = sensorAt("192.168.1.1");

@@ -101,25 +101,34 @@ TEST_F(SettingsStore, EmptyStoreGetsEveryDefaultInItsKindAndOrder)
         "HalfHeight|binary|False\n";
     EXPECT_EQ(probe("dump"), expected);
 
-    // Memory: only the "at once" values and the first-run flag.
+    // Memory holds the same defaults the store now does, so the program
+    // polls at once and a save writes them back unchanged.
     EXPECT_TRUE(m_settings.FirstRun);
     EXPECT_EQ(m_settings.NumberOfHosts, 1);
     EXPECT_EQ(m_settings.ScaleSize, 100);
     ASSERT_EQ(m_settings.Sensors.size(), 1u);
     const TSensorRecord& sensor = m_settings.Sensors[0];
     EXPECT_FALSE(sensor.Active);
-    EXPECT_EQ(sensor.HostName, "");
-    EXPECT_EQ(sensor.DownSpeed, 0);
-    EXPECT_EQ(sensor.DLColor, 0u);
-    EXPECT_EQ(m_settings.Interval, 0);
-    EXPECT_FALSE(m_settings.AlwaysOnTop);
-    EXPECT_EQ(m_settings.LogFile, "");
-    EXPECT_TRUE(m_window.m_calls.empty());
+    EXPECT_EQ(sensor.HostName, "Sensor #1");
+    EXPECT_EQ(sensor.DownSpeed, 1024);
+    EXPECT_EQ(sensor.DLColor, 0x00FF00u);
+    EXPECT_EQ(m_settings.Interval, 5);
+    EXPECT_TRUE(m_settings.AlwaysOnTop);
+    EXPECT_EQ(m_settings.LogFile, stateFolder() + "Travimetra.log");
+    EXPECT_EQ(m_window.m_calls,
+              (std::vector<std::string>{"setWindowTop 669", "setWindowLeft 1659",
+                                        "setAlphaBlendValue 192", "setLatencyInterval 1000"}));
+
+    // Saving what was loaded changes nothing in the store.
+    const std::string loaded = storeText();
+    SaveSettings(m_settings, m_window);
+    EXPECT_EQ(storeText(), loaded);
 }
 
 TEST_F(SettingsStore, FirstRunReloadAppliesTheDefaults)
 {
     LoadSettings(m_settings, m_window);
+    m_window.m_calls.clear();
     LoadSettings(m_settings, m_window); // the reload at the first activation
     EXPECT_TRUE(m_settings.FirstRun) << "nothing clears the flag during the run";
     EXPECT_EQ(m_settings.Interval, 5);
@@ -158,12 +167,12 @@ TEST_F(SettingsStore, UnusualKindsConvertAndUnconvertibleValuesAreReplaced)
     LoadSettings(m_settings, m_window);
     EXPECT_TRUE(m_settings.AlwaysOnTop);
     EXPECT_FALSE(m_settings.ShowX);
-    EXPECT_EQ(m_settings.Interval, 42) << "memory keeps its value";
+    EXPECT_EQ(m_settings.Interval, 5) << "the default replaces it in memory too";
     EXPECT_EQ(m_settings.LogTime, 45);
     EXPECT_EQ(m_settings.ScaleSize, 100) << "ScaleSize takes its default at once";
     EXPECT_EQ(m_settings.Sensors[0].HostIP, "17");
     EXPECT_EQ(m_settings.Sensors[0].DownSpeed, 2048);
-    EXPECT_TRUE(m_settings.Sensors[0].Active);
+    EXPECT_FALSE(m_settings.Sensors[0].Active) << "the default replaces it in memory too";
 
     const auto values = storedValues();
     EXPECT_EQ(values.at(kGlobal + "|Interval"), "dword|5");
@@ -172,7 +181,7 @@ TEST_F(SettingsStore, UnusualKindsConvertAndUnconvertibleValuesAreReplaced)
     EXPECT_EQ(values.at(kGlobal + "\\0|Active"), "binary|False");
 }
 
-TEST_F(SettingsStore, MissingSensorKeyIsCreatedAndItsRecordStartsEmpty)
+TEST_F(SettingsStore, MissingSensorKeyIsCreatedAndItsRecordGetsTheDefaults)
 {
     m_settings.resizeSensors(2);
     for (std::size_t n = 0; n < 2; ++n) {
@@ -189,7 +198,9 @@ TEST_F(SettingsStore, MissingSensorKeyIsCreatedAndItsRecordStartsEmpty)
     EXPECT_EQ(loaded.NumberOfHosts, 3);
     EXPECT_EQ(loaded.Sensors[1].HostName, "Router 1");
     EXPECT_TRUE(loaded.Sensors[1].Active);
-    EXPECT_EQ(loaded.Sensors[2].HostName, "");
+    EXPECT_EQ(loaded.Sensors[2].HostName, "Sensor #1");
+    EXPECT_EQ(loaded.Sensors[2].Community, "vandor");
+    EXPECT_EQ(loaded.Sensors[2].GraphPixels, 1);
     EXPECT_FALSE(loaded.Sensors[2].Active);
     EXPECT_EQ(stored(kGlobal + "\\2", "HostName"), "sz|Sensor #1");
     EXPECT_EQ(stored(kGlobal + "\\2", "HalfHeight"), "binary|False");
@@ -385,7 +396,7 @@ TEST_F(SettingsStore, CountsTheWindowCannotHoldAreRefused)
     EXPECT_EQ(m_settings.Sensors.size(), 1u);
     EXPECT_EQ(stored(kGlobal, "NumberOfHosts"), "dword|1");
     EXPECT_EQ(stored(kGlobal, "Alpha"), "dword|192");
-    EXPECT_EQ(m_window.m_alpha, 255) << "an impossible opacity is not applied";
+    EXPECT_EQ(m_window.m_alpha, 192) << "an impossible opacity gives way to the default";
 
     WriteRegValue(HKEY_CURRENT_USER, key, "NumberOfHosts", int32_t(-1), rdInteger);
     LoadSettings(m_settings, m_window);
@@ -395,6 +406,84 @@ TEST_F(SettingsStore, CountsTheWindowCannotHoldAreRefused)
     LoadSettings(m_settings, m_window);
     EXPECT_EQ(m_settings.NumberOfHosts, 0);
     EXPECT_TRUE(m_settings.Sensors.empty());
+}
+
+TEST_F(SettingsStore, EveryNumberIsHeldToTheRangeItsDialogAllows)
+{
+    struct Case
+    {
+        const char* name;
+        bool sensor; // in subkey 0, else in the global key
+        int32_t stored;
+        int32_t loaded; // the stored value, or the default that replaced it
+    };
+    const Case cases[] = {
+        {"ScaleSize", false, 100000, 100},
+        {"ScaleSize", false, 49, 100},
+        {"ScaleSize", false, 500, 500},
+        {"ScaleSize", false, 50, 50},
+        {"LatencyTimer", false, 1, 1000},
+        {"LatencyTimer", false, 60001, 1000},
+        {"LatencyTimer", false, 2500, 2500},
+        {"LatencyTimer", false, 60000, 60000},
+        {"Interval", false, 0, 5},
+        {"Interval", false, 31, 5},
+        {"Interval", false, 30, 30},
+        {"LogTime", false, 0, 30},
+        {"LogTime", false, 61, 30},
+        {"LogTime", false, 60, 60},
+        {"Alpha", false, 24, 192},
+        {"Alpha", false, 25, 25},
+        {"BackColor", false, 0x1000000, 0},
+        {"BackColor", false, -1, 0},
+        {"BackColor", false, 0xFFFFFF, 0xFFFFFF},
+        {"XAction", false, 2, 0},
+        {"LogType", false, 0, 1},
+        {"LogType", false, 3, 3},
+        {"LogSecMinType", false, 2, 0},
+        {"GraphPixels", true, 0, 1},
+        {"GraphPixels", true, 6, 1},
+        {"GraphPixels", true, 5, 5},
+        {"ULColor", true, 0x1000000, 0x0000FF},
+        {"DLColor", true, -16711936, 0x00FF00},
+        {"LightColor", true, 0x123456, 0x123456},
+        {"SpeedType", true, 0, 2},
+        {"SpeedType", true, 4, 2},
+        {"TimerToUse", true, 2, 0},
+        {"DownSpeed", true, -5, 1024},
+    };
+    const std::string key = "Software\\Quorvane\\Travimetra";
+    LoadSettings(m_settings, m_window);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.stored));
+        WriteRegValue(HKEY_CURRENT_USER, c.sensor ? key + "\\0" : key, c.name, c.stored, rdInteger);
+        TMonitorSettings settings;
+        FakeMonitorWindow window;
+        LoadSettings(settings, window);
+        const std::map<std::string, int64_t> memory = {
+            {"ScaleSize", settings.ScaleSize},
+            {"LatencyTimer", window.latencyInterval()},
+            {"Interval", settings.Interval},
+            {"LogTime", settings.LogTime},
+            {"Alpha", window.alphaBlendValue()},
+            {"BackColor", settings.BackColor},
+            {"XAction", settings.XAction},
+            {"LogType", settings.LogType},
+            {"LogSecMinType", settings.LogSecMinType},
+            {"GraphPixels", settings.Sensors.at(0).GraphPixels},
+            {"ULColor", settings.Sensors.at(0).ULColor},
+            {"DLColor", settings.Sensors.at(0).DLColor},
+            {"LightColor", settings.Sensors.at(0).LightColor},
+            {"SpeedType", settings.Sensors.at(0).SpeedType},
+            {"TimerToUse", settings.Sensors.at(0).TimerToUse},
+            {"DownSpeed", settings.Sensors.at(0).DownSpeed},
+        };
+        EXPECT_EQ(memory.at(c.name), c.loaded) << "in memory";
+        EXPECT_EQ(std::get<int32_t>(
+                      ReadRegValue(HKEY_CURRENT_USER, c.sensor ? key + "\\0" : key, c.name)),
+                  c.loaded)
+            << "in the store";
+    }
 }
 
 TEST_F(SettingsStore, StoreThatCannotBeWrittenStopsLoadAndSave)

@@ -191,7 +191,7 @@ TEST_F(MainWindowMenuTest, theFirstStartOpensTheOptionsAtTheFirstActivationOnly)
 {
     auto form = createWindow(); // an empty store: a first start
     ASSERT_TRUE(form->settings().FirstRun);
-    EXPECT_EQ(form->settings().Interval, 0);
+    EXPECT_EQ(form->settings().Interval, 5);
     int opened = 0;
     whenModal<TOptionsForm>([&](TOptionsForm& options) {
         ++opened;

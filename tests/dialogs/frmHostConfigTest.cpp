@@ -678,3 +678,40 @@ TEST_F(HostConfigTest, hintsFollowTheProgramsSetting)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(HostConfigTest, anAgentsControlCharactersBecomeSpacesInTheFields)
+{
+    struct Case
+    {
+        const char* name;
+        std::string sysName;
+        std::string ifDescr;
+        QString hostName;
+        QString item;
+    };
+    const Case cases[] = {
+        {"a forged line", "gw\n03/09/26;bank;1.2.3.4", "eth0\r\nx", "gw 03/09/26;bank;1.2.3.4",
+         "Interface 3 is eth0  x"},
+        {"terminal escapes and NUL", std::string("a\x1b[2J\0b\x7f", 8), std::string("if\0\t", 4),
+         "a [2J b ", "Interface 3 is if  "},
+        {"markup stays as it is", "<a href=\"x\">Click</a><!--", "<b>eth0</b>",
+         "<a href=\"x\">Click</a><!--", "Interface 3 is <b>eth0</b>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        net->values["1.3.6.1.2.1.1.5.0"] = c.sysName;
+        net->values.erase("1.3.6.1.2.1.2.2.1.2.3");
+        net->addInterfaces({{"3", c.ifDescr, "100000000"}});
+        open();
+        connectTo();
+        EXPECT_EQ(get<QLineEdit>("HostNameEdit")->text(), c.hostName);
+        ASSERT_FALSE(interfaceList().isEmpty());
+        EXPECT_EQ(interfaceList().back(), c.item);
+        form.reset();
+        m_messages->messages.clear();
+    }
+}
+
+} // namespace

@@ -1,4 +1,5 @@
 #include "DialogTestSupport.h"
+#include "widgets/ShownText.h"
 
 #include "TColorBox.h"
 #include "frmHostConfig.h"
@@ -181,7 +182,8 @@ TEST_F(OptionsTest, loadingShowsTheSettings)
     // Hints off: not even the full log path shows.
     EXPECT_EQ(get<QLabel>("LogFilenameLBL")->toolTip(), "");
     get<QCheckBox>("HintsChB")->click();
-    EXPECT_EQ(get<QLabel>("LogFilenameLBL")->toolTip().toStdString(), s.LogFile);
+    EXPECT_EQ(ShownText::ofToolTip(get<QLabel>("LogFilenameLBL")->toolTip()).toStdString(),
+              s.LogFile);
     EXPECT_EQ(get<QSlider>("SecondsTrBar")->toolTip(), "Set the interval between the SNMP polls.");
 
     ASSERT_EQ(grid()->rowCount(), 2);
@@ -585,6 +587,35 @@ TEST_F(OptionsTest, okAfterAStoredScaleOfZeroScalesNothing)
     for (const std::string& call : host.calls)
         EXPECT_NE(call.rfind("scale ", 0), 0u) << call;
     EXPECT_EQ(host.model.ScaleSize, 150);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(OptionsTest, logPathsFromTheStoreShowAsPlainText)
+{
+    for (const QString& text : ShownText::hostileTexts()) {
+        SCOPED_TRACE(text.toStdString());
+        const std::string path = "/l/" + text.toStdString();
+        host.model.LogFile = path + ".log";
+        host.model.LogFolder = path + "/";
+        host.model.ShowHints = true;
+        open();
+        for (const char* name : {"LogFilenameLBL", "LogFolderLBL"}) {
+            const QLabel* label = get<QLabel>(name);
+            const QString full = QString::fromStdString(
+                std::string(name) == "LogFolderLBL" ? host.model.LogFolder : host.model.LogFile);
+            EXPECT_EQ(ShownText::ofToolTip(label->toolTip()), full) << name;
+            // The label may shorten the path, never render it.
+            EXPECT_EQ(label->textFormat(), Qt::PlainText) << name;
+            EXPECT_EQ(ShownText::ofLabel(*label), label->text()) << name;
+            EXPECT_TRUE(label->text().contains(QStringLiteral("<")) ||
+                        !text.contains(QStringLiteral("<")))
+                << name << ": " << label->text().toStdString();
+        }
+        form.reset();
+    }
 }
 
 } // namespace

@@ -38,6 +38,9 @@ TMonitorSettings generation(int which)
     s.LogFile = "/var/log/" + tag + ".log";
     s.SysLogServer = tag + ".example";
     s.LatencyHost = "127.0.0." + std::to_string(10 + which);
+    // Values the dialogs allow, so that a load finds nothing to heal.
+    s.LogType = 1;
+    s.LogTime = 30;
     s.resizeSensors(which == 0 ? 2 : 3);
     for (std::size_t i = 0; i < s.Sensors.size(); ++i) {
         TSensorRecord& r = s.Sensors[i];
@@ -47,6 +50,7 @@ TMonitorSettings generation(int which)
         r.Community = tag + "-community";
         r.Sensor = std::to_string(i + 1);
         r.SpeedType = stDetected;
+        r.GraphPixels = 1;
         r.DownSpeed = which == 0 ? 1024 : 2048;
         r.UpSpeed = which == 0 ? 512 : 4096;
     }
@@ -89,6 +93,7 @@ protected:
     {
         TMonitorSettings loaded;
         FakeMonitorWindow window;
+        window.m_latency = 1000;
         LoadSettings(loaded, window);
         for (int which : {0, 1}) {
             const TMonitorSettings expected = generation(which);
@@ -121,6 +126,7 @@ TEST_F(SettingsStoreKill, AThousandKillsInTheMiddleOfSaveSettings)
     {
         TMonitorSettings first = generation(0);
         FakeMonitorWindow window;
+        window.m_latency = 1000;
         SaveSettings(first, window);
         WriteRegValue(HKEY_CURRENT_USER, kSettingsKey, "TimesRun", 1, rdInteger);
     }
@@ -138,6 +144,8 @@ TEST_F(SettingsStoreKill, AThousandKillsInTheMiddleOfSaveSettings)
             for (int which = 1;; which ^= 1) {
                 TMonitorSettings s = generation(which);
                 FakeMonitorWindow window;
+                window.m_latency = 1000;
+                window.m_latency = 1000;
                 SaveSettings(s, window);
             }
         }

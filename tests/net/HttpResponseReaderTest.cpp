@@ -168,3 +168,33 @@ TEST(HttpResponseReader, RefusesBodiesAbove16MiB)
 }
 
 } // namespace
+
+namespace {
+
+TEST(HttpResponseReader, EmptyLinesBetweenChunksAreLimited)
+{
+    const std::string head = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
+    struct Case
+    {
+        std::size_t emptyLines;
+        bool complete;
+    };
+    // The data's own line end is one of them.
+    const Case cases[] = {{0, true},
+                          {HttpResponseReader::kMaxEmptyLinesBetweenChunks - 1, true},
+                          {HttpResponseReader::kMaxEmptyLinesBetweenChunks, false},
+                          {100000, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.emptyLines);
+        std::string lines;
+        for (std::size_t i = 0; i < c.emptyLines; ++i)
+            lines += "\r\n";
+        THttpResponse r;
+        EXPECT_EQ(readFrom(head + "2\r\nab\r\n" + lines + "2\r\ncd\r\n0\r\n\r\n", r), c.complete);
+        if (c.complete) {
+            EXPECT_EQ(r.Document, "abcd");
+        }
+    }
+}
+
+} // namespace

@@ -291,6 +291,42 @@ TEST_F(AgainstScriptedAgent, OnlyTheAgentsAnswerToThisRequestCounts)
     EXPECT_EQ(value, "1234");
 }
 
+// A GetResponse for the read below under a request id item of any width.
+std::string responseWithIdOctets(const std::string& idOctets, std::uint32_t counter)
+{
+    const std::string binding =
+        EncodeObject(EncodeObject(OidToBer("1.3.6.1.2.1.2.2.1.10.1"), BerTag::ObjectId) +
+                         EncodeObject(AgentReply::unsigned32(counter), BerTag::Counter32),
+                     BerTag::Sequence);
+    const std::string zero = EncodeObject(EncodeInteger(0), BerTag::Integer);
+    const std::string body = EncodeObject(idOctets, BerTag::Integer) + zero + zero +
+                             EncodeObject(binding, BerTag::Sequence);
+    return EncodeObject(zero + EncodeObject("vandor", BerTag::OctetString) +
+                            EncodeObject(body, BerTag::GetResponse),
+                        BerTag::Sequence);
+}
+
+TEST_F(AgainstScriptedAgent, ARequestIdWiderThanThirtyTwoBitsNeverMatches)
+{
+    // Each forgery's id shares its low 32 bits with the request's own id.
+    m_agent.setResponder([](const ScriptedAgent::Request& r) {
+        const auto id = static_cast<std::uint32_t>(AgentReply::requestId(r.bytes));
+        std::string low;
+        for (int shift = 24; shift >= 0; shift -= 8)
+            low.push_back(static_cast<char>((id >> shift) & 0xFFu));
+        return std::vector<ScriptedAgent::Datagram>{
+            {responseWithIdOctets(std::string("\x01", 1) + low, 666)},             // 2^32 + id
+            {responseWithIdOctets(std::string("\x00\x01", 2) + low, 667)},         // 2^32 + id
+            {responseWithIdOctets(std::string("\x7f\xff\xff\xff", 4) + low, 668)}, // wide
+            {responseWithIdOctets(std::string("\x00\x00\x00", 3) + low, 1234), false, 20},
+        };
+    });
+    std::string value;
+    ASSERT_TRUE(SNMPReadValue("1.3.6.1.2.1.2.2.1.10.1", "vandor", kScriptedAddress, value));
+    // Only the id padded with zero octets is the same number as the request's.
+    EXPECT_EQ(value, "1234");
+}
+
 TEST_F(AgainstScriptedAgent, NothingButForgeriesIsATimeout)
 {
     m_agent.setResponder([](const ScriptedAgent::Request& r) {

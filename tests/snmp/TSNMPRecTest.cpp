@@ -458,3 +458,51 @@ TEST(TSNMPRec, NestedConstructedValuesStayLinear)
 }
 
 } // namespace
+
+namespace {
+
+// A GetResponse whose request id item is exactly `idItem`.
+std::string responseWithIdItem(const std::string& idItem)
+{
+    const std::string body =
+        idItem + hexBytes("02 01 00 02 01 00") + EncodeObject(std::string(), BerTag::Sequence);
+    return EncodeObject(hexBytes("02 01 00") + EncodeObject("public", BerTag::OctetString) +
+                            EncodeObject(body, BerTag::GetResponse),
+                        BerTag::Sequence);
+}
+
+TEST(TSNMPRec, RequestIdIsWholeOnlyWhenItFitsThirtyTwoBits)
+{
+    struct Case
+    {
+        const char* name;
+        const char* idItem;
+        std::int32_t id;
+        bool whole;
+    };
+    const Case cases[] = {
+        {"one octet", "02 01 01", 1, true},
+        {"four octets, top bit set", "02 04 80 00 00 00", std::numeric_limits<std::int32_t>::min(),
+         true},
+        {"2^31 with its sign octet", "02 05 00 80 00 00 00",
+         std::numeric_limits<std::int32_t>::min(), true},
+        {"1 behind four zero octets", "02 05 00 00 00 00 01", 1, true},
+        {"2^32 + 1", "02 05 01 00 00 00 01", 1, false},
+        {"2^40 + 1 behind a zero octet", "02 07 00 01 00 00 00 00 01", 1, false},
+        {"-2^32 + 1", "02 05 FF 00 00 00 01", 1, false},
+        {"empty integer", "02 00", 0, false},
+        {"id as octet string", "04 01 01", 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TSNMPRec rec;
+        rec.IDWhole = !c.whole; // Decode must set it either way
+        ASSERT_TRUE(rec.Decode(responseWithIdItem(hexBytes(c.idItem))));
+        EXPECT_EQ(rec.IDWhole, c.whole);
+        if (c.whole) {
+            EXPECT_EQ(rec.ID, c.id);
+        }
+    }
+}
+
+} // namespace

@@ -120,3 +120,55 @@ TEST(RegStorePaths, RefusesWhatALineCannotCarry)
 }
 
 } // namespace
+
+namespace {
+
+template <std::size_t N> std::string bytes(const char (&literal)[N])
+{
+    return std::string(literal, N - 1);
+}
+
+TEST(RegStoreParse, TellsWhetherEveryLineWasUnderstood)
+{
+    const std::string header = "[A]";
+    struct Case
+    {
+        const char* name;
+        std::string text;
+        bool complete;
+        const char* good; // the data of "Good" afterwards
+    };
+    const Case cases[] = {
+        {"signature, comments and blanks", "REGEDIT4\n; c\n\n" + header + "\n\"Good\"=\"1\"\n",
+         true, "1"},
+        {"comment after a header", "REGEDIT4\n" + header + " ; mine\n\"Good\"=\"2\"\n", true, "2"},
+        {"bracket inside the header comment", header + "\t;[x] y]\n\"Good\"=\"3\"\n", true, "3"},
+        {"UTF-8 byte-order mark", "\xEF\xBB\xBFREGEDIT4\r\n" + header + "\r\n\"Good\"=\"4\"\r\n",
+         true, "4"},
+        {"UTF-16LE", bytes("\xFF\xFE[\0A\0]\0\n\0\"\0G\0o\0o\0d\0\"\0=\0\"\0\xE9\0\"\0"), true,
+         "\xC3\xA9"},
+        {"UTF-16BE, astral character",
+         bytes("\xFE\xFF\0[\0A\0]\0\n\0\"\0G\0o\0o\0d\0\"\0=\0\"\xD8\x3D\xDE\x00\0\""), true,
+         "\xF0\x9F\x98\x80"},
+        {"signature not first", header + "\nREGEDIT4\n\"Good\"=\"5\"\n", false, "5"},
+        {"text after a header", header + " x\n\"Good\"=\"6\"\n", false, "<no key>"},
+        {"value before any header", "\"Good\"=\"7\"\n", false, "<no key>"},
+        {"removal header", "[-" + header.substr(1) + "\n", false, "<no key>"},
+        {"line of no kind", header + "\n\"Good\"=\"8\"\nrubbish\n", false, "8"},
+        {"unknown data kind", header + "\n\"Good\"=\"9\"\n\"Bad\"=str:1\n", false, "9"},
+        {"UTF-16 odd length", bytes("\xFF\xFE[\0A\0]\0\n\0\n"), false, "<no value>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        bool complete = !c.complete;
+        const TRegStore store = TRegStore::parse(c.text, &complete);
+        EXPECT_EQ(complete, c.complete);
+        EXPECT_EQ(dataOf(store, "A", "Good"), c.good);
+        // What is written back always reads back whole.
+        bool again = false;
+        TRegStore::parse(store.serialize(), &again);
+        EXPECT_TRUE(again);
+    }
+}
+
+} // namespace

@@ -1,6 +1,7 @@
 #include "util/StoreFixture.h"
 
 #include "RegSession.h"
+#include "RegStoreFile.h"
 #include "srcGeneral.h"
 
 #include <sys/stat.h>
@@ -204,15 +205,14 @@ TEST_F(RegValues, UnreadableStoreIsNeverOverwritten)
     EXPECT_THROW(ReadRegValue(HKEY_CURRENT_USER, kKey, "Interval"), TRegistryError);
     std::filesystem::remove(storeFile());
 
-    // An oversized file is refused, and kept.
+    // An oversized file is not read, but kept aside whole before a new one
+    // takes its place.
     writeStoreText("REGEDIT4\n" + std::string(5 * 1024 * 1024, ';'));
-    try {
-        WriteRegValue(HKEY_CURRENT_USER, kKey, "Interval", int32_t(5), rdInteger);
-        FAIL() << "an oversized store must raise";
-    } catch (const TRegistryError& error) {
-        EXPECT_STREQ(error.what(), "File too large");
-    }
-    EXPECT_EQ(std::filesystem::file_size(storeFile()), 9u + 5 * 1024 * 1024);
+    WriteRegValue(HKEY_CURRENT_USER, kKey, "Interval", int32_t(5), rdInteger);
+    const std::string aside = RegStoreFile::takeSetAside();
+    ASSERT_NE(aside, "");
+    EXPECT_EQ(std::filesystem::file_size(aside), 9u + 5 * 1024 * 1024);
+    EXPECT_EQ(std::get<int32_t>(ReadRegValue(HKEY_CURRENT_USER, kKey, "Interval")), 5);
 }
 
 TEST_F(RegValues, WriteFailsWhenTheFolderCannotBeMade)
