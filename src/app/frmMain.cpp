@@ -125,6 +125,13 @@ TMainForm::TMainForm(Options options, QWidget* parent)
         m_logTimer->loaded();
         m_latencyTimer->loaded();
         m_exteIPTimer->loaded();
+    } else {
+        // A timer without a handler never ticks, whatever its period and
+        // Enabled become later (a poll pass sets the master timer's period,
+        // which would otherwise start it behind the caller's back).
+        for (TVrTimer* timer :
+             {m_masterTimer.get(), m_logTimer.get(), m_latencyTimer.get(), m_exteIPTimer.get()})
+            timer->setOnTimer(nullptr);
     }
     m_trayIcon->loaded();
     // A monitor unplugged under the window leaves it where nobody sees it.

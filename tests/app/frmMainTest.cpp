@@ -566,6 +566,33 @@ TEST_F(MainForm, TimersFollowTheirSettings)
     EXPECT_EQ(TMainForm::pollPeriod(INT32_MAX), 4294967295u);
 }
 
+// A window whose caller drives the poll itself never polls on its own, not
+// even once a pass or the options have given its timers new periods: a tick
+// of its own would read the agents behind the caller's back.
+TEST_F(MainForm, AWindowWithoutTimersNeverTicks)
+{
+    TMonitorSettings s = typicalSettings();
+    s.Sensors = {configuredSensor("127.0.0.1")};
+    s.EnableLog = true;
+    s.LatencySensor = true;
+    seedStore(s);
+    auto form = makeForm(m_net);
+    form->UpdateAllMonitors();
+    form->networkJobs().settle();
+    const std::size_t requests = m_net->m_requests.size();
+    EXPECT_GT(requests, 0u);
+    for (TVrTimer* timer : {form->masterTimer(), form->logTimer(), form->latencyTimer()}) {
+        timer->setInterval(20);
+        timer->setEnabled(true);
+    }
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 300)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(m_net->m_requests.size(), requests);
+    EXPECT_TRUE(m_net->m_pings.empty());
+}
+
 TEST_F(MainForm, DestructionSavesTheSettings)
 {
     TMonitorSettings s = typicalSettings();
