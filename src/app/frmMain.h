@@ -50,8 +50,10 @@ public:
         // The external-address service; empty for the program's own choice.
         std::string externalAddressUrl;
         // Network threads at most: sensors of a pass beyond this many wait
-        // for a free one. 1 reads the sensors one after the other.
-        std::size_t networkThreads = 64;
+        // for a free one, so silent agents that hold a thread each for their
+        // time-out could keep answering ones waiting; as many as the window
+        // shows sensors in practice. 1 reads the sensors one after the other.
+        std::size_t networkThreads = 256;
     };
 
     // Runs the start-up: single instance, settings load, start counter, graph
