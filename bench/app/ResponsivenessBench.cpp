@@ -5,7 +5,12 @@
 //   20 ms, beside the pass of one sensor behind it (target: 1.25 times);
 // - the poll period of those 10 sensors at Interval 1 (target: 1 s);
 // - 256 sensors at Interval 1, 192 on snmpd and 64 on silent agents: the
-//   longest stall, the passes that completed, CPU share and resident memory.
+//   longest stall, the passes that completed, CPU share and resident memory;
+// - 10 answering and 1 silent sensor at Interval 1: the samples an answering
+//   graph and the silent one get per second (target: 1 for the answering);
+// - 10 answering sensors polled every second for 120 s: CPU share of one core
+//   and resident memory (targets: under 1 % and 60 MB; run it on its own,
+//   with --benchmark_filter, for a resident size of its own).
 #include "SnmpSensorNetwork.h"
 #include "app/MainFormFixture.h"
 
@@ -20,6 +25,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTimer>
 
 #include <sys/resource.h>
@@ -117,6 +123,15 @@ double longestStall(int ms)
     return longest;
 }
 
+// Runs the event loop for `ms` with nothing of the benchmark's own in it, for
+// CPU figures of the program alone (the stall probe wakes 200 times a second).
+void runFor(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
 void BM_LongestStall10Silent10Answering(benchmark::State& state)
 {
     World* w = world(state);
@@ -189,12 +204,62 @@ void BM_Scale256Sensors64Silent(benchmark::State& state)
     }
     state.counters["longest_stall_ms"] = stall;
     state.counters["passes_in_20s"] = passes;
+    state.counters["silent_samples_in_20s"] =
+        form.sensorControls(3)->Scope->channels().items(0).sampleCount();
     state.counters["cpu_share"] = cpu;
+    state.counters["rss_kb"] = double(residentKilobytes());
+}
+
+void BM_TenAnsweringOneSilent(benchmark::State& state)
+{
+    World* w = world(state);
+    if (!w)
+        return;
+    std::vector<std::string> hosts(10, kAgentAddress);
+    hosts.insert(hosts.begin() + 3, kSilentAddress);
+    TMainForm& form = w->window(hosts, true);
+    TVrScope* answering = form.sensorControls(10)->Scope;
+    TVrScope* silent = form.sensorControls(3)->Scope;
+    double perSecond = 0, silentPerSecond = 0, stall = 0;
+    longestStall(1500);
+    for (auto _ : state) {
+        const int before = answering->channels().items(0).sampleCount();
+        const int silentBefore = silent->channels().items(0).sampleCount();
+        stall = longestStall(15000);
+        perSecond = (answering->channels().items(0).sampleCount() - before) / 15.0;
+        silentPerSecond = (silent->channels().items(0).sampleCount() - silentBefore) / 15.0;
+    }
+    state.counters["answering_samples_per_s"] = perSecond;
+    state.counters["silent_samples_per_s"] = silentPerSecond;
+    state.counters["longest_stall_ms"] = stall;
+}
+
+void BM_TenSensorsFor120s(benchmark::State& state)
+{
+    World* w = world(state);
+    if (!w)
+        return;
+    TMainForm& form = w->window(std::vector<std::string>(10, kAgentAddress), true);
+    TVrScope* scope = form.sensorControls(9)->Scope;
+    longestStall(1500);
+    double cpu = 0;
+    int samples = 0;
+    for (auto _ : state) {
+        const double cpuBefore = cpuSeconds();
+        const int before = scope->channels().items(0).sampleCount();
+        runFor(120000);
+        cpu = (cpuSeconds() - cpuBefore) / 120.0;
+        samples = scope->channels().items(0).sampleCount() - before;
+    }
+    state.counters["cpu_share"] = cpu;
+    state.counters["samples_in_120s"] = samples;
     state.counters["rss_kb"] = double(residentKilobytes());
 }
 
 } // namespace
 
+BENCHMARK(BM_TenAnsweringOneSilent)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_TenSensorsFor120s)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_Scale256Sensors64Silent)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_LongestStall10Silent10Answering)
     ->Iterations(1)

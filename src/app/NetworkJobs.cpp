@@ -7,10 +7,6 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
-namespace {
-const char* const kPoll = "poll";
-}
-
 NetworkJobs::NetworkJobs(QObject* owner, std::shared_ptr<ISensorNetwork> network,
                          std::size_t maxThreads)
     : m_owner(owner), m_workers(maxThreads),
@@ -24,30 +20,54 @@ NetworkJobs::~NetworkJobs()
     stop();
 }
 
-bool NetworkJobs::startPass(std::vector<SensorPoll::TSensorTarget> targets,
-                            std::function<void(std::vector<SensorPoll::TSensorReading>)> apply)
+bool NetworkJobs::startPass(std::vector<SensorPoll::TSensorTarget> targets, ApplyReadings apply)
 {
-    // Out until applied: a tick that comes while the window has yet to apply
-    // the last pass is skipped like one that comes while it is read.
-    if (m_out.count(kPoll))
+    // A tick never waits for the last round: what is in is applied first,
+    // so that every answering sensor advances once per tick.
+    closeRounds(std::nullopt);
+    unsigned round = 0;
+    std::vector<SensorPoll::TSensorTarget> started = m_rounds.begin(std::move(targets), round);
+    if (started.empty())
         return false;
+    m_applies.emplace(round, std::move(apply));
     QObject* owner = m_owner;
-    std::set<std::string>* out = &m_out;
-    const bool started = m_poll.startPass(
-        std::move(targets), [owner, out, apply](std::vector<SensorPoll::TSensorReading> readings) {
-            auto pass =
-                std::make_shared<std::vector<SensorPoll::TSensorReading>>(std::move(readings));
+    const bool queued =
+        m_poll.startReads(std::move(started), [this, owner, round](SensorPoll::TSensorReading r) {
+            auto reading = std::make_shared<SensorPoll::TSensorReading>(std::move(r));
             QMetaObject::invokeMethod(
                 owner,
-                [out, apply, pass] {
-                    out->erase(kPoll);
-                    apply(std::move(*pass));
+                [this, round, reading] {
+                    if (auto batch = m_rounds.arrive(round, std::move(*reading)))
+                        deliver(std::move(*batch));
                 },
                 Qt::QueuedConnection);
         });
-    if (started)
-        m_out.insert(kPoll);
-    return started;
+    if (!queued) {
+        // Stopping: nothing more will be applied.
+        m_rounds.clear();
+        m_applies.clear();
+        return false;
+    }
+    QTimer::singleShot(kRoundGraceMs, owner, [this, round] { closeRounds(round); });
+    return true;
+}
+
+void NetworkJobs::closeRounds(std::optional<unsigned> round)
+{
+    for (PollRounds::Batch& batch : m_rounds.close(round))
+        deliver(std::move(batch));
+}
+
+void NetworkJobs::deliver(PollRounds::Batch batch)
+{
+    const auto found = m_applies.find(batch.round);
+    if (found == m_applies.end())
+        return;
+    // Copied: applying may start the next tick in a nested event loop.
+    const ApplyReadings apply = found->second;
+    if (!m_rounds.pending(batch.round))
+        m_applies.erase(found);
+    apply(batch.readings);
 }
 
 bool NetworkJobs::ping(std::shared_ptr<ISensorNetwork> network, const std::string& host,
@@ -89,13 +109,16 @@ bool NetworkJobs::settle(int timeoutMs)
     // Results arrive as posted events; the timer only bounds each wait.
     QTimer wake;
     wake.start(20);
-    while (!m_out.empty() && clock.elapsed() < timeoutMs)
+    const auto busy = [this] { return !m_out.empty() || m_rounds.anyOut(); };
+    while (busy() && clock.elapsed() < timeoutMs)
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    return m_out.empty();
+    return !busy();
 }
 
 void NetworkJobs::stop()
 {
     // The workers are joined here, so nothing posts to the owner after it.
     m_workers.stop();
+    m_rounds.clear();
+    m_applies.clear();
 }

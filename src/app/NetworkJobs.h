@@ -2,6 +2,7 @@
 
 #include "NetworkWorkers.h"
 #include "PollEngine.h"
+#include "PollRounds.h"
 #include "TrafficLog.h"
 
 #include <QMetaObject>
@@ -9,6 +10,7 @@
 #include <QPointer>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -24,10 +26,17 @@ public:
     NetworkJobs(QObject* owner, std::shared_ptr<ISensorNetwork> network, std::size_t maxThreads);
     ~NetworkJobs();
 
-    // Reads a poll pass; `apply` receives it on the owner's thread. False
-    // when the last pass is still out (the tick is skipped) or after stop().
-    bool startPass(std::vector<SensorPoll::TSensorTarget> targets,
-                   std::function<void(std::vector<SensorPoll::TSensorReading>)> apply);
+    using ApplyReadings = std::function<void(const std::vector<SensorPoll::TSensorReading>&)>;
+
+    // A poll tick: first hands the readings of earlier rounds that are in so
+    // far to their `apply`, then reads every target whose sensor has nothing
+    // out (see PollRounds); `apply` receives this round's readings on the
+    // owner's thread, in sensor order: the whole round at once when its last
+    // reading is in, or what it has after `graceMs`, and each later reading
+    // alone. False when no target was read (all still out, none given, or
+    // after stop()).
+    bool startPass(std::vector<SensorPoll::TSensorTarget> targets, ApplyReadings apply);
+    bool sensorOut(int sensorIndex) const { return m_rounds.out(sensorIndex); }
 
     // Runs `work` on a network thread and hands its result to `apply` on
     // the owner's thread. Work of one `kind` never overlaps itself: while
@@ -75,9 +84,19 @@ public:
 
     void stop();
 
+    // How long a round waits for its slowest sensor before the others are
+    // applied without it: an answering agent replies in milliseconds, a
+    // silent one holds its read for the whole time-out.
+    static constexpr int kRoundGraceMs = 1000;
+
 private:
+    void deliver(PollRounds::Batch batch);
+    void closeRounds(std::optional<unsigned> round);
+
     QObject* m_owner;
-    std::set<std::string> m_out; // kinds of work out, the poll pass as "poll"
+    std::set<std::string> m_out; // kinds of work out
+    PollRounds m_rounds;
+    std::map<unsigned, ApplyReadings> m_applies; // by round, while it has readings to apply
     NetworkWorkers m_workers;
     PollEngine m_poll;
 };

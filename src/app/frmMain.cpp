@@ -129,6 +129,13 @@ TMainForm::TMainForm(Options options, QWidget* parent)
         m_logTimer->loaded();
         m_latencyTimer->loaded();
         m_exteIPTimer->loaded();
+    } else {
+        // A timer without a handler never ticks, whatever its period and
+        // Enabled become later (a poll pass sets the master timer's period,
+        // which would otherwise start it behind the caller's back).
+        for (TVrTimer* timer :
+             {m_masterTimer.get(), m_logTimer.get(), m_latencyTimer.get(), m_exteIPTimer.get()})
+            timer->setOnTimer(nullptr);
     }
     m_trayIcon->loaded();
     // A monitor unplugged under the window leaves it where nobody sees it.
@@ -504,6 +511,7 @@ void TMainForm::UpdateControlProperties()
                            QCoreApplication::applicationFilePath().toStdString());
 
     ++m_layoutGeneration;
+    m_hintLines.clear();
     int y = 0;
     for (TSensorRecord& sensor : m_settings.Sensors) {
         if (!sensor.Active || !sensor.Controls)
@@ -576,16 +584,31 @@ void TMainForm::UpdateAllMonitors()
 {
     m_masterTimer->setInterval(pollPeriod(m_settings.Interval));
     // Counters read for a layout that is rebuilt meanwhile would start the
-    // new graphs from foreign baselines: such a pass is dropped.
-    m_jobs->startPass(SensorPoll::passTargets(m_settings),
+    // new graphs from foreign baselines: such readings are dropped. Sensors
+    // come back as their agents answer (see NetworkJobs::startPass); the
+    // tray hint is rebuilt once for each lot applied.
+    std::vector<SensorPoll::TSensorTarget> targets = SensorPoll::passTargets(m_settings);
+    if (targets.empty()) {
+        showHintLines(); // nothing to poll: only the reset text
+        return;
+    }
+    m_jobs->startPass(std::move(targets),
                       [this, generation = m_layoutGeneration](
-                          const std::vector<SensorPoll::TSensorReading>& pass) {
+                          const std::vector<SensorPoll::TSensorReading>& readings) {
                           if (generation != m_layoutGeneration)
                               return;
-                          setTrayHint(SensorPoll::kHintReset);
-                          for (const SensorPoll::TSensorReading& reading : pass)
+                          for (const SensorPoll::TSensorReading& reading : readings)
                               UpdDeviceTimers(reading.index, reading);
+                          showHintLines();
                       });
+}
+
+void TMainForm::showHintLines()
+{
+    std::string hint = SensorPoll::kHintReset;
+    for (const auto& [index, line] : m_hintLines)
+        hint += "\n\r" + line;
+    setTrayHint(hint);
 }
 
 void TMainForm::UpdDeviceTimers(int index, const SensorPoll::TSensorReading& reading)
@@ -612,9 +635,11 @@ void TMainForm::UpdDeviceTimers(int index, const SensorPoll::TSensorReading& rea
             c->Scope->pushValue(0, down);
         }
     }
-    if (!result.pinged)
+    if (!result.pinged) {
+        m_hintLines.erase(index);
         return;
-    setTrayHint(m_trayHint + "\n\r" + SensorPoll::hintLine(sensor, result.downText, result.upText));
+    }
+    m_hintLines[index] = SensorPoll::hintLine(sensor, result.downText, result.upText);
     if (index == 0)
         UpdateTrayIcon(down, up);
 }

@@ -17,6 +17,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -49,8 +50,10 @@ public:
         // The external-address service; empty for the program's own choice.
         std::string externalAddressUrl;
         // Network threads at most: sensors of a pass beyond this many wait
-        // for a free one. 1 reads the sensors one after the other.
-        std::size_t networkThreads = 64;
+        // for a free one, so silent agents that hold a thread each for their
+        // time-out could keep answering ones waiting; as many as the window
+        // shows sensors in practice. 1 reads the sensors one after the other.
+        std::size_t networkThreads = 256;
     };
 
     // Runs the start-up: single instance, settings load, start counter, graph
@@ -74,12 +77,14 @@ public:
     void DeleteControls() override;
     void UpdateControlProperties() override;
 
-    // The poll: a tick starts a pass on the network threads (or is skipped
-    // while the last one is out); the pass comes back to this thread and is
-    // applied sensor by sensor.
+    // The poll: a tick reads, on the network threads, every sensor that has
+    // no reading out; readings come back to this thread and are applied in
+    // sensor order, a silent agent holding up only its own sensor.
     void MasterTimerTimer();
     void UpdateAllMonitors();
     void UpdDeviceTimers(int index, const SensorPoll::TSensorReading& reading);
+    // The tray hint: the reset text and the hint lines in sensor order.
+    void showHintLines();
     // The network side; callers that drive the timers themselves settle it
     // to have every result applied.
     NetworkJobs& networkJobs() { return *m_jobs; }
@@ -194,6 +199,9 @@ private:
     QPointer<QLabel> m_label1;
     QPointer<QLabel> m_extIPAddLBL;
     std::string m_trayHint;
+    // Each polled sensor's latest tray hint line, by sensor index: a sensor
+    // whose agent is slow keeps its last line until its reading is in.
+    std::map<int, std::string> m_hintLines;
     int m_alpha = 255;
     bool m_alphaBlend = false;
     int m_appliedScale = 100;

@@ -1,5 +1,9 @@
 #include "TVrGraphicControl.h"
 
+#include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
+
 TVrGraphicControl::TVrGraphicControl(QWidget* parent) : QWidget(parent)
 {
     // Every paint fills the whole rectangle, so Qt need not clear it first.
@@ -28,8 +32,75 @@ void TVrGraphicControl::endUpdate()
         updateRequest();
 }
 
+bool TVrGraphicControl::onScreen() const
+{
+    if (!isVisible() || window()->isMinimized())
+        return false;
+    const QRect global(mapToGlobal(QPoint(0, 0)), size());
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        if (screen->geometry().intersects(global))
+            return true;
+    }
+    return false;
+}
+
 void TVrGraphicControl::updateRequest()
 {
-    if (m_updateLock == 0)
-        repaint();
+    if (m_updateLock != 0)
+        return;
+    if (!onScreen()) {
+        // Drawn when it comes into view, or when it is painted anyway.
+        m_pending = true;
+        return;
+    }
+    m_pending = false;
+    redraw();
+    update();
+}
+
+void TVrGraphicControl::redrawIfInView()
+{
+    if (m_pending && m_updateLock == 0 && onScreen()) {
+        m_pending = false;
+        redraw();
+        update();
+    }
+}
+
+void TVrGraphicControl::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Moving the window, not the control, is what usually brings a control
+    // into view; the window tells of that only to itself.
+    QWidget* top = window();
+    if (top != m_watchedWindow) {
+        if (m_watchedWindow)
+            m_watchedWindow->removeEventFilter(this);
+        m_watchedWindow = top;
+        if (top != this)
+            top->installEventFilter(this);
+    }
+}
+
+void TVrGraphicControl::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    redrawIfInView();
+}
+
+bool TVrGraphicControl::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_watchedWindow) {
+        switch (event->type()) {
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::Show:
+        case QEvent::WindowStateChange:
+            redrawIfInView();
+            break;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }

@@ -6,7 +6,11 @@
 #include <QWidget>
 
 // Base of the display components: an opaque control that redraws itself
-// completely and synchronously whenever one of its properties changes.
+// completely whenever one of its properties changes. The redraw is done at
+// once; the screen is brought up to date once per turn of the event loop, so
+// a window of many controls that all change together is copied out once,
+// not once per change. A control outside every screen (a tall window runs
+// off the bottom) is only marked and redrawn when it comes into view.
 class TVrGraphicControl : public QWidget
 {
     Q_OBJECT
@@ -25,17 +29,34 @@ public:
     void endUpdate();
     int updateLockCount() const { return m_updateLock; }
 
-    // Number of paints the control has run; lets callers see whether a
+    // Number of redraws the control has run; lets callers see whether a
     // change redrew the control.
     int paintCount() const { return m_paintCount; }
+    // Whether a change waits to be drawn until the control is in view.
+    bool redrawPending() const { return m_pending; }
+    // Shown, and at least partly on one of the screens.
+    bool onScreen() const;
 
 protected:
-    // Repaints the control at once (when it is visible and not locked).
+    // Redraws the control at once when it is on a screen and not locked,
+    // else marks it for a redraw when it comes into view.
     void updateRequest();
     void notePaint() { ++m_paintCount; }
+    // Draws the control's content now (image controls into their image).
+    virtual void redraw() {}
+    // The control is being painted with fresh content.
+    void clearPending() { m_pending = false; }
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
+    void redrawIfInView();
+
     TColor m_color = VrColor::clBlack;
     int m_updateLock = 0;
     int m_paintCount = 0;
+    bool m_pending = false;
+    QWidget* m_watchedWindow = nullptr;
 };

@@ -19,10 +19,22 @@ const QImage& TVrGraphicImageControl::renderImage()
     return m_image;
 }
 
-void TVrGraphicImageControl::paintEvent(QPaintEvent*)
+void TVrGraphicImageControl::redraw()
 {
     notePaint();
     renderImage();
+    m_fresh = true;
+}
+
+void TVrGraphicImageControl::paintEvent(QPaintEvent*)
+{
+    // A paint that follows a change only copies the image the change drew;
+    // any other (first showing, a resize, an expose, a change made while out
+    // of view) draws it first.
+    if (!m_fresh || redrawPending())
+        redraw();
+    m_fresh = false;
+    clearPending();
     QPainter painter(this);
     painter.drawImage(0, 0, m_image);
 }

@@ -16,12 +16,14 @@ public:
     explicit TVrGraphicImageControl(QWidget* parent = nullptr);
     ~TVrGraphicImageControl() override;
 
-    // Runs the drawing steps into the off-screen image and returns it; the
-    // paint event does the same and then copies the image to the screen.
+    // Runs the drawing steps into the off-screen image and returns it. A
+    // change draws the image at once; the paint event copies it to the
+    // screen (drawing it first if a change is still pending).
     const QImage& renderImage();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void redraw() override;
 
     // Draws the control's content; the image has already been cleared with color().
     virtual void paintImage(QPainter& painter) = 0;
@@ -32,4 +34,5 @@ protected:
 
 private:
     QImage m_image;
+    bool m_fresh = false; // drawn by a change since the last paint
 };

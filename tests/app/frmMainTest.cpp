@@ -1,6 +1,8 @@
 #include "MainFormFixture.h"
 #include "core/FakeSensorNetwork.h"
+#include "core/HeldSensorNetwork.h"
 #include "widgets/ShownText.h"
+#include "widgets/Watchdog.h"
 
 #include "ApplicationReport.h"
 #include "MessageBoxes.h"
@@ -372,6 +374,78 @@ TEST_F(MainForm, SilentAgentPingFailureAndInactiveFirstSensor)
     EXPECT_EQ(b->Scope->channels().items(0).sampleCount(), 2);
 }
 
+// Processes events until `done` holds; the watchdog of the caller bounds it.
+template <class Done> void processUntil(Done done)
+{
+    while (!done())
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
+}
+
+// Ten answering agents and one silent one at Interval 1: every answering
+// graph advances once per tick, the silent sensor is not read again while
+// its read is out, and once it ends the sensor is polled like the others.
+TEST_F(MainForm, ASilentAgentHoldsUpOnlyItsOwnGraph)
+{
+    Watchdog watchdog("ticks with a silent agent", std::chrono::seconds(120));
+    auto net = std::make_shared<HeldSensorNetwork>();
+    net->answer(SensorPoll::kUpTimeOid, "100");
+    net->answer(kDown1, "5000");
+    net->answer(kUp1, "6000");
+    const int kSilent = 3;
+    TMonitorSettings s = typicalSettings();
+    s.Interval = 1;
+    for (int i = 0; i < 11; ++i)
+        s.Sensors.push_back(
+            configuredSensor("127.0.0." + std::to_string(100 + i), "S" + std::to_string(i)));
+    net->heldHost = s.Sensors[kSilent].HostIP;
+    seedStore(s);
+    auto form = makeForm(net);
+    // Let the held read go whatever happens, before the form joins its threads.
+    struct Release
+    {
+        HeldSensorNetwork& net;
+        ~Release() { net.release(); }
+    } release{*net};
+    const auto samples = [&](int i) {
+        return form->sensorControls(i)->Scope->channels().items(0).sampleCount();
+    };
+    const auto answeringHave = [&](int count) {
+        for (int i = 0; i < 11; ++i)
+            if (i != kSilent && samples(i) != count)
+                return false;
+        return true;
+    };
+
+    for (int tick = 1; tick <= 4; ++tick) {
+        form->UpdateAllMonitors();
+        processUntil([&] { return answeringHave(tick); });
+        EXPECT_EQ(samples(kSilent), 0) << tick;
+        EXPECT_TRUE(form->networkJobs().sensorOut(kSilent)) << tick;
+    }
+    // One read of the silent agent is out, never a second one beside it.
+    EXPECT_EQ(net->heldReads(), 1);
+    std::string hint = "Travimetra\n\r";
+    for (int i = 0; i < 11; ++i)
+        if (i != kSilent)
+            hint += "\n\rS" + std::to_string(i) + " -> DL: 0.0 kb/s | UL: 0.0 kb/s";
+    EXPECT_EQ(form->trayHint(), hint);
+    EXPECT_FALSE(form->sensorControls(kSilent)->DownLabel->text().startsWith("DL: "));
+
+    // Its read ends: its graph advances on its own, without a tick.
+    net->release();
+    processUntil([&] { return samples(kSilent) == 1; });
+    EXPECT_FALSE(form->networkJobs().sensorOut(kSilent));
+    EXPECT_EQ(form->sensorControls(kSilent)->DownLabel->text(), "DL: 0.0 kb/s");
+    EXPECT_NE(form->trayHint().find("\n\rS3 -> DL: 0.0 kb/s"), std::string::npos);
+    EXPECT_TRUE(answeringHave(4));
+
+    form->UpdateAllMonitors();
+    form->networkJobs().settle();
+    EXPECT_TRUE(answeringHave(5));
+    EXPECT_EQ(samples(kSilent), 2);
+    EXPECT_EQ(net->heldReads(), 2 * 5);
+}
+
 TEST_F(MainForm, LiveSensorGrowsItsGraphAndRestartsIt)
 {
     TMonitorSettings s = typicalSettings();
@@ -492,6 +566,33 @@ TEST_F(MainForm, TimersFollowTheirSettings)
     EXPECT_EQ(TMainForm::pollPeriod(5), 5000u);
     EXPECT_EQ(TMainForm::pollPeriod(-3), 0u);
     EXPECT_EQ(TMainForm::pollPeriod(INT32_MAX), 4294967295u);
+}
+
+// A window whose caller drives the poll itself never polls on its own, not
+// even once a pass or the options have given its timers new periods: a tick
+// of its own would read the agents behind the caller's back.
+TEST_F(MainForm, AWindowWithoutTimersNeverTicks)
+{
+    TMonitorSettings s = typicalSettings();
+    s.Sensors = {configuredSensor("127.0.0.1")};
+    s.EnableLog = true;
+    s.LatencySensor = true;
+    seedStore(s);
+    auto form = makeForm(m_net);
+    form->UpdateAllMonitors();
+    form->networkJobs().settle();
+    const std::size_t requests = m_net->m_requests.size();
+    EXPECT_GT(requests, 0u);
+    for (TVrTimer* timer : {form->masterTimer(), form->logTimer(), form->latencyTimer()}) {
+        timer->setInterval(20);
+        timer->setEnabled(true);
+    }
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 300)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(m_net->m_requests.size(), requests);
+    EXPECT_TRUE(m_net->m_pings.empty());
 }
 
 TEST_F(MainForm, DestructionSavesTheSettings)

@@ -1,4 +1,5 @@
 #include "FakeSensorNetwork.h"
+#include "HeldSensorNetwork.h"
 
 #include "PollEngine.h"
 
@@ -6,9 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <future>
 #include <mutex>
+#include <set>
 #include <thread>
 
 using namespace SensorPoll;
@@ -40,42 +43,6 @@ private:
     std::vector<std::thread> m_threads;
 };
 
-// Answers like FakeSensorNetwork, but holds every read of one host until the
-// test lets it go: an agent that is slow to answer, under the test's control.
-class HeldNetwork : public FakeSensorNetwork
-{
-public:
-    std::string heldHost;
-    bool readValue(const std::string& oid, const std::string& community, const std::string& host,
-                   std::string& value) override
-    {
-        if (host == heldHost) {
-            std::unique_lock<std::mutex> lock(m_holdMutex);
-            m_release.wait(lock, [this] { return m_released; });
-        }
-        return FakeSensorNetwork::readValue(oid, community, host, value);
-    }
-    void release()
-    {
-        std::lock_guard<std::mutex> lock(m_holdMutex);
-        m_released = true;
-        m_release.notify_all();
-    }
-    std::size_t requestsOf(const std::string& host)
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        std::size_t n = 0;
-        for (const std::string& r : m_requests)
-            n += r.find("@" + host + "/") != std::string::npos;
-        return n;
-    }
-
-private:
-    std::mutex m_holdMutex;
-    std::condition_variable m_release;
-    bool m_released = false;
-};
-
 TSensorTarget target(int index, const std::string& host)
 {
     TSensorTarget t;
@@ -94,58 +61,74 @@ void answerEverything(FakeSensorNetwork& net)
     net.answer("1.3.6.1.2.1.2.2.1.16.1", "6");
 }
 
-TEST(PollEngine, ASlowAgentHoldsUpOnlyItsOwnReadingsAndPassesNeverOverlap)
+// Collects the readings handed over from the network threads.
+class Deliveries
 {
-    Watchdog watchdog("a pass with one held agent", std::chrono::seconds(60));
-    auto net = std::make_shared<HeldNetwork>();
+public:
+    PollEngine::SensorDone sink()
+    {
+        return [this](TSensorReading reading) {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_readings.push_back(std::move(reading));
+            m_arrived.notify_all();
+        };
+    }
+    std::vector<TSensorReading> waitFor(std::size_t count)
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_arrived.wait(lock, [&] { return m_readings.size() >= count; });
+        return m_readings;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_arrived;
+    std::vector<TSensorReading> m_readings;
+};
+
+TEST(PollEngine, ASlowAgentHoldsUpOnlyItsOwnReading)
+{
+    Watchdog watchdog("reads with one held agent", std::chrono::seconds(60));
+    auto net = std::make_shared<HeldSensorNetwork>();
     answerEverything(*net);
     net->heldHost = "10.0.0.1";
     ThreadRunner threads;
     PollEngine engine(net, threads.runner());
-    std::promise<std::vector<TSensorReading>> delivered;
-    ASSERT_TRUE(engine.startPass(
-        {target(0, "10.0.0.1"), target(2, "10.0.0.2"), target(5, "10.0.0.3")},
-        [&](std::vector<TSensorReading> pass) { delivered.set_value(std::move(pass)); }));
-    // The sensors after the held one are read while it still waits: read
-    // one after the other, they would never be.
-    while (net->requestsOf("10.0.0.2") < 5 || net->requestsOf("10.0.0.3") < 5)
-        std::this_thread::sleep_for(1ms);
-    EXPECT_TRUE(engine.passOut());
-    // A tick now is skipped, not queued.
-    EXPECT_FALSE(engine.startPass({target(0, "10.0.0.9")}, [](std::vector<TSensorReading>) {
-        ADD_FAILURE() << "an overlapping pass was delivered";
-    }));
-    net->release();
-    const std::vector<TSensorReading> pass = delivered.get_future().get();
-    ASSERT_EQ(pass.size(), 3u);
-    // In sensor order, whoever finished first.
-    EXPECT_EQ(pass[0].index, 0);
-    EXPECT_EQ(pass[1].index, 2);
-    EXPECT_EQ(pass[2].index, 5);
-    for (const TSensorReading& r : pass) {
+    Deliveries deliveries;
+    ASSERT_TRUE(engine.startReads(
+        {target(0, "10.0.0.1"), target(2, "10.0.0.2"), target(5, "10.0.0.3")}, deliveries.sink()));
+    // The sensors after the held one are read and handed over while it still
+    // waits: with the pass waiting for its slowest read they would not be.
+    std::vector<TSensorReading> first = deliveries.waitFor(2);
+    ASSERT_EQ(first.size(), 2u);
+    std::set<int> early = {first[0].index, first[1].index};
+    EXPECT_EQ(early, (std::set<int>{2, 5}));
+    for (const TSensorReading& r : first) {
         EXPECT_TRUE(r.replied);
         EXPECT_EQ(r.down, std::optional<std::string>("5"));
     }
-    EXPECT_EQ(net->requestsOf("10.0.0.9"), 0u);
-    EXPECT_FALSE(engine.passOut());
+    EXPECT_EQ(net->requestsOf("10.0.0.1"), 0u);
+    net->release();
+    const std::vector<TSensorReading> all = deliveries.waitFor(3);
+    ASSERT_EQ(all.size(), 3u);
+    EXPECT_EQ(all[2].index, 0);
+    EXPECT_TRUE(all[2].replied);
 }
 
 TEST(PollEngine, EachSensorsReadsKeepTheirOrder)
 {
     auto net = std::make_shared<FakeSensorNetwork>();
     answerEverything(*net);
-    std::promise<std::vector<TSensorReading>> delivered;
+    Deliveries deliveries;
     {
         ThreadRunner threads;
         PollEngine engine(net, threads.runner());
         std::vector<TSensorTarget> targets;
         for (int i = 0; i < 8; ++i)
             targets.push_back(target(i, "10.0.1." + std::to_string(i)));
-        ASSERT_TRUE(engine.startPass(targets, [&](std::vector<TSensorReading> pass) {
-            delivered.set_value(std::move(pass));
-        }));
+        ASSERT_TRUE(engine.startReads(targets, deliveries.sink()));
     }
-    EXPECT_EQ(delivered.get_future().get().size(), 8u);
+    EXPECT_EQ(deliveries.waitFor(8).size(), 8u);
     for (int i = 0; i < 8; ++i) {
         const std::string at = "@10.0.1." + std::to_string(i) + "/public";
         std::vector<std::string> mine;
@@ -159,8 +142,8 @@ TEST(PollEngine, EachSensorsReadsKeepTheirOrder)
     }
 }
 
-// A network that throws for one agent: that sensor counts as not answering,
-// the pass still comes back, and the next one can start.
+// A network that throws for one agent: that sensor counts as not answering
+// and its reading still comes back, so it is not out for good.
 class ThrowingNetwork : public FakeSensorNetwork
 {
 public:
@@ -173,40 +156,31 @@ public:
     }
 };
 
-TEST(PollEngine, AReadThatThrowsIsASilentAgentNotAStuckPass)
+TEST(PollEngine, AReadThatThrowsIsASilentAgentNotAStuckSensor)
 {
     auto net = std::make_shared<ThrowingNetwork>();
     answerEverything(*net);
-    std::promise<std::vector<TSensorReading>> delivered;
+    Deliveries deliveries;
     ThreadRunner threads;
     PollEngine engine(net, threads.runner());
-    ASSERT_TRUE(engine.startPass(
-        {target(0, "10.0.0.66"), target(1, "10.0.0.2")},
-        [&](std::vector<TSensorReading> pass) { delivered.set_value(std::move(pass)); }));
-    const std::vector<TSensorReading> pass = delivered.get_future().get();
-    ASSERT_EQ(pass.size(), 2u);
-    EXPECT_EQ(pass[0].index, 0);
-    EXPECT_FALSE(pass[0].replied);
-    EXPECT_TRUE(pass[1].replied);
-    while (engine.passOut())
-        std::this_thread::yield();
-    EXPECT_TRUE(engine.startPass({}, [](std::vector<TSensorReading>) {}));
+    ASSERT_TRUE(
+        engine.startReads({target(0, "10.0.0.66"), target(1, "10.0.0.2")}, deliveries.sink()));
+    std::vector<TSensorReading> all = deliveries.waitFor(2);
+    std::sort(all.begin(), all.end(),
+              [](const TSensorReading& a, const TSensorReading& b) { return a.index < b.index; });
+    EXPECT_EQ(all[0].index, 0);
+    EXPECT_FALSE(all[0].replied);
+    EXPECT_EQ(all[1].index, 1);
+    EXPECT_TRUE(all[1].replied);
 }
 
-TEST(PollEngine, AnEmptyPassIsDoneAtOnceAndARefusingRunnerStartsNothing)
+TEST(PollEngine, ARefusingRunnerReadsNothing)
 {
     auto net = std::make_shared<FakeSensorNetwork>();
-    bool done = false;
     PollEngine engine(net, [](std::function<void()>) { return false; });
-    EXPECT_TRUE(
-        engine.startPass({}, [&](std::vector<TSensorReading> pass) { done = pass.empty(); }));
-    EXPECT_TRUE(done);
-    EXPECT_FALSE(engine.passOut());
-    // A runner that is stopping: no pass, and the next one may start again.
-    EXPECT_FALSE(engine.startPass({target(0, "10.0.0.1")}, [](std::vector<TSensorReading>) {
-        ADD_FAILURE() << "a pass nobody read was delivered";
+    EXPECT_FALSE(engine.startReads({target(0, "10.0.0.1")}, [](TSensorReading) {
+        ADD_FAILURE() << "a reading nobody took was delivered";
     }));
-    EXPECT_FALSE(engine.passOut());
     EXPECT_TRUE(net->m_requests.empty());
 }
 

@@ -3,6 +3,9 @@
 #include "GuiTestApp.h"
 #include "ImageProbe.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+
 #include <gtest/gtest.h>
 
 TRAVIMETRA_GUI_TEST_APP;
@@ -49,6 +52,71 @@ TEST_F(SmallScope, PushRedrawsAtOnce)
     EXPECT_EQ(scope.paintCount(), paints + 2);
     scope.channels().items(0).setColor(clRed);
     EXPECT_EQ(scope.paintCount(), paints + 3);
+}
+
+// Counts the paint events that reach a widget.
+struct PaintEvents : QObject
+{
+    int count = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        count += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+// A poll pushes two samples into every graph of the window: each push draws
+// the image at once, but the screen is brought up to date once for all of
+// them, not once per push.
+TEST_F(SmallScope, ManyPushesReachTheScreenInOnePaint)
+{
+    scope.channels().add();
+    ASSERT_TRUE(showAndWait(scope));
+    spinFor(50);
+    PaintEvents paints;
+    scope.installEventFilter(&paints);
+    const int redraws = scope.paintCount();
+    for (int i = 0; i < 20; ++i)
+        scope.pushValue(0, 100);
+    EXPECT_EQ(scope.paintCount(), redraws + 20);
+    EXPECT_EQ(paints.count, 0);
+    EXPECT_TRUE(waitUntil([&] { return paints.count >= 1; }));
+    spinFor(50);
+    EXPECT_EQ(paints.count, 1);
+    // The paint copied what the pushes drew; it did not draw again.
+    EXPECT_EQ(scope.paintCount(), redraws + 20);
+    // What reached the screen holds the pushed samples: row 0 at the edge.
+    const QImage shown = scope.grab().toImage();
+    EXPECT_EQ(pixelAt(shown, 39, 0), clYellow);
+}
+
+// A graph below the bottom of every screen (a tall window of many sensors)
+// is not drawn on a push; it is drawn, with every sample, when it comes
+// into view.
+TEST(TVrScope, AGraphOutOfViewIsDrawnWhenItComesIntoView)
+{
+    QWidget window;
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    window.setGeometry(screen.left(), screen.top(), 60, 100);
+    TVrScope scope(&window);
+    scope.channels().add();
+    scope.setGeometry(0, 0, 40, 100);
+    ASSERT_TRUE(showAndWait(window));
+    ASSERT_TRUE(scope.onScreen());
+    window.move(screen.left(), screen.bottom() + 500);
+    ASSERT_TRUE(waitUntil([&] { return !scope.onScreen(); }));
+    const int redraws = scope.paintCount();
+    scope.pushValue(0, 100);
+    scope.pushValue(0, 100);
+    EXPECT_EQ(scope.paintCount(), redraws);
+    EXPECT_TRUE(scope.redrawPending());
+    EXPECT_EQ(scope.channels().items(0).sampleCount(), 2);
+
+    window.move(screen.left(), screen.top());
+    ASSERT_TRUE(waitUntil([&] { return !scope.redrawPending(); }));
+    EXPECT_GE(scope.paintCount(), redraws + 1);
+    const QImage shown = scope.grab().toImage();
+    EXPECT_EQ(pixelAt(shown, 39, 0), clYellow);
 }
 
 TEST_F(SmallScope, ChannelAndValueAreClamped)
