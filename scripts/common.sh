@@ -66,6 +66,13 @@ install_packages() {
 # configure_build DIR [cmake options...]
 configure_build() {
     local dir="$1"; shift
-    cmake -S "$TOP" -B "$dir" -G Ninja "$@"
+    local launcher=()
+    # Rebuilds of another checkout of the same sources reuse the compiler's
+    # work when ccache is there; paths inside the tree are hashed relative.
+    if command -v ccache >/dev/null 2>&1; then
+        export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$TOP}" CCACHE_NOHASHDIR=1
+        launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    fi
+    cmake -S "$TOP" -B "$dir" -G Ninja "${launcher[@]}" "$@"
     cmake --build "$dir" -j "$JOBS"
 }
