@@ -17,10 +17,12 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
 class NetworkJobs;
+class UsageWiring;
 class QLockFile;
 class TCoolTrayIcon;
 class TMainMenu;
@@ -51,6 +53,11 @@ public:
         // Network threads at most: sensors of a pass beyond this many wait
         // for a free one. 1 reads the sensors one after the other.
         std::size_t networkThreads = 64;
+        // The usage history's file; the user's usage.sqlite when empty.
+        std::string usageDatabase;
+        // The wall clock of the usage history in seconds; the system's when
+        // empty.
+        std::function<int64_t()> wallClock;
     };
 
     // Runs the start-up: single instance, settings load, start counter, graph
@@ -135,6 +142,11 @@ public:
     int latencyInterval() const override;
     void setLatencyInterval(int milliseconds) override;
 
+    // The usage history, its settings and its window.
+    UsageWiring& usage() { return *m_usage; }
+    TUsageSettings& usageSettings() override;
+    void showUsageWindow() override;
+
     // The popup menu with the window behaviour behind it.
     TMainMenu* mainMenu() const { return m_menu.get(); }
 
@@ -178,6 +190,7 @@ private:
     std::shared_ptr<ISensorNetwork> m_network;
     std::shared_ptr<ITrafficLogIO> m_logIO;
     std::unique_ptr<NetworkJobs> m_jobs;
+    std::unique_ptr<UsageWiring> m_usage;
     unsigned m_layoutGeneration = 0; // a rebuild of the graph sets makes older passes stale
     std::string m_externalAddressUrl;
     std::unique_ptr<QLockFile> m_instanceLock;

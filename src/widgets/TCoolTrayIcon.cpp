@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <climits>
+#include <cstdio>
 
 namespace {
 // How often the presence of a notification area is checked.
@@ -125,6 +126,16 @@ void TCoolTrayIcon::hideIcon()
     modifyIcon();
     m_tray->hide();
     m_trayWatch->stop();
+}
+
+void TCoolTrayIcon::showMessage(const QString& text)
+{
+    if (m_iconVisible && QSystemTrayIcon::isSystemTrayAvailable() &&
+        QSystemTrayIcon::supportsMessages())
+        m_tray->showMessage(QStringLiteral("Travimetra"), text);
+    else
+        std::fprintf(stderr, "Travimetra: %s\n", text.toLocal8Bit().constData());
+    emit messageShown(text);
 }
 
 void TCoolTrayIcon::modifyIcon()

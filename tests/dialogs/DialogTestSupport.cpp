@@ -176,6 +176,7 @@ void FakeMainWindowHost::saveSettings()
 {
     calls.push_back("saveSettings");
     SaveSettings(model, *this);
+    UsageSettingsStore::save(usage);
 }
 
 void FakeMainWindowHost::setAlphaBlendValue(int value)
