@@ -119,7 +119,11 @@ TMainForm::TMainForm(Options options, QWidget* parent)
     // Before the settings load, which brings the usage settings along.
     m_usage = std::make_unique<UsageWiring>(
         options.usageDatabase.empty() ? usageDatabasePath() : options.usageDatabase,
-        [this](const QString& text) { m_trayIcon->showMessage(text); },
+        // Told once the window's events run: a notice of the start-up is
+        // not lost before the tray icon is there.
+        [this](const QString& text) {
+            QTimer::singleShot(0, this, [this, text] { m_trayIcon->showMessage(text); });
+        },
         std::move(options.wallClock));
     // The popup menu, on the window and on the tray icon; the tray click and
     // the "X" button go through it too.
