@@ -120,6 +120,18 @@ TEST_F(MainFormUsage, GoodPollsAddTheirOctetsAndErrorPollsNothing)
         EXPECT_EQ(total.down, step.totalDown);
         EXPECT_EQ(total.up, step.totalUp);
     }
+    // Fifteen minutes of lost reads: the last good reading is fifteen
+    // minutes old when the agent answers again, too old to vouch for what
+    // the counters did meanwhile, so nothing of that gap counts.
+    const TOctets before = totalOf(*form, "127.0.0.1");
+    m_now += 900;
+    m_net->script(kDown1, {{false, ""}});
+    form->UpdateAllMonitors();
+    form->networkJobs().settle();
+    pass(*form, 10, "98000", "105000", "402800");
+    const TOctets after = totalOf(*form, "127.0.0.1");
+    EXPECT_EQ(after.down, before.down);
+    EXPECT_EQ(after.up, before.up);
     // The silent agent's sensor is in the history with nothing counted.
     EXPECT_EQ(form->sensorControls(1)->DownLabel->text(), "Error on DL sensor");
     const TOctets silent = totalOf(*form, "127.0.0.2", "2");
