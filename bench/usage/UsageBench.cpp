@@ -15,7 +15,6 @@
 
 #include <QApplication>
 
-#include <atomic>
 #include <filesystem>
 #include <stdexcept>
 
@@ -96,56 +95,6 @@ void BM_UsageWiringPass20Sensors(benchmark::State& state)
     wiring.flush();
 }
 BENCHMARK(BM_UsageWiringPass20Sensors)->Unit(benchmark::kMicrosecond);
-
-// A whole pass of the main window over 20 sensors whose agent answers at
-// once from memory: no network time, so the usage history's share of it is
-// larger than of a pass that goes over the wire.
-class InstantNetwork : public ISensorNetwork
-{
-public:
-    bool readValue(const std::string& oid, const std::string&, const std::string&,
-                   std::string& value) override
-    {
-        const uint32_t n = ++m_reads;
-        value = oid == SensorPoll::kUpTimeOid ? std::to_string(n * 10)
-                                              : std::to_string((n * 1000u) & 0x7FFFFFFF);
-        return true;
-    }
-    int pingRoundTrip(const std::string&) override { return 1; }
-    uint32_t tickCount() override { return m_reads.load(); }
-
-private:
-    std::atomic<uint32_t> m_reads{0};
-};
-
-void BM_MainWindowPass20SensorsInMemory(benchmark::State& state)
-{
-    benchFolder();
-    testApplication();
-    TMonitorSettings s;
-    s.ScaleSize = 100;
-    s.Interval = 5;
-    s.LogTime = 30;
-    for (int i = 0; i < kPassSensors; ++i)
-        s.Sensors.push_back(configuredSensor("127.0.0." + std::to_string(i + 10)));
-    s.resizeSensors(kPassSensors);
-    FakeMonitorWindow fake;
-    SaveSettings(s, fake);
-    WriteRegValue(HKEY_CURRENT_USER, kSettingsKey, "TimesRun", 1, rdInteger);
-    TMainForm::Options options;
-    options.network = std::make_shared<InstantNetwork>();
-    options.startTimers = false;
-    int64_t now = 1780000000;
-    options.wallClock = [&now] { return now; };
-    TMainForm form(options);
-    form.show();
-    for (auto _ : state) {
-        now += 5;
-        form.UpdateAllMonitors();
-        form.networkJobs().settle();
-    }
-}
-BENCHMARK(BM_MainWindowPass20SensorsInMemory)->Unit(benchmark::kMicrosecond);
 
 struct WindowWorld
 {
