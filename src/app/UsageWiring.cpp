@@ -1,11 +1,14 @@
 #include "UsageWiring.h"
 
+#include "ScreenPlacement.h"
 #include "TUsageRecorder.h"
 #include "TUsageWindow.h"
 #include "TVrScale.h"
 #include "UsageSensorKey.h"
 #include "UsageSensors.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QWidget>
 
 #include <ctime>
@@ -108,9 +111,15 @@ void UsageWiring::showWindow(const TMonitorSettings& model, QWidget* parent)
     m_window = new TUsageWindow(*m_recorder->database(), UsageSensors::configs(model, m_settings),
                                 m_settings.RateUnit, m_now);
     m_window->setAttribute(Qt::WA_DeleteOnClose);
-    // A window of its own, beside the strip rather than inside it.
-    if (parent)
-        m_window->move(parent->geometry().topRight() + QPoint(8, 0));
+    // A window of its own beside the strip, wholly on a screen: without a
+    // window manager nobody else would bring it there.
+    if (parent) {
+        std::vector<QRect> areas;
+        for (const QScreen* screen : QGuiApplication::screens())
+            areas.push_back(screen->availableGeometry());
+        m_window->move(
+            ScreenPlacement::beside(parent->frameGeometry(), m_window->size(), 8, areas));
+    }
     m_window->show();
     m_window->raise();
     m_window->activateWindow();
