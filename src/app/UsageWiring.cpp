@@ -94,6 +94,8 @@ void UsageWiring::formatScale(TVrScale& scale) const
 
 void UsageWiring::showWindow(const TMonitorSettings& model, QWidget* parent)
 {
+    // What the last minute gathered belongs in what the window shows.
+    flush();
     if (m_window) {
         m_window->refresh();
         m_window->show();
@@ -101,8 +103,6 @@ void UsageWiring::showWindow(const TMonitorSettings& model, QWidget* parent)
         m_window->activateWindow();
         return;
     }
-    // What the last minute gathered belongs in what the window shows.
-    flush();
     if (!m_recorder->isOpen()) {
         if (m_tell)
             m_tell(QStringLiteral("The usage history could not be opened; usage is not recorded."));

@@ -196,8 +196,12 @@ TEST_F(MainFormUsage, TheMenuOpensOneUsageWindowThatIsNotModal)
     // window back rather than another one.
     pass(*form, 10, "1000", "1000", "1000");
     EXPECT_EQ(form->sensorControls(0)->DownLabel->text(), "DL: 0.0 kb/s");
+    // Octets of the current minute, not yet written, show when it comes back.
+    pass(*form, 10, "2000", "5001000", "1001000");
+    EXPECT_EQ(window->totalText(0, 0), "0 B");
     item->trigger();
     EXPECT_EQ(form->usage().window(), window);
+    EXPECT_NE(window->totalText(0, 0), "0 B");
     EXPECT_EQ(QApplication::topLevelWidgets().count(window), 1);
     window->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
