@@ -9,6 +9,7 @@
 #include "usagewindow/UsageDemoHistory.h"
 
 #include "SensorPoll.h"
+#include "UsageWiring.h"
 
 #include <benchmark/benchmark.h>
 
@@ -36,6 +37,7 @@ std::filesystem::path benchFolder()
         setenv("XDG_CONFIG_HOME", (std::filesystem::path(pattern) / "config").c_str(), 1);
         setenv("XDG_RUNTIME_DIR", (std::filesystem::path(pattern) / "runtime").c_str(), 1);
         setenv("XDG_STATE_HOME", (std::filesystem::path(pattern) / "state").c_str(), 1);
+        setenv("XDG_DATA_HOME", (std::filesystem::path(pattern) / "data").c_str(), 1);
         return std::filesystem::path(pattern);
     }();
     return root;
@@ -65,6 +67,34 @@ void BM_UsageAccountingPass20Sensors(benchmark::State& state)
     recorder.flush(now);
 }
 BENCHMARK(BM_UsageAccountingPass20Sensors)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// The same through the main window's wiring: 20 applied polls of real sensor
+// records (key, counters, uptime) and the pass's end, a pass every 5 s.
+void BM_UsageWiringPass20Sensors(benchmark::State& state)
+{
+    benchFolder();
+    int64_t now = 1780000000;
+    UsageWiring wiring((benchFolder() / "data" / "wiring.sqlite").string(), nullptr,
+                       [&now] { return now; });
+    TMonitorSettings model;
+    for (int i = 0; i < kPassSensors; ++i)
+        model.Sensors.push_back(configuredSensor("127.0.0." + std::to_string(i + 10)));
+    wiring.sensorsChanged(model);
+    SensorPoll::TPollResult good;
+    good.replied = true;
+    for (auto _ : state) {
+        now += 5;
+        for (TSensorRecord& sensor : model.Sensors) {
+            sensor.DownCount += 123457;
+            sensor.UpCount += 41152;
+            sensor.LastAgentUpTime = now * 100;
+            wiring.polled(sensor, good);
+        }
+        wiring.afterPass();
+    }
+    wiring.flush();
+}
+BENCHMARK(BM_UsageWiringPass20Sensors)->Unit(benchmark::kMicrosecond);
 
 struct WindowWorld
 {

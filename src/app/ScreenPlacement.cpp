@@ -61,4 +61,15 @@ QPoint onScreen(const QRect& window, const std::vector<QRect>& areas)
                   fit(window.y(), window.height(), best->y(), best->height()));
 }
 
+QPoint beside(const QRect& anchor, const QSize& size, int gap, const std::vector<QRect>& areas)
+{
+    const QRect right(QPoint(anchor.right() + 1 + gap, anchor.top()), size);
+    const QRect left(QPoint(anchor.left() - gap - size.width(), anchor.top()), size);
+    for (const QRect& place : {right, left})
+        for (const QRect& area : areas)
+            if (area.contains(place))
+                return place.topLeft();
+    return onScreen(right, areas);
+}
+
 } // namespace ScreenPlacement

@@ -2,6 +2,7 @@
 
 #include <QPoint>
 #include <QRect>
+#include <QSize>
 
 #include <vector>
 
@@ -16,5 +17,10 @@ namespace ScreenPlacement {
 // one area keeps its place; one larger than the area is aligned with the
 // area's top left corner. No areas: the window keeps its place.
 QPoint onScreen(const QRect& window, const std::vector<QRect>& areas);
+
+// The top left corner of a window of `size` opened beside `anchor` (the
+// strip): `gap` pixels to its right where it fits wholly on a screen, else as
+// far to its left, else the right-hand place brought onto the nearest screen.
+QPoint beside(const QRect& anchor, const QSize& size, int gap, const std::vector<QRect>& areas);
 
 } // namespace ScreenPlacement

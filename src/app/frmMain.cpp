@@ -21,6 +21,8 @@
 #include "TVrTimer.h"
 #include "TrafficLog.h"
 #include "TrayImages.h"
+#include "UsagePaths.h"
+#include "UsageWiring.h"
 #include "VrColor.h"
 #include "WindowScaling.h"
 #include "srcGeneral.h"
@@ -118,6 +120,15 @@ TMainForm::TMainForm(Options options, QWidget* parent)
     setFont(tahoma(kWindowFontPixels));
     resize(kWindowWidth, 380);
     createComponents();
+    // Before the settings load, which brings the usage settings along.
+    m_usage = std::make_unique<UsageWiring>(
+        options.usageDatabase.empty() ? usageDatabasePath() : options.usageDatabase,
+        // Told once the window's events run: a notice of the start-up is
+        // not lost before the tray icon is there.
+        [this](const QString& text) {
+            QTimer::singleShot(0, this, [this, text] { m_trayIcon->showMessage(text); });
+        },
+        std::move(options.wallClock));
     // The popup menu, on the window and on the tray icon; the tray click and
     // the "X" button go through it too.
     m_menu = std::make_unique<TMainMenu>(*this, std::move(options.deviceNetwork));
@@ -160,6 +171,7 @@ TMainForm::~TMainForm()
     m_logTimer.reset();
     m_latencyTimer.reset();
     m_exteIPTimer.reset();
+    m_usage.reset();
     m_trayIcon.reset();
 }
 
@@ -283,6 +295,8 @@ void TMainForm::tellOfSetAsideStore()
 
 void TMainForm::FormDestroy()
 {
+    // The minute's octets are in the history before anything else can fail.
+    m_usage->flush();
     try {
         saveSettings();
     } catch (...) {
@@ -301,6 +315,7 @@ void TMainForm::countStart()
 void TMainForm::loadSettings()
 {
     LoadSettings(m_settings, *this);
+    m_usage->load(m_settings);
     // A reload (the first start's) brings the saved place back.
     if (m_laidOut)
         keepOnScreen();
@@ -320,6 +335,7 @@ void TMainForm::keepOnScreen()
 void TMainForm::saveSettings()
 {
     SaveSettings(m_settings, *this);
+    m_usage->save();
 }
 
 void TMainForm::copyTraySpeeds()
@@ -477,6 +493,7 @@ void TMainForm::layOutSensor(TSensorControls& c, const TSensorRecord& s, int y)
     scale->setFont(tahoma(kScaleFontPixels));
     scale->setLayout(tlTop);
     scale->setColor(back);
+    m_usage->formatScale(*scale);
     scale->lower();
 
     if (s.HalfHeight) {
@@ -510,6 +527,7 @@ void TMainForm::UpdateControlProperties()
     Platform::setAutoStart(m_settings.AutoStart,
                            QCoreApplication::applicationFilePath().toStdString());
 
+    m_usage->sensorsChanged(m_settings);
     ++m_layoutGeneration;
     m_hintLines.clear();
     int y = 0;
@@ -600,6 +618,7 @@ void TMainForm::UpdateAllMonitors()
                           for (const SensorPoll::TSensorReading& reading : readings)
                               UpdDeviceTimers(reading.index, reading);
                           showHintLines();
+                          m_usage->afterPass();
                       });
 }
 
@@ -616,7 +635,12 @@ void TMainForm::UpdDeviceTimers(int index, const SensorPoll::TSensorReading& rea
     if (index < 0 || std::size_t(index) >= m_settings.Sensors.size())
         return;
     TSensorRecord& sensor = m_settings.Sensors[std::size_t(index)];
-    const SensorPoll::TPollResult result = SensorPoll::applyReading(sensor, reading);
+    SensorPoll::TPollResult result = SensorPoll::applyReading(sensor, reading);
+    m_usage->polled(sensor, result);
+    if (result.pinged && result.replied) {
+        result.downText = m_usage->rateText("DL: ", result.downRate);
+        result.upText = m_usage->rateText("UL: ", result.upRate);
+    }
     if (!result.report.empty())
         ApplicationReport::report(QString::fromStdString(result.report));
     const int32_t down = SensorPoll::roundRate(result.downRate);
@@ -850,6 +874,16 @@ void TMainForm::setRateLabels(const std::string& downText, const std::string& up
         setLabelText(sensor.Controls->DownLabel, downText);
         setLabelText(sensor.Controls->UpLabel, upText);
     }
+}
+
+TUsageSettings& TMainForm::usageSettings()
+{
+    return m_usage->settings();
+}
+
+void TMainForm::showUsageWindow()
+{
+    m_usage->showWindow(m_settings, this);
 }
 
 void TMainForm::minimizeToTray()

@@ -17,11 +17,13 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 
 class NetworkJobs;
+class UsageWiring;
 class QLockFile;
 class TCoolTrayIcon;
 class TMainMenu;
@@ -54,6 +56,11 @@ public:
         // time-out could keep answering ones waiting; as many as the window
         // shows sensors in practice. 1 reads the sensors one after the other.
         std::size_t networkThreads = 256;
+        // The usage history's file; the user's usage.sqlite when empty.
+        std::string usageDatabase;
+        // The wall clock of the usage history in seconds; the system's when
+        // empty.
+        std::function<int64_t()> wallClock;
     };
 
     // Runs the start-up: single instance, settings load, start counter, graph
@@ -140,6 +147,11 @@ public:
     int latencyInterval() const override;
     void setLatencyInterval(int milliseconds) override;
 
+    // The usage history, its settings and its window.
+    UsageWiring& usage() { return *m_usage; }
+    TUsageSettings& usageSettings() override;
+    void showUsageWindow() override;
+
     // The popup menu with the window behaviour behind it.
     TMainMenu* mainMenu() const { return m_menu.get(); }
 
@@ -184,6 +196,7 @@ private:
     std::shared_ptr<ISensorNetwork> m_network;
     std::shared_ptr<ITrafficLogIO> m_logIO;
     std::unique_ptr<NetworkJobs> m_jobs;
+    std::unique_ptr<UsageWiring> m_usage;
     unsigned m_layoutGeneration = 0; // a rebuild of the graph sets makes older passes stale
     std::string m_externalAddressUrl;
     std::unique_ptr<QLockFile> m_instanceLock;

@@ -25,4 +25,6 @@ public:
     virtual void quitApplication() = 0;
     // Reads every setting from the store again.
     virtual void loadSettings() = 0;
+    // Opens the usage window, or brings it to the front.
+    virtual void showUsageWindow() = 0;
 };

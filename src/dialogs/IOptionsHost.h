@@ -1,6 +1,7 @@
 #pragma once
 
 #include "TMonitorSettings.h"
+#include "UsageSettings.h"
 
 #include <cstdint>
 
@@ -16,6 +17,9 @@ public:
 
     // The global settings and the sensor list.
     virtual TMonitorSettings& settings() = 0;
+    // The usage settings beside them: the rate unit and one entry per
+    // sensor, by index.
+    virtual TUsageSettings& usageSettings() = 0;
 
     virtual bool masterTimerEnabled() const = 0;
     virtual void setMasterTimerEnabled(bool enabled) = 0;

@@ -47,6 +47,7 @@ TMainMenu::TMainMenu(IMainWindowHost& host, std::shared_ptr<IDeviceNetwork> netw
     addItem("Options1", "Configuration / Options...", "Ctrl+O", &TMainMenu::Options1Click);
     addItem("Showrouterinformation1", "Show first SNMP device information", "Ctrl+I",
             &TMainMenu::Showrouterinformation1Click);
+    addItem("Usage1", "Usage...", nullptr, &TMainMenu::Usage1Click);
     addItem("EnableDisableMonitor1", "Deactivate Monitor", "Ctrl+S",
             &TMainMenu::EnableDisableMonitor1Click);
     m_menu->addSeparator()->setObjectName(QStringLiteral("N2"));
@@ -170,6 +171,11 @@ void TMainMenu::Showrouterinformation1Click()
     if (s.Sensors.empty())
         return;
     ShowRouterInfo(*m_network, s.Sensors.front().HostIP, s.Sensors.front().Community);
+}
+
+void TMainMenu::Usage1Click()
+{
+    m_host.showUsageWindow();
 }
 
 // ---- monitor and window ---------------------------------------------------------------

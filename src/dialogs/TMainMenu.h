@@ -53,6 +53,7 @@ public:
     void Donate1Click();
     void Options1Click();
     void Showrouterinformation1Click();
+    void Usage1Click();
     void EnableDisableMonitor1Click();
     void AlwaysOnTop1Click();
     void BringToFront1Click();

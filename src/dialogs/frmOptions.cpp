@@ -7,6 +7,7 @@
 #include "IOptionsHost.h"
 #include "PlainText.h"
 #include "TColorBox.h"
+#include "TUsageOptionsPage.h"
 #include "frmHostConfig.h"
 #include "srcGeneral.h"
 
@@ -40,6 +41,14 @@ const char* const TOptionsForm::kSaveDialogFilter =
 namespace {
 
 constexpr int kPathLabelLength = 70;
+
+// The usage entries move with the sensor entries they belong to.
+void swapUsageEntries(TUsageSettings& usage, int i, int j)
+{
+    if (i >= 0 && j >= 0 && std::size_t(i) < usage.Sensors.size() &&
+        std::size_t(j) < usage.Sensors.size())
+        std::swap(usage.Sensors[std::size_t(i)], usage.Sensors[std::size_t(j)]);
+}
 const QString kPollHint = QStringLiteral("Set the interval between the SNMP polls.");
 
 QString qs(const std::string& text)
@@ -104,6 +113,8 @@ void TOptionsForm::createControls()
     m_pageControl->addTab(createExtraPage(), QStringLiteral("Extra Sensors"));
     m_pageControl->addTab(createLoggingPage(), QStringLiteral("Logging"));
     m_pageControl->addTab(createInterfacePage(), QStringLiteral("User Interface"));
+    m_usagePage = named(new TUsageOptionsPage(this), "UsagePage");
+    m_pageControl->addTab(m_usagePage, QStringLiteral("Usage"));
     root->addWidget(m_pageControl);
 
     auto* buttons = new QHBoxLayout;
@@ -436,6 +447,7 @@ void TOptionsForm::loadSettings()
     m_logTimeLBL->setText(QString::number(m_logTrBar->value()));
     m_sysLogEdit->setText(qs(s.SysLogServer));
 
+    m_usageWork = m_host.usageSettings();
     SensorList.resize(s.Sensors.size());
     m_startMinimizedChB->setChecked(s.StartMinimized);
     m_autoStartChB->setChecked(s.AutoStart);
@@ -517,6 +529,22 @@ void TOptionsForm::UpdateGrid()
         selectRow(gridRowCount() - 1);
     else if (m_interfaceGrid->currentRow() < 0 && m_interfaceGrid->rowCount() > 0)
         selectRow(gridRowCount() - 1);
+    showUsagePage();
+}
+
+void TOptionsForm::takeUsagePage()
+{
+    m_usageWork = m_usagePage->settings();
+}
+
+void TOptionsForm::showUsagePage()
+{
+    // An entry the device dialog added gets the defaults.
+    m_usageWork.Sensors.resize(SensorList.size());
+    std::vector<std::string> names;
+    for (const TSensorConfig& entry : SensorList)
+        names.push_back(entry.HostName + " / " + entry.SensorName);
+    m_usagePage->setSettings(m_usageWork, names);
 }
 
 bool TOptionsForm::eventFilter(QObject* watched, QEvent* event)
@@ -588,6 +616,8 @@ void TOptionsForm::openHostConfig(int mode)
     if (mode == 2 && (selectedRow() < 1 || std::size_t(selectedRow() - 1) >= SensorList.size()))
         return;
     EditMode = mode;
+    // The page is shown again from the working values once the list changed.
+    takeUsagePage();
     auto form = std::make_unique<THostConfigForm>(*this, this);
     m_hostConfig = form.get();
     form->exec();
@@ -617,7 +647,10 @@ void TOptionsForm::DeleteBTClick()
     const int entry = selectedRow() - 1;
     if (entry < 0 || std::size_t(entry) >= SensorList.size())
         return;
+    takeUsagePage();
     DeleteSensorEntry(SensorList, entry);
+    if (std::size_t(entry) < m_usageWork.Sensors.size())
+        m_usageWork.Sensors.erase(m_usageWork.Sensors.begin() + entry);
     UpdateGrid();
 }
 
@@ -626,7 +659,9 @@ void TOptionsForm::UpBTClick()
     const int r = selectedRow();
     if (r < 2 || std::size_t(r - 1) >= SensorList.size())
         return;
+    takeUsagePage();
     SwapSensorEntries(SensorList, r - 1, r - 2);
+    swapUsageEntries(m_usageWork, r - 1, r - 2);
     UpdateGrid();
     selectRow(r - 1);
 }
@@ -636,7 +671,9 @@ void TOptionsForm::DownBTClick()
     const int r = selectedRow();
     if (r < 1 || r >= gridRowCount() - 1 || std::size_t(r) >= SensorList.size())
         return;
+    takeUsagePage();
     SwapSensorEntries(SensorList, r - 1, r);
+    swapUsageEntries(m_usageWork, r - 1, r);
     UpdateGrid();
     selectRow(r + 1);
 }
@@ -773,6 +810,11 @@ void TOptionsForm::OKBTClick()
     s.LatencySensor = m_latencyChB->isChecked();
     s.LatencyHost = m_latencyHostEdit->text().toStdString();
     m_host.setLatencyInterval(m_latencySecBar->value() * 1000);
+
+    // Before the rebuild, which lays the scales out in the chosen unit.
+    takeUsagePage();
+    m_usageWork.Sensors.resize(SensorList.size());
+    m_host.usageSettings() = m_usageWork;
 
     s.resizeSensors(int32_t(SensorList.size()));
     for (std::size_t i = 0; i < SensorList.size(); ++i)

@@ -4,6 +4,7 @@
 #include "IDeviceNetwork.h"
 #include "IHostConfigOwner.h"
 #include "TSensorConfig.h"
+#include "UsageSettings.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -25,6 +26,7 @@ class QTabWidget;
 class QTableWidget;
 class TColorBox;
 class THostConfigForm;
+class TUsageOptionsPage;
 
 // The options dialog: the sensor list and every global setting. It works on
 // copies; only the opacity slider reaches the main window before OK, which
@@ -64,6 +66,10 @@ public:
     // std::out_of_range.
     static void SwapSensorEntries(std::vector<TSensorConfig>& list, int i, int j);
     static void DeleteSensorEntry(std::vector<TSensorConfig>& list, int i);
+
+    // The usage page: the rate unit and each sensor's period and quota,
+    // kept beside the working list by index through adds, deletes and moves.
+    TUsageOptionsPage* usagePage() const { return m_usagePage; }
 
     // The open device dialog, if any.
     THostConfigForm* hostConfigForm() const { return m_hostConfig; }
@@ -107,6 +113,9 @@ private:
     void showLogFile();
     void showLogFolder();
     void checkLogType(int logType);
+    // The usage page's edits into the working usage settings, and back.
+    void takeUsagePage();
+    void showUsagePage();
 
     IOptionsHost& m_host;
     std::shared_ptr<IDeviceNetwork> m_network;
@@ -114,6 +123,7 @@ private:
     bool m_loaded = false;
     bool m_centred = false;
     QPointer<THostConfigForm> m_hostConfig;
+    TUsageSettings m_usageWork;
 
     QTabWidget* m_pageControl = nullptr;
     QTableWidget* m_interfaceGrid = nullptr;
@@ -159,6 +169,8 @@ private:
     QSlider* m_sizeTrBar = nullptr;
     QLabel* m_sizeLBL = nullptr;
     TColorBox* m_backColor = nullptr;
+
+    TUsageOptionsPage* m_usagePage = nullptr;
 
     QPushButton* m_okBT = nullptr;
     QPushButton* m_cancelBT = nullptr;

@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <climits>
+#include <cstdio>
 
 namespace {
 // How often the presence of a notification area is checked.
@@ -132,6 +133,16 @@ void TCoolTrayIcon::hideIcon()
 QString TCoolTrayIcon::shownTip() const
 {
     return m_tray->toolTip();
+}
+
+void TCoolTrayIcon::showMessage(const QString& text)
+{
+    if (m_iconVisible && QSystemTrayIcon::isSystemTrayAvailable() &&
+        QSystemTrayIcon::supportsMessages())
+        m_tray->showMessage(QStringLiteral("Travimetra"), text);
+    else
+        std::fprintf(stderr, "Travimetra: %s\n", text.toLocal8Bit().constData());
+    emit messageShown(text);
 }
 
 void TCoolTrayIcon::modifyIcon()

@@ -102,12 +102,21 @@ public:
     // Times the icon was handed to the notification area.
     int addCount() const { return m_addCount; }
 
+    // A desktop notification from the icon, titled "Travimetra"; without a
+    // notification area (or with the icon hidden) the text goes to the
+    // standard error, so that it is never lost. Never waits for the user.
+    void showMessage(const QString& text);
+
     NotifyEvent OnClick;
     NotifyEvent OnDblClick;
     MouseEvent OnMouseDown;
     MouseEvent OnMouseUp;
     NotifyEvent OnMinimizeToTray;
     StartupEvent OnStartup;
+
+signals:
+    // Every text showMessage passed on, wherever it went.
+    void messageShown(const QString& text);
 
 public slots:
     // A notification from the platform's tray icon.

@@ -116,6 +116,13 @@ void TVrScale::setFontColor(TColor color)
     store(m_fontColor, color);
 }
 
+void TVrScale::setLabelFormat(LabelFormat format)
+{
+    // Functions cannot be compared: every call repaints.
+    m_labelFormat = std::move(format);
+    updateRequest();
+}
+
 void TVrScale::changeEvent(QEvent* event)
 {
     TVrGraphicImageControl::changeEvent(event);
@@ -135,9 +142,11 @@ std::vector<TVrScale::Label> TVrScale::labels() const
     result.reserve(static_cast<std::size_t>(m_ticks) + 1);
     for (int k = 0; k <= m_ticks; ++k) {
         const std::int64_t value = m_minValue + k * step;
-        result.push_back({ScaleGeometry::labelCell(k, m_orientation, width(), height(), cell),
-                          ScaleGeometry::labelText(value, m_leadingZero, m_digits, m_showSign),
-                          value < m_peakLevel ? m_fontColor : m_peakColor});
+        result.push_back(
+            {ScaleGeometry::labelCell(k, m_orientation, width(), height(), cell),
+             m_labelFormat ? m_labelFormat(value, m_maxValue)
+                           : ScaleGeometry::labelText(value, m_leadingZero, m_digits, m_showSign),
+             value < m_peakLevel ? m_fontColor : m_peakColor});
     }
     return result;
 }

@@ -6,6 +6,8 @@
 #include <QRect>
 #include <QString>
 
+#include <cstdint>
+#include <functional>
 #include <vector>
 
 // The numeric ruler beside a scope graph: Ticks + 1 labels from MinValue
@@ -56,6 +58,13 @@ public:
     TColor fontColor() const { return m_fontColor; }
     void setFontColor(TColor color);
 
+    // The text of one label from its value and the scale's maximum; when
+    // empty (the default) the labels are the digits as Digits, LeadingZero
+    // and ShowSign say. Lets the owner show the values in another unit.
+    using LabelFormat = std::function<QString(std::int64_t value, int maxValue)>;
+    void setLabelFormat(LabelFormat format);
+    bool hasLabelFormat() const { return static_cast<bool>(m_labelFormat); }
+
     struct Label
     {
         QRect cell;
@@ -89,4 +98,5 @@ private:
     TVrTickMarks m_tickMarks = tmNone;
     int m_scaleOffset = 4;
     TColor m_fontColor = VrColor::clGreen;
+    LabelFormat m_labelFormat;
 };

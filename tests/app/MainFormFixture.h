@@ -62,7 +62,7 @@ protected:
         char pattern[] = "/tmp/travimetra-app-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         m_root = pattern;
-        for (const char* sub : {"home", "config", "runtime", "state"})
+        for (const char* sub : {"home", "config", "runtime", "state", "data"})
             std::filesystem::create_directories(m_root / sub);
         std::filesystem::permissions(m_root / "runtime", std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::replace);
@@ -70,6 +70,7 @@ protected:
         setenv("XDG_CONFIG_HOME", (m_root / "config").c_str(), 1);
         setenv("XDG_RUNTIME_DIR", (m_root / "runtime").c_str(), 1);
         setenv("XDG_STATE_HOME", (m_root / "state").c_str(), 1);
+        setenv("XDG_DATA_HOME", (m_root / "data").c_str(), 1);
         testApplication();
     }
 

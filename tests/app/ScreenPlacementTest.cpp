@@ -38,6 +38,33 @@ TEST(ScreenPlacement, WindowsComeWhollyOntoTheNearestScreen)
         EXPECT_EQ(onScreen(c.window, kTwoMonitors), c.expected) << c.what;
 }
 
+TEST(ScreenPlacement, AWindowBesideTheStripGoesRightThenLeftThenOntoTheScreen)
+{
+    struct Case
+    {
+        const char* what;
+        QRect strip;
+        QPoint expected; // of a 720 x 640 window, 8 pixels from the strip
+    };
+    const Case cases[] = {
+        {"room on the right", QRect(100, 100, 260, 380), QPoint(368, 100)},
+        {"at the first screen's right edge: onto the second", QRect(1020, 100, 260, 380),
+         QPoint(1288, 100)},
+        {"at the second screen's right edge: to the left", QRect(2044, 50, 260, 380),
+         QPoint(1316, 50)},
+        {"too low for either side: the right-hand place, raised", QRect(100, 600, 260, 380),
+         QPoint(368, 160)},
+        {"nowhere beside it fits: brought onto the screen", QRect(2044, 700, 260, 60),
+         QPoint(1584, 128)},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ScreenPlacement::beside(c.strip, QSize(720, 640), 8, kTwoMonitors), c.expected)
+            << c.what;
+    // Without screens, simply to the right.
+    EXPECT_EQ(ScreenPlacement::beside(QRect(10, 20, 260, 380), QSize(720, 640), 8, {}),
+              QPoint(278, 20));
+}
+
 TEST(ScreenPlacement, NoScreensOrEmptyOnesLeaveThePlace)
 {
     EXPECT_EQ(onScreen(QRect(-500, 9000, 260, 380), {}), QPoint(-500, 9000));

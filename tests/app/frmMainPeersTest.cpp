@@ -14,7 +14,11 @@
 #include "SnmpdPeer.h"
 #include "TCoolTrayIcon.h"
 #include "TSNMPRec.h"
+#include "TUsageRecorder.h"
 #include "TickCount.h"
+#include "UsageDatabase.h"
+#include "UsageSensorKey.h"
+#include "UsageWiring.h"
 
 #include <QElapsedTimer>
 
@@ -77,6 +81,12 @@ public:
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_asked[oid];
+    }
+    // The OID is answered no more.
+    void forget(const std::string& oid)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_values.erase(oid);
     }
     const std::string& error() const { return m_agent.error(); }
 
@@ -281,6 +291,82 @@ TEST_F(MainFormPeers, ConversionErrorStopsOnlyItsSensorAndNoHostsAskNobody)
     EXPECT_EQ(agent.asked(SensorPoll::kUpTimeOid), before);
     EXPECT_EQ(empty->trayHint(), "Travimetra\n\r");
     EXPECT_EQ(empty->size(), QSize(260, 0));
+}
+
+// The usage history of a run against an agent whose counters are known: the
+// totals are the octets the program saw the counters move by, to the octet,
+// across a wrap, a lost read, an agent restart and a stop of the program.
+TEST_F(MainFormPeers, UsageTotalsEqualTheOctetsCountedFromAScriptedAgent)
+{
+    CounterAgent agent(kScriptedAddress);
+    REQUIRE_PEER(agent.start(), agent.error());
+    TMonitorSettings s = typicalSettings();
+    s.Sensors = {configuredSensor(kScriptedAddress, "Modem")};
+    seedStore(s);
+
+    struct Reading
+    {
+        const char* what;
+        uint32_t upTime; // hundredths of a second
+        uint32_t down, up;
+        bool counted;        // the octets since the last good reading count
+        bool downLost;       // the agent does not answer the download counter
+        bool restartProgram; // the program stops and starts again first
+    };
+    const Reading readings[] = {
+        {"first reading", 100000, 4000000000u, 1000, false, false, false},
+        {"good", 103000, 4100000000u, 51000, true, false, false},
+        {"download counter wraps", 106000, 700000000u, 99000, true, false, false},
+        {"download read lost", 109000, 800000000u, 150000, false, true, false},
+        {"good after the loss", 112000, 900000000u, 170000, true, false, false},
+        {"agent restarted", 500, 20000, 3000, false, false, false},
+        {"good after the restart", 3500, 9020000, 1003000, true, false, false},
+        {"first reading after a program stop", 90000, 99020000, 5003000, false, false, true},
+        {"good in the new run", 93000, 99520000, 5013000, true, false, false},
+    };
+    int64_t wallTime = 1767261600;
+    const auto makeUsageForm = [&] {
+        TMainForm::Options options;
+        options.network = m_net;
+        options.startTimers = false;
+        options.wallClock = [&wallTime] { return wallTime; };
+        return std::make_unique<TMainForm>(options);
+    };
+    auto form = makeUsageForm();
+    const std::string path = form->usage().recorder().database()->path();
+    uint64_t expectedDown = 0, expectedUp = 0;
+    uint32_t lastDown = 0, lastUp = 0;
+    for (const Reading& r : readings) {
+        SCOPED_TRACE(r.what);
+        if (r.restartProgram) {
+            form.reset();
+            form = makeUsageForm();
+        }
+        wallTime += 30;
+        agent.setReadings(r.upTime, r.down, r.up);
+        if (r.downLost)
+            agent.forget(std::string(SensorPoll::kInOctetsPrefix) + "1");
+        form->UpdateAllMonitors();
+        form->networkJobs().settle();
+        EXPECT_EQ(form->sensorControls(0)->DownLabel->text().startsWith("DL: "), !r.downLost);
+        if (r.downLost)
+            continue; // the last good reading stays the baseline
+        if (r.counted) {
+            expectedDown += uint32_t(r.down - lastDown);
+            expectedUp += uint32_t(r.up - lastUp);
+        }
+        lastDown = r.down;
+        lastUp = r.up;
+    }
+    form.reset(); // the exit writes the last minute
+
+    const auto db = TUsageDatabase::openForReading(path);
+    ASSERT_NE(db, nullptr);
+    const TOctets total = db->total(usageSensorKey(kScriptedAddress, "1"), 0, 99999999);
+    EXPECT_EQ(total.down, expectedDown);
+    EXPECT_EQ(total.up, expectedUp);
+    // Not a total that merely looks right: the wrap's octets are in it.
+    EXPECT_GT(expectedDown, uint64_t(4294967296u - 4100000000u));
 }
 
 } // namespace

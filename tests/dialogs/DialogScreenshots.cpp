@@ -106,6 +106,7 @@ int main(int argc, char* argv[])
     QTemporaryDir home;
     setenv("XDG_CONFIG_HOME", qPrintable(home.filePath("config")), 1);
     setenv("XDG_STATE_HOME", qPrintable(home.filePath("state")), 1);
+    setenv("XDG_DATA_HOME", qPrintable(home.filePath("data")), 1);
     QApplication app(argc, argv);
     if (argc < 2) {
         std::fprintf(stderr, "usage: %s <folder>\n", argv[0]);
@@ -135,6 +136,11 @@ int main(int argc, char* argv[])
     host.model.LogFolder = "/home/ann/.local/state/Travimetra/";
     host.model.LatencySensor = true;
     host.model.LatencyHost = "gateway.example";
+    // A provider's period from the 15th with 500 GB a month on the modem.
+    host.usage.RateUnit = TRateUnit::MegabitsPerSecond;
+    host.usage.Sensors.resize(3);
+    host.usage.Sensors[0].PeriodStartDay = 15;
+    host.usage.Sensors[0].QuotaGB = 500;
 
     bool ok = true;
     {
@@ -171,8 +177,9 @@ int main(int argc, char* argv[])
         options.show();
         auto* pages = options.findChild<QTabWidget*>(QStringLiteral("PageControl"));
         const char* names[] = {"options-snmp-sensors.png", "options-extra-sensors.png",
-                               "options-logging.png", "options-user-interface.png"};
-        for (int i = 0; i < 4; ++i) {
+                               "options-logging.png", "options-user-interface.png",
+                               "options-usage.png"};
+        for (int i = 0; i < 5; ++i) {
             pages->setCurrentIndex(i);
             ok = save(options, folder, names[i]) && ok;
         }

@@ -176,6 +176,7 @@ void FakeMainWindowHost::saveSettings()
 {
     calls.push_back("saveSettings");
     SaveSettings(model, *this);
+    UsageSettingsStore::save(usage);
 }
 
 void FakeMainWindowHost::setAlphaBlendValue(int value)
@@ -254,6 +255,8 @@ void DialogTest::SetUp()
     setenv("HOME", m_root.c_str(), 1);
     setenv("XDG_CONFIG_HOME", (m_root / "config").c_str(), 1);
     setenv("XDG_STATE_HOME", (m_root / "state").c_str(), 1);
+    // The main window's usage history.
+    setenv("XDG_DATA_HOME", (m_root / "data").c_str(), 1);
     // The main window's single-instance lock lives here.
     std::filesystem::create_directories(m_root / "runtime");
     std::filesystem::permissions(m_root / "runtime", std::filesystem::perms::owner_all,

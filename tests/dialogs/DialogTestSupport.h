@@ -109,6 +109,7 @@ class FakeMainWindowHost : public IMainWindowHost, public IMonitorWindow
 {
 public:
     TMonitorSettings model;
+    TUsageSettings usage;
     std::vector<std::string> calls;
     bool timerEnabled = true;
     uint32_t timerInterval = 1000;
@@ -120,6 +121,7 @@ public:
 
     // IOptionsHost
     TMonitorSettings& settings() override { return model; }
+    TUsageSettings& usageSettings() override { return usage; }
     bool masterTimerEnabled() const override { return timerEnabled; }
     void setMasterTimerEnabled(bool enabled) override;
     void setMasterTimerInterval(uint32_t milliseconds) override;
@@ -142,6 +144,7 @@ public:
     void bringWindowToFront() override;
     void quitApplication() override;
     void loadSettings() override;
+    void showUsageWindow() override { calls.push_back("usage window"); }
 
     // IMonitorWindow (for the store)
     int windowTop() const override { return top; }

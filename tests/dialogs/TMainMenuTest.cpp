@@ -56,6 +56,7 @@ TEST_F(MainMenuTest, itemsInOrderWithCaptionsAndShortcuts)
         {"N1", "", ""},
         {"Options1", "Configuration / Options...", "Ctrl+O"},
         {"Showrouterinformation1", "Show first SNMP device information", "Ctrl+I"},
+        {"Usage1", "Usage...", ""},
         {"EnableDisableMonitor1", "Deactivate Monitor", "Ctrl+S"},
         {"N2", "", ""},
         {"AlwaysOnTop1", "Always on top", ""},
@@ -73,6 +74,15 @@ TEST_F(MainMenuTest, itemsInOrderWithCaptionsAndShortcuts)
         EXPECT_EQ(actions[i]->shortcut().toString(), expected[i].shortcut);
     }
     EXPECT_TRUE(menu->action("AlwaysOnTop1")->isChecked());
+}
+
+TEST_F(MainMenuTest, usageOpensTheUsageWindowAndNothingElse)
+{
+    const bool timerBefore = host.timerEnabled;
+    trigger("Usage1");
+    EXPECT_EQ(host.calls, std::vector<std::string>({"usage window"}));
+    // Not modal: the poll goes on while it is open.
+    EXPECT_EQ(host.timerEnabled, timerBefore);
 }
 
 TEST_F(MainMenuTest, activateAndDeactivateFollowTheTimer)

@@ -98,11 +98,12 @@ TEST_F(OptionsTest, pagesAndTexts)
 {
     open();
     auto* pages = get<QTabWidget>("PageControl");
-    ASSERT_EQ(pages->count(), 4);
+    ASSERT_EQ(pages->count(), 5);
     EXPECT_EQ(pages->tabText(0), "SNMP Sensors");
     EXPECT_EQ(pages->tabText(1), "Extra Sensors");
     EXPECT_EQ(pages->tabText(2), "Logging");
     EXPECT_EQ(pages->tabText(3), "User Interface");
+    EXPECT_EQ(pages->tabText(4), "Usage");
     EXPECT_EQ(form->windowTitle(), "Travimetra Options");
     const QStringList headers = {"Device Name / Alias", "Address", "Interface", "Status"};
     for (int c = 0; c < 4; ++c)

@@ -185,6 +185,25 @@ TEST_P(DesktopBehaviour, TheStatesHoldAfterTheOptionsDialogsOk)
     EXPECT_EQ(m_program->endWith(SIGTERM, 10s), std::optional<int>(0));
 }
 
+TEST_P(DesktopBehaviour, UsageOpensAWindowOfItsOwnWhileTheStripPollsOn)
+{
+    ASSERT_TRUE(start());
+    const auto g = probe().geometry(m_window);
+    ASSERT_TRUE(pickFromMenu(*m_program, g.x + 140, g.y + 80, 6)); // "Usage..."
+    const auto usage = otherWindow(*m_program, "Usage", m_window, 5s);
+    ASSERT_TRUE(usage) << "no usage window\n" << m_program->output();
+    screenshot(*usage, "usage-window-on-the-desktop.png");
+    // Not modal: the strip stays on the screen and the menu opens again.
+    EXPECT_TRUE(probe().viewable(m_window));
+    EXPECT_TRUE(probe().viewable(*usage));
+    // The history is the user's own file, readable by nobody else.
+    const std::string history = home() + "/.local/share/Travimetra/usage.sqlite";
+    struct stat info = {};
+    ASSERT_EQ(::stat(history.c_str(), &info), 0) << history;
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_EQ(m_program->endWith(SIGTERM, 10s), std::optional<int>(0));
+}
+
 TEST_P(DesktopBehaviour, LatencyBarAndScaleLabelsAsTheDrawingRulesGiveThem)
 {
     for (const int scale : {100, 150}) {

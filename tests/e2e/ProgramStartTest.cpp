@@ -18,12 +18,13 @@ const char* const kGlobalValues[] = {
     "ShowX",        "XAction",       "AutoStart",     "StartMinimized", "ShowHints",
     "DoPing",       "EnableLog",     "LogFile",       "LogFolder",      "LogType",
     "SysLogServer", "LogTime",       "LogSecMinType", "LatencySensor",  "LatencyTimer",
-    "LatencyHost"};
+    "LatencyHost",  "RateUnit"};
 const char* const kSensorValues[] = {
-    "Active",      "HostName",         "HostIP",     "Community", "Sensor",
-    "SensorName",  "DownSpeed",        "UpSpeed",    "SpeedType", "SwapedInOut",
-    "ULColor",     "DLColor",          "LightColor", "DarkColor", "GraphPixels",
-    "LighterLine", "UseLightColorFor", "TimerToUse", "HalfHeight"};
+    "Active",       "HostName",         "HostIP",     "Community",  "Sensor",
+    "SensorName",   "DownSpeed",        "UpSpeed",    "SpeedType",  "SwapedInOut",
+    "ULColor",      "DLColor",          "LightColor", "DarkColor",  "GraphPixels",
+    "LighterLine",  "UseLightColorFor", "TimerToUse", "HalfHeight", "UsagePeriodStart",
+    "UsageQuotaGB", "UsageQuotaKind"};
 
 } // namespace
 

@@ -49,6 +49,24 @@ TEST(TCoolTrayIcon, TipLeavesOutCarriageReturnsAndHalfCharacters)
     EXPECT_TRUE(TCoolTrayIcon::tipFor(QString(), true).isEmpty());
 }
 
+TEST(TCoolTrayIcon, AMessageWithoutANotificationAreaGoesToTheStandardError)
+{
+    // The offscreen platform has no notification area.
+    ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());
+    TCoolTrayIcon icon;
+    icon.setIconVisible(true);
+    QStringList shown;
+    QObject::connect(&icon, &TCoolTrayIcon::messageShown,
+                     [&shown](const QString& text) { shown << text; });
+    testing::internal::CaptureStderr();
+    icon.showMessage(QStringLiteral("Router has used 80 % of its monthly quota"));
+    const std::string written = testing::internal::GetCapturedStderr();
+    EXPECT_NE(written.find("Travimetra: Router has used 80 % of its monthly quota\n"),
+              std::string::npos)
+        << written;
+    EXPECT_EQ(shown, QStringList({"Router has used 80 % of its monthly quota"}));
+}
+
 TEST(TCoolTrayIcon, IconIndexIsClampedToTheList)
 {
     TCoolTrayIcon tray;

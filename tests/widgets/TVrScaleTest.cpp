@@ -56,6 +56,28 @@ TEST_F(GraphScale, LastLabelStaysBelowAnUnevenMaximum)
     EXPECT_EQ(scale.labels()[3].color, clGreen);
 }
 
+TEST_F(GraphScale, ALabelFormatTakesEachValueWithTheMaximumAndCanBeUndone)
+{
+    std::vector<std::pair<std::int64_t, int>> asked;
+    scale.setLabelFormat([&asked](std::int64_t value, int maxValue) {
+        asked.emplace_back(value, maxValue);
+        return QString::number(value / 100.0, 'f', 2);
+    });
+    EXPECT_TRUE(scale.hasLabelFormat());
+    const auto labels = scale.labels();
+    EXPECT_EQ(texts().mid(0, 3), QStringList({"0.00", "1.25", "2.50"}));
+    EXPECT_EQ(texts().back(), "10.00");
+    ASSERT_FALSE(asked.empty());
+    EXPECT_EQ(asked.back(), std::make_pair(std::int64_t(1000), 1000));
+    // Places and colours stay the scale's own.
+    EXPECT_EQ(labels[0].cell, QRect(0, 126, 26, 15));
+    EXPECT_EQ(labels[8].color, clLime);
+
+    scale.setLabelFormat({});
+    EXPECT_FALSE(scale.hasLabelFormat());
+    EXPECT_EQ(texts().back(), "1000");
+}
+
 TEST_F(GraphScale, SignAndLeadingZeros)
 {
     scale.setMinValue(-125);
