@@ -11,6 +11,7 @@
 #include "SensorNetworkLogIO.h"
 #include "SensorPoll.h"
 #include "ShellWindowStates.h"
+#include "SnmpSensorStore.h"
 #include "TCoolTrayIcon.h"
 #include "TMainMenu.h"
 #include "TSensorControls.h"
@@ -275,6 +276,7 @@ void TMainForm::countStart()
 void TMainForm::loadSettings()
 {
     LoadSettings(m_settings, *this);
+    SnmpSensorStore::load(m_settings);
     // A reload (the first start's) brings the saved place back.
     if (m_laidOut)
         keepOnScreen();
@@ -294,6 +296,7 @@ void TMainForm::keepOnScreen()
 void TMainForm::saveSettings()
 {
     SaveSettings(m_settings, *this);
+    SnmpSensorStore::save(m_settings);
 }
 
 void TMainForm::copyTraySpeeds()
@@ -577,6 +580,13 @@ void TMainForm::UpdDeviceTimers(int index, const SensorPoll::TSensorReading& rea
     const SensorPoll::TPollResult result = SensorPoll::applyReading(sensor, reading);
     if (!result.report.empty())
         ApplicationReport::report(QString::fromStdString(result.report));
+    if (result.storeChanged) {
+        try {
+            SnmpSensorStore::saveSensorIndex(std::size_t(index), sensor);
+        } catch (const TRegistryError& error) {
+            ApplicationReport::report(QString::fromStdString(error.what()));
+        }
+    }
     const int32_t down = SensorPoll::roundRate(result.downRate);
     const int32_t up = SensorPoll::roundRate(result.upRate);
     if (TSensorControls* c = sensor.Controls.get()) {
