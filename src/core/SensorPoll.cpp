@@ -273,6 +273,8 @@ TPollResult applyReading(TSensorRecord& sensor, const TSensorReading& reading)
     if (reading.v2c.used) {
         applyV2cReading(sensor, reading, result);
     } else {
+        // Counters read with the other version are no baseline any more.
+        sensor.HaveCounters64 = false;
         applyV1Reading(sensor, reading, result);
     }
     result.interfaceNote = sensor.InterfaceNote;

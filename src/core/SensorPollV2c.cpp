@@ -130,7 +130,8 @@ bool parseUnsigned(const std::string& text, uint64_t max, uint64_t& value)
 
 std::string countersKey(const TSensorRecord& sensor)
 {
-    return sensor.Sensor + (sensor.SwapedInOut ? "s" : "");
+    return sensor.HostIP + "/" + sensor.Community + "/" + sensor.Sensor +
+           (sensor.SwapedInOut ? "/s" : "");
 }
 
 void describeV2cTarget(const TSensorRecord& sensor, TSensorTarget& target)

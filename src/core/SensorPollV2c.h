@@ -30,7 +30,7 @@ TSensorReading readSensorV2c(const TSensorTarget& target, ISensorNetwork& networ
 // no interface has the sensor's name.
 void applyV2cReading(TSensorRecord& sensor, const TSensorReading& reading, TPollResult& result);
 
-// Whether a sensor's counters were chosen for its current interface and
+// What the counters were chosen for: the agent, the interface and the
 // direction.
 std::string countersKey(const TSensorRecord& sensor);
 

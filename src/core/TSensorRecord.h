@@ -57,9 +57,9 @@ struct TSensorRecord
     bool HalfHeight = false;
     // The message version the agent is read with: 0 SNMPv1, 1 SNMPv2c.
     int32_t SnmpVersion = 0;
-    // SNMPv2c poll state. The counters are chosen for one interface and
-    // direction (CountersFor: Sensor, and "s" when swapped) at the first poll
-    // and after each restart of the agent.
+    // SNMPv2c poll state. The counters are chosen for one agent, interface
+    // and direction (CountersFor) at the first poll and after each restart of
+    // the agent.
     std::string CountersFor;
     bool HighCapacity = false;   // the 64-bit counters
     bool HaveCounters64 = false; // PrevDown64/PrevUp64 hold a baseline
