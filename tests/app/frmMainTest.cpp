@@ -18,9 +18,9 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QProcess>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QScreen>
 #include <QTimer>
 
 #include <fstream>
@@ -118,9 +118,9 @@ TEST_F(MainForm, FirstRunWritesEveryDefaultAndKeepsMemoryEmpty)
                             "Sensor",           "SensorName",  "DownSpeed",   "UpSpeed",
                             "SpeedType",        "SwapedInOut", "ULColor",     "DLColor",
                             "LightColor",       "DarkColor",   "GraphPixels", "LighterLine",
-                            "UseLightColorFor", "TimerToUse",  "HalfHeight"};
+                            "UseLightColorFor", "TimerToUse",  "HalfHeight",  "SnmpVersion"};
     EXPECT_EQ(std::size(global), 26u);
-    EXPECT_EQ(std::size(sensor), 19u);
+    EXPECT_EQ(std::size(sensor), 20u);
     for (const char* name : global)
         EXPECT_NO_THROW(ReadRegValue(HKEY_CURRENT_USER, kSettingsKey, name)) << name;
     for (const char* name : sensor)

@@ -20,10 +20,10 @@ const char* const kGlobalValues[] = {
     "SysLogServer", "LogTime",       "LogSecMinType", "LatencySensor",  "LatencyTimer",
     "LatencyHost"};
 const char* const kSensorValues[] = {
-    "Active",      "HostName",         "HostIP",     "Community", "Sensor",
-    "SensorName",  "DownSpeed",        "UpSpeed",    "SpeedType", "SwapedInOut",
-    "ULColor",     "DLColor",          "LightColor", "DarkColor", "GraphPixels",
-    "LighterLine", "UseLightColorFor", "TimerToUse", "HalfHeight"};
+    "Active",      "HostName",         "HostIP",     "Community",  "Sensor",
+    "SensorName",  "DownSpeed",        "UpSpeed",    "SpeedType",  "SwapedInOut",
+    "ULColor",     "DLColor",          "LightColor", "DarkColor",  "GraphPixels",
+    "LighterLine", "UseLightColorFor", "TimerToUse", "HalfHeight", "SnmpVersion"};
 
 } // namespace
 
