@@ -13,3 +13,8 @@ travimetra_bench(bench_app_responsiveness
             ${CMAKE_CURRENT_LIST_DIR}/common/BenchFolders.cpp
             ${CMAKE_CURRENT_LIST_DIR}/common/ProcessUsage.cpp
     LIBS travimetra_app travimetra_app_network travimetra_peers travimetra_fault_probes)
+# A poll pass of 50 sensors, SNMPv1 against SNMPv2c, through the poll engine
+# against a local snmpd (started by the benchmark, needs root).
+travimetra_bench(bench_v2c_pass
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/app/V2cPassBench.cpp
+    LIBS travimetra_app_network travimetra_peers)

@@ -14,6 +14,7 @@
 #include "SensorNetworkLogIO.h"
 #include "SensorPoll.h"
 #include "ShellWindowStates.h"
+#include "SnmpSensorStore.h"
 #include "TCoolTrayIcon.h"
 #include "TMainMenu.h"
 #include "TSensorControls.h"
@@ -315,6 +316,7 @@ void TMainForm::countStart()
 void TMainForm::loadSettings()
 {
     LoadSettings(m_settings, *this);
+    SnmpSensorStore::load(m_settings);
     m_usage->load(m_settings);
     // A reload (the first start's) brings the saved place back.
     if (m_laidOut)
@@ -335,6 +337,7 @@ void TMainForm::keepOnScreen()
 void TMainForm::saveSettings()
 {
     SaveSettings(m_settings, *this);
+    SnmpSensorStore::save(m_settings);
     m_usage->save();
 }
 
@@ -643,6 +646,13 @@ void TMainForm::UpdDeviceTimers(int index, const SensorPoll::TSensorReading& rea
     }
     if (!result.report.empty())
         ApplicationReport::report(QString::fromStdString(result.report));
+    if (result.storeChanged) {
+        try {
+            SnmpSensorStore::saveSensorIndex(std::size_t(index), sensor);
+        } catch (const TRegistryError& error) {
+            ApplicationReport::report(QString::fromStdString(error.what()));
+        }
+    }
     const int32_t down = SensorPoll::roundRate(result.downRate);
     const int32_t up = SensorPoll::roundRate(result.upRate);
     if (TSensorControls* c = sensor.Controls.get()) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 // One SNMP get as the poll asks it: an agent, its community and the OIDs to
@@ -11,6 +12,7 @@ struct TReadRequest
     std::string host;
     std::string community;
     std::vector<std::string> oids;
+    int version = 0; // the message version field: 0 SNMPv1, 1 SNMPv2c
 };
 
 // What came back: whether the agent answered and one text per OID asked.
@@ -18,6 +20,9 @@ struct TReadReply
 {
     bool answered = false;
     std::vector<std::string> values;
+    // Per OID: the agent gave a value (an SNMPv2c exception or a missing
+    // binding is none). Empty when the network does not tell them apart.
+    std::vector<bool> present;
     // Another address that answered in the agent's place (and was refused).
     std::string otherSender;
 };
@@ -47,6 +52,15 @@ public:
             reply.answered =
                 readValue(request.oids[0], request.community, request.host, reply.values[0]);
         return reply;
+    }
+    // The rows (OID text, value text) of one table column of an SNMPv2c
+    // agent, read with GetBulk; false when the walk did not end normally.
+    virtual bool walk(const TReadRequest& column,
+                      std::vector<std::pair<std::string, std::string>>& rows)
+    {
+        (void)column;
+        rows.clear();
+        return false;
     }
     // Round-trip time of one echo in milliseconds, or -1 on any failure.
     virtual int pingRoundTrip(const std::string& host) = 0;

@@ -1,6 +1,7 @@
 #include "SensorPoll.h"
 
 #include "ConvertError.h"
+#include "SensorPollV2c.h"
 
 #include <algorithm>
 #include <clocale>
@@ -209,9 +210,16 @@ std::string hintLine(const TSensorRecord& sensor, const std::string& downText,
 
 TSensorTarget targetOf(const TSensorRecord& sensor, bool pingFirst)
 {
-    return {
-        0,        sensor.HostIP, sensor.Community, sensor.DownOID, sensor.UpOID, sensor.TimerToUse,
-        pingFirst};
+    TSensorTarget target;
+    target.host = sensor.HostIP;
+    target.community = sensor.Community;
+    target.downOid = sensor.DownOID;
+    target.upOid = sensor.UpOID;
+    target.timerToUse = sensor.TimerToUse;
+    target.pingFirst = pingFirst;
+    if (sensor.SnmpVersion == kSnmpVersion2c)
+        describeV2cTarget(sensor, target);
+    return target;
 }
 
 std::vector<TSensorTarget> passTargets(const TMonitorSettings& settings)
@@ -236,6 +244,8 @@ TSensorReading readSensor(const TSensorTarget& target, ISensorNetwork& network)
         reading.pingFailed = true;
         return reading;
     }
+    if (target.version == kSnmpVersion2c)
+        return readSensorV2c(target, network, std::move(reading));
     std::string& other = reading.otherSender;
     const std::optional<std::string> reach = readOne(target, kUpTimeOid, network, other);
     reading.replied = reach.has_value();
@@ -260,6 +270,41 @@ TPollResult applyReading(TSensorRecord& sensor, const TSensorReading& reading)
         return result;
     }
 
+    if (reading.v2c.used) {
+        applyV2cReading(sensor, reading, result);
+    } else {
+        // Counters read with the other version are no baseline any more.
+        sensor.HaveCounters64 = false;
+        applyV1Reading(sensor, reading, result);
+    }
+    result.interfaceNote = sensor.InterfaceNote;
+
+    if (sensor.SpeedType == stLive) {
+        const int32_t down = roundRate(result.downRate);
+        const int32_t up = roundRate(result.upRate);
+        const int32_t candidate = up > down ? up : down;
+        if (sensor.DownSpeed < candidate && sensor.UpSpeed < candidate) {
+            sensor.DownSpeed = candidate;
+            sensor.UpSpeed = candidate;
+            result.newMaximum = candidate;
+        }
+    }
+    return result;
+}
+
+void showError(TPollResult& result)
+{
+    // Both traces advance just above the bottom, so a silent agent is
+    // visible on the graph.
+    result.replied = false;
+    result.downText = "Error on DL sensor";
+    result.downRate = 1;
+    result.upText = "Error on UL sensor";
+    result.upRate = 1;
+}
+
+void applyV1Reading(TSensorRecord& sensor, const TSensorReading& reading, TPollResult& result)
+{
     int32_t down = 0;
     int32_t up = 0;
     int32_t second = 0;
@@ -297,29 +342,13 @@ TPollResult applyReading(TSensorRecord& sensor, const TSensorReading& reading)
         result.upRate = counterRate(sensor.UpCount, sensor.PrevUpCount, elapsed);
         result.upText = rateLabel("UL: ", result.upRate);
     } else {
-        // Both traces advance just above the bottom, so a silent agent is
-        // visible on the graph. Nothing of this poll is kept: the moves below
-        // carry the last good poll's values along.
-        result.downText = "Error on DL sensor";
-        result.downRate = 1;
-        result.upText = "Error on UL sensor";
-        result.upRate = 1;
-    }
-
-    if (sensor.SpeedType == stLive) {
-        const int32_t down = roundRate(result.downRate);
-        const int32_t up = roundRate(result.upRate);
-        const int32_t candidate = up > down ? up : down;
-        if (sensor.DownSpeed < candidate && sensor.UpSpeed < candidate) {
-            sensor.DownSpeed = candidate;
-            sensor.UpSpeed = candidate;
-            result.newMaximum = candidate;
-        }
+        // Nothing of this poll is kept: the moves below carry the last good
+        // poll's values along.
+        showError(result);
     }
     sensor.PrevUpCount = sensor.UpCount;
     sensor.PrevDownCount = sensor.DownCount;
     sensor.PrevTime = sensor.CurTime;
-    return result;
 }
 
 std::string answeredFromText(const std::string& address)
@@ -331,6 +360,8 @@ std::optional<std::string> titleToolTip(const TPollResult& result)
 {
     if (!result.otherSender.empty())
         return answeredFromText(result.otherSender);
+    if (!result.interfaceNote.empty())
+        return result.interfaceNote;
     if (result.replied)
         return std::string();
     return std::nullopt;

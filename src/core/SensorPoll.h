@@ -83,6 +83,11 @@ struct TPollResult
     std::string report;
     // Another address that answered in the agent's place.
     std::string otherSender;
+    // What the sensor's title says about its interface (see InterfaceNote).
+    std::string interfaceNote;
+    // The sensor follows its interface to a new number: the store must be
+    // written.
+    bool storeChanged = false;
 };
 
 // Where and how one sensor is read: a copy of what its reads need, so that
@@ -96,12 +101,40 @@ struct TSensorTarget
     std::string upOid;
     int32_t timerToUse = 0;
     bool pingFirst = false; // the global DoPing
+    // SNMPv2c sensors only.
+    int32_t version = 0;
+    int32_t ifIndex = 0;
+    std::string sensorName;
+    bool swapped = false;
+    bool countersChosen = false; // the counters below were chosen for this interface
+    bool highCapacity = false;
+    int64_t lastUpTime = -1;
+    bool nameCheckPending = false;
 };
 TSensorTarget targetOf(const TSensorRecord& sensor, bool pingFirst);
 
 // What a pass reads: the active sensors among the first NumberOfHosts, in
 // order, each pinged first when DoPing is set.
 std::vector<TSensorTarget> passTargets(const TMonitorSettings& settings);
+
+// What one SNMPv2c poll read: uptime and both counters from one request.
+struct TV2cReading
+{
+    bool used = false;  // the sensor was read with SNMPv2c
+    bool valid = false; // all three values came as unsigned numbers
+    uint32_t upTime = 0;
+    uint64_t down = 0;
+    uint64_t up = 0;
+    // The local tick count before and after the request (TimerToUse 1).
+    uint32_t firstTick = 0;
+    uint32_t secondTick = 0;
+    // The counters were chosen anew (first poll, agent restart): the reading
+    // is a new baseline.
+    bool chosen = false;
+    bool highCapacity = false;
+    std::optional<int32_t> reboundIndex; // the interface's new number
+    bool interfaceLost = false;          // no single interface has the name
+};
 
 // What the network said during one sensor's poll. A reading that is empty
 // here got no answer at all.
@@ -116,6 +149,7 @@ struct TSensorReading
     std::optional<std::string> up;
     std::optional<std::string> secondTime;
     std::string otherSender;
+    TV2cReading v2c;
 };
 
 // The reads of one sensor's poll, in their order, one request each: the
@@ -137,6 +171,13 @@ std::string answeredFromText(const std::string& address);
 // The sensor title's tool tip after a poll: that text while another address
 // answers, cleared once the agent answers itself, else left (nothing).
 std::optional<std::string> titleToolTip(const TPollResult& result);
+
+// The SNMPv1 part of applyReading: the reads and rules every sensor had
+// before SNMPv2c.
+void applyV1Reading(TSensorRecord& sensor, const TSensorReading& reading, TPollResult& result);
+
+// The error branch of a poll: both traces just above the bottom.
+void showError(TPollResult& result);
 
 // Master timer period in milliseconds for an Interval in seconds.
 uint32_t pollPeriod(int32_t intervalSeconds);

@@ -55,4 +55,20 @@ struct TSensorRecord
     int32_t LogPrevTime = 0;
     int32_t TimerToUse = 0; // 0 agent uptime (1/100 s), 1 local tick count (ms)
     bool HalfHeight = false;
+    // The message version the agent is read with: 0 SNMPv1, 1 SNMPv2c.
+    int32_t SnmpVersion = 0;
+    // SNMPv2c poll state. The counters are chosen for one agent, interface
+    // and direction (CountersFor) at the first poll and after each restart of
+    // the agent.
+    std::string CountersFor;
+    bool HighCapacity = false;   // the 64-bit counters
+    bool HaveCounters64 = false; // PrevDown64/PrevUp64 hold a baseline
+    uint64_t PrevDown64 = 0;
+    uint64_t PrevUp64 = 0;
+    // The interface name is checked again at the next poll (no interface had
+    // it at the last check).
+    bool NameCheckPending = false;
+    // What the title's tool tip says about the interface (its new number, or
+    // that it is gone); empty while nothing happened to it.
+    std::string InterfaceNote;
 };

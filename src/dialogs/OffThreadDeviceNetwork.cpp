@@ -84,6 +84,37 @@ bool OffThreadDeviceNetwork::readNext(std::string& oid, const std::string& commu
     return answer->ok;
 }
 
+bool OffThreadDeviceNetwork::readValuesV2c(const std::vector<std::string>& oids,
+                                           const std::string& community, const std::string& host,
+                                           std::vector<std::optional<std::string>>& values)
+{
+    auto answer = std::make_shared<std::pair<bool, std::vector<std::optional<std::string>>>>();
+    const bool finished = await([answer, oids, community, host](IDeviceNetwork& network) {
+        answer->first = network.readValuesV2c(oids, community, host, answer->second);
+    });
+    values = finished ? answer->second : std::vector<std::optional<std::string>>();
+    return finished && answer->first;
+}
+
+bool OffThreadDeviceNetwork::walkColumn(const std::string& column, const std::string& community,
+                                        const std::string& host,
+                                        std::vector<std::pair<std::string, std::string>>& rows)
+{
+    using Rows = std::vector<std::pair<std::string, std::string>>;
+    auto answer = std::make_shared<std::pair<bool, Rows>>();
+    const bool finished = await([answer, column, community, host](IDeviceNetwork& network) {
+        answer->first = network.walkColumn(column, community, host, answer->second);
+    });
+    rows = finished ? answer->second : Rows();
+    return finished && answer->first;
+}
+
+std::optional<std::string> OffThreadDeviceNetwork::defaultGateway()
+{
+    // A read of a small local file: no wait worth a thread.
+    return m_inner->defaultGateway();
+}
+
 int OffThreadDeviceNetwork::pingRoundTrip(const std::string& host)
 {
     auto answer = std::make_shared<int>(-1);

@@ -21,6 +21,13 @@ public:
                    std::string& value) override;
     bool readNext(std::string& oid, const std::string& community, const std::string& host,
                   std::string& value) override;
+    bool readValuesV2c(const std::vector<std::string>& oids, const std::string& community,
+                       const std::string& host,
+                       std::vector<std::optional<std::string>>& values) override;
+    bool walkColumn(const std::string& column, const std::string& community,
+                    const std::string& host,
+                    std::vector<std::pair<std::string, std::string>>& rows) override;
+    std::optional<std::string> defaultGateway() override;
     int pingRoundTrip(const std::string& host) override;
     std::string answeredFrom(const std::string& host) override;
 

@@ -1,6 +1,8 @@
 #include "SnmpDeviceNetwork.h"
 
+#include "GatewayPlatform.h"
 #include "SNMPRead.h"
+#include "SNMPReadMany.h"
 #include "StraySenders.h"
 #include "TPINGSend.h"
 
@@ -16,6 +18,41 @@ bool SnmpDeviceNetwork::readNext(std::string& oid, const std::string& community,
     return SNMPReadNext(oid, community, host, value);
 }
 
+namespace {
+// Counters, gauges and time ticks as the unsigned numbers they are.
+std::string valueText(const SnmpBinding& binding)
+{
+    return binding.isUnsigned() ? std::to_string(binding.Number) : binding.Value;
+}
+} // namespace
+
+bool SnmpDeviceNetwork::readValuesV2c(const std::vector<std::string>& oids,
+                                      const std::string& community, const std::string& host,
+                                      std::vector<std::optional<std::string>>& values)
+{
+    values.assign(oids.size(), std::nullopt);
+    std::vector<SNMPReading> readings;
+    if (!SNMPReadValues(oids, community, host, SNMPVersion2c, readings))
+        return false;
+    for (std::size_t i = 0; i < readings.size() && i < values.size(); ++i) {
+        if (readings[i].Outcome == SNMPReadOutcome::Value)
+            values[i] = valueText(readings[i].Binding);
+    }
+    return true;
+}
+
+bool SnmpDeviceNetwork::walkColumn(const std::string& column, const std::string& community,
+                                   const std::string& host,
+                                   std::vector<std::pair<std::string, std::string>>& rows)
+{
+    rows.clear();
+    std::vector<SnmpBinding> bindings;
+    const bool ended = SNMPBulkWalk(column, community, host, kMaxWalkRows, bindings);
+    for (const SnmpBinding& binding : bindings)
+        rows.emplace_back(binding.Oid, valueText(binding));
+    return ended;
+}
+
 int SnmpDeviceNetwork::pingRoundTrip(const std::string& host)
 {
     return PingRoundTrip(host);
@@ -24,6 +61,13 @@ int SnmpDeviceNetwork::pingRoundTrip(const std::string& host)
 std::string SnmpDeviceNetwork::answeredFrom(const std::string& host)
 {
     return StraySenders::lookup(host);
+}
+
+std::optional<std::string> IDeviceNetwork::defaultGateway()
+{
+    if (const std::optional<DefaultGateway> gateway = findDefaultGateway())
+        return gateway->address;
+    return std::nullopt;
 }
 
 std::shared_ptr<IDeviceNetwork> defaultDeviceNetwork()

@@ -2,7 +2,9 @@
 
 #include "IDeviceNetwork.h"
 
-// The agents themselves, over SNMPv1 and ICMP echo.
+#include <cstddef>
+
+// The agents themselves, over SNMPv1, SNMPv2c and ICMP echo.
 class SnmpDeviceNetwork : public IDeviceNetwork
 {
 public:
@@ -10,6 +12,15 @@ public:
                    std::string& value) override;
     bool readNext(std::string& oid, const std::string& community, const std::string& host,
                   std::string& value) override;
+    bool readValuesV2c(const std::vector<std::string>& oids, const std::string& community,
+                       const std::string& host,
+                       std::vector<std::optional<std::string>>& values) override;
+    bool walkColumn(const std::string& column, const std::string& community,
+                    const std::string& host,
+                    std::vector<std::pair<std::string, std::string>>& rows) override;
     int pingRoundTrip(const std::string& host) override;
+
+    // More rows than an agent has interfaces in practice.
+    static constexpr std::size_t kMaxWalkRows = 4096;
     std::string answeredFrom(const std::string& host) override;
 };

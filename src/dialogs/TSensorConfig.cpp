@@ -29,6 +29,7 @@ template <typename A, typename B> void copyFields(const A& from, B& to)
     to.UseLightColorFor = from.UseLightColorFor;
     to.TimerToUse = from.TimerToUse;
     to.HalfHeight = from.HalfHeight;
+    to.SnmpVersion = from.SnmpVersion;
 }
 
 auto tied(const TSensorConfig& c)
@@ -36,7 +37,7 @@ auto tied(const TSensorConfig& c)
     return std::tie(c.Active, c.HostName, c.HostIP, c.Community, c.Sensor, c.SensorName, c.DownOID,
                     c.UpOID, c.DownSpeed, c.UpSpeed, c.SpeedType, c.SwapedInOut, c.ULColor,
                     c.DLColor, c.LightColor, c.DarkColor, c.GraphPixels, c.LighterLine,
-                    c.UseLightColorFor, c.TimerToUse, c.HalfHeight);
+                    c.UseLightColorFor, c.TimerToUse, c.HalfHeight, c.SnmpVersion);
 }
 
 } // namespace

@@ -30,6 +30,7 @@ struct TSensorConfig
     bool UseLightColorFor = false;
     int32_t TimerToUse = 0;
     bool HalfHeight = false;
+    int32_t SnmpVersion = 0; // 0 SNMPv1, 1 SNMPv2c
 
     static TSensorConfig fromRecord(const TSensorRecord& record);
     // Copies every field above into the record; the rest of it stays.

@@ -7,9 +7,11 @@
 #include "DialogSizing.h"
 #include "IDeviceNetwork.h"
 #include "IHostConfigOwner.h"
+#include "InterfaceCounters.h"
 #include "PaintNow.h"
 #include "ShowRouterInfo.h"
 #include "TColorBox.h"
+#include "V2cDeviceNetwork.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -26,6 +28,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <charconv>
 
 namespace {
 
@@ -133,6 +136,14 @@ void THostConfigForm::createControls()
     generalGrid->addWidget(new QLabel(QStringLiteral("Device Name / Alias"), general), 2, 0);
     generalGrid->addWidget(m_hostNameEdit, 2, 1);
     generalGrid->addWidget(m_checkConnectionBT, 0, 2, 3, 1);
+    m_versionCombo = new QComboBox(general);
+    m_versionCombo->setObjectName(QStringLiteral("SnmpVersionCB"));
+    m_versionCombo->addItems({QStringLiteral("v1"), QStringLiteral("v2c")});
+    m_findRouterBT = new QPushButton(QStringLiteral("Find router"), general);
+    m_findRouterBT->setObjectName(QStringLiteral("FindRouterBT"));
+    generalGrid->addWidget(new QLabel(QStringLiteral("SNMP Version"), general), 3, 0);
+    generalGrid->addWidget(m_versionCombo, 3, 1);
+    generalGrid->addWidget(m_findRouterBT, 3, 2);
     root->addWidget(general);
 
     auto* select = new QGroupBox(QStringLiteral(" Select Interface "), this);
@@ -283,6 +294,17 @@ void THostConfigForm::createControls()
     connect(m_bypassSpeedRB, &QRadioButton::clicked, this, [this] { BypassSpeedRBClick(); });
     connect(m_okBT, &QPushButton::clicked, this, [this] { OKBTClick(); });
     connect(m_cancelBT, &QPushButton::clicked, this, [this] { CancelBTClick(); });
+    connect(m_findRouterBT, &QPushButton::clicked, this, [this] { FindRouterBTClick(); });
+    connect(m_versionCombo, qOverload<int>(&QComboBox::activated), this,
+            [this] { SnmpVersionChange(); });
+    m_hints.add(m_versionCombo,
+                QStringLiteral("Select the SNMP version of the device. v2c reads 64-bit counters "
+                               "in one request and follows an interface by its name."));
+    m_hints.add(m_findRouterBT,
+                QStringLiteral("Fill the address with this computer's default gateway."));
+    m_rateTimer = new QTimer(this);
+    m_rateTimer->setInterval(kRatePeriodMs);
+    connect(m_rateTimer, &QTimer::timeout, this, [this] { sampleRates(); });
 }
 
 // ---- helpers -------------------------------------------------------------------
@@ -295,8 +317,21 @@ std::string THostConfigForm::typed(const QLineEdit* edit) const
 bool THostConfigForm::readValue(const std::string& oid, std::string& value)
 {
     value.clear();
-    return m_owner.network().readValue(oid, typed(m_readCommunityEdit), typed(m_hostAddressEdit),
-                                       value);
+    return reads().readValue(oid, typed(m_readCommunityEdit), typed(m_hostAddressEdit), value);
+}
+
+bool THostConfigForm::v2c() const
+{
+    return m_versionCombo->currentIndex() == 1;
+}
+
+IDeviceNetwork& THostConfigForm::reads()
+{
+    if (!v2c())
+        return m_owner.network();
+    if (!m_v2cReads)
+        m_v2cReads = std::make_unique<V2cDeviceNetwork>(m_owner.network());
+    return *m_v2cReads;
 }
 
 std::string THostConfigForm::oidNumOf(const std::string& entry)
@@ -323,6 +358,26 @@ int64_t THostConfigForm::detectedKbps(const std::string& ifSpeedText)
 
 int64_t THostConfigForm::readDetectedKbps(const std::string& index)
 {
+    if (v2c()) {
+        // ifSpeed stops at 4294967295 bit/s; above that ifHighSpeed tells.
+        std::vector<std::optional<std::string>> values;
+        m_owner.network().readValuesV2c({kIfSpeedPrefix + index, kIfHighSpeedPrefix + index},
+                                        typed(m_readCommunityEdit), typed(m_hostAddressEdit),
+                                        values);
+        const auto number = [&](std::size_t i) -> std::optional<uint32_t> {
+            uint32_t value = 0;
+            if (i >= values.size() || !values[i])
+                return std::nullopt;
+            const std::string& text = *values[i];
+            const auto [end, error] =
+                std::from_chars(text.data(), text.data() + text.size(), value);
+            if (error != std::errc() || end != text.data() + text.size())
+                return std::nullopt;
+            return value;
+        };
+        const std::optional<uint32_t> speed = number(0);
+        return speed ? detectedSpeedKbps(*speed, number(1)) : 0;
+    }
     std::string value;
     readValue(kIfSpeed + index, value);
     return detectedKbps(value);
@@ -406,6 +461,7 @@ void THostConfigForm::FormActivate()
         m_hostAddressEdit->selectAll();
         m_hostAddressEdit->setFocus();
         m_readCommunityEdit->setText(QStringLiteral("vandor"));
+        m_versionCombo->setCurrentIndex(0);
         m_downSpeedCombo->setCurrentIndex(0);
         m_upSpeedCombo->setCurrentIndex(0);
         setWindowTitle(QStringLiteral("Travimetra - Add Device / Sensor"));
@@ -437,6 +493,7 @@ void THostConfigForm::FormActivate()
     m_activeChB->setChecked(entry.Active);
     ActiveChBClick();
     m_timerChB->setCurrentIndex(std::clamp(entry.TimerToUse, 0, 1));
+    m_versionCombo->setCurrentIndex(entry.SnmpVersion == 1 ? 1 : 0);
     m_swapValuesChB->setChecked(entry.SwapedInOut);
     m_ulColor->setSelected(entry.ULColor);
     m_dlColor->setSelected(entry.DLColor);
@@ -474,7 +531,7 @@ void THostConfigForm::CheckConnectionBTClick()
     if (m_busy)
         return;
     m_oidCombo->clear();
-    if (ShowRouterInfo(m_owner.network(), typed(m_hostAddressEdit), typed(m_readCommunityEdit)))
+    if (ShowRouterInfo(reads(), typed(m_hostAddressEdit), typed(m_readCommunityEdit)))
         RefreshBTClick();
 }
 
@@ -495,30 +552,11 @@ void THostConfigForm::RefreshBTClick()
 void THostConfigForm::discoverInterfaces()
 {
     m_oidCombo->clear();
-
-    std::string countText;
-    readValue(kIfNumberBare, countText);
-    if (countText.empty())
-        readValue(kIfNumber, countText);
-    if (countText.empty())
-        countText = "0";
-    // The count only bounds the walk; an agent cannot make it run forever.
-    const int count = std::clamp(strToInt32(countText), 0, kMaxInterfaces);
-
-    std::string oid = kIfEntry;
-    for (int i = 0; i < count; ++i) {
-        std::string index;
-        m_owner.network().readNext(oid, typed(m_readCommunityEdit), typed(m_hostAddressEdit),
-                                   index);
-        std::string description;
-        if (!index.empty())
-            readValue(kIfDescr + index, description);
-        // A line break or escape in an agent's text would travel from the field
-        // into the store, the log and the window.
-        m_oidCombo->addItem(
-            qs(ControlCharacters::replaced("Interface " + index + " is " + description)));
-        QCoreApplication::processEvents();
-    }
+    m_entryTexts.clear();
+    if (v2c())
+        listInterfacesV2c();
+    else
+        listInterfacesV1();
 
     if (m_oidCombo->count() > 0) {
         int selected = 0;
@@ -546,6 +584,128 @@ void THostConfigForm::discoverInterfaces()
     }
 
     OIDComboChange();
+    restartRates();
+}
+
+void THostConfigForm::listInterfacesV2c()
+{
+    std::vector<DeviceInterface> interfaces;
+    DeviceInterfaces::discover(m_owner.network(), typed(m_readCommunityEdit),
+                               typed(m_hostAddressEdit), kMaxInterfaces, interfaces);
+    for (const DeviceInterface& interface : interfaces) {
+        // Names and aliases are the agent's text: no line break or escape
+        // travels from the list into the store, the log and the window.
+        const QString text =
+            qs(ControlCharacters::replaced(DeviceInterfaces::entryText(interface)));
+        m_entryTexts[interface.index] = text;
+        m_oidCombo->addItem(text);
+    }
+}
+
+void THostConfigForm::listInterfacesV1()
+{
+    std::string countText;
+    readValue(kIfNumberBare, countText);
+    if (countText.empty())
+        readValue(kIfNumber, countText);
+    if (countText.empty())
+        countText = "0";
+    // The count only bounds the walk; an agent cannot make it run forever.
+    const int count = std::clamp(strToInt32(countText), 0, kMaxInterfaces);
+
+    std::string oid = kIfEntry;
+    for (int i = 0; i < count; ++i) {
+        std::string index;
+        m_owner.network().readNext(oid, typed(m_readCommunityEdit), typed(m_hostAddressEdit),
+                                   index);
+        std::string description;
+        if (!index.empty())
+            readValue(kIfDescr + index, description);
+        m_oidCombo->addItem(
+            qs(ControlCharacters::replaced("Interface " + index + " is " + description)));
+        QCoreApplication::processEvents();
+    }
+}
+
+void THostConfigForm::restartRates()
+{
+    ++m_ratesGeneration;
+    m_lastCounters.reset();
+    m_rateTimer->stop();
+    if (!v2c() || m_oidCombo->count() == 0)
+        return;
+    m_rateTimer->start();
+    // The first reading at once: the rates show after one period.
+    QTimer::singleShot(0, this, [this] { sampleRates(); });
+}
+
+void THostConfigForm::sampleRates()
+{
+    if (!v2c() || !isVisible() || m_busy || m_rateReading || m_entryTexts.empty())
+        return;
+    m_rateReading = true;
+    const int generation = m_ratesGeneration;
+    DeviceInterfaces::CounterSnapshot snapshot;
+    const bool read = DeviceInterfaces::readCounters(m_owner.network(), typed(m_readCommunityEdit),
+                                                     typed(m_hostAddressEdit), snapshot);
+    const double seconds = m_rateClock.isValid() ? m_rateClock.nsecsElapsed() / 1e9 : 0;
+    m_rateReading = false;
+    // A new list (or version) meanwhile: these counters belong to the old one.
+    if (!read || generation != m_ratesGeneration)
+        return;
+    if (m_lastCounters)
+        showRates(DeviceInterfaces::rates(*m_lastCounters, snapshot, seconds));
+    m_lastCounters = std::move(snapshot);
+    m_rateClock.start();
+}
+
+void THostConfigForm::showRates(const std::map<int32_t, double>& rates)
+{
+    int busiest = -1;
+    double highest = 0;
+    for (int i = 0; i < m_oidCombo->count(); ++i) {
+        int32_t index = 0;
+        const std::string number = oidNumOf(m_oidCombo->itemText(i).toStdString());
+        if (!tryStrToInt32(number, index))
+            continue;
+        const auto base = m_entryTexts.find(index);
+        if (base == m_entryTexts.end())
+            continue;
+        const auto rate = rates.find(index);
+        QString text = base->second;
+        if (rate != rates.end()) {
+            text += QStringLiteral("  [") + QString::number(rate->second / 1024.0, 'f', 1) +
+                    QStringLiteral(" kb/s]");
+            if (rate->second > highest) {
+                highest = rate->second;
+                busiest = i;
+            }
+        }
+        m_oidCombo->setItemText(i, text);
+        m_oidCombo->setItemData(i, QVariant(), Qt::FontRole);
+    }
+    if (busiest >= 0) {
+        QFont bold = m_oidCombo->font();
+        bold.setBold(true);
+        m_oidCombo->setItemData(busiest, bold, Qt::FontRole);
+    }
+}
+
+void THostConfigForm::FindRouterBTClick()
+{
+    const std::optional<std::string> gateway = m_owner.network().defaultGateway();
+    if (!gateway) {
+        DialogMessages::error(
+            QStringLiteral("This computer's routing table has no default gateway."));
+        return;
+    }
+    m_hostAddressEdit->setText(qs(*gateway));
+}
+
+void THostConfigForm::SnmpVersionChange()
+{
+    // The list and its rates were read with the other version.
+    restartRates();
 }
 
 void THostConfigForm::OIDComboChange()
@@ -654,6 +814,7 @@ void THostConfigForm::OKBTClick()
     entry.HalfHeight = m_halfSizeChB->isChecked();
     entry.Sensor = index;
     entry.TimerToUse = m_timerChB->currentIndex();
+    entry.SnmpVersion = v2c() ? 1 : 0;
     entry.SwapedInOut = m_swapValuesChB->isChecked();
     entry.GraphPixels = m_pixelCB->currentIndex() + 1;
     entry.LighterLine = m_lighterLineChB->isChecked();
@@ -702,7 +863,7 @@ bool THostConfigForm::busy() const
 {
     // The activation pings and walks while it processes events: the dialog
     // must not end under it.
-    return m_busy || (m_activationStarted && !m_activationDone);
+    return m_busy || m_rateReading || (m_activationStarted && !m_activationDone);
 }
 
 void THostConfigForm::closeEvent(QCloseEvent* event)

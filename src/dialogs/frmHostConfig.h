@@ -1,10 +1,15 @@
 #pragma once
 
+#include "DeviceInterfaces.h"
 #include "HintSwitch.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 
 #include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
 #include <string>
 
 class IHostConfigOwner;
@@ -14,6 +19,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QTimer;
 class TColorBox;
 
 // The device and sensor dialog: the agent's address, community and name, the
@@ -53,6 +59,14 @@ public:
     void BypassSpeedRBClick();
     void OKBTClick();
     void CancelBTClick();
+    // Fills the address with the machine's default gateway.
+    void FindRouterBTClick();
+    void SnmpVersionChange();
+    // Reads every interface's counters of an SNMPv2c agent; from the second
+    // reading on, each interface's entry shows its current rate and the
+    // busiest one is bold. Runs every kRatePeriodMs while the dialog shows.
+    void sampleRates();
+    static constexpr int kRatePeriodMs = 3000;
 
     // The most interfaces a walk lists, whatever count the agent reports.
     static constexpr int kMaxInterfaces = 1024;
@@ -73,6 +87,13 @@ private:
     void selectSpeedItem(QComboBox* combo, int64_t speed);
     std::string typed(const QLineEdit* edit) const;
     bool readValue(const std::string& oid, std::string& value);
+    bool v2c() const;
+    // The network as the chosen version reads single values.
+    IDeviceNetwork& reads();
+    void listInterfacesV1();
+    void listInterfacesV2c();
+    void restartRates();
+    void showRates(const std::map<int32_t, double>& rates);
     void discoverInterfaces();
     int64_t readDetectedKbps(const std::string& index);
     void showDetectedSpeed(const QString& kbps);
@@ -108,6 +129,16 @@ private:
     QCheckBox* m_useLighterColorChB = nullptr;
     QCheckBox* m_halfSizeChB = nullptr;
     QComboBox* m_timerChB = nullptr;
+    QComboBox* m_versionCombo = nullptr;
+    QPushButton* m_findRouterBT = nullptr;
+    std::unique_ptr<IDeviceNetwork> m_v2cReads;
+    // The current rates of the listed interfaces.
+    QTimer* m_rateTimer = nullptr;
+    bool m_rateReading = false;
+    int m_ratesGeneration = 0;
+    std::optional<DeviceInterfaces::CounterSnapshot> m_lastCounters;
+    QElapsedTimer m_rateClock;
+    std::map<int32_t, QString> m_entryTexts; // entry text without the rate, by interface
     QPushButton* m_okBT = nullptr;
     QPushButton* m_cancelBT = nullptr;
 };

@@ -122,9 +122,9 @@ TEST_F(MainForm, FirstRunWritesEveryDefaultAndHoldsItInMemory)
                             "Sensor",           "SensorName",  "DownSpeed",   "UpSpeed",
                             "SpeedType",        "SwapedInOut", "ULColor",     "DLColor",
                             "LightColor",       "DarkColor",   "GraphPixels", "LighterLine",
-                            "UseLightColorFor", "TimerToUse",  "HalfHeight"};
+                            "UseLightColorFor", "TimerToUse",  "HalfHeight",  "SnmpVersion"};
     EXPECT_EQ(std::size(global), 26u);
-    EXPECT_EQ(std::size(sensor), 19u);
+    EXPECT_EQ(std::size(sensor), 20u);
     for (const char* name : global)
         EXPECT_NO_THROW(ReadRegValue(HKEY_CURRENT_USER, kSettingsKey, name)) << name;
     for (const char* name : sensor)

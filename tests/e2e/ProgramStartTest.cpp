@@ -20,11 +20,11 @@ const char* const kGlobalValues[] = {
     "SysLogServer", "LogTime",       "LogSecMinType", "LatencySensor",  "LatencyTimer",
     "LatencyHost",  "RateUnit"};
 const char* const kSensorValues[] = {
-    "Active",       "HostName",         "HostIP",     "Community",  "Sensor",
-    "SensorName",   "DownSpeed",        "UpSpeed",    "SpeedType",  "SwapedInOut",
-    "ULColor",      "DLColor",          "LightColor", "DarkColor",  "GraphPixels",
-    "LighterLine",  "UseLightColorFor", "TimerToUse", "HalfHeight", "UsagePeriodStart",
-    "UsageQuotaGB", "UsageQuotaKind"};
+    "Active",           "HostName",         "HostIP",        "Community",  "Sensor",
+    "SensorName",       "DownSpeed",        "UpSpeed",       "SpeedType",  "SwapedInOut",
+    "ULColor",          "DLColor",          "LightColor",    "DarkColor",  "GraphPixels",
+    "LighterLine",      "UseLightColorFor", "TimerToUse",    "HalfHeight", "SnmpVersion",
+    "UsagePeriodStart", "UsageQuotaGB",     "UsageQuotaKind"};
 
 } // namespace
 

@@ -1,0 +1,252 @@
+#include "SensorPollV2c.h"
+
+#include "ConvertError.h"
+#include "CounterStep.h"
+#include "InterfaceCounters.h"
+#include "InterfaceRebinding.h"
+
+#include <limits>
+
+namespace SensorPoll {
+
+const char* const kIfDescrColumn = "1.3.6.1.2.1.2.2.1.2";
+
+namespace {
+
+constexpr int32_t kAgentDivisor = 100;
+constexpr int32_t kLocalDivisor = 1000;
+constexpr uint64_t kMaxUpTime = std::numeric_limits<uint32_t>::max();
+
+TReadReply get(const TSensorTarget& target, std::vector<std::string> oids, ISensorNetwork& network,
+               TSensorReading& reading)
+{
+    TReadReply reply =
+        network.read({target.host, target.community, std::move(oids), kSnmpVersion2c});
+    if (!reply.otherSender.empty())
+        reading.otherSender = reply.otherSender;
+    return reply;
+}
+
+// The value of binding i when the agent gave one.
+const std::string* valueOf(const TReadReply& reply, std::size_t i)
+{
+    if (!reply.answered || i >= reply.values.size() || i >= reply.present.size() ||
+        !reply.present[i])
+        return nullptr;
+    return &reply.values[i];
+}
+
+CounterOids countersOf(const TSensorTarget& target, int32_t index, bool highCapacity)
+{
+    CounterOids oids = counterOidsFor(index, highCapacity, highCapacity);
+    if (target.swapped)
+        std::swap(oids.in, oids.out);
+    return oids;
+}
+
+// What one request for uptime and both counters brought.
+struct Sample
+{
+    bool answered = false;
+    bool upTime = false;   // the uptime came as a number
+    bool counters = false; // both counters came as numbers
+};
+
+// One request for uptime and both counters; v2c.valid when all three came.
+Sample sample(const TSensorTarget& target, const CounterOids& oids, ISensorNetwork& network,
+              TSensorReading& reading)
+{
+    TV2cReading& v2c = reading.v2c;
+    if (target.timerToUse == 1)
+        v2c.firstTick = network.tickCount();
+    const TReadReply reply = get(target, {kUpTimeOid, oids.in, oids.out}, network, reading);
+    if (target.timerToUse == 1)
+        v2c.secondTick = network.tickCount();
+    Sample outcome;
+    outcome.answered = reading.replied = reply.answered;
+    if (!reply.answered)
+        return outcome;
+    const std::string* upTime = valueOf(reply, 0);
+    const std::string* down = valueOf(reply, 1);
+    const std::string* up = valueOf(reply, 2);
+    const uint64_t counterMax = oids.width == CounterWidth::Bits64
+                                    ? std::numeric_limits<uint64_t>::max()
+                                    : uint64_t(std::numeric_limits<uint32_t>::max());
+    uint64_t time = 0;
+    outcome.upTime = upTime && parseUnsigned(*upTime, kMaxUpTime, time);
+    outcome.counters = down && up && parseUnsigned(*down, counterMax, v2c.down) &&
+                       parseUnsigned(*up, counterMax, v2c.up);
+    v2c.valid = outcome.upTime && outcome.counters;
+    v2c.upTime = static_cast<uint32_t>(time);
+    v2c.highCapacity = oids.width == CounterWidth::Bits64;
+    return outcome;
+}
+
+// Where the sensor's interface is now. False when that could not be read.
+bool findInterface(const TSensorTarget& target, ISensorNetwork& network, TSensorReading& reading,
+                   RebindDecision& decision)
+{
+    decision = {RebindOutcome::Keep, target.ifIndex};
+    if (target.sensorName.empty())
+        return true;
+    const std::string descr = std::string(kIfDescrColumn) + "." + std::to_string(target.ifIndex);
+    const TReadReply reply = get(target, {descr}, network, reading);
+    reading.replied = reply.answered;
+    if (!reply.answered)
+        return false;
+    if (const std::string* name = valueOf(reply, 0); name && *name == target.sensorName)
+        return true;
+    std::vector<std::pair<std::string, std::string>> rows;
+    if (!network.walk({target.host, target.community, {kIfDescrColumn}, kSnmpVersion2c}, rows))
+        return false;
+    decision =
+        rebindInterface(target.ifIndex, target.sensorName, walkedInterfaces(kIfDescrColumn, rows));
+    return true;
+}
+
+void interfaceNote(TSensorRecord& sensor, std::string note)
+{
+    sensor.InterfaceNote = std::move(note);
+}
+
+} // namespace
+
+bool parseUnsigned(const std::string& text, uint64_t max, uint64_t& value)
+{
+    if (text.empty() || text.size() > 20)
+        return false;
+    uint64_t result = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        const auto digit = static_cast<uint64_t>(c - '0');
+        if (result > (max - digit) / 10)
+            return false;
+        result = result * 10 + digit;
+    }
+    value = result;
+    return true;
+}
+
+std::string countersKey(const TSensorRecord& sensor)
+{
+    return sensor.HostIP + "/" + sensor.Community + "/" + sensor.Sensor +
+           (sensor.SwapedInOut ? "/s" : "");
+}
+
+void describeV2cTarget(const TSensorRecord& sensor, TSensorTarget& target)
+{
+    target.version = kSnmpVersion2c;
+    int32_t index = 0;
+    target.ifIndex = tryStrToInt32(sensor.Sensor, index) ? index : 0;
+    target.sensorName = sensor.SensorName;
+    target.swapped = sensor.SwapedInOut;
+    target.countersChosen =
+        !sensor.CountersFor.empty() && sensor.CountersFor == countersKey(sensor);
+    target.highCapacity = sensor.HighCapacity;
+    target.lastUpTime = sensor.LastAgentUpTime;
+    target.nameCheckPending = sensor.NameCheckPending;
+}
+
+TSensorReading readSensorV2c(const TSensorTarget& target, ISensorNetwork& network,
+                             TSensorReading reading)
+{
+    reading.v2c.used = true;
+    RebindDecision decision;
+    bool decided = false;
+    if (target.countersChosen && !target.nameCheckPending) {
+        const Sample got = sample(target, countersOf(target, target.ifIndex, target.highCapacity),
+                                  network, reading);
+        if (!got.answered)
+            return reading;
+        const bool restarted =
+            got.upTime && target.lastUpTime >= 0 &&
+            agentRestarted(static_cast<uint32_t>(target.lastUpTime), reading.v2c.upTime);
+        if (!restarted) {
+            if (reading.v2c.valid || got.counters || !got.upTime)
+                return reading;
+            // The counters are gone from the interface's number: a dial-up
+            // interface comes back under a new one without any restart.
+            if (!findInterface(target, network, reading, decision) ||
+                decision.outcome == RebindOutcome::Keep)
+                return reading;
+            decided = true;
+        }
+        // The agent started again, or the interface moved: its interfaces may
+        // be numbered anew and may have lost their 64-bit counters.
+        reading.v2c = TV2cReading{};
+        reading.v2c.used = true;
+    }
+    TV2cReading& v2c = reading.v2c;
+    v2c.chosen = true;
+    if (!decided && !findInterface(target, network, reading, decision))
+        return reading;
+    if (decision.outcome == RebindOutcome::NotFound ||
+        decision.outcome == RebindOutcome::Ambiguous) {
+        v2c.interfaceLost = true;
+        return reading;
+    }
+    if (decision.index != target.ifIndex)
+        v2c.reboundIndex = decision.index;
+    if (!sample(target, countersOf(target, decision.index, true), network, reading).answered)
+        return reading;
+    if (!v2c.valid) {
+        v2c.highCapacity = false;
+        sample(target, countersOf(target, decision.index, false), network, reading);
+    }
+    return reading;
+}
+
+void applyV2cReading(TSensorRecord& sensor, const TSensorReading& reading, TPollResult& result)
+{
+    const TV2cReading& v2c = reading.v2c;
+    if (v2c.interfaceLost) {
+        // Graphing whatever interface has the number now would be a lie.
+        sensor.NameCheckPending = true;
+        sensor.HaveCounters64 = false;
+        interfaceNote(sensor,
+                      "The device has no interface named \"" + sensor.SensorName + "\" any more.");
+        showError(result);
+        return;
+    }
+    if (v2c.reboundIndex) {
+        sensor.Sensor = std::to_string(*v2c.reboundIndex);
+        buildCounterOids(sensor);
+        result.storeChanged = true;
+        interfaceNote(sensor, "The interface \"" + sensor.SensorName + "\" is now number " +
+                                  sensor.Sensor + "; the sensor follows it.");
+    } else if (v2c.chosen && sensor.NameCheckPending && reading.replied) {
+        interfaceNote(sensor, "");
+    }
+    if (!reading.replied || !v2c.valid) {
+        showError(result);
+        return;
+    }
+    if (v2c.chosen) {
+        sensor.CountersFor = countersKey(sensor);
+        sensor.HighCapacity = v2c.highCapacity;
+        sensor.HaveCounters64 = false;
+        sensor.NameCheckPending = false;
+    }
+    const bool local = sensor.TimerToUse == 1;
+    sensor.CurTime = local ? midpointTime(tickReading(v2c.firstTick), tickReading(v2c.secondTick))
+                           : double(v2c.upTime);
+    sensor.LastAgentUpTime = v2c.upTime;
+    result.replied = true;
+    if (sensor.HaveCounters64) {
+        const double elapsed =
+            elapsedSeconds(sensor.CurTime, sensor.PrevTime, local ? kLocalDivisor : kAgentDivisor);
+        const CounterWidth width =
+            sensor.HighCapacity ? CounterWidth::Bits64 : CounterWidth::Bits32;
+        result.downRate = stepRate(counterStep(sensor.PrevDown64, v2c.down, width), elapsed);
+        result.upRate = stepRate(counterStep(sensor.PrevUp64, v2c.up, width), elapsed);
+    }
+    result.downText = rateLabel("DL: ", result.downRate);
+    result.upText = rateLabel("UL: ", result.upRate);
+    sensor.PrevDown64 = v2c.down;
+    sensor.PrevUp64 = v2c.up;
+    sensor.HaveCounters64 = true;
+    sensor.PrevTime = sensor.CurTime;
+}
+
+} // namespace SensorPoll

@@ -1,0 +1,40 @@
+#pragma once
+
+// The poll of a sensor read with SNMPv2c: uptime and both counters in one
+// request, 64-bit counters where the agent has them, and the interface kept
+// by its name across restarts of the agent.
+
+#include "SensorPoll.h"
+
+namespace SensorPoll {
+
+constexpr int32_t kSnmpVersion1 = 0;
+constexpr int32_t kSnmpVersion2c = 1;
+
+extern const char* const kIfDescrColumn; // 1.3.6.1.2.1.2.2.1.2
+
+// Copies what an SNMPv2c read needs from the sensor into its target.
+void describeV2cTarget(const TSensorRecord& sensor, TSensorTarget& target);
+
+// The reads of one SNMPv2c poll after the optional ping (reading holds the
+// index). Normally one request; at the first poll, after a restart of the
+// agent and while the interface's name is missing, the name is checked (one
+// get, a walk of ifDescr when it moved) and the counters chosen anew.
+TSensorReading readSensorV2c(const TSensorTarget& target, ISensorNetwork& network,
+                             TSensorReading reading);
+
+// Rates and texts of an SNMPv2c reading: 64-bit unsigned steps, a step back
+// is a reset (rate 0, new baseline), a missing value is the error branch and
+// keeps the previous values. Follows a renumbered interface (Sensor and the
+// counter OIDs change, result.storeChanged) and shows the error texts while
+// no interface has the sensor's name.
+void applyV2cReading(TSensorRecord& sensor, const TSensorReading& reading, TPollResult& result);
+
+// What the counters were chosen for: the agent, the interface and the
+// direction.
+std::string countersKey(const TSensorRecord& sensor);
+
+// Unsigned decimal text (digits only) no greater than max.
+bool parseUnsigned(const std::string& text, uint64_t max, uint64_t& value);
+
+} // namespace SensorPoll

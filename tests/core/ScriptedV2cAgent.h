@@ -1,0 +1,117 @@
+#pragma once
+
+#include "ISensorNetwork.h"
+#include "InterfaceCounters.h"
+#include "SensorPoll.h"
+#include "SensorPollV2c.h"
+
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+// An SNMPv2c agent in memory: interfaces with names and counters, an uptime,
+// and OIDs it answers with an exception. Records every request.
+class ScriptedV2cAgent : public ISensorNetwork
+{
+public:
+    struct Interface
+    {
+        std::string name;
+        uint64_t in = 0;
+        uint64_t out = 0;
+        bool highCapacity = true;
+    };
+
+    std::map<int32_t, Interface> interfaces;
+    uint32_t upTime = 10000;
+    bool silent = false;
+    std::set<std::string> exceptions;
+    std::vector<TReadRequest> requests;
+    int walks = 0;
+
+    TReadReply read(const TReadRequest& request) override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        requests.push_back(request);
+        TReadReply reply;
+        if (silent)
+            return reply;
+        reply.answered = true;
+        for (const std::string& oid : request.oids) {
+            std::string text;
+            const bool present = value(oid, text);
+            reply.values.push_back(present ? text : std::string());
+            reply.present.push_back(present);
+        }
+        return reply;
+    }
+
+    bool walk(const TReadRequest& column,
+              std::vector<std::pair<std::string, std::string>>& rows) override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        ++walks;
+        rows.clear();
+        if (silent || column.oids.size() != 1)
+            return false;
+        for (const auto& [index, interface] : interfaces)
+            rows.emplace_back(column.oids[0] + "." + std::to_string(index), interface.name);
+        return true;
+    }
+
+    bool readValue(const std::string& oid, const std::string&, const std::string&,
+                   std::string& text) override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return !silent && value(oid, text);
+    }
+    int pingRoundTrip(const std::string&) override { return 1; }
+    uint32_t tickCount() override { return 0; }
+
+    // Requests since the last call.
+    std::vector<TReadRequest> takeRequests()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        std::vector<TReadRequest> taken;
+        taken.swap(requests);
+        return taken;
+    }
+
+private:
+    bool value(const std::string& oid, std::string& text)
+    {
+        if (exceptions.count(oid))
+            return false;
+        if (oid == SensorPoll::kUpTimeOid) {
+            text = std::to_string(upTime);
+            return true;
+        }
+        const Interface* interface = nullptr;
+        auto column = [&](const char* prefix) {
+            const std::string p = prefix;
+            if (oid.compare(0, p.size(), p) != 0)
+                return false;
+            const auto it = interfaces.find(std::atoi(oid.c_str() + p.size()));
+            interface = it == interfaces.end() ? nullptr : &it->second;
+            return interface != nullptr;
+        };
+        if (column(kIfHCInOctetsPrefix) && interface->highCapacity)
+            text = std::to_string(interface->in);
+        else if (column(kIfHCOutOctetsPrefix) && interface->highCapacity)
+            text = std::to_string(interface->out);
+        else if (column(kIfInOctetsPrefix))
+            text = std::to_string(interface->in & 0xFFFFFFFFu);
+        else if (column(kIfOutOctetsPrefix))
+            text = std::to_string(interface->out & 0xFFFFFFFFu);
+        else if (column((std::string(SensorPoll::kIfDescrColumn) + ".").c_str()))
+            text = interface->name;
+        else
+            return false;
+        return true;
+    }
+
+    std::mutex m_mutex;
+};
