@@ -77,7 +77,7 @@ std::string UsageWiring::rateText(const char* prefix, double bytesPerSecond) con
     return RateUnit::rateLabel(prefix, bytesPerSecond, m_settings.RateUnit);
 }
 
-void UsageWiring::formatScale(TVrScale& scale) const
+void UsageWiring::formatScale(TVrScale& scale, double bytesPerScaleUnit) const
 {
     const TRateUnit unit = m_settings.RateUnit;
     if (unit == TRateUnit::KibibytesPerSecond) {
@@ -85,10 +85,10 @@ void UsageWiring::formatScale(TVrScale& scale) const
             scale.setLabelFormat({});
         return;
     }
-    // The scale counts in kibibytes per second, as the default labels show.
-    scale.setLabelFormat([unit](std::int64_t value, int maxValue) {
-        const int decimals = RateUnit::scaleDecimals(double(maxValue) * 1024.0, unit);
-        return QString::fromStdString(RateUnit::scaleLabel(double(value) * 1024.0, unit, decimals));
+    scale.setLabelFormat([unit, bytesPerScaleUnit](std::int64_t value, int maxValue) {
+        const int decimals = RateUnit::scaleDecimals(double(maxValue) * bytesPerScaleUnit, unit);
+        return QString::fromStdString(
+            RateUnit::scaleLabel(double(value) * bytesPerScaleUnit, unit, decimals));
     });
 }
 

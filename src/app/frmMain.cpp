@@ -662,6 +662,8 @@ void TMainForm::UpdDeviceTimers(int index, const SensorPoll::TSensorReading& rea
         setLabelText(c->UpLabel, result.upText);
         if (result.newMaximum && c->Scope && c->Scale) {
             c->Scope->setMaxValue(*result.newMaximum);
+            // The grown maximum is the highest rate in bytes per second.
+            m_usage->formatScale(*c->Scale, 1.0);
             c->Scale->setMaxValue(*result.newMaximum);
         }
         if (c->Scope && result.pinged) {

@@ -303,4 +303,24 @@ TEST_F(MainFormUsage, TheUnitChangesLabelsHintAndScaleButNotTheGraph)
     }
 }
 
+// A live sensor's scale is grown to its highest rate in bytes per second:
+// in another unit its labels must say that rate, not 1024 times it.
+TEST_F(MainFormUsage, AGrownLiveScaleShowsItsHighestRateInTheChosenUnit)
+{
+    TMonitorSettings s = oneSensor(1024);
+    s.Sensors[0].SpeedType = stLive;
+    seedStore(s);
+    auto form = makeUsageForm();
+    form->usageSettings().RateUnit = TRateUnit::MegabitsPerSecond;
+    form->UpdateControlProperties();
+    TSensorControls* a = form->sensorControls(0);
+    pass(*form, 10, "1000", "100000", "100000");
+    // 10 s with 1,250,000 octets down: 125000 B/s, which is 1.00 Mbit/s.
+    pass(*form, 10, "2000", "1350000", "200000");
+    ASSERT_EQ(a->Scale->maxValue(), 125000);
+    const QStringList scale = scaleTexts(*a->Scale);
+    ASSERT_FALSE(scale.isEmpty());
+    EXPECT_NEAR(scale.back().toDouble(), 1.0, 0.006) << scale.back().toStdString();
+}
+
 } // namespace
