@@ -12,6 +12,11 @@ QLabel* label(QLabel* label)
     return label;
 }
 
+QString notificationBody(const QString& text)
+{
+    return text.toHtmlEscaped();
+}
+
 QString toolTip(const QString& text)
 {
     if (text.isEmpty())

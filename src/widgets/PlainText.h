@@ -19,6 +19,11 @@ QLabel* label(QLabel* label);
 // kept. An empty text stays empty (no tip).
 QString toolTip(const QString& text);
 
+// The text as the body of a desktop notification: notification servers and
+// Qt's own balloon take markup in it, so the characters that make markup are
+// escaped and show as themselves.
+QString notificationBody(const QString& text);
+
 // A modal message box that shows its text as plain text; returns the button
 // pressed.
 QMessageBox::StandardButton messageBox(QWidget* parent, QMessageBox::Icon icon,

@@ -1,7 +1,6 @@
 #include "TCoolTrayIcon.h"
 
 #include "PlainText.h"
-
 #include "TSimpleTimer.h"
 
 #include <QApplication>
@@ -139,7 +138,7 @@ void TCoolTrayIcon::showMessage(const QString& text)
 {
     if (m_iconVisible && QSystemTrayIcon::isSystemTrayAvailable() &&
         QSystemTrayIcon::supportsMessages())
-        m_tray->showMessage(QStringLiteral("Travimetra"), text);
+        m_tray->showMessage(QStringLiteral("Travimetra"), PlainText::notificationBody(text));
     else
         std::fprintf(stderr, "Travimetra: %s\n", text.toLocal8Bit().constData());
     emit messageShown(text);

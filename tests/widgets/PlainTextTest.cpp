@@ -20,6 +20,10 @@ TEST(PlainText, MarkupInLabelsAndTipsShowsAsTheCharactersItIs)
         PlainText::label(&label)->setText(text);
         EXPECT_EQ(ShownText::ofLabel(label), text);
         EXPECT_EQ(ShownText::ofToolTip(PlainText::toolTip(text)), text);
+        // A notification server that takes markup shows the body as markup
+        // (runs of white space become one space, as in any markup).
+        EXPECT_EQ(ShownText::rendered(PlainText::notificationBody(text)).simplified(),
+                  text.simplified());
     }
     EXPECT_EQ(PlainText::toolTip(QString()), QString()) << "no text, no tip";
     // Without the helper the first text would show as a link: the check can fail.
