@@ -59,7 +59,8 @@ struct TSensorRecord
     bool LogHighCapacity = false;
     uint64_t LogPrevDown64 = 0;
     uint64_t LogPrevUp64 = 0;
-    int32_t TimerToUse = 0; // 0 agent uptime (1/100 s), 1 local tick count (ms)
+    uint32_t LogPrevUpTime = 0; // the agent's, with that baseline
+    int32_t TimerToUse = 0;     // 0 agent uptime (1/100 s), 1 local tick count (ms)
     bool HalfHeight = false;
     // The message version the agent is read with: 0 SNMPv1, 1 SNMPv2c.
     int32_t SnmpVersion = 0;

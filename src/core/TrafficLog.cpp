@@ -2,6 +2,7 @@
 
 #include "ControlCharacters.h"
 #include "ConvertError.h"
+#include "InterfaceRebinding.h"
 #include "LogIONetwork.h"
 #include "SensorPollV2c.h"
 
@@ -64,6 +65,7 @@ std::optional<TLogReadings> readV2c(const TSensorRecord& sensor, ITrafficLogIO& 
     readings.width = got.highCapacity ? CounterWidth::Bits64 : CounterWidth::Bits32;
     readings.down64 = got.down;
     readings.up64 = got.up;
+    readings.upTime = got.upTime;
     return readings;
 }
 
@@ -171,7 +173,10 @@ TLogRates logRates(const TSensorRecord& sensor, const TLogReadings& readings)
     const double seconds = double(ticks) / readings.divisor;
     if (readings.v2c) {
         const bool highCapacity = readings.width == CounterWidth::Bits64;
-        if (!sensor.LogHaveCounters64 || sensor.LogHighCapacity != highCapacity)
+        // A 32-bit counter that started again after a restart would pass for
+        // one that passed its top.
+        if (!sensor.LogHaveCounters64 || sensor.LogHighCapacity != highCapacity ||
+            agentRestarted(sensor.LogPrevUpTime, readings.upTime))
             return rates;
         rates.down =
             stepRate(counterStep(sensor.LogPrevDown64, readings.down64, readings.width), seconds);
@@ -200,6 +205,7 @@ void keepReadings(TSensorRecord& sensor, const TLogReadings& readings)
     sensor.LogHighCapacity = readings.width == CounterWidth::Bits64;
     sensor.LogPrevDown64 = readings.down64;
     sensor.LogPrevUp64 = readings.up64;
+    sensor.LogPrevUpTime = readings.upTime;
 }
 
 void WriteOneLog(const TMonitorSettings& settings, ITrafficLogIO& io, const TLocaleFormats& formats,
@@ -284,6 +290,7 @@ void keepLogged(TMonitorSettings& settings, const TMonitorSettings& logged)
         to.LogHighCapacity = from.LogHighCapacity;
         to.LogPrevDown64 = from.LogPrevDown64;
         to.LogPrevUp64 = from.LogPrevUp64;
+        to.LogPrevUpTime = from.LogPrevUpTime;
     }
 }
 

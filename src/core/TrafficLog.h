@@ -63,6 +63,7 @@ struct TLogReadings
     CounterWidth width = CounterWidth::Bits32;
     uint64_t down64 = 0;
     uint64_t up64 = 0;
+    uint32_t upTime = 0; // the agent's, read with the counters
 };
 
 // Reads the time source and both counters. Nothing when the agent did not
@@ -86,7 +87,8 @@ struct TLogRates
 // went back. Counter differences wrap modulo 2^32. The counters of an
 // SNMPv2c sensor step as unsigned numbers of their width (CounterStep): a
 // step back of a 64-bit counter is a reset and logs 0, and so does a reading
-// without a previous one of the same width.
+// without a previous one of the same width or after a restart of the agent
+// (its uptime went back), whichever clock times the rates.
 TLogRates logRates(const TSensorRecord& sensor, const TLogReadings& readings);
 
 // Makes this tick's readings the log's previous readings.

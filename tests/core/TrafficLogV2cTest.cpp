@@ -103,6 +103,7 @@ TEST(TrafficLogV2c, RatesOfTheLogLine)
         int32_t hundredths;        // between the ticks, by the agent's uptime
         const char* rates;         // down;down/1024;up;up/1024
         std::size_t firstRequests; // before the width is known
+        int32_t timerToUse = 0;    // 1: the local clock, 30 s between the ticks
     };
     // clang-format off
     const Case cases[] = {
@@ -113,15 +114,20 @@ TEST(TrafficLogV2c, RatesOfTheLogLine)
          "0;0.0;1024;1.0", 1},
         {"32-bit only agent across its top", false, 0xFFFFFF9C, 200, 100, "200;0.2;30720;30.0", 2},
         {"agent restarted", true, 1000, 500000, -500, "0;0.0;0;0.0", 1},
+        {"32-bit agent restarted, local clock", false, 3000000000, 1294968296, -500,
+         "0;0.0;0;0.0", 2, 1},
     };
     // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         V2cLogIO io;
         io.agent.interfaces[4] = {"wan", c.firstIn, 7, c.highCapacity};
-        TMonitorSettings settings = logSettings({v2cSensor()});
+        TSensorRecord sensor = v2cSensor();
+        sensor.TimerToUse = c.timerToUse;
+        TMonitorSettings settings = logSettings({sensor});
         logTick(settings, io, {});
         EXPECT_EQ(io.agent.takeRequests().size(), c.firstRequests);
+        io.ticks += 30000;
 
         const uint64_t mask = c.highCapacity ? kTop64 : 0xFFFFFFFFull;
         io.agent.interfaces[4].in = (c.firstIn + c.stepIn) & mask;
