@@ -15,6 +15,11 @@ bool SensorNetworkLogIO::readValue(const std::string& oid, const std::string& co
     return m_network->readValue(oid, community, host, value);
 }
 
+TReadReply SensorNetworkLogIO::read(const TReadRequest& request)
+{
+    return m_network->read(request);
+}
+
 uint32_t SensorNetworkLogIO::tickCount()
 {
     return m_network->tickCount();

@@ -15,6 +15,7 @@ public:
 
     bool readValue(const std::string& oid, const std::string& community, const std::string& host,
                    std::string& value) override;
+    TReadReply read(const TReadRequest& request) override;
     uint32_t tickCount() override;
     TLocalDateTime localNow() override;
     void appendToFile(const std::string& path, const std::string& text) override;

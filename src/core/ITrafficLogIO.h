@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ISensorNetwork.h"
 #include "LogTextFormat.h"
 
 #include <cstdint>
@@ -18,6 +19,13 @@ public:
     // the value as text; false with `value` empty on any failure.
     virtual bool readValue(const std::string& oid, const std::string& community,
                            const std::string& host, std::string& value) = 0;
+    // One get request with every OID as a binding, for the SNMPv2c sensors.
+    // What knows only single reads answers none of them.
+    virtual TReadReply read(const TReadRequest& request)
+    {
+        (void)request;
+        return {};
+    }
     // Milliseconds since some fixed point, modulo 2^32.
     virtual uint32_t tickCount() = 0;
     // The local date and time now.

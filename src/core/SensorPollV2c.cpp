@@ -104,6 +104,20 @@ bool findInterface(const TSensorTarget& target, ISensorNetwork& network, TSensor
     return true;
 }
 
+// The 64-bit counters of the interface, or the 32-bit ones (a second
+// request) when the agent lacks them. False when the agent did not answer.
+bool sampleWidest(const TSensorTarget& target, int32_t index, ISensorNetwork& network,
+                  TSensorReading& reading)
+{
+    if (!sample(target, countersOf(target, index, true), network, reading).answered)
+        return false;
+    if (!reading.v2c.valid) {
+        reading.v2c.highCapacity = false;
+        sample(target, countersOf(target, index, false), network, reading);
+    }
+    return true;
+}
+
 void interfaceNote(TSensorRecord& sensor, std::string note)
 {
     sensor.InterfaceNote = std::move(note);
@@ -188,13 +202,19 @@ TSensorReading readSensorV2c(const TSensorTarget& target, ISensorNetwork& networ
     }
     if (decision.index != target.ifIndex)
         v2c.reboundIndex = decision.index;
-    if (!sample(target, countersOf(target, decision.index, true), network, reading).answered)
-        return reading;
-    if (!v2c.valid) {
-        v2c.highCapacity = false;
-        sample(target, countersOf(target, decision.index, false), network, reading);
-    }
+    sampleWidest(target, decision.index, network, reading);
     return reading;
+}
+
+TV2cReading readCountersV2c(const TSensorTarget& target, ISensorNetwork& network)
+{
+    TSensorReading reading;
+    reading.v2c.used = true;
+    if (target.countersChosen)
+        sample(target, countersOf(target, target.ifIndex, target.highCapacity), network, reading);
+    else
+        sampleWidest(target, target.ifIndex, network, reading);
+    return reading.v2c;
 }
 
 void applyV2cReading(TSensorRecord& sensor, const TSensorReading& reading, TPollResult& result)

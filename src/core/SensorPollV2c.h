@@ -23,6 +23,12 @@ void describeV2cTarget(const TSensorRecord& sensor, TSensorTarget& target);
 TSensorReading readSensorV2c(const TSensorTarget& target, ISensorNetwork& network,
                              TSensorReading reading);
 
+// Uptime and both counters of the target's interface as it stands, without
+// any name check: one request with the counters chosen for it, or, before any
+// choice, the 64-bit counters and the 32-bit ones (a second request) when the
+// agent lacks them. valid only when all three came as numbers.
+TV2cReading readCountersV2c(const TSensorTarget& target, ISensorNetwork& network);
+
 // Rates and texts of an SNMPv2c reading: 64-bit unsigned steps, a step back
 // is a reset (rate 0, new baseline), a missing value is the error branch and
 // keeps the previous values. Follows a renumbered interface (Sensor and the

@@ -53,7 +53,14 @@ struct TSensorRecord
     int32_t LogPrevDownCount = 0;
     int32_t LogPrevUpCount = 0;
     int32_t LogPrevTime = 0;
-    int32_t TimerToUse = 0; // 0 agent uptime (1/100 s), 1 local tick count (ms)
+    // The log's own previous counters of an SNMPv2c sensor: a baseline while
+    // LogHaveCounters64, of the 64-bit counters when LogHighCapacity.
+    bool LogHaveCounters64 = false;
+    bool LogHighCapacity = false;
+    uint64_t LogPrevDown64 = 0;
+    uint64_t LogPrevUp64 = 0;
+    uint32_t LogPrevUpTime = 0; // the agent's, with that baseline
+    int32_t TimerToUse = 0;     // 0 agent uptime (1/100 s), 1 local tick count (ms)
     bool HalfHeight = false;
     // The message version the agent is read with: 0 SNMPv1, 1 SNMPv2c.
     int32_t SnmpVersion = 0;

@@ -2,6 +2,9 @@
 
 #include "ControlCharacters.h"
 #include "ConvertError.h"
+#include "InterfaceRebinding.h"
+#include "LogIONetwork.h"
+#include "SensorPollV2c.h"
 
 #include <algorithm>
 #include <limits>
@@ -32,6 +35,38 @@ std::optional<int32_t> readCounter(const TSensorRecord& sensor, const std::strin
     if (!io.readValue(oid, sensor.Community, sensor.HostIP, text) || text.empty())
         return std::nullopt;
     return strToInt32(text);
+}
+
+std::optional<TLogReadings> readV2c(const TSensorRecord& sensor, ITrafficLogIO& io)
+{
+    if (sensor.TimerToUse != 0 && sensor.TimerToUse != 1)
+        return std::nullopt;
+    SensorPoll::TSensorTarget target = SensorPoll::targetOf(sensor, false);
+    if (!target.countersChosen && sensor.LogHaveCounters64) {
+        // Before the poll chose, the log's own baseline tells the width: a
+        // passing exception then skips the tick instead of changing widths.
+        target.countersChosen = true;
+        target.highCapacity = sensor.LogHighCapacity;
+    }
+    LogIONetwork network(io);
+    const SensorPoll::TV2cReading got = SensorPoll::readCountersV2c(target, network);
+    if (!got.valid)
+        return std::nullopt;
+    TLogReadings readings;
+    readings.v2c = true;
+    if (sensor.TimerToUse == 0) {
+        readings.time = static_cast<int32_t>(got.upTime);
+        readings.divisor = kAgentDivisor;
+    } else {
+        // As for version 1: the clock read before the counters.
+        readings.time = SensorPoll::tickReading(got.firstTick);
+        readings.divisor = kLocalDivisor;
+    }
+    readings.width = got.highCapacity ? CounterWidth::Bits64 : CounterWidth::Bits32;
+    readings.down64 = got.down;
+    readings.up64 = got.up;
+    readings.upTime = got.upTime;
+    return readings;
 }
 
 } // namespace
@@ -96,6 +131,8 @@ std::string syslogText(const TSensorRecord& sensor, double rDown, double rUp,
 
 std::optional<TLogReadings> readSensor(const TSensorRecord& sensor, ITrafficLogIO& io)
 {
+    if (sensor.SnmpVersion == SensorPoll::kSnmpVersion2c)
+        return readV2c(sensor, io);
     TLogReadings readings;
     if (sensor.TimerToUse == 0) {
         std::string text;
@@ -134,6 +171,19 @@ TLogRates logRates(const TSensorRecord& sensor, const TLogReadings& readings)
     if (ticks <= 0 || readings.divisor <= 0)
         return rates;
     const double seconds = double(ticks) / readings.divisor;
+    if (readings.v2c) {
+        const bool highCapacity = readings.width == CounterWidth::Bits64;
+        // A 32-bit counter that started again after a restart would pass for
+        // one that passed its top.
+        if (!sensor.LogHaveCounters64 || sensor.LogHighCapacity != highCapacity ||
+            agentRestarted(sensor.LogPrevUpTime, readings.upTime))
+            return rates;
+        rates.down =
+            stepRate(counterStep(sensor.LogPrevDown64, readings.down64, readings.width), seconds);
+        rates.up =
+            stepRate(counterStep(sensor.LogPrevUp64, readings.up64, readings.width), seconds);
+        return rates;
+    }
     const int32_t previousDown =
         sensor.LogPrevDownCount == 0 ? readings.down : sensor.LogPrevDownCount;
     const int32_t previousUp = sensor.LogPrevUpCount == 0 ? readings.up : sensor.LogPrevUpCount;
@@ -146,9 +196,16 @@ TLogRates logRates(const TSensorRecord& sensor, const TLogReadings& readings)
 
 void keepReadings(TSensorRecord& sensor, const TLogReadings& readings)
 {
+    // Each kind of reading leaves the other kind without a baseline, so a
+    // sensor switched between versions starts its log afresh.
     sensor.LogPrevDownCount = readings.down;
     sensor.LogPrevUpCount = readings.up;
     sensor.LogPrevTime = readings.time;
+    sensor.LogHaveCounters64 = readings.v2c;
+    sensor.LogHighCapacity = readings.width == CounterWidth::Bits64;
+    sensor.LogPrevDown64 = readings.down64;
+    sensor.LogPrevUp64 = readings.up64;
+    sensor.LogPrevUpTime = readings.upTime;
 }
 
 void WriteOneLog(const TMonitorSettings& settings, ITrafficLogIO& io, const TLocaleFormats& formats,
@@ -223,11 +280,17 @@ void keepLogged(TMonitorSettings& settings, const TMonitorSettings& logged)
         const TSensorRecord& from = logged.Sensors[i];
         TSensorRecord& to = settings.Sensors[i];
         // A sensor edited meanwhile starts its log afresh.
-        if (from.HostIP != to.HostIP || from.DownOID != to.DownOID || from.UpOID != to.UpOID)
+        if (from.HostIP != to.HostIP || from.DownOID != to.DownOID || from.UpOID != to.UpOID ||
+            from.SnmpVersion != to.SnmpVersion)
             continue;
         to.LogPrevDownCount = from.LogPrevDownCount;
         to.LogPrevUpCount = from.LogPrevUpCount;
         to.LogPrevTime = from.LogPrevTime;
+        to.LogHaveCounters64 = from.LogHaveCounters64;
+        to.LogHighCapacity = from.LogHighCapacity;
+        to.LogPrevDown64 = from.LogPrevDown64;
+        to.LogPrevUp64 = from.LogPrevUp64;
+        to.LogPrevUpTime = from.LogPrevUpTime;
     }
 }
 

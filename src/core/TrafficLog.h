@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CounterStep.h"
 #include "ITrafficLogIO.h"
 #include "LogTextFormat.h"
 #include "TMonitorSettings.h"
@@ -51,19 +52,28 @@ std::string syslogText(const TSensorRecord& sensor, double rDown, double rUp,
                        const std::string& decimalPoint);
 
 // One tick's readings of a sensor: a time reading in 1/divisor seconds and
-// both counters.
+// both counters (down64/up64 for an SNMPv2c sensor).
 struct TLogReadings
 {
     int32_t time = 0;
     int32_t divisor = 1;
     int32_t down = 0;
     int32_t up = 0;
+    bool v2c = false;
+    CounterWidth width = CounterWidth::Bits32;
+    uint64_t down64 = 0;
+    uint64_t up64 = 0;
+    uint32_t upTime = 0; // the agent's, read with the counters
 };
 
 // Reads the time source and both counters. Nothing when the agent did not
 // answer a read (or answered a counter with nothing), or the sensor has no
 // known time source: the sensor then sits this tick out. Raises
 // TConvertError for a value that is not a signed 32-bit decimal.
+// An SNMPv2c sensor is read as its poll reads it: uptime and both counters in
+// one request, the 64-bit counters where the agent has them; an exception or
+// a value that is not an unsigned number of the counter's width sits the
+// tick out too.
 std::optional<TLogReadings> readSensor(const TSensorRecord& sensor, ITrafficLogIO& io);
 
 struct TLogRates
@@ -74,7 +84,11 @@ struct TLogRates
 
 // Rates since the log's previous readings. A direction without a previous
 // reading (0) logs 0, and so does a tick without elapsed time or whose clock
-// went back. Counter differences wrap modulo 2^32.
+// went back. Counter differences wrap modulo 2^32. The counters of an
+// SNMPv2c sensor step as unsigned numbers of their width (CounterStep): a
+// step back of a 64-bit counter is a reset and logs 0, and so does a reading
+// without a previous one of the same width or after a restart of the agent
+// (its uptime went back), whichever clock times the rates.
 TLogRates logRates(const TSensorRecord& sensor, const TLogReadings& readings);
 
 // Makes this tick's readings the log's previous readings.

@@ -2,6 +2,9 @@
 // syslog can carry leave the machine.
 #include "SensorNetworkLogIO.h"
 
+#include "TrafficLog.h"
+#include "core/ScriptedV2cAgent.h"
+
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -63,6 +66,33 @@ TEST(SensorNetworkLogIO, SendsOnlyPrioritiesSyslogCanCarry)
     const std::string first = receiver.next();
     EXPECT_EQ(first.rfind("<191>", 0), 0u) << first;
     EXPECT_NE(first.find("last"), std::string::npos) << "something was sent before: " << first;
+}
+
+// The program's log reads an SNMPv2c sensor through the poll's network, in
+// one request, and keeps the reading as the log's baseline.
+TEST(SensorNetworkLogIO, SnmpV2cSensorReadInOneRequest)
+{
+    auto agent = std::make_shared<ScriptedV2cAgent>();
+    agent->interfaces[3] = {"wan", 123456789012ull, 42, true};
+    SensorNetworkLogIO io(agent);
+    TMonitorSettings settings;
+    settings.resizeSensors(1);
+    TSensorRecord& sensor = settings.Sensors[0];
+    sensor.Active = true;
+    sensor.HostIP = "127.0.0.1";
+    sensor.Community = "public";
+    sensor.Sensor = "3";
+    sensor.SnmpVersion = SensorPoll::kSnmpVersion2c;
+    SensorPoll::buildCounterOids(sensor);
+    TrafficLog::logTick(settings, io, {});
+
+    const auto requests = agent->takeRequests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].oids.size(), 3u);
+    EXPECT_TRUE(sensor.LogHaveCounters64);
+    EXPECT_TRUE(sensor.LogHighCapacity);
+    EXPECT_EQ(sensor.LogPrevDown64, 123456789012ull);
+    EXPECT_EQ(sensor.LogPrevUp64, 42u);
 }
 
 } // namespace
