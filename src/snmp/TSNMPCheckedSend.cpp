@@ -1,7 +1,7 @@
 #include "TSNMPCheckedSend.h"
 
+#include "DatagramWait.h"
 #include "SocketErrors.h"
-#include "TickCount.h"
 
 TSNMPCheckedSend::TSNMPCheckedSend()
 {
@@ -26,21 +26,17 @@ bool TSNMPCheckedSend::Exchange()
         return false;
 
     HostIP = "0.0.0.0";
-    const std::uint32_t start = TickCount32();
-    const std::uint32_t limit = Timeout > 0 ? static_cast<std::uint32_t>(Timeout) : 0;
-    while (true) {
-        const std::uint32_t elapsed = TickDiff(start, TickCount32());
-        const int remaining = elapsed >= limit ? 0 : static_cast<int>(limit - elapsed);
-        Buffer = Sock.ReceivePacket(remaining);
-        if (Sock.LastError() != SockErr::Ok) {
-            Reply = SnmpResponse();
-            return false;
-        }
-        const SnmpRefusal reason = parseResponse(Buffer, expected, Reply);
-        if (reason == SnmpRefusal::None) {
-            HostIP = Sock.RemoteAddressText();
+    const bool answered = awaitDatagram(Sock, Timeout, Buffer, [&](const std::string& datagram) {
+        const SnmpRefusal reason = parseResponse(datagram, expected, Reply);
+        if (reason == SnmpRefusal::None)
             return true;
-        }
         ++Refused[static_cast<std::size_t>(reason)];
+        return false;
+    });
+    if (!answered) {
+        Reply = SnmpResponse();
+        return false;
     }
+    HostIP = Sock.RemoteAddressText();
+    return true;
 }

@@ -1,8 +1,8 @@
 #include "TSNMPSend.h"
 
+#include "DatagramWait.h"
 #include "SocketErrors.h"
 #include "StraySenders.h"
-#include "TickCount.h"
 
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -52,17 +52,10 @@ bool TSNMPSend::Exchange()
 
     Reply.Reset();
     HostIP = "0.0.0.0";
-    const std::uint32_t start = TickCount32();
-    const std::uint32_t limit = Timeout > 0 ? static_cast<std::uint32_t>(Timeout) : 0;
-    while (true) {
-        const std::uint32_t elapsed = TickDiff(start, TickCount32());
-        const int remaining = elapsed >= limit ? 0 : static_cast<int>(limit - elapsed);
-        Buffer = Sock.ReceivePacket(remaining);
-        if (Sock.LastError() != SockErr::Ok)
-            return false;
+    return awaitDatagram(Sock, Timeout, Buffer, [&](const std::string& datagram) {
         // A stale answer to an earlier request, or anything else that is not
         // the answer to this one, must not pass for it.
-        if (Reply.Decode(Buffer) && Reply.PDUType == kGetResponse && Reply.ID == sentId &&
+        if (Reply.Decode(datagram) && Reply.PDUType == kGetResponse && Reply.ID == sentId &&
             Reply.IDWhole) {
             if (Sock.RemoteAddressText() == agentAddress && Sock.RemotePort() == agentPort) {
                 HostIP = agentAddress;
@@ -73,5 +66,6 @@ bool TSNMPSend::Exchange()
             StraySenders::remember(TargetHost, OtherSender);
         }
         Reply.Reset();
-    }
+        return false;
+    });
 }
