@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SnmpV3User.h"
+
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -12,7 +14,8 @@ struct TReadRequest
     std::string host;
     std::string community;
     std::vector<std::string> oids;
-    int version = 0; // the message version field: 0 SNMPv1, 1 SNMPv2c
+    int version = 0; // the message version field: 0 SNMPv1, 1 SNMPv2c, 3 SNMPv3
+    SnmpV3User v3;   // SNMPv3 only: who asks and how; community is then unused
 };
 
 // What came back: whether the agent answered and one text per OID asked.
@@ -25,6 +28,9 @@ struct TReadReply
     std::vector<bool> present;
     // Another address that answered in the agent's place (and was refused).
     std::string otherSender;
+    // Why an agent that answered gave no values, in words for the user (an
+    // SNMPv3 Report: wrong password, unknown user, ...); empty otherwise.
+    std::string failure;
 };
 
 // Everything a poll asks of the outside world: SNMP gets, one echo round

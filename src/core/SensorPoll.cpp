@@ -27,7 +27,7 @@ constexpr int32_t kLocalDivisor = 1000;
 std::optional<std::string> readOne(const TSensorTarget& target, const std::string& oid,
                                    ISensorNetwork& network, std::string& otherSender)
 {
-    const TReadReply reply = network.read({target.host, target.community, {oid}});
+    const TReadReply reply = network.read({target.host, target.community, {oid}, 0, {}});
     if (!reply.otherSender.empty())
         otherSender = reply.otherSender;
     if (!reply.answered || reply.values.empty())

@@ -21,7 +21,7 @@ TReadReply get(const TSensorTarget& target, std::vector<std::string> oids, ISens
                TSensorReading& reading)
 {
     TReadReply reply =
-        network.read({target.host, target.community, std::move(oids), kSnmpVersion2c});
+        network.read({target.host, target.community, std::move(oids), kSnmpVersion2c, {}});
     if (!reply.otherSender.empty())
         reading.otherSender = reply.otherSender;
     return reply;
@@ -97,7 +97,7 @@ bool findInterface(const TSensorTarget& target, ISensorNetwork& network, TSensor
     if (const std::string* name = valueOf(reply, 0); name && *name == target.sensorName)
         return true;
     std::vector<std::pair<std::string, std::string>> rows;
-    if (!network.walk({target.host, target.community, {kIfDescrColumn}, kSnmpVersion2c}, rows))
+    if (!network.walk({target.host, target.community, {kIfDescrColumn}, kSnmpVersion2c, {}}, rows))
         return false;
     decision =
         rebindInterface(target.ifIndex, target.sensorName, walkedInterfaces(kIfDescrColumn, rows));

@@ -10,6 +10,7 @@ namespace SensorPoll {
 
 constexpr int32_t kSnmpVersion1 = 0;
 constexpr int32_t kSnmpVersion2c = 1;
+constexpr int32_t kSnmpVersion3 = 3;
 
 extern const char* const kIfDescrColumn; // 1.3.6.1.2.1.2.2.1.2
 

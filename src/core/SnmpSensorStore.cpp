@@ -1,6 +1,7 @@
 #include "SnmpSensorStore.h"
 
 #include "RegSession.h"
+#include "RegVariant.h"
 #include "srcGeneral.h"
 #include "srcRegOptions.h"
 
@@ -9,7 +10,65 @@
 namespace SnmpSensorStore {
 
 namespace {
+
 const char* const kVersionName = "SnmpVersion";
+const char* const kUserName = "V3UserName";
+const char* const kLevelName = "V3SecurityLevel";
+const char* const kAuthName = "V3AuthProtocol";
+const char* const kPrivName = "V3PrivProtocol";
+
+bool knownVersion(int32_t version)
+{
+    return version == 0 || version == 1 || version == 3;
+}
+
+// A value read as text; false when it is missing or not text.
+bool readText(const std::string& key, const char* name, std::string& text)
+{
+    try {
+        return regVariantToText(ReadRegValue(HKEY_CURRENT_USER, key, name), text);
+    } catch (const TRegistryError&) {
+        return false;
+    }
+}
+
+// A protocol or level value: its name parsed with parse, or the default
+// written back when the value is missing or names nothing known.
+template <typename Value, typename Parse, typename Name>
+void loadChoice(const std::string& key, const char* name, Value fallback, Parse parse, Name nameOf,
+                Value& value)
+{
+    std::string text;
+    if (readText(key, name, text) && parse(text, value))
+        return;
+    value = fallback;
+    WriteRegValue(HKEY_CURRENT_USER, key, name, nameOf(value), rdString);
+}
+
+void loadV3(const std::string& key, SnmpV3User& user)
+{
+    if (!readText(key, kUserName, user.UserName)) {
+        user.UserName.clear();
+        WriteRegValue(HKEY_CURRENT_USER, key, kUserName, user.UserName, rdString);
+    }
+    // A new SNMPv3 sensor is authenticated and private with the current
+    // protocols unless its user chooses otherwise.
+    loadChoice(key, kLevelName, SecurityLevel::AuthPriv, parseSecurityLevel, securityLevelName,
+               user.Level);
+    loadChoice(key, kAuthName, AuthProtocol::SHA256, parseAuthProtocol, authProtocolName,
+               user.Auth);
+    loadChoice(key, kPrivName, PrivProtocol::AES128, parsePrivProtocol, privProtocolName,
+               user.Priv);
+}
+
+void saveV3(const std::string& key, const SnmpV3User& user)
+{
+    WriteRegValue(HKEY_CURRENT_USER, key, kUserName, user.UserName, rdString);
+    WriteRegValue(HKEY_CURRENT_USER, key, kLevelName, securityLevelName(user.Level), rdString);
+    WriteRegValue(HKEY_CURRENT_USER, key, kAuthName, authProtocolName(user.Auth), rdString);
+    WriteRegValue(HKEY_CURRENT_USER, key, kPrivName, privProtocolName(user.Priv), rdString);
+}
+
 } // namespace
 
 void load(TMonitorSettings& settings)
@@ -21,7 +80,7 @@ void load(TMonitorSettings& settings)
         bool ok = false;
         try {
             ok = regVariantToInt(ReadRegValue(HKEY_CURRENT_USER, key, kVersionName), version) &&
-                 (version == 0 || version == 1);
+                 knownVersion(version);
         } catch (const TRegistryError&) {
             ok = false;
         }
@@ -30,6 +89,13 @@ void load(TMonitorSettings& settings)
             WriteRegValue(HKEY_CURRENT_USER, key, kVersionName, version, rdInteger);
         }
         settings.Sensors[i].SnmpVersion = version;
+        // The passwords are not in the store; whoever loads them keeps them.
+        SnmpV3User& user = settings.Sensors[i].V3;
+        const std::string authPassword = std::move(user.AuthPassword);
+        const std::string privPassword = std::move(user.PrivPassword);
+        loadV3(key, user);
+        user.AuthPassword = authPassword;
+        user.PrivPassword = privPassword;
     }
     session.commit();
 }
@@ -39,9 +105,12 @@ void save(const TMonitorSettings& settings)
     TRegSession session;
     const std::size_t count =
         std::min(settings.Sensors.size(), std::size_t(std::max(0, settings.NumberOfHosts)));
-    for (std::size_t i = 0; i < count; ++i)
-        WriteRegValue(HKEY_CURRENT_USER, sensorKeyPath(i), kVersionName,
-                      settings.Sensors[i].SnmpVersion, rdInteger);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string key = sensorKeyPath(i);
+        WriteRegValue(HKEY_CURRENT_USER, key, kVersionName, settings.Sensors[i].SnmpVersion,
+                      rdInteger);
+        saveV3(key, settings.Sensors[i].V3);
+    }
     session.commit();
 }
 

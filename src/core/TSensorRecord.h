@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SnmpV3User.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -62,9 +64,14 @@ struct TSensorRecord
     uint32_t LogPrevUpTime = 0; // the agent's, with that baseline
     int32_t TimerToUse = 0;     // 0 agent uptime (1/100 s), 1 local tick count (ms)
     bool HalfHeight = false;
-    // The message version the agent is read with: 0 SNMPv1, 1 SNMPv2c.
+    // The message version the agent is read with: 0 SNMPv1, 1 SNMPv2c, 3
+    // SNMPv3 (the version field of the messages).
     int32_t SnmpVersion = 0;
-    // SNMPv2c poll state. The counters are chosen for one agent, interface
+    // Who an SNMPv3 agent is read as and how. The passwords are only ever in
+    // memory here: the store keeps them in the secret store, never beside the
+    // other values.
+    SnmpV3User V3;
+    // SNMPv2c and SNMPv3 poll state. The counters are chosen for one agent, interface
     // and direction (CountersFor) at the first poll and after each restart of
     // the agent.
     std::string CountersFor;

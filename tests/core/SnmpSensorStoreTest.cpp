@@ -21,7 +21,7 @@ int32_t storedVersion(std::size_t sensor)
 }
 
 // An older store has no version: every sensor stays SNMPv1, and anything
-// but the two wire values is healed to it.
+// but the three wire values is healed to it.
 TEST_F(SnmpSensorStoreTest, VersionLoadsAndHeals)
 {
     struct Case
@@ -32,9 +32,13 @@ TEST_F(SnmpSensorStoreTest, VersionLoadsAndHeals)
         int32_t loaded;
     };
     const Case cases[] = {
-        {"missing", false, {}, 0},          {"v1", true, int32_t(0), 0},
-        {"v2c", true, int32_t(1), 1},       {"version 3", true, int32_t(3), 0},
-        {"negative", true, int32_t(-1), 0}, {"text", true, std::string("v2c"), 0},
+        {"missing", false, {}, 0},
+        {"v1", true, int32_t(0), 0},
+        {"v2c", true, int32_t(1), 1},
+        {"v3", true, int32_t(3), 3},
+        {"version 2", true, int32_t(2), 0},
+        {"negative", true, int32_t(-1), 0},
+        {"text", true, std::string("v2c"), 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -82,6 +86,54 @@ TEST_F(SnmpSensorStoreTest, SavedVersionsAndFollowedIndexLoadBack)
     EXPECT_EQ(index, "17");
     // Only the number was written: the sensor's other values stay.
     EXPECT_NE(storeText().find("\"HostName\"=\"Router\""), std::string::npos);
+}
+
+std::string storedText(const char* name)
+{
+    std::string value;
+    EXPECT_TRUE(regVariantToText(ReadRegValue(HKEY_CURRENT_USER, sensorKeyPath(0), name), value));
+    return value;
+}
+
+// The SNMPv3 user round-trips by name; a missing or unknown name is healed to
+// the default and written back; passwords never reach the store and the ones
+// in memory survive a load.
+TEST_F(SnmpSensorStoreTest, V3UserLoadsHealsAndKeepsPasswordsOut)
+{
+    TMonitorSettings settings;
+    settings.resizeSensors(1);
+    SnmpV3User& user = settings.Sensors[0].V3;
+    user = {"ops",          SecurityLevel::AuthNoPriv, AuthProtocol::SHA512,
+            "authsecret-1", PrivProtocol::DES,         "privsecret-2"};
+    settings.Sensors[0].SnmpVersion = 3;
+    SnmpSensorStore::save(settings);
+    EXPECT_EQ(storeText().find("secret"), std::string::npos);
+
+    SnmpSensorStore::load(settings);
+    EXPECT_EQ(user.UserName, "ops");
+    EXPECT_EQ(user.Level, SecurityLevel::AuthNoPriv);
+    EXPECT_EQ(user.Auth, AuthProtocol::SHA512);
+    EXPECT_EQ(user.Priv, PrivProtocol::DES);
+    EXPECT_EQ(user.AuthPassword, "authsecret-1");
+    EXPECT_EQ(user.PrivPassword, "privsecret-2");
+
+    WriteRegValue(HKEY_CURRENT_USER, sensorKeyPath(0), "V3AuthProtocol", std::string("sha256"),
+                  rdString);
+    WriteRegValue(HKEY_CURRENT_USER, sensorKeyPath(0), "V3SecurityLevel", int32_t(3), rdInteger);
+    SnmpSensorStore::load(settings);
+    EXPECT_EQ(user.Auth, AuthProtocol::SHA256);
+    EXPECT_EQ(user.Level, SecurityLevel::AuthPriv);
+    EXPECT_EQ(user.Priv, PrivProtocol::DES);
+    EXPECT_EQ(storedText("V3AuthProtocol"), "SHA-256");
+    EXPECT_EQ(storedText("V3SecurityLevel"), "authPriv");
+
+    TMonitorSettings fresh;
+    fresh.resizeSensors(2);
+    SnmpSensorStore::load(fresh);
+    EXPECT_EQ(fresh.Sensors[1].V3.UserName, "");
+    EXPECT_EQ(fresh.Sensors[1].V3.Level, SecurityLevel::AuthPriv);
+    EXPECT_EQ(fresh.Sensors[1].V3.Auth, AuthProtocol::SHA256);
+    EXPECT_EQ(fresh.Sensors[1].V3.Priv, PrivProtocol::AES128);
 }
 
 } // namespace
