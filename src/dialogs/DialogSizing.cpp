@@ -7,6 +7,8 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace DialogSizing {
 namespace {
 
@@ -17,6 +19,20 @@ constexpr int kFrameAllowance = 40;
 
 void fixSize(QDialog* dialog, QSize design)
 {
+    // Fixed again after controls were shown or hidden: a dialog that already
+    // scrolls keeps its height (as tall as the screen allows) and takes the
+    // width its controls now need.
+    if (auto* scroll = dialog->findChild<QScrollArea*>(QStringLiteral("DialogScrollArea"),
+                                                       Qt::FindDirectChildrenOnly)) {
+        QWidget* content = scroll->widget();
+        if (content->layout())
+            content->layout()->activate();
+        const int width =
+            std::max(design.width(), content->minimumSizeHint().width() +
+                                         scroll->verticalScrollBar()->sizeHint().width());
+        dialog->setFixedSize(width, dialog->height());
+        return;
+    }
     QLayout* layout = dialog->layout();
     if (layout)
         layout->activate();
@@ -42,6 +58,9 @@ void fixSize(QDialog* dialog, QSize design)
         outer->setContentsMargins(0, 0, 0, 0);
         outer->addWidget(scroll);
         size = QSize(size.width() + scroll->verticalScrollBar()->sizeHint().width(), room);
+        // A dialog on the screen shows its new parts itself.
+        if (dialog->isVisible())
+            scroll->show();
     }
     dialog->setFixedSize(size);
 }

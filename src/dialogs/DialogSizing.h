@@ -12,7 +12,8 @@ namespace DialogSizing {
 // the window squeeze the layout below it. The size can then not be changed by
 // the user, as a dialog without minimise or maximise box should be. A dialog
 // that would be taller than its screen scrolls its controls instead, so the
-// buttons at its bottom stay within reach.
+// buttons at its bottom stay within reach. Called again after controls were
+// shown or hidden, it fits the dialog to them anew.
 void fixSize(QDialog* dialog, QSize design);
 
 } // namespace DialogSizing

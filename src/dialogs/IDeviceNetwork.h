@@ -1,10 +1,22 @@
 #pragma once
 
+#include "GuardedEngineCache.h"
+#include "SnmpV3Client.h"
+
 #include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
+
+// What an SNMPv3 read asks: one get of every OID, one get-next of the first,
+// or a bulk walk of the first OID's subtree.
+enum class V3Read
+{
+    Get,
+    GetNext,
+    Walk,
+};
 
 // The network operations of the device dialog and the device information box:
 // SNMP get and get-next and one echo round trip. The program reaches the
@@ -43,6 +55,25 @@ public:
         (void)column, (void)community, (void)host;
         rows.clear();
         return false;
+    }
+    // SNMPv3 as `user`, with the engines the caller keeps. What has no SNMPv3
+    // (the default) sends nothing and says so.
+    virtual SnmpV3Result readV3(V3Read read, const std::vector<std::string>& oids,
+                                const SnmpV3User& user, const std::string& host,
+                                const std::shared_ptr<GuardedEngineCache>& engines)
+    {
+        (void)read, (void)oids, (void)user, (void)host, (void)engines;
+        SnmpV3Result result;
+        result.Outcome = SnmpV3Outcome::BadSettings;
+        result.Detail = "SNMPv3 is not available here";
+        return result;
+    }
+    // Why the last read of `host` failed, in words for the user; empty when
+    // it did not fail or there is nothing to say beyond "no reply".
+    virtual std::string lastFailure(const std::string& host)
+    {
+        (void)host;
+        return {};
     }
     // The machine's default gateway (dotted IPv4 text), none when the routing
     // table has no default route.

@@ -109,6 +109,29 @@ bool OffThreadDeviceNetwork::walkColumn(const std::string& column, const std::st
     return finished && answer->first;
 }
 
+SnmpV3Result OffThreadDeviceNetwork::readV3(V3Read read, const std::vector<std::string>& oids,
+                                            const SnmpV3User& user, const std::string& host,
+                                            const std::shared_ptr<GuardedEngineCache>& engines)
+{
+    auto answer = std::make_shared<SnmpV3Result>();
+    // The engines travel by shared pointer: a read still running when its
+    // dialog has gone keeps them alive.
+    const bool finished = await([answer, read, oids, user, host, engines](IDeviceNetwork& network) {
+        *answer = network.readV3(read, oids, user, host, engines);
+    });
+    if (finished)
+        return *answer;
+    SnmpV3Result ended;
+    ended.Outcome = SnmpV3Outcome::NoAnswer;
+    return ended;
+}
+
+std::string OffThreadDeviceNetwork::lastFailure(const std::string& host)
+{
+    // Only remembered, never waited for.
+    return m_inner->lastFailure(host);
+}
+
 std::optional<std::string> OffThreadDeviceNetwork::defaultGateway()
 {
     // A read of a small local file: no wait worth a thread.

@@ -32,9 +32,14 @@ bool ShowRouterInfo(IDeviceNetwork& network, const std::string& host, const std:
 {
     std::string name;
     if (!network.readValue(kSysName, community, host, name)) {
+        // An agent that refused (an SNMPv3 Report: wrong password, unknown
+        // user...) is named with its reason, which the user can act on.
+        const std::string failure = network.lastFailure(host);
         std::string message =
-            "The device with the IP Address \"" + host +
-            "\" did not reply to the SNMP call. Check SNMP host, community or MIB OID!";
+            failure.empty()
+                ? "The device with the IP Address \"" + host +
+                      "\" did not reply to the SNMP call. Check SNMP host, community or MIB OID!"
+                : failure + kLineBreak + "IP Address / DNS Name: " + host;
         // Refused for safety, but the user can only fix it when told.
         const std::string other = network.answeredFrom(host);
         if (!other.empty())

@@ -1,8 +1,10 @@
 #include "SnmpDeviceNetwork.h"
 
+#include "BindingText.h"
 #include "GatewayPlatform.h"
 #include "SNMPRead.h"
 #include "SNMPReadMany.h"
+#include "SNMPv3Read.h"
 #include "StraySenders.h"
 #include "TPINGSend.h"
 
@@ -18,14 +20,6 @@ bool SnmpDeviceNetwork::readNext(std::string& oid, const std::string& community,
     return SNMPReadNext(oid, community, host, value);
 }
 
-namespace {
-// Counters, gauges and time ticks as the unsigned numbers they are.
-std::string valueText(const SnmpBinding& binding)
-{
-    return binding.isUnsigned() ? std::to_string(binding.Number) : binding.Value;
-}
-} // namespace
-
 bool SnmpDeviceNetwork::readValuesV2c(const std::vector<std::string>& oids,
                                       const std::string& community, const std::string& host,
                                       std::vector<std::optional<std::string>>& values)
@@ -36,7 +30,7 @@ bool SnmpDeviceNetwork::readValuesV2c(const std::vector<std::string>& oids,
         return false;
     for (std::size_t i = 0; i < readings.size() && i < values.size(); ++i) {
         if (readings[i].Outcome == SNMPReadOutcome::Value)
-            values[i] = valueText(readings[i].Binding);
+            values[i] = bindingText(readings[i].Binding);
     }
     return true;
 }
@@ -49,8 +43,30 @@ bool SnmpDeviceNetwork::walkColumn(const std::string& column, const std::string&
     std::vector<SnmpBinding> bindings;
     const bool ended = SNMPBulkWalk(column, community, host, kMaxWalkRows, bindings);
     for (const SnmpBinding& binding : bindings)
-        rows.emplace_back(binding.Oid, valueText(binding));
+        rows.emplace_back(binding.Oid, bindingText(binding));
     return ended;
+}
+
+SnmpV3Result SnmpDeviceNetwork::readV3(V3Read read, const std::vector<std::string>& oids,
+                                       const SnmpV3User& user, const std::string& host,
+                                       const std::shared_ptr<GuardedEngineCache>& engines)
+{
+    if (!engines || (read != V3Read::Get && oids.empty())) {
+        SnmpV3Result result;
+        result.Outcome = SnmpV3Outcome::BadSettings;
+        result.Detail = "nothing to read";
+        return result;
+    }
+    const std::lock_guard<std::mutex> lock(engines->Mutex);
+    switch (read) {
+    case V3Read::GetNext:
+        return SNMPv3GetNext(oids.front(), user, host, engines->Cache);
+    case V3Read::Walk:
+        return SNMPv3Walk(oids.front(), user, host, engines->Cache, kMaxWalkRows);
+    case V3Read::Get:
+        break;
+    }
+    return SNMPv3Get(oids, user, host, engines->Cache);
 }
 
 int SnmpDeviceNetwork::pingRoundTrip(const std::string& host)

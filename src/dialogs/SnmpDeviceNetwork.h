@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-// The agents themselves, over SNMPv1, SNMPv2c and ICMP echo.
+// The agents themselves, over SNMPv1, SNMPv2c, SNMPv3 and ICMP echo.
 class SnmpDeviceNetwork : public IDeviceNetwork
 {
 public:
@@ -18,6 +18,9 @@ public:
     bool walkColumn(const std::string& column, const std::string& community,
                     const std::string& host,
                     std::vector<std::pair<std::string, std::string>>& rows) override;
+    SnmpV3Result readV3(V3Read read, const std::vector<std::string>& oids, const SnmpV3User& user,
+                        const std::string& host,
+                        const std::shared_ptr<GuardedEngineCache>& engines) override;
     int pingRoundTrip(const std::string& host) override;
 
     // More rows than an agent has interfaces in practice.

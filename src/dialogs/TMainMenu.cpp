@@ -7,7 +7,10 @@
 #include "DialogMessages.h"
 #include "IMainWindowHost.h"
 #include "ProjectLinks.h"
+#include "SensorPollV2c.h"
 #include "ShowRouterInfo.h"
+#include "V2cDeviceNetwork.h"
+#include "V3DeviceNetwork.h"
 #include "frmHostConfig.h"
 #include "frmOptions.h"
 #include "srcGeneral.h"
@@ -170,7 +173,17 @@ void TMainMenu::Showrouterinformation1Click()
     const TMonitorSettings& s = m_host.settings();
     if (s.Sensors.empty())
         return;
-    ShowRouterInfo(*m_network, s.Sensors.front().HostIP, s.Sensors.front().Community);
+    // Asked the way the sensor is polled.
+    const TSensorRecord& sensor = s.Sensors.front();
+    if (sensor.SnmpVersion == SensorPoll::kSnmpVersion2c) {
+        V2cDeviceNetwork v2c(*m_network);
+        ShowRouterInfo(v2c, sensor.HostIP, sensor.Community);
+    } else if (sensor.SnmpVersion == SensorPoll::kSnmpVersion3) {
+        V3DeviceNetwork v3(*m_network, [user = sensor.V3] { return user; });
+        ShowRouterInfo(v3, sensor.HostIP, sensor.Community);
+    } else {
+        ShowRouterInfo(*m_network, sensor.HostIP, sensor.Community);
+    }
 }
 
 void TMainMenu::Usage1Click()

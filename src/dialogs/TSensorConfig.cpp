@@ -30,6 +30,12 @@ template <typename A, typename B> void copyFields(const A& from, B& to)
     to.TimerToUse = from.TimerToUse;
     to.HalfHeight = from.HalfHeight;
     to.SnmpVersion = from.SnmpVersion;
+    to.V3 = from.V3;
+}
+
+auto tiedUser(const SnmpV3User& u)
+{
+    return std::tie(u.UserName, u.Level, u.Auth, u.AuthPassword, u.Priv, u.PrivPassword);
 }
 
 auto tied(const TSensorConfig& c)
@@ -38,6 +44,11 @@ auto tied(const TSensorConfig& c)
                     c.UpOID, c.DownSpeed, c.UpSpeed, c.SpeedType, c.SwapedInOut, c.ULColor,
                     c.DLColor, c.LightColor, c.DarkColor, c.GraphPixels, c.LighterLine,
                     c.UseLightColorFor, c.TimerToUse, c.HalfHeight, c.SnmpVersion);
+}
+
+bool sameUser(const SnmpV3User& a, const SnmpV3User& b)
+{
+    return tiedUser(a) == tiedUser(b);
 }
 
 } // namespace
@@ -56,5 +67,5 @@ void TSensorConfig::applyTo(TSensorRecord& record) const
 
 bool TSensorConfig::operator==(const TSensorConfig& other) const
 {
-    return tied(*this) == tied(other);
+    return tied(*this) == tied(other) && sameUser(V3, other.V3);
 }

@@ -9,9 +9,12 @@
 #include "IHostConfigOwner.h"
 #include "InterfaceCounters.h"
 #include "PaintNow.h"
+#include "SensorPollV2c.h"
 #include "ShowRouterInfo.h"
+#include "SnmpV3Fields.h"
 #include "TColorBox.h"
 #include "V2cDeviceNetwork.h"
+#include "V3DeviceNetwork.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -41,6 +44,11 @@ const char* const kIfInOctets = "1.3.6.1.2.1.2.2.1.10.";
 const char* const kIfOutOctets = "1.3.6.1.2.1.2.2.1.16.";
 const char* const kSysName = "1.3.6.1.2.1.1.5.0";
 const char* const kSysNameBare = "1.3.6.1.2.1.1.5";
+
+// The version list's items, in the order of the message versions they choose.
+const int32_t kVersions[] = {SensorPoll::kSnmpVersion1, SensorPoll::kSnmpVersion2c,
+                             SensorPoll::kSnmpVersion3};
+const QSize kDesignSize(504, 494);
 
 const char* const kSpeedItems[] = {
     "128 kbps",   "192 kbps",   "256 kbps",   "384 kbps",   "512 kbps",   "640 kbps",
@@ -110,7 +118,7 @@ THostConfigForm::THostConfigForm(IHostConfigOwner& owner, QWidget* parent)
     font.setPointSize(8);
     setFont(font);
     createControls();
-    DialogSizing::fixSize(this, QSize(504, 494));
+    DialogSizing::fixSize(this, kDesignSize);
 }
 
 THostConfigForm::~THostConfigForm() = default;
@@ -131,19 +139,23 @@ void THostConfigForm::createControls()
     m_checkConnectionBT->setObjectName(QStringLiteral("CheckConnectionBT"));
     generalGrid->addWidget(new QLabel(QStringLiteral("IP Address / DNS Name"), general), 0, 0);
     generalGrid->addWidget(m_hostAddressEdit, 0, 1);
-    generalGrid->addWidget(new QLabel(QStringLiteral("Read Community"), general), 1, 0);
+    m_readCommunityLBL = new QLabel(QStringLiteral("Read Community"), general);
+    generalGrid->addWidget(m_readCommunityLBL, 1, 0);
     generalGrid->addWidget(m_readCommunityEdit, 1, 1);
     generalGrid->addWidget(new QLabel(QStringLiteral("Device Name / Alias"), general), 2, 0);
     generalGrid->addWidget(m_hostNameEdit, 2, 1);
     generalGrid->addWidget(m_checkConnectionBT, 0, 2, 3, 1);
     m_versionCombo = new QComboBox(general);
     m_versionCombo->setObjectName(QStringLiteral("SnmpVersionCB"));
-    m_versionCombo->addItems({QStringLiteral("v1"), QStringLiteral("v2c")});
+    m_versionCombo->addItems({QStringLiteral("v1"), QStringLiteral("v2c"), QStringLiteral("v3")});
     m_findRouterBT = new QPushButton(QStringLiteral("Find router"), general);
     m_findRouterBT->setObjectName(QStringLiteral("FindRouterBT"));
     generalGrid->addWidget(new QLabel(QStringLiteral("SNMP Version"), general), 3, 0);
     generalGrid->addWidget(m_versionCombo, 3, 1);
     generalGrid->addWidget(m_findRouterBT, 3, 2);
+    m_v3Fields = new SnmpV3Fields(general);
+    m_v3Fields->setVisible(false);
+    generalGrid->addWidget(m_v3Fields, 4, 0, 1, 3);
     root->addWidget(general);
 
     auto* select = new QGroupBox(QStringLiteral(" Select Interface "), this);
@@ -299,7 +311,9 @@ void THostConfigForm::createControls()
             [this] { SnmpVersionChange(); });
     m_hints.add(m_versionCombo,
                 QStringLiteral("Select the SNMP version of the device. v2c reads 64-bit counters "
-                               "in one request and follows an interface by its name."));
+                               "in one request and follows an interface by its name; v3 also "
+                               "signs and encrypts the requests."));
+    m_v3Fields->addHints(m_hints);
     m_hints.add(m_findRouterBT,
                 QStringLiteral("Fill the address with this computer's default gateway."));
     m_rateTimer = new QTimer(this);
@@ -320,18 +334,51 @@ bool THostConfigForm::readValue(const std::string& oid, std::string& value)
     return reads().readValue(oid, typed(m_readCommunityEdit), typed(m_hostAddressEdit), value);
 }
 
-bool THostConfigForm::v2c() const
+int32_t THostConfigForm::snmpVersion() const
 {
-    return m_versionCombo->currentIndex() == 1;
+    const int i = m_versionCombo->currentIndex();
+    return i >= 0 && i < int(std::size(kVersions)) ? kVersions[i] : SensorPoll::kSnmpVersion1;
+}
+
+bool THostConfigForm::readsInBulk() const
+{
+    return snmpVersion() != SensorPoll::kSnmpVersion1;
 }
 
 IDeviceNetwork& THostConfigForm::reads()
 {
-    if (!v2c())
-        return m_owner.network();
-    if (!m_v2cReads)
-        m_v2cReads = std::make_unique<V2cDeviceNetwork>(m_owner.network());
-    return *m_v2cReads;
+    if (snmpVersion() == SensorPoll::kSnmpVersion2c) {
+        if (!m_v2cReads)
+            m_v2cReads = std::make_unique<V2cDeviceNetwork>(m_owner.network());
+        return *m_v2cReads;
+    }
+    if (snmpVersion() == SensorPoll::kSnmpVersion3) {
+        // One decorator, and so one engine cache, for the dialog's life.
+        if (!m_v3Reads)
+            m_v3Reads = std::make_unique<V3DeviceNetwork>(m_owner.network(),
+                                                          [this] { return m_v3Fields->user(); });
+        return *m_v3Reads;
+    }
+    return m_owner.network();
+}
+
+void THostConfigForm::showVersionFields()
+{
+    const bool v3 = snmpVersion() == SensorPoll::kSnmpVersion3;
+    if (m_v3Fields->isVisibleTo(this) == v3)
+        return;
+    m_readCommunityLBL->setVisible(!v3);
+    m_readCommunityEdit->setVisible(!v3);
+    m_v3Fields->setVisible(v3);
+    // The user's fields take more room than the community.
+    DialogSizing::fixSize(this, kDesignSize);
+}
+
+void THostConfigForm::reportFailure()
+{
+    const std::string failure = reads().lastFailure(typed(m_hostAddressEdit));
+    if (!failure.empty())
+        DialogMessages::error(qs(failure));
 }
 
 std::string THostConfigForm::oidNumOf(const std::string& entry)
@@ -358,12 +405,11 @@ int64_t THostConfigForm::detectedKbps(const std::string& ifSpeedText)
 
 int64_t THostConfigForm::readDetectedKbps(const std::string& index)
 {
-    if (v2c()) {
+    if (readsInBulk()) {
         // ifSpeed stops at 4294967295 bit/s; above that ifHighSpeed tells.
         std::vector<std::optional<std::string>> values;
-        m_owner.network().readValuesV2c({kIfSpeedPrefix + index, kIfHighSpeedPrefix + index},
-                                        typed(m_readCommunityEdit), typed(m_hostAddressEdit),
-                                        values);
+        reads().readValuesV2c({kIfSpeedPrefix + index, kIfHighSpeedPrefix + index},
+                              typed(m_readCommunityEdit), typed(m_hostAddressEdit), values);
         const auto number = [&](std::size_t i) -> std::optional<uint32_t> {
             uint32_t value = 0;
             if (i >= values.size() || !values[i])
@@ -462,6 +508,8 @@ void THostConfigForm::FormActivate()
         m_hostAddressEdit->setFocus();
         m_readCommunityEdit->setText(QStringLiteral("vandor"));
         m_versionCombo->setCurrentIndex(0);
+        m_v3Fields->setDefaults();
+        showVersionFields();
         m_downSpeedCombo->setCurrentIndex(0);
         m_upSpeedCombo->setCurrentIndex(0);
         setWindowTitle(QStringLiteral("Travimetra - Add Device / Sensor"));
@@ -493,7 +541,14 @@ void THostConfigForm::FormActivate()
     m_activeChB->setChecked(entry.Active);
     ActiveChBClick();
     m_timerChB->setCurrentIndex(std::clamp(entry.TimerToUse, 0, 1));
-    m_versionCombo->setCurrentIndex(entry.SnmpVersion == 1 ? 1 : 0);
+    const auto version = std::find(std::begin(kVersions), std::end(kVersions), entry.SnmpVersion);
+    m_versionCombo->setCurrentIndex(
+        version == std::end(kVersions) ? 0 : int(version - std::begin(kVersions)));
+    if (entry.SnmpVersion == SensorPoll::kSnmpVersion3)
+        m_v3Fields->setUser(entry.V3);
+    else
+        m_v3Fields->setDefaults();
+    showVersionFields();
     m_swapValuesChB->setChecked(entry.SwapedInOut);
     m_ulColor->setSelected(entry.ULColor);
     m_dlColor->setSelected(entry.DLColor);
@@ -530,6 +585,13 @@ void THostConfigForm::CheckConnectionBTClick()
 {
     if (m_busy)
         return;
+    if (snmpVersion() == SensorPoll::kSnmpVersion3) {
+        const QString problem = m_v3Fields->problem();
+        if (!problem.isEmpty()) {
+            DialogMessages::error(problem);
+            return;
+        }
+    }
     m_oidCombo->clear();
     if (ShowRouterInfo(reads(), typed(m_hostAddressEdit), typed(m_readCommunityEdit)))
         RefreshBTClick();
@@ -553,10 +615,12 @@ void THostConfigForm::discoverInterfaces()
 {
     m_oidCombo->clear();
     m_entryTexts.clear();
-    if (v2c())
+    if (readsInBulk())
         listInterfacesV2c();
     else
         listInterfacesV1();
+    if (m_oidCombo->count() == 0)
+        reportFailure();
 
     if (m_oidCombo->count() > 0) {
         int selected = 0;
@@ -590,8 +654,8 @@ void THostConfigForm::discoverInterfaces()
 void THostConfigForm::listInterfacesV2c()
 {
     std::vector<DeviceInterface> interfaces;
-    DeviceInterfaces::discover(m_owner.network(), typed(m_readCommunityEdit),
-                               typed(m_hostAddressEdit), kMaxInterfaces, interfaces);
+    DeviceInterfaces::discover(reads(), typed(m_readCommunityEdit), typed(m_hostAddressEdit),
+                               kMaxInterfaces, interfaces);
     for (const DeviceInterface& interface : interfaces) {
         // Names and aliases are the agent's text: no line break or escape
         // travels from the list into the store, the log and the window.
@@ -632,7 +696,7 @@ void THostConfigForm::restartRates()
     ++m_ratesGeneration;
     m_lastCounters.reset();
     m_rateTimer->stop();
-    if (!v2c() || m_oidCombo->count() == 0)
+    if (!readsInBulk() || m_oidCombo->count() == 0)
         return;
     m_rateTimer->start();
     // The first reading at once: the rates show after one period.
@@ -641,12 +705,12 @@ void THostConfigForm::restartRates()
 
 void THostConfigForm::sampleRates()
 {
-    if (!v2c() || !isVisible() || m_busy || m_rateReading || m_entryTexts.empty())
+    if (!readsInBulk() || !isVisible() || m_busy || m_rateReading || m_entryTexts.empty())
         return;
     m_rateReading = true;
     const int generation = m_ratesGeneration;
     DeviceInterfaces::CounterSnapshot snapshot;
-    const bool read = DeviceInterfaces::readCounters(m_owner.network(), typed(m_readCommunityEdit),
+    const bool read = DeviceInterfaces::readCounters(reads(), typed(m_readCommunityEdit),
                                                      typed(m_hostAddressEdit), snapshot);
     const double seconds = m_rateClock.isValid() ? m_rateClock.nsecsElapsed() / 1e9 : 0;
     m_rateReading = false;
@@ -704,6 +768,7 @@ void THostConfigForm::FindRouterBTClick()
 
 void THostConfigForm::SnmpVersionChange()
 {
+    showVersionFields();
     // The list and its rates were read with the other version.
     restartRates();
 }
@@ -757,7 +822,17 @@ void THostConfigForm::OKBTClick()
         return;
     const std::string host = typed(m_hostAddressEdit);
     const std::string community = typed(m_readCommunityEdit);
-    if (host.empty() || community.empty()) {
+    const bool v3 = snmpVersion() == SensorPoll::kSnmpVersion3;
+    if (v3) {
+        // An SNMPv3 agent is read as a user: no community is asked for.
+        const QString problem =
+            host.empty() ? QStringLiteral("You cannot add a device with a blank Address !")
+                         : m_v3Fields->problem();
+        if (!problem.isEmpty()) {
+            DialogMessages::error(problem);
+            return;
+        }
+    } else if (host.empty() || community.empty()) {
         DialogMessages::error(
             QStringLiteral("You cannot add a device with blank Address or Read Community !"));
         return;
@@ -814,7 +889,9 @@ void THostConfigForm::OKBTClick()
     entry.HalfHeight = m_halfSizeChB->isChecked();
     entry.Sensor = index;
     entry.TimerToUse = m_timerChB->currentIndex();
-    entry.SnmpVersion = v2c() ? 1 : 0;
+    entry.SnmpVersion = snmpVersion();
+    if (v3)
+        entry.V3 = m_v3Fields->user();
     entry.SwapedInOut = m_swapValuesChB->isChecked();
     entry.GraphPixels = m_pixelCB->currentIndex() + 1;
     entry.LighterLine = m_lighterLineChB->isChecked();

@@ -20,6 +20,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QTimer;
+class SnmpV3Fields;
 class TColorBox;
 
 // The device and sensor dialog: the agent's address, community and name, the
@@ -87,9 +88,17 @@ private:
     void selectSpeedItem(QComboBox* combo, int64_t speed);
     std::string typed(const QLineEdit* edit) const;
     bool readValue(const std::string& oid, std::string& value);
-    bool v2c() const;
-    // The network as the chosen version reads single values.
+    // The message version chosen: 0 SNMPv1, 1 SNMPv2c, 3 SNMPv3.
+    int32_t snmpVersion() const;
+    // SNMPv2c and SNMPv3 agents are listed and read with GetBulk.
+    bool readsInBulk() const;
+    // The network as the chosen version reads.
     IDeviceNetwork& reads();
+    // The community for versions 1 and 2c, the user's fields for version 3.
+    void showVersionFields();
+    // Shows why the last read of the agent failed, when there is more to say
+    // than that it did not reply.
+    void reportFailure();
     void listInterfacesV1();
     void listInterfacesV2c();
     void restartRates();
@@ -131,7 +140,10 @@ private:
     QComboBox* m_timerChB = nullptr;
     QComboBox* m_versionCombo = nullptr;
     QPushButton* m_findRouterBT = nullptr;
+    QLabel* m_readCommunityLBL = nullptr;
+    SnmpV3Fields* m_v3Fields = nullptr;
     std::unique_ptr<IDeviceNetwork> m_v2cReads;
+    std::unique_ptr<IDeviceNetwork> m_v3Reads;
     // The current rates of the listed interfaces.
     QTimer* m_rateTimer = nullptr;
     bool m_rateReading = false;
