@@ -1,5 +1,6 @@
 #include "DialogSizing.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QLayout>
 #include <QScreen>
@@ -19,6 +20,9 @@ constexpr int kFrameAllowance = 40;
 
 void fixSize(QDialog* dialog, QSize design)
 {
+    // Controls shown or hidden just now have only asked their group boxes to
+    // lay out again; let them, so the sizes below are the new ones.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     // Fixed again after controls were shown or hidden: a dialog that already
     // scrolls keeps its height (as tall as the screen allows) and takes the
     // width its controls now need.
@@ -27,9 +31,8 @@ void fixSize(QDialog* dialog, QSize design)
         QWidget* content = scroll->widget();
         if (content->layout())
             content->layout()->activate();
-        const int width =
-            std::max(design.width(), content->minimumSizeHint().width() +
-                                         scroll->verticalScrollBar()->sizeHint().width());
+        const int width = std::max(design.width(), content->minimumSizeHint().width()) +
+                          scroll->verticalScrollBar()->sizeHint().width();
         dialog->setFixedSize(width, dialog->height());
         return;
     }

@@ -3,8 +3,12 @@
 #include "ApplicationReport.h"
 #include "srcRegOptions.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
 #include <cstdlib>
 
 namespace {
@@ -304,4 +308,21 @@ bool waitFor(const std::function<bool()>& condition, int milliseconds)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     return true;
+}
+
+// Every control of a dialog at least as tall as it needs to be.
+void expectNaturalHeights(QWidget* dialog)
+{
+    const auto controls = dialog->findChildren<QWidget*>();
+    int checked = 0;
+    for (QWidget* w : controls) {
+        if (!w->isVisibleTo(dialog) ||
+            !(qobject_cast<QComboBox*>(w) || qobject_cast<QLineEdit*>(w) ||
+              qobject_cast<QPushButton*>(w) || qobject_cast<QCheckBox*>(w)))
+            continue;
+        ++checked;
+        EXPECT_GE(w->height(), w->minimumSizeHint().height())
+            << w->objectName().toStdString() << " squeezed";
+    }
+    EXPECT_GT(checked, 5);
 }

@@ -212,6 +212,9 @@ void whenModal(std::function<void(T&)> driver, std::function<bool(T&)> ready = {
 // Waits, processing events, until `condition` holds or the time is up.
 bool waitFor(const std::function<bool()>& condition, int milliseconds = 20000);
 
+// Expects every control of a dialog to be at least as tall as it needs to be.
+void expectNaturalHeights(QWidget* dialog);
+
 template <typename T> T* child(QWidget* parent, const char* name)
 {
     T* found = parent->findChild<T*>(QString::fromLatin1(name));

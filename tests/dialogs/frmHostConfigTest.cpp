@@ -593,23 +593,6 @@ TEST_F(HostConfigTest, theDialogCannotEndWhileItPingsOrWalks)
     EXPECT_FALSE(form->isVisible());
 }
 
-// Every control of a dialog at least as tall as it needs to be.
-void expectNaturalHeights(QWidget* dialog)
-{
-    const auto controls = dialog->findChildren<QWidget*>();
-    int checked = 0;
-    for (QWidget* w : controls) {
-        if (!w->isVisibleTo(dialog) ||
-            !(qobject_cast<QComboBox*>(w) || qobject_cast<QLineEdit*>(w) ||
-              qobject_cast<QPushButton*>(w) || qobject_cast<QCheckBox*>(w)))
-            continue;
-        ++checked;
-        EXPECT_GE(w->height(), w->minimumSizeHint().height())
-            << w->objectName().toStdString() << " squeezed";
-    }
-    EXPECT_GT(checked, 5);
-}
-
 TEST(DialogSizing, aLayoutThatNeedsMoreThanTheDesignGetsItAndTheSizeIsFixed)
 {
     QDialog dialog;
