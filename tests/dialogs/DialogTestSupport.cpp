@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <cstdlib>
+#include <sstream>
 
 namespace {
 
@@ -325,4 +326,23 @@ void expectNaturalHeights(QWidget* dialog)
             << w->objectName().toStdString() << " squeezed";
     }
     EXPECT_GT(checked, 5);
+}
+
+QStringList interfaceEntries(const std::string& walkOutput)
+{
+    QStringList list;
+    std::istringstream lines(walkOutput);
+    std::string line;
+    while (std::getline(lines, line)) {
+        const std::size_t space = line.find(' ');
+        if (space == std::string::npos)
+            continue;
+        const std::string oid = line.substr(0, space);
+        std::string description = line.substr(space + 1);
+        if (description.size() >= 2 && description.front() == '"' && description.back() == '"')
+            description = description.substr(1, description.size() - 2);
+        const std::string index = oid.substr(oid.rfind('.') + 1);
+        list << QString::fromStdString("Interface " + index + " is " + description);
+    }
+    return list;
 }

@@ -212,6 +212,10 @@ void whenModal(std::function<void(T&)> driver, std::function<bool(T&)> ready = {
 // Waits, processing events, until `condition` holds or the time is up.
 bool waitFor(const std::function<bool()>& condition, int milliseconds = 20000);
 
+// "Interface <index> is <description>" for every row of `snmpwalk -On -Oq`
+// output of ifDescr, as the device dialog lists them.
+QStringList interfaceEntries(const std::string& walkOutput);
+
 // Expects every control of a dialog to be at least as tall as it needs to be.
 void expectNaturalHeights(QWidget* dialog);
 

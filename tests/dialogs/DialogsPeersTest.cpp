@@ -18,7 +18,6 @@
 #include <QRadioButton>
 #include <QTableWidget>
 
-#include <sstream>
 
 namespace {
 
@@ -43,21 +42,7 @@ QStringList walkedInterfaces(const std::string& host)
 {
     const std::string out = runCommand({"snmpwalk", "-v1", "-c", SnmpdPeer::community(), "-On",
                                         "-Oq", host, "1.3.6.1.2.1.2.2.1.2"});
-    QStringList list;
-    std::istringstream lines(out);
-    std::string line;
-    while (std::getline(lines, line)) {
-        const std::size_t space = line.find(' ');
-        if (space == std::string::npos)
-            continue;
-        const std::string oid = line.substr(0, space);
-        std::string description = line.substr(space + 1);
-        if (description.size() >= 2 && description.front() == '"' && description.back() == '"')
-            description = description.substr(1, description.size() - 2);
-        const std::string index = oid.substr(oid.rfind('.') + 1);
-        list << QString::fromStdString("Interface " + index + " is " + description);
-    }
-    return list;
+    return interfaceEntries(out);
 }
 
 std::string ifSpeed(const std::string& host, const std::string& index)

@@ -2,21 +2,13 @@
 // own configuration, through the network thread the program uses: what Start
 // Connection lists must be what snmpwalk -v3 sees as the same user, and a
 // wrong password must be named as such, with nothing listed.
-#include "DialogTestSupport.h"
-#include "FakeHostConfigOwner.h"
+#include "HostConfigFixture.h"
 
 #include "ChildProcess.h"
 #include "OffThreadDeviceNetwork.h"
 #include "PeerRequirement.h"
 #include "SnmpDeviceNetwork.h"
 #include "SnmpdPeer.h"
-#include "frmHostConfig.h"
-
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-
-#include <sstream>
 
 namespace {
 
@@ -32,24 +24,10 @@ QStringList walkedInterfaces()
                     "1.3.6.1.2.1.2.2.1.2"},
                    &status);
     EXPECT_EQ(status, 0) << out;
-    QStringList list;
-    std::istringstream lines(out);
-    std::string line;
-    while (std::getline(lines, line)) {
-        const std::size_t space = line.find(' ');
-        if (space == std::string::npos)
-            continue;
-        const std::string oid = line.substr(0, space);
-        std::string description = line.substr(space + 1);
-        if (description.size() >= 2 && description.front() == '"' && description.back() == '"')
-            description = description.substr(1, description.size() - 2);
-        list << QString::fromStdString("Interface " + oid.substr(oid.rfind('.') + 1) + " is " +
-                                       description);
-    }
-    return list;
+    return interfaceEntries(out);
 }
 
-class DialogsV3PeersTest : public DialogTest
+class DialogsV3PeersTest : public HostConfigFixture<OffThreadDeviceNetwork>
 {
 protected:
     static void SetUpTestSuite()
@@ -66,44 +44,24 @@ protected:
     {
         DialogTest::SetUp();
         REQUIRE_PEER(s_started, s_agent->error());
-        owner = std::make_unique<FakeHostConfigOwner>(
-            std::make_shared<OffThreadDeviceNetwork>(std::make_shared<SnmpDeviceNetwork>()));
-    }
-    void TearDown() override
-    {
-        form.reset();
-        DialogTest::TearDown();
+        net = std::make_shared<OffThreadDeviceNetwork>(std::make_shared<SnmpDeviceNetwork>());
+        owner = std::make_unique<FakeHostConfigOwner>(net);
     }
 
     // Opens the add dialog, chooses v3 and connects as sha256User with the
     // authentication password given.
     void connectAs(const char* authPassword)
     {
-        form = std::make_unique<THostConfigForm>(*owner);
-        form->show();
-        ASSERT_TRUE(waitFor([this] { return form->activationDone(); }));
-        auto* version = form->findChild<QComboBox*>("SnmpVersionCB");
-        version->setCurrentIndex(2);
-        emit version->activated(2);
-        form->findChild<QLineEdit*>("HostAddressEdit")->setText(kAgent);
-        form->findChild<QLineEdit*>("V3UserNameEdit")->setText("sha256User");
-        form->findChild<QLineEdit*>("V3AuthPasswordEdit")->setText(authPassword);
-        form->findChild<QLineEdit*>("V3PrivPasswordEdit")->setText("sha256PrivPass");
-        form->findChild<QPushButton*>("CheckConnectionBT")->click();
-    }
-    QStringList interfaceList()
-    {
-        QStringList items;
-        auto* combo = form->findChild<QComboBox*>("OIDCombo");
-        for (int i = 0; i < combo->count(); ++i)
-            items << combo->itemText(i);
-        return items;
+        open();
+        chooseVersion(2);
+        get<QLineEdit>("V3UserNameEdit")->setText("sha256User");
+        get<QLineEdit>("V3AuthPasswordEdit")->setText(authPassword);
+        get<QLineEdit>("V3PrivPasswordEdit")->setText("sha256PrivPass");
+        connectTo(kAgent);
     }
 
     static std::unique_ptr<SnmpdPeer> s_agent;
     static bool s_started;
-    std::unique_ptr<FakeHostConfigOwner> owner;
-    std::unique_ptr<THostConfigForm> form;
 };
 std::unique_ptr<SnmpdPeer> DialogsV3PeersTest::s_agent;
 bool DialogsV3PeersTest::s_started = false;
@@ -125,10 +83,10 @@ TEST_F(DialogsV3PeersTest, startConnectionWithSha256AndAesListsWhatSnmpwalkSees)
     for (int i = 0; i < listed.size(); ++i)
         EXPECT_TRUE(listed[i] == expected[i] || listed[i].startsWith(expected[i] + " "))
             << listed[i].toStdString() << " / " << expected[i].toStdString();
-    EXPECT_EQ(form->findChild<QLineEdit*>("HostNameEdit")->text(), SnmpdPeer::sysName());
+    EXPECT_EQ(get<QLineEdit>("HostNameEdit")->text(), SnmpdPeer::sysName());
 
     // OK keeps the user with the entry.
-    form->findChild<QPushButton*>("OKBT")->click();
+    get<QPushButton>("OKBT")->click();
     ASSERT_EQ(owner->list.size(), 1u);
     EXPECT_EQ(owner->list[0].SnmpVersion, 3);
     EXPECT_EQ(owner->list[0].V3.UserName, "sha256User");
@@ -146,7 +104,7 @@ TEST_F(DialogsV3PeersTest, aWrongPasswordIsNamedAndNothingIsListed)
                                        "IP Address / DNS Name: " +
                                        std::string(kAgent)});
     EXPECT_TRUE(interfaceList().isEmpty());
-    EXPECT_EQ(form->findChild<QLineEdit*>("HostNameEdit")->text(), "");
+    EXPECT_EQ(get<QLineEdit>("HostNameEdit")->text(), "");
 }
 
 } // namespace

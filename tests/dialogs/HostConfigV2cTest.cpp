@@ -2,10 +2,7 @@
 // interface list read with GetBulk (names and aliases, current rates), the
 // detected speed above 4 Gbit/s and the default gateway.
 
-#include "DialogTestSupport.h"
-#include "FakeHostConfigOwner.h"
-
-#include "frmHostConfig.h"
+#include "HostConfigFixture.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -76,7 +73,7 @@ public:
     }
 };
 
-class HostConfigV2cTest : public DialogTest
+class HostConfigV2cTest : public HostConfigFixture<V2cScriptedNetwork>
 {
 protected:
     void SetUp() override
@@ -93,39 +90,6 @@ protected:
         net->counters(1000, 500);
         owner = std::make_unique<FakeHostConfigOwner>(net);
     }
-    void TearDown() override
-    {
-        form.reset();
-        DialogTest::TearDown();
-    }
-
-    THostConfigForm& open()
-    {
-        form = std::make_unique<THostConfigForm>(*owner);
-        form->show();
-        EXPECT_TRUE(waitFor([this] { return form->activationDone(); }));
-        return *form;
-    }
-    template <typename T> T* get(const char* name) { return child<T>(form.get(), name); }
-    void chooseV2c()
-    {
-        auto* version = get<QComboBox>("SnmpVersionCB");
-        version->setCurrentIndex(1);
-        emit version->activated(1);
-    }
-    void connectTo()
-    {
-        get<QLineEdit>("HostAddressEdit")->setText(QStringLiteral("10.0.0.1"));
-        get<QPushButton>("CheckConnectionBT")->click();
-    }
-    QStringList interfaceList()
-    {
-        QStringList items;
-        auto* combo = get<QComboBox>("OIDCombo");
-        for (int i = 0; i < combo->count(); ++i)
-            items << combo->itemText(i);
-        return items;
-    }
     int count(const std::string& prefix)
     {
         int n = 0;
@@ -133,17 +97,13 @@ protected:
             n += entry.rfind(prefix, 0) == 0;
         return n;
     }
-
-    std::shared_ptr<V2cScriptedNetwork> net;
-    std::unique_ptr<FakeHostConfigOwner> owner;
-    std::unique_ptr<THostConfigForm> form;
 };
 
 TEST_F(HostConfigV2cTest, v2cListsInterfacesWithNameAndAliasThroughGetBulk)
 {
     open();
     EXPECT_EQ(get<QComboBox>("SnmpVersionCB")->currentText(), "v1");
-    chooseV2c();
+    chooseVersion(1);
     connectTo();
     EXPECT_EQ(m_messages->last(), "Device Name: gateway\n\rInterfaces found: 3\n\r"
                                   "IP Address / DNS Name: 10.0.0.1\n\rDescription: A fast router");
@@ -173,7 +133,7 @@ TEST_F(HostConfigV2cTest, detectedSpeedUsesIfHighSpeedWhenIfSpeedIsSaturated)
         {nullptr, "1000", "Use detected speed [0 kbps]"},
     };
     open();
-    chooseV2c();
+    chooseVersion(1);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.caption);
         net->v2cValues.erase("1.3.6.1.2.1.2.2.1.5.3");
@@ -193,7 +153,7 @@ TEST_F(HostConfigV2cTest, detectedSpeedUsesIfHighSpeedWhenIfSpeedIsSaturated)
 TEST_F(HostConfigV2cTest, theVersionIsStoredAndShownAgain)
 {
     open();
-    chooseV2c();
+    chooseVersion(1);
     connectTo();
     get<QPushButton>("OKBT")->click();
     ASSERT_EQ(owner->list.size(), 1u);
@@ -234,7 +194,7 @@ TEST_F(HostConfigV2cTest, findRouterFillsTheAddressWithTheDefaultGateway)
 TEST_F(HostConfigV2cTest, theBusyInterfaceStandsOutWhileTheDialogIsOpen)
 {
     open();
-    chooseV2c();
+    chooseVersion(1);
     connectTo();
     ASSERT_TRUE(waitFor([this] { return count("bulk " + kHcIn) >= 1; }));
     EXPECT_TRUE(interfaceList().filter("kb/s").isEmpty()); // one reading is no rate yet

@@ -2,8 +2,7 @@
 // user's fields, their checks, an entry's user through Add and Edit, the
 // reads sent as that user, and the agent's refusals in words.
 
-#include "DialogTestSupport.h"
-#include "FakeHostConfigOwner.h"
+#include "HostConfigFixture.h"
 
 #include "BerTag.h"
 #include "TMainMenu.h"
@@ -102,7 +101,7 @@ SnmpV3User annUser()
                       "authPass1", PrivProtocol::DES,       "privPass1"};
 }
 
-class HostConfigV3Test : public DialogTest
+class HostConfigV3Test : public HostConfigFixture<V3ScriptedNetwork>
 {
 protected:
     void SetUp() override
@@ -115,26 +114,6 @@ protected:
                          {kDescr + ".2", "ge-0/0/1"}};
         net->columns[kDescr] = {text(kDescr + ".1", "lo"), text(kDescr + ".2", "ge-0/0/1")};
         owner = std::make_unique<FakeHostConfigOwner>(net);
-    }
-    void TearDown() override
-    {
-        form.reset();
-        DialogTest::TearDown();
-    }
-
-    THostConfigForm& open()
-    {
-        form = std::make_unique<THostConfigForm>(*owner);
-        form->show();
-        EXPECT_TRUE(waitFor([this] { return form->activationDone(); }));
-        return *form;
-    }
-    template <typename T> T* get(const char* name) { return child<T>(form.get(), name); }
-    void chooseVersion(int index)
-    {
-        auto* version = get<QComboBox>("SnmpVersionCB");
-        version->setCurrentIndex(index);
-        emit version->activated(index);
     }
     void typeUser(const SnmpV3User& user)
     {
@@ -149,23 +128,6 @@ protected:
         get<QLineEdit>("V3AuthPasswordEdit")->setText(QString::fromStdString(user.AuthPassword));
         get<QLineEdit>("V3PrivPasswordEdit")->setText(QString::fromStdString(user.PrivPassword));
     }
-    void connectTo()
-    {
-        get<QLineEdit>("HostAddressEdit")->setText(QString::fromLatin1(kAgent));
-        get<QPushButton>("CheckConnectionBT")->click();
-    }
-    QStringList interfaceList()
-    {
-        QStringList items;
-        auto* combo = get<QComboBox>("OIDCombo");
-        for (int i = 0; i < combo->count(); ++i)
-            items << combo->itemText(i);
-        return items;
-    }
-
-    std::shared_ptr<V3ScriptedNetwork> net;
-    std::unique_ptr<FakeHostConfigOwner> owner;
-    std::unique_ptr<THostConfigForm> form;
 };
 
 TEST_F(HostConfigV3Test, v3ShowsTheUsersFieldsInsteadOfTheCommunityWithCurrentDefaults)
@@ -265,7 +227,7 @@ TEST_F(HostConfigV3Test, okAsksForWhatTheLevelNeedsAndNoCommunity)
         open();
         chooseVersion(2);
         typeUser(annUser());
-        connectTo();
+        connectTo(kAgent);
         ASSERT_EQ(interfaceList().size(), 2);
         get<QLineEdit>("ReadCommunityEdit")->clear();
         get<QLineEdit>("HostAddressEdit")->setText(QString::fromLatin1(c.address));
@@ -283,7 +245,7 @@ TEST_F(HostConfigV3Test, anEntrysUserGoesThroughAddAndEditAndTheWorkingList)
     open();
     chooseVersion(2);
     typeUser(annUser());
-    connectTo();
+    connectTo(kAgent);
     auto* combo = get<QComboBox>("OIDCombo");
     combo->setCurrentIndex(1);
     emit combo->activated(1);
@@ -328,7 +290,7 @@ TEST_F(HostConfigV3Test, readsGoAsTheTypedUserWithOneEngineCacheForTheDialog)
     open();
     chooseVersion(2);
     typeUser(annUser());
-    connectTo();
+    connectTo(kAgent);
     SnmpV3User bob = annUser();
     bob.UserName = "bob";
     typeUser(bob);
@@ -372,7 +334,7 @@ TEST_F(HostConfigV3Test, anAgentsRefusalIsShownInWordsAndListsNothing)
         open();
         chooseVersion(2);
         typeUser(annUser());
-        connectTo();
+        connectTo(kAgent);
         ASSERT_EQ(m_messages->messages.size(), 1u);
         EXPECT_EQ(m_messages->messages[0].kind, DialogMessages::Kind::Error);
         EXPECT_EQ(m_messages->last(),
@@ -388,7 +350,7 @@ TEST_F(HostConfigV3Test, anAgentsRefusalIsShownInWordsAndListsNothing)
     open();
     chooseVersion(2);
     typeUser(annUser());
-    connectTo();
+    connectTo(kAgent);
     ASSERT_EQ(interfaceList().size(), 2);
     net->refusal = SnmpV3Outcome::WrongDigests;
     m_messages->messages.clear();
@@ -405,7 +367,7 @@ TEST_F(HostConfigV3Test, startConnectionChecksTheFieldsBeforeAnythingIsSent)
     chooseVersion(2);
     typeUser(annUser());
     get<QLineEdit>("V3PrivPasswordEdit")->setText("short");
-    connectTo();
+    connectTo(kAgent);
     EXPECT_EQ(m_messages->texts(), std::vector<std::string>{"The privacy password must have at "
                                                             "least 8 characters."});
     EXPECT_TRUE(net->calls().empty());

@@ -1,5 +1,4 @@
-#include "DialogTestSupport.h"
-#include "FakeHostConfigOwner.h"
+#include "HostConfigFixture.h"
 
 #include "ConvertError.h"
 #include "DialogSizing.h"
@@ -21,7 +20,7 @@ namespace {
 
 using Kind = DialogMessages::Kind;
 
-class HostConfigTest : public DialogTest
+class HostConfigTest : public HostConfigFixture<ScriptedDeviceNetwork>
 {
 protected:
     void SetUp() override
@@ -35,37 +34,7 @@ protected:
         owner = std::make_unique<FakeHostConfigOwner>(net);
     }
 
-    void TearDown() override
-    {
-        form.reset();
-        DialogTest::TearDown();
-    }
-
-    // Opens the dialog (not modal) and waits until its activation is done.
-    THostConfigForm& open()
-    {
-        form = std::make_unique<THostConfigForm>(*owner);
-        form->show();
-        EXPECT_TRUE(waitFor([this] { return form->activationDone(); }));
-        return *form;
-    }
-
-    template <typename T> T* get(const char* name) { return child<T>(form.get(), name); }
     void type(const char* edit, const QString& text) { get<QLineEdit>(edit)->setText(text); }
-    QStringList interfaceList()
-    {
-        QStringList items;
-        auto* combo = get<QComboBox>("OIDCombo");
-        for (int i = 0; i < combo->count(); ++i)
-            items << combo->itemText(i);
-        return items;
-    }
-    void connectTo(const char* host = "10.0.0.1")
-    {
-        type("HostAddressEdit", QString::fromLatin1(host));
-        get<QPushButton>("CheckConnectionBT")->click();
-    }
-
     TSensorConfig storedEntry()
     {
         TSensorConfig e;
@@ -92,10 +61,6 @@ protected:
         e.HalfHeight = true;
         return e;
     }
-
-    std::shared_ptr<ScriptedDeviceNetwork> net;
-    std::unique_ptr<FakeHostConfigOwner> owner;
-    std::unique_ptr<THostConfigForm> form;
 };
 
 TEST(HostConfigText, interfaceIndexIsTheTextBetweenInterfaceAndTheFirstIs)
