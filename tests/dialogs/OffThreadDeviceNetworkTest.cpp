@@ -16,6 +16,19 @@ public:
     std::atomic<bool> released{false};
     std::thread::id caller;
 
+    SnmpV3Result readV3(V3Read, const std::vector<std::string>& oids, const SnmpV3User& user,
+                        const std::string&,
+                        const std::shared_ptr<GuardedEngineCache>& engines) override
+    {
+        caller = std::this_thread::get_id();
+        SnmpV3Result result;
+        result.Outcome = SnmpV3Outcome::WrongDigests;
+        result.Detail = user.UserName + " " + oids.at(0);
+        seenEngines = engines.get();
+        return result;
+    }
+    const GuardedEngineCache* seenEngines = nullptr;
+
     bool readValue(const std::string& oid, const std::string& community, const std::string& host,
                    std::string& value) override
     {
@@ -62,6 +75,19 @@ TEST_F(OffThreadDeviceNetworkTest, TheCallerKeepsProcessingEventsWhileTheAgentIs
     value = "stale";
     EXPECT_FALSE(network.readValue("1.3.6.1.2.1.1.5.0", "vandor", "10.0.0.1", value));
     EXPECT_EQ(value, "");
+
+    // SNMPv3 reads run on the network thread too, with the caller's engines.
+    inner->caller = {};
+    auto engines = std::make_shared<GuardedEngineCache>();
+    SnmpV3User user;
+    user.UserName = "ann";
+    const SnmpV3Result result =
+        network.readV3(V3Read::Get, {"1.3.6.1.2.1.1.5.0"}, user, "10.0.0.1", engines);
+    EXPECT_EQ(result.Outcome, SnmpV3Outcome::WrongDigests);
+    EXPECT_EQ(result.Detail, "ann 1.3.6.1.2.1.1.5.0");
+    EXPECT_EQ(inner->seenEngines, engines.get());
+    EXPECT_NE(inner->caller, std::this_thread::get_id());
+    EXPECT_NE(inner->caller, std::thread::id());
 }
 
 } // namespace
