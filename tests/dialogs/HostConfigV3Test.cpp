@@ -9,10 +9,12 @@
 #include "V3DeviceNetwork.h"
 
 #include <QAction>
+#include <QRadioButton>
 #include <QScreen>
 #include <QScrollArea>
 
 #include <mutex>
+#include <thread>
 
 namespace {
 
@@ -205,9 +207,21 @@ TEST_F(HostConfigV3Test, okAsksForWhatTheLevelNeedsAndNoCommunity)
 
 TEST_F(HostConfigV3Test, anEntrysUserGoesThroughAddAndEditAndTheWorkingList)
 {
+    // The detected speed and the current rates are read as the user too.
+    net->v3Values["1.3.6.1.2.1.2.2.1.5.2"] = "4294967295";
+    net->v3Values["1.3.6.1.2.1.31.1.1.1.15.2"] = "10000";
+    const std::string hcIn = "1.3.6.1.2.1.31.1.1.1.6";
+    net->columns[hcIn] = {binding(hcIn + ".2", V3Tag::Counter64, "", 1000)};
     connectAs(kAnn);
     get<QComboBox>("OIDCombo")->setCurrentIndex(1);
     emit get<QComboBox>("OIDCombo")->activated(1);
+    EXPECT_EQ(get<QRadioButton>("DefaultSpeedRB")->text(), "Use detected speed [10000000 kbps]");
+    QCoreApplication::processEvents(); // the first reading of the counters
+    net->columns[hcIn][0].Number = 1000 + 1000000;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    form->sampleRates();
+    EXPECT_TRUE(interfaceList()[1].startsWith("Interface 2 is ge-0/0/1  ["))
+        << interfaceList()[1].toStdString();
     get<QPushButton>("OKBT")->click();
     ASSERT_EQ(owner->list.size(), 1u);
     const TSensorConfig added = owner->list[0];
