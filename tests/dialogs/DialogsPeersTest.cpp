@@ -18,7 +18,6 @@
 #include <QRadioButton>
 #include <QTableWidget>
 
-
 namespace {
 
 using Kind = DialogMessages::Kind;
