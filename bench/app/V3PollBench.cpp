@@ -6,6 +6,7 @@
 #include "SensorPoll.h"
 #include "SensorPollV2c.h"
 #include "SnmpSensorNetwork.h"
+#include "SnmpV3TestUsers.h"
 #include "SnmpdPeer.h"
 
 #include <benchmark/benchmark.h>
@@ -16,15 +17,12 @@
 namespace {
 
 constexpr const char* kAgent = "127.0.0.204";
-const SnmpV3User kSha256{"sha256User",     SecurityLevel::AuthPriv, AuthProtocol::SHA256,
-                         "sha256AuthPass", PrivProtocol::AES128,    "sha256PrivPass"};
 
 void agent()
 {
     static SnmpdPeer peer(kAgent);
     static const bool started = [] {
-        peer.setV3Users({"createUser sha256User SHA-256 \"sha256AuthPass\" AES \"sha256PrivPass\""},
-                        {"rouser sha256User priv"});
+        SnmpV3TestUsers::configure(peer);
         return peer.start();
     }();
     if (!started) {
@@ -42,7 +40,7 @@ TSensorRecord loopbackSensor(int32_t version)
     sensor.Sensor = "1";
     sensor.SensorName = "lo";
     sensor.SnmpVersion = version;
-    sensor.V3 = kSha256;
+    sensor.V3 = SnmpV3TestUsers::kSha256;
     SensorPoll::buildCounterOids(sensor);
     return sensor;
 }

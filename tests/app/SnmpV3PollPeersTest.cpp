@@ -10,7 +10,9 @@
 
 #include "ChildProcess.h"
 #include "InterfaceCounters.h"
+#include "LoopbackOctets.h"
 #include "PeerRequirement.h"
+#include "SnmpV3TestUsers.h"
 #include "SnmpdPeer.h"
 
 #include <gtest/gtest.h>
@@ -32,52 +34,18 @@ constexpr const char* kAgent = "127.0.0.201";
 constexpr const char* kSilentAgent = "127.0.0.202";
 constexpr const char* kRestartedAgent = "127.0.0.203";
 
-const SnmpV3User kSha{"shaUser",      SecurityLevel::AuthPriv, AuthProtocol::SHA1,
-                      "shaAuthPass1", PrivProtocol::AES128,    "shaPrivPass1"};
-const SnmpV3User kSha256{"sha256User",     SecurityLevel::AuthPriv, AuthProtocol::SHA256,
-                         "sha256AuthPass", PrivProtocol::AES128,    "sha256PrivPass"};
-const SnmpV3User kMd5{"md5User",      SecurityLevel::AuthPriv, AuthProtocol::MD5,
-                      "md5AuthPass1", PrivProtocol::DES,       "md5PrivPass1"};
-const SnmpV3User kNoAuth{"noAuthUser", SecurityLevel::NoAuthNoPriv, AuthProtocol::None,
-                         "",           PrivProtocol::None,          ""};
-
-void configureUsers(SnmpdPeer& agent)
-{
-    agent.setV3Users({"createUser shaUser SHA \"shaAuthPass1\" AES \"shaPrivPass1\"",
-                      "createUser sha256User SHA-256 \"sha256AuthPass\" AES \"sha256PrivPass\"",
-                      "createUser md5User MD5 \"md5AuthPass1\" DES \"md5PrivPass1\"",
-                      "createUser noAuthUser"},
-                     {"rouser shaUser priv", "rouser sha256User priv", "rouser md5User priv",
-                      "rouser noAuthUser noauth"});
-}
+using namespace SnmpV3TestUsers;
 
 // snmpget -v3 as the user of the loopback interface's uptime and 64-bit
 // counters.
 std::vector<uint64_t> snmpget(const SnmpV3User& user, const char* agent)
 {
-    std::vector<std::string> argv{"snmpget",
-                                  "-v3",
-                                  "-On",
-                                  "-Oq",
-                                  "-Ot",
-                                  "-t",
-                                  "2",
-                                  "-r",
-                                  "0",
-                                  "-u",
-                                  user.UserName,
-                                  "-l",
-                                  securityLevelName(user.Level)};
-    if (user.Level != SecurityLevel::NoAuthNoPriv)
-        argv.insert(argv.end(), {"-a",
-                                 user.Auth == AuthProtocol::SHA1 ? std::string("SHA")
-                                                                 : authProtocolName(user.Auth),
-                                 "-A", user.AuthPassword});
-    if (user.Level == SecurityLevel::AuthPriv)
-        argv.insert(argv.end(), {"-x", user.Priv == PrivProtocol::DES ? "DES" : "AES", "-X",
-                                 user.PrivPassword});
-    argv.insert(argv.end(), {agent, SensorPoll::kUpTimeOid, std::string(kIfHCInOctetsPrefix) + "1",
-                             std::string(kIfHCOutOctetsPrefix) + "1"});
+    std::vector<std::string> argv{"snmpget"};
+    for (const std::string& arg : commandLine(user))
+        argv.push_back(arg);
+    argv.insert(argv.end(),
+                {"-On", "-Oq", "-Ot", "-t", "2", "-r", "0", agent, SensorPoll::kUpTimeOid,
+                 std::string(kIfHCInOctetsPrefix) + "1", std::string(kIfHCOutOctetsPrefix) + "1"});
     int status = -1;
     const std::string out = runCommand(argv, &status);
     EXPECT_EQ(status, 0) << out;
@@ -88,21 +56,6 @@ std::vector<uint64_t> snmpget(const SnmpV3User& user, const char* agent)
     EXPECT_EQ(values.size(), 3u) << out;
     values.resize(3);
     return values;
-}
-
-// Octets over the loopback interface: datagrams to a port nobody holds.
-void loopbackTraffic(const char* address, std::size_t octets)
-{
-    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
-    ASSERT_GE(fd, 0);
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(9);
-    inet_pton(AF_INET, address, &to.sin_addr);
-    const std::vector<char> block(8000, 'x');
-    for (std::size_t sent = 0; sent < octets; sent += block.size())
-        sendto(fd, block.data(), block.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
-    close(fd);
 }
 
 TSensorRecord loopbackSensor(const char* agent, const SnmpV3User& user)
@@ -131,7 +84,7 @@ protected:
     static void SetUpTestSuite()
     {
         s_agent = std::make_unique<SnmpdPeer>(kAgent);
-        configureUsers(*s_agent);
+        configure(*s_agent);
         s_started = s_agent->start();
     }
     static void TearDownTestSuite() { s_agent.reset(); }
@@ -176,7 +129,7 @@ TEST_F(V3PollAgainstSnmpd, RateFollowsTheAgentsCounters)
     ASSERT_TRUE(poll(sensor, m_net).replied);
     const uint64_t firstIn = sensor.PrevDown64;
     const int64_t firstUpTime = sensor.LastAgentUpTime;
-    loopbackTraffic(kAgent, 4000000);
+    ASSERT_TRUE(sendLoopbackOctets(kAgent, 4000000));
     // The agent refreshes its interface statistics every few seconds.
     std::this_thread::sleep_for(std::chrono::milliseconds(3500));
     const SensorPoll::TPollResult second = poll(sensor, m_net);
@@ -290,7 +243,7 @@ TEST_F(V3PollAgainstSnmpd, SilentAgentHoldsUpNoOtherRead)
 TEST(V3PollRestartedAgent, RestartIsANewBaseline)
 {
     SnmpdPeer agent(kRestartedAgent);
-    configureUsers(agent);
+    configure(agent);
     REQUIRE_PEER(agent.start(), agent.error());
     SnmpSensorNetwork net;
     TSensorRecord sensor = loopbackSensor(kRestartedAgent, kSha);
@@ -301,7 +254,7 @@ TEST(V3PollRestartedAgent, RestartIsANewBaseline)
     const auto engine = net.engines().engine(kRestartedAgent);
     ASSERT_TRUE(engine.has_value());
 
-    loopbackTraffic(kRestartedAgent, 2000000);
+    ASSERT_TRUE(sendLoopbackOctets(kRestartedAgent, 2000000));
     ASSERT_TRUE(agent.restart()) << agent.error();
     const SensorPoll::TPollResult afterRestart = poll(sensor, net);
     ASSERT_TRUE(afterRestart.replied) << afterRestart.failure;
@@ -311,7 +264,7 @@ TEST(V3PollRestartedAgent, RestartIsANewBaseline)
     ASSERT_TRUE(rebooted.has_value());
     EXPECT_EQ(rebooted->Boots, engine->Boots + 1);
 
-    loopbackTraffic(kRestartedAgent, 2000000);
+    ASSERT_TRUE(sendLoopbackOctets(kRestartedAgent, 2000000));
     std::this_thread::sleep_for(std::chrono::milliseconds(3500));
     const SensorPoll::TPollResult next = poll(sensor, net);
     ASSERT_TRUE(next.replied) << next.failure;
