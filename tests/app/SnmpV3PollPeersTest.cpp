@@ -4,6 +4,7 @@
 // restarted agent is a new baseline, and a silent agent holds up nobody
 // else's reads.
 
+#include "SNMPRead.h"
 #include "SensorPoll.h"
 #include "SensorPollV2c.h"
 #include "SnmpSensorNetwork.h"
@@ -119,6 +120,34 @@ TEST_F(V3PollAgainstSnmpd, EveryUserReadsWhatSnmpgetReads)
             }
         }
     }
+}
+
+// The datagrams the agent has received, as it counts them (snmpInPkts).
+double agentPackets()
+{
+    std::string value;
+    EXPECT_TRUE(SNMPReadValue("1.3.6.1.2.1.11.1.0", SnmpdPeer::community(), kAgent, value));
+    return std::strtod(value.c_str(), nullptr);
+}
+
+// Only the first read of an agent finds its engine: a sensor's first poll
+// checks its interface's name and reads its counters, a later one reads the
+// counters alone, and another user's sensor on the same agent needs no
+// discovery of its own.
+TEST_F(V3PollAgainstSnmpd, OnlyTheFirstReadFindsTheEngine)
+{
+    SnmpSensorNetwork fresh;
+    TSensorRecord first = loopbackSensor(kAgent, kSha256);
+    TSensorRecord second = loopbackSensor(kAgent, kMd5);
+    std::vector<double> datagrams;
+    for (TSensorRecord* sensor : {&first, &first, &second, &first}) {
+        const double before = agentPackets();
+        ASSERT_TRUE(poll(*sensor, fresh).replied);
+        // Less the count's own read.
+        datagrams.push_back(agentPackets() - before - 1);
+    }
+    // Discovery, name, counters; counters; name, counters; counters.
+    EXPECT_EQ(datagrams, (std::vector<double>{3, 1, 2, 1}));
 }
 
 // The rate of an authenticated and private sensor follows the agent's
