@@ -128,38 +128,6 @@ TEST(SensorPollV3, RefusalIsTheErrorBranchWithItsReason)
     }
 }
 
-// A network that says "refused" but hands values along anyway: none of them
-// is taken.
-class RefusingWithValues : public ScriptedV2cAgent
-{
-public:
-    TReadReply read(const TReadRequest& request) override
-    {
-        TReadReply reply = ScriptedV2cAgent::read(request);
-        if (refuseNext) {
-            reply.answered = false;
-            reply.failure = kRefusal;
-        }
-        return reply;
-    }
-    bool refuseNext = false;
-};
-
-TEST(SensorPollV3, RefusalCarriesNoValue)
-{
-    RefusingWithValues agent;
-    agent.interfaces[4] = {"wan", 1000, 2000, true};
-    TSensorRecord sensor = v3Sensor();
-    ASSERT_TRUE(poll(sensor, agent).replied);
-    agent.refuseNext = true;
-    agent.interfaces[4].in = 999999999;
-    agent.upTime += 100;
-    const TPollResult refused = poll(sensor, agent);
-    EXPECT_FALSE(refused.replied);
-    EXPECT_EQ(refused.downRate, 1); // the error trace, not a rate
-    EXPECT_EQ(sensor.PrevDown64, 1000u);
-}
-
 // An agent that started again is a new baseline, whether its uptime went
 // back or only its engine said so.
 TEST(SensorPollV3, RestartedAgentIsANewBaseline)
@@ -189,24 +157,6 @@ TEST(SensorPollV3, RestartedAgentIsANewBaseline)
         EXPECT_DOUBLE_EQ(after.downRate, c.rate);
         EXPECT_EQ(sensor.PrevDown64, (1ull << 40) + 10000);
     }
-}
-
-// A password the secret store could not give is the reason shown for the
-// refusal it causes, and only while the reads fail.
-TEST(SensorPollV3, SecretStoreNoteExplainsTheRefusal)
-{
-    ScriptedV2cAgent agent;
-    agent.interfaces[4] = {"wan", 1000, 2000, true};
-    TSensorRecord sensor = v3Sensor();
-    sensor.SecretsNote = "The passwords could not be read: the desktop keyring failed.";
-    agent.refusal = "SNMPv3 settings incomplete: no authentication password";
-    const TPollResult refused = poll(sensor, agent);
-    EXPECT_EQ(SensorPoll::titleToolTip(refused), sensor.SecretsNote);
-
-    agent.refusal.clear();
-    const TPollResult answered = poll(sensor, agent);
-    EXPECT_TRUE(answered.replied);
-    EXPECT_EQ(answered.failure, "");
 }
 
 } // namespace
