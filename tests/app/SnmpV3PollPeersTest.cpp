@@ -149,6 +149,20 @@ TEST_F(V3PollAgainstSnmpd, OnlyTheFirstReadFindsTheEngine)
     EXPECT_EQ(datagrams, (std::vector<double>{3, 1, 2, 1}));
 }
 
+// A sensor whose number is not its interface's finds it by name: the agent's
+// "no such instance" is no name, and the walk of the names is version 3 too.
+TEST_F(V3PollAgainstSnmpd, InterfaceIsFoundByNameWithAVersion3Walk)
+{
+    TSensorRecord moved = loopbackSensor(kAgent, kSha256);
+    moved.Sensor = "4242";
+    SensorPoll::buildCounterOids(moved);
+    const SensorPoll::TPollResult found = poll(moved, m_net);
+    EXPECT_TRUE(found.replied) << found.failure;
+    EXPECT_TRUE(found.storeChanged);
+    EXPECT_EQ(moved.Sensor, "1");
+    EXPECT_TRUE(moved.HighCapacity);
+}
+
 // Wrong settings each give their own reason in the title's tool tip and the
 // error texts, and no value.
 TEST_F(V3PollAgainstSnmpd, RefusalsSayWhyAndGiveNoValue)
