@@ -133,6 +133,8 @@ std::string SensorPasswordKeeper::failureText(SecretStatus status, const std::st
 
 void SensorPasswordKeeper::load(TMonitorSettings& settings)
 {
+    // Read (and a missing value written back) like every stored value.
+    inFile();
     for (TSensorRecord& sensor : settings.Sensors) {
         sensor.SecretsNote.clear();
         if (!isV3(sensor) || sensor.V3.Level == SecurityLevel::NoAuthNoPriv)

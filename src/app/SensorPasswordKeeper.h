@@ -29,10 +29,11 @@ public:
     // The file of passwords: beside the settings store.
     static std::string defaultFilePath();
 
-    // Fills in the passwords of every SNMPv3 sensor whose level needs them;
-    // a sensor whose passwords the store could not give gets its SecretsNote
-    // instead (and keeps none). Raises TRegistryError when the store value
-    // cannot be written.
+    // Reads "SecretsInFile" (a missing or unknown value is written back as
+    // 0) and fills in the passwords of every SNMPv3 sensor whose level needs
+    // them; a sensor whose passwords the store could not give gets its
+    // SecretsNote instead (and keeps none). Raises TRegistryError when the
+    // store value cannot be written.
     void load(TMonitorSettings& settings);
 
     // Keeps the passwords of sensors 0 .. NumberOfHosts-1 that changed since

@@ -163,6 +163,7 @@ TEST_F(SensorPasswordKeeperTest, NothingToKeepTouchesNoStore)
     EXPECT_EQ(m_keyring->calls, 0);
     EXPECT_TRUE(m_questions.empty());
     EXPECT_FALSE(std::filesystem::exists(filePath()));
+    EXPECT_EQ(inFileValue(), 0); // written back like every missing value
 }
 
 // A save writes what changed, empties what the user emptied, forgets the
