@@ -18,3 +18,8 @@ travimetra_bench(bench_app_responsiveness
 travimetra_bench(bench_v2c_pass
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/app/V2cPassBench.cpp
     LIBS travimetra_app_network travimetra_peers)
+# One sensor's poll as SNMPv3 authPriv against the same sensor as SNMPv2c,
+# through the program's own network against a local snmpd (needs root).
+travimetra_bench(bench_v3_poll
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/app/V3PollBench.cpp
+    LIBS travimetra_app_network travimetra_peers)

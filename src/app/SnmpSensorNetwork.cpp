@@ -2,6 +2,8 @@
 
 #include "SNMPRead.h"
 #include "SNMPReadMany.h"
+#include "SNMPv3Read.h"
+#include "SensorPollV2c.h"
 #include "SnmpGet.h"
 #include "TPINGSend.h"
 #include "TickCount.h"
@@ -16,6 +18,8 @@ TReadReply SnmpSensorNetwork::read(const TReadRequest& request)
 {
     if (request.version == SNMPVersion2c)
         return readV2c(request);
+    if (request.version == SensorPoll::kSnmpVersion3)
+        return readV3(request);
     TSnmpGetOutcome outcome = SNMPGet(request.oids, request.community, request.host);
     TReadReply reply;
     reply.answered = outcome.answered;
@@ -41,12 +45,49 @@ TReadReply SnmpSensorNetwork::readV2c(const TReadRequest& request)
     return reply;
 }
 
+TReadReply SnmpSensorNetwork::readV3(const TReadRequest& request)
+{
+    SharedEngineCache::Loan loan = m_engines.lend(request.host);
+    const SnmpV3Result result = SNMPv3Get(request.oids, request.v3, request.host, loan.cache);
+    m_engines.giveBack(loan);
+    TReadReply reply;
+    reply.agentRestarted = result.EngineRebooted;
+    reply.values.resize(request.oids.size());
+    reply.present.resize(request.oids.size());
+    if (!result.ok()) {
+        // A Report or a refusal is never a value; the user learns why.
+        reply.failure = snmpV3OutcomeText(result.Outcome, request.v3.UserName, result.Detail);
+        return reply;
+    }
+    reply.answered = true;
+    for (std::size_t i = 0; i < result.VarBinds.size() && i < request.oids.size(); ++i) {
+        const V3VarBind& binding = result.VarBinds[i];
+        reply.present[i] = binding.hasValue();
+        reply.values[i] = binding.isUnsigned() ? std::to_string(binding.Number) : binding.Value;
+    }
+    return reply;
+}
+
+bool SnmpSensorNetwork::walkV3(const TReadRequest& column,
+                               std::vector<std::pair<std::string, std::string>>& rows)
+{
+    SharedEngineCache::Loan loan = m_engines.lend(column.host);
+    const SnmpV3Result result =
+        SNMPv3Walk(column.oids[0], column.v3, column.host, loan.cache, kMaxWalkRows);
+    m_engines.giveBack(loan);
+    for (const V3VarBind& binding : result.VarBinds)
+        rows.emplace_back(binding.Oid, binding.Value);
+    return result.ok();
+}
+
 bool SnmpSensorNetwork::walk(const TReadRequest& column,
                              std::vector<std::pair<std::string, std::string>>& rows)
 {
     rows.clear();
     if (column.oids.size() != 1)
         return false;
+    if (column.version == SensorPoll::kSnmpVersion3)
+        return walkV3(column, rows);
     std::vector<SnmpBinding> bindings;
     const bool ended =
         SNMPBulkWalk(column.oids[0], column.community, column.host, kMaxWalkRows, bindings);

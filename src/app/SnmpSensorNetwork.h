@@ -1,12 +1,14 @@
 #pragma once
 
 #include "ISensorNetwork.h"
+#include "SharedEngineCache.h"
 
 #include <cstddef>
 
 // The real network behind the poll: SNMP gets, ICMP echo and the monotonic
-// millisecond clock. Every call has its own client and socket, so calls from
-// several threads never share anything.
+// millisecond clock. Every call has its own client and socket; SNMPv3 reads
+// share only what is known of each agent's engine, so that only the first
+// read of an agent pays for its discovery and key localisation.
 class SnmpSensorNetwork : public ISensorNetwork
 {
 public:
@@ -22,6 +24,13 @@ public:
     // on stops here.
     static constexpr std::size_t kMaxWalkRows = 4096;
 
+    // What the SNMPv3 reads know of the agents' engines.
+    const SharedEngineCache& engines() const { return m_engines; }
+
 private:
     TReadReply readV2c(const TReadRequest& request);
+    TReadReply readV3(const TReadRequest& request);
+    bool walkV3(const TReadRequest& column, std::vector<std::pair<std::string, std::string>>& rows);
+
+    SharedEngineCache m_engines;
 };

@@ -2,7 +2,9 @@
 
 #include "ApplicationQuit.h"
 #include "ApplicationReport.h"
+#include "DialogMessages.h"
 #include "ExternalAddress.h"
+#include "KeychainSecretStore.h"
 #include "LatencyDisplay.h"
 #include "LocalePlatform.h"
 #include "MessageBoxes.h"
@@ -12,6 +14,7 @@
 #include "RegStoreFile.h"
 #include "ScreenPlacement.h"
 #include "SensorNetworkLogIO.h"
+#include "SensorPasswordKeeper.h"
 #include "SensorPoll.h"
 #include "ShellWindowStates.h"
 #include "SnmpSensorStore.h"
@@ -114,6 +117,11 @@ TMainForm::TMainForm(Options options, QWidget* parent)
         throw std::invalid_argument("TMainForm needs a sensor network");
     m_logIO = std::make_shared<SensorNetworkLogIO>(m_network);
     m_jobs = std::make_unique<NetworkJobs>(this, m_network, options.networkThreads);
+    m_passwords = std::make_unique<SensorPasswordKeeper>(
+        options.keyring ? options.keyring : std::make_shared<KeychainSecretStore>(),
+        SensorPasswordKeeper::defaultFilePath(), [](const std::string& question) {
+            return DialogMessages::confirm(QString::fromStdString(question));
+        });
     m_externalAddressUrl = options.externalAddressUrl.empty() ? ExternalAddress::kServiceUrl
                                                               : options.externalAddressUrl;
     setObjectName(QStringLiteral("MainForm"));
@@ -317,6 +325,7 @@ void TMainForm::loadSettings()
 {
     LoadSettings(m_settings, *this);
     SnmpSensorStore::load(m_settings);
+    m_passwords->load(m_settings);
     m_usage->load(m_settings);
     // A reload (the first start's) brings the saved place back.
     if (m_laidOut)
@@ -338,6 +347,8 @@ void TMainForm::saveSettings()
 {
     SaveSettings(m_settings, *this);
     SnmpSensorStore::save(m_settings);
+    if (const std::string problems = m_passwords->save(m_settings); !problems.empty())
+        ApplicationReport::report(QString::fromStdString(problems));
     m_usage->save();
 }
 
@@ -675,7 +686,8 @@ void TMainForm::UpdDeviceTimers(int index, const SensorPoll::TSensorReading& rea
         m_hintLines.erase(index);
         return;
     }
-    m_hintLines[index] = SensorPoll::hintLine(sensor, result.downText, result.upText);
+    m_hintLines[index] =
+        SensorPoll::hintLine(sensor, result.downText, result.upText, result.failure);
     if (index == 0)
         UpdateTrayIcon(down, up);
 }

@@ -22,7 +22,9 @@
 #include <memory>
 #include <string>
 
+class ISecretStore;
 class NetworkJobs;
+class SensorPasswordKeeper;
 class UsageWiring;
 class QLockFile;
 class TCoolTrayIcon;
@@ -61,6 +63,9 @@ public:
         // The wall clock of the usage history in seconds; the system's when
         // empty.
         std::function<int64_t()> wallClock;
+        // Where the passwords of SNMPv3 sensors are kept; the desktop keyring
+        // when empty.
+        std::shared_ptr<ISecretStore> keyring;
     };
 
     // Runs the start-up: single instance, settings load, start counter, graph
@@ -197,6 +202,7 @@ private:
     std::shared_ptr<ITrafficLogIO> m_logIO;
     std::unique_ptr<NetworkJobs> m_jobs;
     std::unique_ptr<UsageWiring> m_usage;
+    std::unique_ptr<SensorPasswordKeeper> m_passwords;
     unsigned m_layoutGeneration = 0; // a rebuild of the graph sets makes older passes stale
     std::string m_externalAddressUrl;
     std::unique_ptr<QLockFile> m_instanceLock;

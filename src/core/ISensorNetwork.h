@@ -31,6 +31,9 @@ struct TReadReply
     // Why an agent that answered gave no values, in words for the user (an
     // SNMPv3 Report: wrong password, unknown user, ...); empty otherwise.
     std::string failure;
+    // The agent said it started again since the last request (an SNMPv3
+    // engine whose boots went up): its counters started again too.
+    bool agentRestarted = false;
 };
 
 // Everything a poll asks of the outside world: SNMP gets, one echo round

@@ -203,9 +203,12 @@ int baseOffset(const TSensorRecord& sensor)
 }
 
 std::string hintLine(const TSensorRecord& sensor, const std::string& downText,
-                     const std::string& upText)
+                     const std::string& upText, const std::string& failure)
 {
-    return sensor.HostName + " -> " + downText + " | " + upText;
+    std::string line = sensor.HostName + " -> " + downText + " | " + upText;
+    if (!failure.empty())
+        line += " (" + failure + ")";
+    return line;
 }
 
 TSensorTarget targetOf(const TSensorRecord& sensor, bool pingFirst)
@@ -217,7 +220,7 @@ TSensorTarget targetOf(const TSensorRecord& sensor, bool pingFirst)
     target.upOid = sensor.UpOID;
     target.timerToUse = sensor.TimerToUse;
     target.pingFirst = pingFirst;
-    if (sensor.SnmpVersion == kSnmpVersion2c)
+    if (readsInOneRequest(sensor.SnmpVersion))
         describeV2cTarget(sensor, target);
     return target;
 }
@@ -244,7 +247,7 @@ TSensorReading readSensor(const TSensorTarget& target, ISensorNetwork& network)
         reading.pingFailed = true;
         return reading;
     }
-    if (target.version == kSnmpVersion2c)
+    if (readsInOneRequest(target.version))
         return readSensorV2c(target, network, std::move(reading));
     std::string& other = reading.otherSender;
     const std::optional<std::string> reach = readOne(target, kUpTimeOid, network, other);
@@ -278,6 +281,11 @@ TPollResult applyReading(TSensorRecord& sensor, const TSensorReading& reading)
         applyV1Reading(sensor, reading, result);
     }
     result.interfaceNote = sensor.InterfaceNote;
+    if (!result.replied && !reading.failure.empty()) {
+        // A password the secret store could not give is the cause of any
+        // refusal that follows from it.
+        result.failure = sensor.SecretsNote.empty() ? reading.failure : sensor.SecretsNote;
+    }
 
     if (sensor.SpeedType == stLive) {
         const int32_t down = roundRate(result.downRate);
@@ -360,6 +368,8 @@ std::optional<std::string> titleToolTip(const TPollResult& result)
 {
     if (!result.otherSender.empty())
         return answeredFromText(result.otherSender);
+    if (!result.failure.empty())
+        return result.failure;
     if (!result.interfaceNote.empty())
         return result.interfaceNote;
     if (result.replied)

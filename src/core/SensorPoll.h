@@ -64,9 +64,9 @@ int trayIconIndex(int32_t downRate, int32_t upRate, int32_t downSpeed, int32_t u
 constexpr int kMaxBaseOffset = 255;
 int baseOffset(const TSensorRecord& sensor);
 
-// One line of the tray hint.
+// One line of the tray hint; a failure's text follows in brackets.
 std::string hintLine(const TSensorRecord& sensor, const std::string& downText,
-                     const std::string& upText);
+                     const std::string& upText, const std::string& failure = {});
 
 // What one poll of a sensor shows.
 struct TPollResult
@@ -85,6 +85,10 @@ struct TPollResult
     std::string otherSender;
     // What the sensor's title says about its interface (see InterfaceNote).
     std::string interfaceNote;
+    // Why the agent gave no values, in words for the user (an SNMPv3 Report,
+    // a password the secret store could not give); empty when nothing is
+    // known or the poll went well.
+    std::string failure;
     // The sensor follows its interface to a new number: the store must be
     // written.
     bool storeChanged = false;
@@ -101,8 +105,9 @@ struct TSensorTarget
     std::string upOid;
     int32_t timerToUse = 0;
     bool pingFirst = false; // the global DoPing
-    // SNMPv2c sensors only.
+    // SNMPv2c and SNMPv3 sensors only.
     int32_t version = 0;
+    SnmpV3User v3; // SNMPv3: who reads and how, passwords included
     int32_t ifIndex = 0;
     std::string sensorName;
     bool swapped = false;
@@ -149,6 +154,8 @@ struct TSensorReading
     std::optional<std::string> up;
     std::optional<std::string> secondTime;
     std::string otherSender;
+    // Why the agent gave no values (see TReadReply::failure).
+    std::string failure;
     TV2cReading v2c;
 };
 
@@ -169,7 +176,8 @@ TPollResult applyReading(TSensorRecord& sensor, const TSensorReading& reading);
 // What the user is told when another address answered in the agent's place.
 std::string answeredFromText(const std::string& address);
 // The sensor title's tool tip after a poll: that text while another address
-// answers, cleared once the agent answers itself, else left (nothing).
+// answers, else why the agent gave no values, else what happened to the
+// interface; cleared once the agent answers itself, else left (nothing).
 std::optional<std::string> titleToolTip(const TPollResult& result);
 
 // The SNMPv1 part of applyReading: the reads and rules every sensor had

@@ -21,9 +21,10 @@ TReadReply get(const TSensorTarget& target, std::vector<std::string> oids, ISens
                TSensorReading& reading)
 {
     TReadReply reply =
-        network.read({target.host, target.community, std::move(oids), kSnmpVersion2c, {}});
+        network.read({target.host, target.community, std::move(oids), target.version, target.v3});
     if (!reply.otherSender.empty())
         reading.otherSender = reply.otherSender;
+    reading.failure = reply.failure;
     return reply;
 }
 
@@ -50,6 +51,7 @@ struct Sample
     bool answered = false;
     bool upTime = false;   // the uptime came as a number
     bool counters = false; // both counters came as numbers
+    bool rebooted = false; // the agent said it started again
 };
 
 // One request for uptime and both counters; v2c.valid when all three came.
@@ -64,6 +66,7 @@ Sample sample(const TSensorTarget& target, const CounterOids& oids, ISensorNetwo
         v2c.secondTick = network.tickCount();
     Sample outcome;
     outcome.answered = reading.replied = reply.answered;
+    outcome.rebooted = reply.agentRestarted;
     if (!reply.answered)
         return outcome;
     const std::string* upTime = valueOf(reply, 0);
@@ -97,7 +100,8 @@ bool findInterface(const TSensorTarget& target, ISensorNetwork& network, TSensor
     if (const std::string* name = valueOf(reply, 0); name && *name == target.sensorName)
         return true;
     std::vector<std::pair<std::string, std::string>> rows;
-    if (!network.walk({target.host, target.community, {kIfDescrColumn}, kSnmpVersion2c, {}}, rows))
+    if (!network.walk({target.host, target.community, {kIfDescrColumn}, target.version, target.v3},
+                      rows))
         return false;
     decision =
         rebindInterface(target.ifIndex, target.sensorName, walkedInterfaces(kIfDescrColumn, rows));
@@ -148,9 +152,16 @@ std::string countersKey(const TSensorRecord& sensor)
            (sensor.SwapedInOut ? "/s" : "");
 }
 
+bool readsInOneRequest(int32_t version)
+{
+    return version == kSnmpVersion2c || version == kSnmpVersion3;
+}
+
 void describeV2cTarget(const TSensorRecord& sensor, TSensorTarget& target)
 {
-    target.version = kSnmpVersion2c;
+    target.version = sensor.SnmpVersion == kSnmpVersion3 ? kSnmpVersion3 : kSnmpVersion2c;
+    if (target.version == kSnmpVersion3)
+        target.v3 = sensor.V3;
     int32_t index = 0;
     target.ifIndex = tryStrToInt32(sensor.Sensor, index) ? index : 0;
     target.sensorName = sensor.SensorName;
@@ -173,9 +184,12 @@ TSensorReading readSensorV2c(const TSensorTarget& target, ISensorNetwork& networ
                                   network, reading);
         if (!got.answered)
             return reading;
+        // An SNMPv3 agent also says so itself (its engine boots went up),
+        // whatever its uptime shows.
         const bool restarted =
-            got.upTime && target.lastUpTime >= 0 &&
-            agentRestarted(static_cast<uint32_t>(target.lastUpTime), reading.v2c.upTime);
+            got.rebooted ||
+            (got.upTime && target.lastUpTime >= 0 &&
+             agentRestarted(static_cast<uint32_t>(target.lastUpTime), reading.v2c.upTime));
         if (!restarted) {
             if (reading.v2c.valid || got.counters || !got.upTime)
                 return reading;

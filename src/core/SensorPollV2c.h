@@ -1,8 +1,9 @@
 #pragma once
 
-// The poll of a sensor read with SNMPv2c: uptime and both counters in one
-// request, 64-bit counters where the agent has them, and the interface kept
-// by its name across restarts of the agent.
+// The poll of a sensor read with SNMPv2c or SNMPv3: uptime and both counters
+// in one request, 64-bit counters where the agent has them, and the interface
+// kept by its name across restarts of the agent. The two versions differ only
+// in how a request is protected, which the network behind the poll does.
 
 #include "SensorPoll.h"
 
@@ -14,7 +15,11 @@ constexpr int32_t kSnmpVersion3 = 3;
 
 extern const char* const kIfDescrColumn; // 1.3.6.1.2.1.2.2.1.2
 
-// Copies what an SNMPv2c read needs from the sensor into its target.
+// The versions polled with one request per poll (SNMPv2c and SNMPv3).
+bool readsInOneRequest(int32_t version);
+
+// Copies what an SNMPv2c or SNMPv3 read needs from the sensor into its
+// target: the version, and for SNMPv3 the user.
 void describeV2cTarget(const TSensorRecord& sensor, TSensorTarget& target);
 
 // The reads of one SNMPv2c poll after the optional ping (reading holds the

@@ -71,6 +71,10 @@ struct TSensorRecord
     // memory here: the store keeps them in the secret store, never beside the
     // other values.
     SnmpV3User V3;
+    // Why the secret store gave no passwords for V3 (no keyring, a keyring
+    // that failed); empty when it gave them or none were needed. Shown as the
+    // reason while the agent refuses the sensor's reads.
+    std::string SecretsNote;
     // SNMPv2c and SNMPv3 poll state. The counters are chosen for one agent, interface
     // and direction (CountersFor) at the first poll and after each restart of
     // the agent.

@@ -131,7 +131,7 @@ std::string syslogText(const TSensorRecord& sensor, double rDown, double rUp,
 
 std::optional<TLogReadings> readSensor(const TSensorRecord& sensor, ITrafficLogIO& io)
 {
-    if (sensor.SnmpVersion == SensorPoll::kSnmpVersion2c)
+    if (SensorPoll::readsInOneRequest(sensor.SnmpVersion))
         return readV2c(sensor, io);
     TLogReadings readings;
     if (sensor.TimerToUse == 0) {

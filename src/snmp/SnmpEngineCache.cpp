@@ -21,6 +21,11 @@ std::string passwordFingerprint(const std::string& password)
 
 } // namespace
 
+std::string snmpAgentKey(const std::string& host, const std::string& port)
+{
+    return host + "|" + port;
+}
+
 std::uint32_t SnmpEngineState::estimatedTime(Clock::time_point now) const
 {
     const auto elapsed = std::chrono::duration_cast<std::chrono::seconds>(now - Stamp).count();
@@ -57,6 +62,12 @@ SnmpEngineState* SnmpEngineCache::find(const std::string& agent)
     return it == m_engines.end() ? nullptr : &it->second;
 }
 
+const SnmpEngineState* SnmpEngineCache::find(const std::string& agent) const
+{
+    const auto it = m_engines.find(agent);
+    return it == m_engines.end() ? nullptr : &it->second;
+}
+
 SnmpEngineState& SnmpEngineCache::learn(const std::string& agent, const std::string& engineId,
                                         std::uint32_t boots, std::uint32_t time,
                                         SnmpEngineState::Clock::time_point now)
@@ -73,6 +84,29 @@ SnmpEngineState& SnmpEngineCache::learn(const std::string& agent, const std::str
 void SnmpEngineCache::forget(const std::string& agent)
 {
     m_engines.erase(agent);
+}
+
+void SnmpEngineCache::put(const std::string& agent, const SnmpEngineState& state)
+{
+    m_engines[agent] = state;
+}
+
+SnmpEngineCache SnmpEngineCache::extract(const std::string& agent) const
+{
+    SnmpEngineCache part;
+    const auto engine = m_engines.find(agent);
+    if (engine == m_engines.end())
+        return part;
+    part.m_engines.insert(*engine);
+    for (const auto& entry : m_keys)
+        if (std::get<2>(entry.first) == engine->second.EngineID)
+            part.m_keys.insert(entry);
+    return part;
+}
+
+void SnmpEngineCache::addKeys(const SnmpEngineCache& other)
+{
+    m_keys.insert(other.m_keys.begin(), other.m_keys.end());
 }
 
 std::string SnmpEngineCache::localizedKey(AuthProtocol protocol, const std::string& password,

@@ -37,17 +37,29 @@ struct SnmpEngineState
                              bool& rebooted);
 };
 
+// The name an agent's engine is kept under in a cache: its host and port.
+std::string snmpAgentKey(const std::string& host, const std::string& port = "161");
+
 class SnmpEngineCache
 {
 public:
     // Null while the agent's engine is not known.
     SnmpEngineState* find(const std::string& agent);
+    const SnmpEngineState* find(const std::string& agent) const;
     // Records what discovery (or an unknownEngineID report) said of the agent;
     // boots and time are a first guess until an authenticated message comes.
     SnmpEngineState& learn(const std::string& agent, const std::string& engineId,
                            std::uint32_t boots, std::uint32_t time,
                            SnmpEngineState::Clock::time_point now);
     void forget(const std::string& agent);
+    // Keeps state as the agent's engine, as it is.
+    void put(const std::string& agent, const SnmpEngineState& state);
+
+    // A cache of its own with what this one knows of agent: its engine and
+    // the keys localised to that engine.
+    SnmpEngineCache extract(const std::string& agent) const;
+    // Takes every localised key of other that this cache lacks.
+    void addKeys(const SnmpEngineCache& other);
 
     // The key of password localised to engineId, derived once and then kept.
     // Empty when there is no key to derive (empty password, no protocol).

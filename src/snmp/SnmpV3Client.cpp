@@ -45,7 +45,7 @@ SnmpV3Client::SnmpV3Client(SnmpEngineCache& cache) : m_cache(cache)
 
 std::string SnmpV3Client::agentKey() const
 {
-    return TargetHost + "|" + TargetPort;
+    return snmpAgentKey(TargetHost, TargetPort);
 }
 
 std::string SnmpV3Client::settingsProblem() const

@@ -2,6 +2,7 @@
 
 #include "core/FakeMonitorWindow.h"
 
+#include "FileSecretStore.h"
 #include "NetworkJobs.h"
 #include "TSensorControls.h"
 #include "frmMain.h"
@@ -115,6 +116,8 @@ protected:
         TMainForm::Options options;
         options.network = std::move(network);
         options.startTimers = startTimers;
+        // Never the keyring of whoever runs the tests.
+        options.keyring = std::make_shared<FileSecretStore>((m_root / "keyring").string());
         return std::make_unique<TMainForm>(options);
     }
 

@@ -8,19 +8,16 @@
 
 #include "ChildProcess.h"
 #include "InterfaceCounters.h"
+#include "LoopbackOctets.h"
 #include "PeerRequirement.h"
 #include "SnmpdPeer.h"
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
 #include <chrono>
 #include <memory>
-#include <netinet/in.h>
 #include <sstream>
-#include <sys/socket.h>
 #include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -43,21 +40,6 @@ std::vector<uint64_t> snmpget()
     EXPECT_EQ(values.size(), 3u) << out;
     values.resize(3);
     return values;
-}
-
-// Octets over the loopback interface: datagrams to a port nobody holds.
-void loopbackTraffic(std::size_t octets)
-{
-    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
-    ASSERT_GE(fd, 0);
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(9);
-    inet_pton(AF_INET, kSnmpdAddress, &to.sin_addr);
-    const std::vector<char> block(8000, 'x');
-    for (std::size_t sent = 0; sent < octets; sent += block.size())
-        sendto(fd, block.data(), block.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
-    close(fd);
 }
 
 TSensorRecord loopbackSensor(const std::string& index, const std::string& name)
@@ -104,7 +86,7 @@ TEST_F(V2cPollAgainstSnmpd, RatesFollowTheAgentsHighCapacityCounters)
     double rate[2] = {0, 0};
     for (int n = 0; n < 2; ++n) {
         if (n == 1) {
-            loopbackTraffic(4000000);
+            ASSERT_TRUE(sendLoopbackOctets(kSnmpdAddress, 4000000));
             // The agent refreshes its interface statistics every few seconds.
             std::this_thread::sleep_for(std::chrono::milliseconds(3500));
         }

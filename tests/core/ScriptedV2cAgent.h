@@ -10,6 +10,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 // An SNMPv2c agent in memory: interfaces with names and counters, an uptime,
@@ -29,7 +30,14 @@ public:
     uint32_t upTime = 10000;
     bool silent = false;
     std::set<std::string> exceptions;
+    // Set: every request is refused with this text and no values, as an
+    // SNMPv3 agent's Report is.
+    std::string refusal;
+    // The next answer says the agent started again (an SNMPv3 engine's
+    // boots went up).
+    bool rebooted = false;
     std::vector<TReadRequest> requests;
+    std::vector<TReadRequest> walked;
     int walks = 0;
 
     TReadReply read(const TReadRequest& request) override
@@ -39,7 +47,12 @@ public:
         TReadReply reply;
         if (silent)
             return reply;
+        if (!refusal.empty()) {
+            reply.failure = refusal;
+            return reply;
+        }
         reply.answered = true;
+        reply.agentRestarted = std::exchange(rebooted, false);
         for (const std::string& oid : request.oids) {
             std::string text;
             const bool present = value(oid, text);
@@ -54,8 +67,9 @@ public:
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         ++walks;
+        walked.push_back(column);
         rows.clear();
-        if (silent || column.oids.size() != 1)
+        if (silent || !refusal.empty() || column.oids.size() != 1)
             return false;
         for (const auto& [index, interface] : interfaces)
             rows.emplace_back(column.oids[0] + "." + std::to_string(index), interface.name);

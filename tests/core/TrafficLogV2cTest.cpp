@@ -241,6 +241,39 @@ TEST(TrafficLogV2c, CountersThePollChose)
     }
 }
 
+// An SNMPv3 sensor's line comes from version-3 requests as its user, like
+// an SNMPv2c one's; a refused tick writes nothing and keeps the baseline.
+TEST(TrafficLogV2c, SnmpV3SensorLogsLikeV2c)
+{
+    V2cLogIO io;
+    TSensorRecord sensor = v2cSensor();
+    sensor.SnmpVersion = SensorPoll::kSnmpVersion3;
+    sensor.V3 = {"monitor",     SecurityLevel::AuthNoPriv, AuthProtocol::SHA1,
+                 "authSecret1", PrivProtocol::None,        ""};
+    TMonitorSettings settings = logSettings({sensor});
+    logTick(settings, io, {});
+    io.agent.refusal = "Unknown user: the agent has no SNMPv3 user \"monitor\"";
+    io.agent.interfaces[4].in += 1024 * 30;
+    io.agent.upTime += 3000;
+    logTick(settings, io, {});
+    io.agent.refusal.clear();
+    io.agent.interfaces[4].in += 1024 * 30;
+    io.agent.upTime += 3000;
+    logTick(settings, io, {});
+
+    ASSERT_EQ(io.appends.size(), 2u);
+    EXPECT_EQ(unstamped(io.appends[1].text), "core;127.0.0.1;1024;1.0;0;0.0\n");
+    const auto requests = io.agent.takeRequests();
+    ASSERT_EQ(requests.size(), 3u);
+    for (const TReadRequest& request : requests) {
+        EXPECT_EQ(request.version, SensorPoll::kSnmpVersion3);
+        EXPECT_EQ(request.v3.UserName, "monitor");
+        EXPECT_EQ(request.v3.AuthPassword, "authSecret1");
+        EXPECT_EQ(request.oids, counterRequest(true));
+    }
+    EXPECT_TRUE(io.asked.empty());
+}
+
 // A detached tick's baseline comes back to the model unless the sensor was
 // edited meanwhile; a version switch starts the log afresh.
 TEST(TrafficLogV2c, KeepLoggedBaseline)

@@ -4,6 +4,7 @@
 #include "BerTag.h"
 #include "ChildProcess.h"
 #include "PeerRequirement.h"
+#include "SnmpV3TestUsers.h"
 #include "SnmpdPeer.h"
 
 #include <gtest/gtest.h>
@@ -21,62 +22,20 @@ constexpr const char* kSysName = "1.3.6.1.2.1.1.5.0";
 constexpr const char* kInOctets = "1.3.6.1.2.1.2.2.1.10.1";
 constexpr const char* kOutOctets = "1.3.6.1.2.1.2.2.1.16.1";
 
-struct UserRow
-{
-    SnmpV3User user;
-    const char* authFlag; // snmpget -a
-    const char* privFlag; // snmpget -x
-};
-
-SnmpV3User makeUser(const char* name, SecurityLevel level, AuthProtocol auth,
-                    const char* authPassword, PrivProtocol priv, const char* privPassword)
-{
-    return SnmpV3User{name, level, auth, authPassword, priv, privPassword};
-}
-
-const SnmpV3User kSha = makeUser("shaUser", SecurityLevel::AuthPriv, AuthProtocol::SHA1,
-                                 "shaAuthPass1", PrivProtocol::AES128, "shaPrivPass1");
-const SnmpV3User kSha256 = makeUser("sha256User", SecurityLevel::AuthPriv, AuthProtocol::SHA256,
-                                    "sha256AuthPass", PrivProtocol::AES128, "sha256PrivPass");
-const SnmpV3User kMd5 = makeUser("md5User", SecurityLevel::AuthPriv, AuthProtocol::MD5,
-                                 "md5AuthPass1", PrivProtocol::DES, "md5PrivPass1");
-const SnmpV3User kShaAuthOnly =
-    makeUser("shaAuthUser", SecurityLevel::AuthNoPriv, AuthProtocol::SHA1, "shaAuthOnly1",
-             PrivProtocol::None, "");
-const SnmpV3User kNoAuth = makeUser("noAuthUser", SecurityLevel::NoAuthNoPriv, AuthProtocol::None,
-                                    "", PrivProtocol::None, "");
+using namespace SnmpV3TestUsers;
 
 void configureUsers(SnmpdPeer& agent)
 {
-    agent.setV3Users(
-        {
-            "createUser shaUser SHA \"shaAuthPass1\" AES \"shaPrivPass1\"",
-            "createUser sha256User SHA-256 \"sha256AuthPass\" AES \"sha256PrivPass\"",
-            "createUser md5User MD5 \"md5AuthPass1\" DES \"md5PrivPass1\"",
-            "createUser shaAuthUser SHA \"shaAuthOnly1\"",
-            "createUser noAuthUser",
-        },
-        {"rouser shaUser priv", "rouser sha256User priv", "rouser md5User priv",
-         "rouser shaAuthUser auth", "rouser noAuthUser noauth"});
+    configure(agent);
 }
 
 // snmpget -v3 as the same user: the value alone, numbers as numbers.
 std::string referenceGet(const SnmpV3User& user, const std::string& oid, bool& ok)
 {
-    std::vector<std::string> argv{
-        "snmpget", "-v3", "-t",  "2",  "-r",          "0",  "-On",
-        "-Oqv",    "-Ot", "-Oe", "-u", user.UserName, "-l", securityLevelName(user.Level)};
-    if (user.Level != SecurityLevel::NoAuthNoPriv) {
-        argv.insert(argv.end(),
-                    {"-a",
-                     authProtocolName(user.Auth) == "SHA-1" ? std::string("SHA")
-                                                            : authProtocolName(user.Auth),
-                     "-A", user.AuthPassword});
-    }
-    if (user.Level == SecurityLevel::AuthPriv) {
-        argv.insert(argv.end(), {"-x", user.Priv == PrivProtocol::DES ? "DES" : "AES", "-X",
-                                 user.PrivPassword});
-    }
+    std::vector<std::string> argv{"snmpget"};
+    for (const std::string& arg : commandLine(user))
+        argv.push_back(arg);
+    argv.insert(argv.end(), {"-t", "2", "-r", "0", "-On", "-Oqv", "-Ot", "-Oe"});
     argv.insert(argv.end(), {kAgent, oid});
     int status = -1;
     std::string out = runCommand(argv, &status);

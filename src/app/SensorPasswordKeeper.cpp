@@ -1,0 +1,214 @@
+#include "SensorPasswordKeeper.h"
+
+#include "FileSecretStore.h"
+#include "RegStoreFile.h"
+#include "RegVariant.h"
+#include "RegistryError.h"
+#include "SensorPollV2c.h"
+#include "StorePlatform.h"
+#include "srcGeneral.h"
+#include "srcRegOptions.h"
+
+#include <algorithm>
+
+namespace {
+
+const char* const kInFileName = "SecretsInFile";
+
+bool isV3(const TSensorRecord& sensor)
+{
+    return sensor.SnmpVersion == SensorPoll::kSnmpVersion3 && !sensor.V3.UserName.empty();
+}
+
+bool same(const SensorPasswords& a, const SensorPasswords& b)
+{
+    return a.Auth == b.Auth && a.Priv == b.Priv;
+}
+
+bool empty(const SensorPasswords& passwords)
+{
+    return passwords.Auth.empty() && passwords.Priv.empty();
+}
+
+std::string quoted(const std::string& text)
+{
+    return "\"" + text + "\"";
+}
+
+} // namespace
+
+SensorPasswordKeeper::SensorPasswordKeeper(std::shared_ptr<ISecretStore> keyring,
+                                           std::string filePath, Ask ask)
+    : m_keyring(std::move(keyring)), m_filePath(std::move(filePath)), m_ask(std::move(ask))
+{
+}
+
+std::string SensorPasswordKeeper::defaultFilePath()
+{
+    const std::string store = RegStoreFile::path();
+    const std::size_t slash = store.rfind('/');
+    if (slash == std::string::npos)
+        return "Travimetra.secrets";
+    return store.substr(0, slash) + "/Travimetra.secrets";
+}
+
+std::string SensorPasswordKeeper::question() const
+{
+    return "No desktop keyring is available to keep the passwords of SNMPv3 sensors.\n\r\n\r"
+           "Keep them in a file that only you may read instead?\n\r" +
+           m_filePath +
+           "\n\r\n\rWith No, the passwords are not kept: SNMPv3 sensors need them entered "
+           "again after each start.";
+}
+
+bool SensorPasswordKeeper::inFile()
+{
+    if (!m_inFile) {
+        int32_t value = 0;
+        bool read = false;
+        try {
+            read = regVariantToInt(ReadRegValue(HKEY_CURRENT_USER, kSettingsKey, kInFileName),
+                                   value) &&
+                   (value == 0 || value == 1);
+        } catch (const TRegistryError&) {
+            read = false;
+        }
+        if (!read) {
+            // Missing or unknown: the keyring, as before there was a choice.
+            value = 0;
+            WriteRegValue(HKEY_CURRENT_USER, kSettingsKey, kInFileName, value, rdInteger);
+        }
+        m_inFile = value == 1;
+    }
+    return *m_inFile;
+}
+
+ISecretStore& SensorPasswordKeeper::store()
+{
+    if (!inFile())
+        return *m_keyring;
+    if (!m_file) {
+        // The folder is the settings store's, private like it.
+        const std::size_t slash = m_filePath.rfind('/');
+        if (slash != std::string::npos && slash > 0)
+            StorePlatform::makeFolders(m_filePath.substr(0, slash));
+        m_file = std::make_unique<FileSecretStore>(m_filePath);
+    }
+    return *m_file;
+}
+
+bool SensorPasswordKeeper::fallBackToFile()
+{
+    if (inFile())
+        return true;
+    if (m_asked)
+        return false;
+    m_asked = true;
+    if (!m_ask || !m_ask(question()))
+        return false;
+    WriteRegValue(HKEY_CURRENT_USER, kSettingsKey, kInFileName, int32_t(1), rdInteger);
+    m_inFile = true;
+    return true;
+}
+
+SecretStatus SensorPasswordKeeper::withStore(const std::function<SecretStatus(SensorSecrets&)>& op)
+{
+    SensorSecrets secrets(store());
+    const SecretStatus status = op(secrets);
+    if (status != SecretStatus::Unavailable || inFile() || !fallBackToFile())
+        return status;
+    SensorSecrets inTheFile(store());
+    return op(inTheFile);
+}
+
+std::string SensorPasswordKeeper::failureText(SecretStatus status, const std::string& userName,
+                                              const std::string& error)
+{
+    if (status == SecretStatus::Unavailable)
+        return "no desktop keyring is available for the passwords of SNMPv3 user " +
+               quoted(userName);
+    return "the " + store().name() + " failed for the passwords of SNMPv3 user " +
+           quoted(userName) + (error.empty() ? std::string() : ": " + error);
+}
+
+void SensorPasswordKeeper::load(TMonitorSettings& settings)
+{
+    // Read (and a missing value written back) like every stored value.
+    inFile();
+    for (TSensorRecord& sensor : settings.Sensors) {
+        sensor.SecretsNote.clear();
+        if (!isV3(sensor) || sensor.V3.Level == SecurityLevel::NoAuthNoPriv)
+            continue;
+        const Account account{sensor.HostIP, sensor.V3.UserName};
+        SensorPasswords passwords;
+        std::string error;
+        const auto known = m_known.find(account);
+        // A second sensor of the same account, or a reload: the store was
+        // asked already.
+        SecretStatus status = SecretStatus::Ok;
+        if (known != m_known.end()) {
+            passwords = known->second;
+        } else {
+            status = withStore([&](SensorSecrets& secrets) {
+                return secrets.load(account.first, account.second, passwords, error);
+            });
+        }
+        if (status != SecretStatus::Ok) {
+            sensor.SecretsNote = "The passwords could not be read: " +
+                                 failureText(status, sensor.V3.UserName, error) + ".";
+            continue;
+        }
+        m_known[account] = passwords;
+        sensor.V3.AuthPassword = passwords.Auth;
+        sensor.V3.PrivPassword = passwords.Priv;
+    }
+}
+
+std::string SensorPasswordKeeper::save(const TMonitorSettings& settings)
+{
+    std::map<Account, SensorPasswords> wanted;
+    const std::size_t count =
+        std::min(settings.Sensors.size(), std::size_t(std::max(0, settings.NumberOfHosts)));
+    for (std::size_t i = 0; i < count; ++i) {
+        const TSensorRecord& sensor = settings.Sensors[i];
+        if (isV3(sensor))
+            wanted[{sensor.HostIP, sensor.V3.UserName}] = {sensor.V3.AuthPassword,
+                                                           sensor.V3.PrivPassword};
+    }
+    std::string problems;
+    const auto tell = [&problems](const std::string& text) {
+        problems += (problems.empty() ? "" : "\n\r") + text;
+    };
+    for (const auto& [account, passwords] : wanted) {
+        const auto known = m_known.find(account);
+        // Unknown and empty: nothing to keep, and a store that could not give
+        // them is not emptied on its word.
+        if (known == m_known.end() ? empty(passwords) : same(known->second, passwords))
+            continue;
+        std::string error;
+        const SecretStatus status = withStore([&](SensorSecrets& secrets) {
+            return secrets.save(account.first, account.second, passwords, error);
+        });
+        if (status == SecretStatus::Ok)
+            m_known[account] = passwords;
+        else
+            tell("The passwords could not be kept: " + failureText(status, account.second, error) +
+                 ".");
+    }
+    // Entries of accounts no sensor has any more.
+    for (auto it = m_known.begin(); it != m_known.end();) {
+        if (wanted.count(it->first) || empty(it->second)) {
+            ++it;
+            continue;
+        }
+        std::string error;
+        const SecretStatus status = withStore([&](SensorSecrets& secrets) {
+            return secrets.forget(it->first.first, it->first.second, error);
+        });
+        if (status == SecretStatus::Ok)
+            it = m_known.erase(it);
+        else
+            ++it;
+    }
+    return problems;
+}
