@@ -18,13 +18,14 @@ const char* const kGlobalValues[] = {
     "ShowX",        "XAction",       "AutoStart",     "StartMinimized", "ShowHints",
     "DoPing",       "EnableLog",     "LogFile",       "LogFolder",      "LogType",
     "SysLogServer", "LogTime",       "LogSecMinType", "LatencySensor",  "LatencyTimer",
-    "LatencyHost",  "RateUnit"};
+    "LatencyHost",  "RateUnit",      "SecretsInFile"};
 const char* const kSensorValues[] = {
-    "Active",           "HostName",         "HostIP",        "Community",  "Sensor",
-    "SensorName",       "DownSpeed",        "UpSpeed",       "SpeedType",  "SwapedInOut",
-    "ULColor",          "DLColor",          "LightColor",    "DarkColor",  "GraphPixels",
-    "LighterLine",      "UseLightColorFor", "TimerToUse",    "HalfHeight", "SnmpVersion",
-    "UsagePeriodStart", "UsageQuotaGB",     "UsageQuotaKind"};
+    "Active",           "HostName",         "HostIP",         "Community",  "Sensor",
+    "SensorName",       "DownSpeed",        "UpSpeed",        "SpeedType",  "SwapedInOut",
+    "ULColor",          "DLColor",          "LightColor",     "DarkColor",  "GraphPixels",
+    "LighterLine",      "UseLightColorFor", "TimerToUse",     "HalfHeight", "SnmpVersion",
+    "UsagePeriodStart", "UsageQuotaGB",     "UsageQuotaKind", "V3UserName", "V3SecurityLevel",
+    "V3AuthProtocol",   "V3PrivProtocol"};
 
 } // namespace
 
