@@ -55,6 +55,11 @@ for tool in /usr/sbin/snmpd /usr/sbin/collectd Xvfb; do
     command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 2; }
 done
 
+if [ -e "/tmp/.X$display-lock" ]; then
+    echo "display :$display is taken (another run?); set DISPLAY_NUMBER" >&2
+    exit 2
+fi
+
 pids=()
 cleanup() {
     for pid in "${pids[@]}"; do
@@ -103,6 +108,9 @@ pids+=($!)
 Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 pids+=($!)
 sleep 2
+for pid in "${pids[@]}"; do
+    kill -0 "$pid" 2>/dev/null || { echo "snmpd or Xvfb did not start (address or display taken?)" >&2; exit 1; }
+done
 /usr/sbin/collectd -f -C "$work/collectd.conf" >"$work/collectd.log" 2>&1 &
 collectd=$!
 pids+=($collectd)
@@ -113,6 +121,16 @@ ticks() { # utime + stime of a process, in clock ticks
     # Fields after the command name, which may hold spaces: state is field 3.
     set -- ${stat##*) }
     echo $((${12} + ${13}))
+}
+
+runNs() { # run time of every live thread, "tid ns" per line (schedstat: exact, not sampled)
+    local task
+    for task in /proc/"$1"/task/*; do
+        read -r ns _ <"$task/schedstat" 2>/dev/null && echo "${task##*/} $ns"
+    done
+}
+spentNs() { # nanoseconds spent between two runNs listings (threads that ended are lost)
+    awk 'NR == FNR { start[$1] = $2; next } { total += $2 - start[$1] } END { printf "%d", total }' "$1" "$2"
 }
 
 hz=$(getconf CLK_TCK)
@@ -135,19 +153,32 @@ for ((run = 1; run <= runs; run++)); do
     fi
     ourStart=$(ticks "$ours")
     theirStart=$(ticks "$collectd")
+    runNs "$ours" >"$work/ours.start"
+    runNs "$collectd" >"$work/theirs.start"
     sleep "$window"
     ourTicks=$(($(ticks "$ours") - ourStart))
     theirTicks=$(($(ticks "$collectd") - theirStart))
+    runNs "$ours" >"$work/ours.end"
+    runNs "$collectd" >"$work/theirs.end"
+    ourNs=$(spentNs "$work/ours.start" "$work/ours.end")
+    theirNs=$(spentNs "$work/theirs.start" "$work/theirs.end")
     [ -n "${perfPid:-}" ] && wait "$perfPid" || true
     kill "$ours"
     wait "$ours" || true
     line=$(awk -v o="$ourTicks" -v t="$theirTicks" -v hz="$hz" -v s="$window" -v l="$load" \
+        -v on="$ourNs" -v tn="$theirNs" \
         'BEGIN { op = 100 * o / hz / s; tp = 100 * t / hz / s;
-                 printf "travimetra %.3f%%  collectd %.3f%%  ratio %s  (ticks %d/%d, load %s)",
-                        op, tp, (t > 0 ? sprintf("%.2f", o / t) : "inf"), o, t, l }')
+                 printf "stat: travimetra %.3f%% collectd %.3f%% ratio %s (ticks %d/%d) | ",
+                        op, tp, (t > 0 ? sprintf("%.2f", o / t) : "inf"), o, t;
+                 printf "schedstat: %.3f%% %.3f%% ratio %s | load %s",
+                        100 * on / 1e9 / s, 100 * tn / 1e9 / s,
+                        (tn > 0 ? sprintf("%.2f", on / tn) : "inf"), l }')
     echo "run $run: $line"
-    results+=("$(awk -v o="$ourTicks" -v t="$theirTicks" 'BEGIN { printf "%.4f", (t > 0 ? o / t : 1e9) }')")
+    results+=("$(awk -v o="$ourTicks" -v t="$theirTicks" -v on="$ourNs" -v tn="$theirNs" \
+        'BEGIN { printf "%.4f %.4f", (t > 0 ? o / t : 1e9), (tn > 0 ? on / tn : 1e9) }')")
 done
-printf '%s\n' "${results[@]}" | sort -n | awk '{ r[NR] = $1 } END {
-    m = NR % 2 ? r[(NR + 1) / 2] : (r[NR / 2] + r[NR / 2 + 1]) / 2;
-    printf "median ratio over %d runs: %.2f\n", NR, m }'
+median() {
+    sort -n | awk '{ r[NR] = $1 } END { printf "%.2f", NR % 2 ? r[(NR + 1) / 2] : (r[NR / 2] + r[NR / 2 + 1]) / 2 }'
+}
+echo "median ratio over $runs runs: stat $(printf '%s\n' "${results[@]}" | cut -d' ' -f1 | median)," \
+    "schedstat $(printf '%s\n' "${results[@]}" | cut -d' ' -f2 | median)"

@@ -15,28 +15,40 @@ TSNMPCheckedSend::TSNMPCheckedSend()
 
 bool TSNMPCheckedSend::Exchange()
 {
+    if (!Send())
+        return false;
+    const bool answered = awaitDatagram(
+        Sock, Timeout, Buffer, [this](const std::string& datagram) { return Take(datagram); });
+    if (!answered)
+        Failed();
+    return answered;
+}
+
+bool TSNMPCheckedSend::Send()
+{
     if (Sock.Bind(IPInterface, "0") != SockErr::Ok)
         return false;
     if (Sock.Connect(TargetHost, TargetPort) != SockErr::Ok)
         return false;
 
-    const SnmpExpectation expected{Query.Version, Query.Community, Query.ID};
+    m_expected = SnmpExpectation{Query.Version, Query.Community, Query.ID};
     Buffer = Query.Encode();
-    if (Sock.SendText(Buffer) != SockErr::Ok)
-        return false;
-
     HostIP = "0.0.0.0";
-    const bool answered = awaitDatagram(Sock, Timeout, Buffer, [&](const std::string& datagram) {
-        const SnmpRefusal reason = parseResponse(datagram, expected, Reply);
-        if (reason == SnmpRefusal::None)
-            return true;
+    return Sock.SendText(Buffer) == SockErr::Ok;
+}
+
+bool TSNMPCheckedSend::Take(const std::string& datagram)
+{
+    const SnmpRefusal reason = parseResponse(datagram, m_expected, Reply);
+    if (reason != SnmpRefusal::None) {
         ++Refused[static_cast<std::size_t>(reason)];
-        return false;
-    });
-    if (!answered) {
-        Reply = SnmpResponse();
         return false;
     }
     HostIP = Sock.RemoteAddressText();
     return true;
+}
+
+void TSNMPCheckedSend::Failed()
+{
+    Reply = SnmpResponse();
 }

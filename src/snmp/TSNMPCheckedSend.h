@@ -22,6 +22,14 @@ public:
     // error or time-out.
     bool Exchange();
 
+    // The two halves of Exchange, for callers that wait on several agents at
+    // once: Send puts Query on the wire (false on a socket error); Take
+    // weighs one datagram received on Sock and keeps it as Reply when it is
+    // the answer; Failed clears what a wait that ended without one left.
+    bool Send();
+    bool Take(const std::string& datagram);
+    void Failed();
+
     TSNMPRec Query;
     SnmpResponse Reply;
     TUDPBlockSocket Sock;
@@ -29,4 +37,7 @@ public:
     std::string HostIP; // sender of the last reply, "0.0.0.0" while none came
     // Datagrams dropped during this object's exchanges, by reason.
     std::array<int, SnmpRefusalCount> Refused{};
+
+private:
+    SnmpExpectation m_expected;
 };
