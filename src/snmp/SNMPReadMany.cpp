@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <map>
 #include <memory>
 #include <poll.h>
 
@@ -35,12 +36,14 @@ void prepareGet(TSNMPCheckedSend& snmp, const SNMPGetRequest& request, int timeo
         snmp.Query.AddVarBind(oid, "", BerTag::Null);
 }
 
-// A get of SNMPReadTogether that is still out.
+// A get of SNMPReadTogether that is still out, and the socket it went out
+// on: the one of the first get to its agent.
 struct OutGet
 {
     std::size_t index = 0;
     std::uint32_t sentTick = 0;
-    std::unique_ptr<TSNMPCheckedSend> snmp;
+    TSNMPCheckedSend* snmp = nullptr;
+    TUDPBlockSocket* sock = nullptr;
 };
 
 } // namespace
@@ -111,7 +114,7 @@ void SNMPReadTogether(const std::vector<SNMPGetRequest>& requests, const SNMPGet
                       int timeoutMs)
 {
     const std::uint32_t limit = timeoutMs > 0 ? static_cast<std::uint32_t>(timeoutMs) : 0;
-    const auto end = [&](OutGet& get, bool answered) {
+    const auto end = [&](const OutGet& get, bool answered) {
         SNMPGetEnd outcome;
         outcome.answered = answered;
         outcome.sentTick = get.sentTick;
@@ -123,17 +126,35 @@ void SNMPReadTogether(const std::vector<SNMPGetRequest>& requests, const SNMPGet
         ended(get.index, std::move(outcome));
     };
 
+    // Every exchange lives until the end: later gets to its agent may wait
+    // on its socket.
+    std::vector<std::unique_ptr<TSNMPCheckedSend>> exchanges;
+    std::map<std::string, TUDPBlockSocket*> agents; // host -> socket its gets share
+    std::map<TUDPBlockSocket*, std::uint32_t>
+        sentOn; // gets sent on a shared socket after its first
     std::vector<OutGet> out;
     for (std::size_t i = 0; i < requests.size(); ++i) {
-        OutGet get{i, TickCount32(), std::make_unique<TSNMPCheckedSend>()};
-        prepareGet(*get.snmp, requests[i], timeoutMs);
-        if (get.snmp->Send())
-            out.push_back(std::move(get));
+        exchanges.push_back(std::make_unique<TSNMPCheckedSend>());
+        TSNMPCheckedSend& snmp = *exchanges.back();
+        prepareGet(snmp, requests[i], timeoutMs);
+        OutGet get{i, TickCount32(), &snmp, nullptr};
+        const auto shared = agents.find(requests[i].host);
+        if (shared != agents.end()) {
+            // Gets on one socket are told apart by their request ids.
+            snmp.Query.ID = static_cast<std::int32_t>(++sentOn[shared->second]) + 1;
+            if (snmp.SendOn(*shared->second))
+                get.sock = shared->second;
+        } else if (snmp.Send()) {
+            get.sock = agents[requests[i].host] = &snmp.Sock;
+        }
+        if (get.sock)
+            out.push_back(get);
         else
             end(get, false);
     }
 
     std::vector<pollfd> waits;
+    std::vector<TUDPBlockSocket*> waited;
     while (!out.empty()) {
         // Each get has its own deadline, counted from its own sending.
         const std::uint32_t now = TickCount32();
@@ -150,27 +171,40 @@ void SNMPReadTogether(const std::vector<SNMPGetRequest>& requests, const SNMPGet
         if (out.empty())
             break;
         waits.clear();
-        for (const OutGet& get : out)
-            waits.push_back({get.snmp->Sock.Handle(), POLLIN, 0});
+        waited.clear();
+        for (const OutGet& get : out) {
+            if (std::find(waited.begin(), waited.end(), get.sock) != waited.end())
+                continue;
+            waited.push_back(get.sock);
+            waits.push_back({get.sock->Handle(), POLLIN, 0});
+        }
         if (WaitCancel::poll(waits.data(), waits.size(), static_cast<int>(wait)) < 0) {
             // Cancelled (or the wait itself failed): nothing more comes.
-            for (OutGet& get : out)
+            for (const OutGet& get : out)
                 end(get, false);
             return;
         }
-        for (std::size_t k = out.size(); k-- > 0;) {
-            if (waits[k].revents == 0)
+        for (std::size_t w = 0; w < waits.size(); ++w) {
+            if (waits[w].revents == 0)
                 continue;
-            TSNMPCheckedSend& snmp = *out[k].snmp;
-            snmp.Buffer = snmp.Sock.ReceivePacket(0);
-            const int error = snmp.Sock.LastError();
+            TUDPBlockSocket& sock = *waited[w];
+            const std::string datagram = sock.ReceivePacket(0);
+            const int error = sock.LastError();
             if (error == SockErr::TimedOut)
                 continue; // woken with nothing to take
-            const bool answered = error == SockErr::Ok && snmp.Take(snmp.Buffer);
-            if (error == SockErr::Ok && !answered)
-                continue; // refused: the wait goes on
-            end(out[k], answered);
-            out.erase(out.begin() + static_cast<std::ptrdiff_t>(k));
+            // A socket error (the agent's port is closed) ends every get on
+            // the socket; a datagram ends the one it answers, if any.
+            for (std::size_t k = 0; k < out.size();) {
+                if (out[k].sock != &sock ||
+                    (error == SockErr::Ok && !out[k].snmp->Take(datagram))) {
+                    ++k;
+                    continue;
+                }
+                end(out[k], error == SockErr::Ok);
+                out.erase(out.begin() + static_cast<std::ptrdiff_t>(k));
+                if (error == SockErr::Ok)
+                    break;
+            }
         }
     }
 }

@@ -76,10 +76,11 @@ struct SNMPGetEnd
 
 using SNMPGetEnded = std::function<void(std::size_t index, SNMPGetEnd end)>;
 
-// Several gets, each to its agent exactly as SNMPReadValues sends it (a
-// socket of its own, the same strict check of the reply), sent one after the
-// other and then waited for together on the calling thread: one thread wakes
-// for all the answers instead of one thread per agent. `ended` runs once per
+// Several gets, each to its agent as SNMPReadValues sends it (the same
+// strict check of the reply; the gets to one agent share one socket, each
+// known by its request id), sent one after the other and then waited for
+// together on the calling thread: one thread wakes for all the answers
+// instead of one thread per agent. `ended` runs once per
 // request, as each one ends: when its answer is in, when its own time-out
 // has passed, or at once on a socket error, so no get waits for another.
 // When the calling thread's WaitCancel fires, every get still out ends

@@ -19,9 +19,12 @@ bool TSNMPCheckedSend::Exchange()
         return false;
     const bool answered = awaitDatagram(
         Sock, Timeout, Buffer, [this](const std::string& datagram) { return Take(datagram); });
-    if (!answered)
+    if (!answered) {
         Failed();
-    return answered;
+        return false;
+    }
+    HostIP = Sock.RemoteAddressText();
+    return true;
 }
 
 bool TSNMPCheckedSend::Send()
@@ -30,22 +33,24 @@ bool TSNMPCheckedSend::Send()
         return false;
     if (Sock.Connect(TargetHost, TargetPort) != SockErr::Ok)
         return false;
+    return SendOn(Sock);
+}
 
+bool TSNMPCheckedSend::SendOn(TUDPBlockSocket& sock)
+{
     m_expected = SnmpExpectation{Query.Version, Query.Community, Query.ID};
     Buffer = Query.Encode();
     HostIP = "0.0.0.0";
-    return Sock.SendText(Buffer) == SockErr::Ok;
+    return sock.SendText(Buffer) == SockErr::Ok;
 }
 
 bool TSNMPCheckedSend::Take(const std::string& datagram)
 {
     const SnmpRefusal reason = parseResponse(datagram, m_expected, Reply);
-    if (reason != SnmpRefusal::None) {
-        ++Refused[static_cast<std::size_t>(reason)];
-        return false;
-    }
-    HostIP = Sock.RemoteAddressText();
-    return true;
+    if (reason == SnmpRefusal::None)
+        return true;
+    ++Refused[static_cast<std::size_t>(reason)];
+    return false;
 }
 
 void TSNMPCheckedSend::Failed()

@@ -23,10 +23,13 @@ public:
     bool Exchange();
 
     // The two halves of Exchange, for callers that wait on several agents at
-    // once: Send puts Query on the wire (false on a socket error); Take
-    // weighs one datagram received on Sock and keeps it as Reply when it is
-    // the answer; Failed clears what a wait that ended without one left.
+    // once: Send puts Query on the wire from Sock (false on a socket error);
+    // SendOn from the socket of another exchange with the same agent, so
+    // that gets to one agent share a socket; Take weighs one datagram
+    // received and keeps it as Reply when it is the answer to Query; Failed
+    // clears what a wait that ended without one left.
     bool Send();
+    bool SendOn(TUDPBlockSocket& sock);
     bool Take(const std::string& datagram);
     void Failed();
 

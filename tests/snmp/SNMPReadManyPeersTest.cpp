@@ -20,6 +20,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -470,7 +471,7 @@ TEST_F(ReadManyAgainstScriptedAgent, GetsReadTogetherEndEachOnItsOwn)
         if (oid == silent)
             return out;
         if (oid == refusedFirst) {
-            out.push_back({AgentReply::responseV2c(id + 1, {{oid, BerTag::Counter64, "\x63"}})});
+            out.push_back({AgentReply::responseV2c(id + 1000, {{oid, BerTag::Counter64, "\x63"}})});
             out.push_back({good.substr(0, good.size() - 1)});
         }
         out.push_back({good, false, oid == late ? 100 : 0});
@@ -498,8 +499,16 @@ TEST_F(ReadManyAgainstScriptedAgent, GetsReadTogetherEndEachOnItsOwn)
         EXPECT_LE(TickDiff(end.sentTick, end.endTick),
                   TickDiff(end.sentTick, ends.ends[0].endTick));
     }
-    // One datagram per get went out, each its own GetRequest.
-    EXPECT_EQ(m_agent.requests().size(), 4u);
+    // One datagram per get went out, all from one socket, each get known by
+    // a request id of its own.
+    const std::vector<ScriptedAgent::Request> requests = m_agent.requests();
+    ASSERT_EQ(requests.size(), 4u);
+    std::set<std::int32_t> ids;
+    for (const ScriptedAgent::Request& request : requests) {
+        EXPECT_EQ(request.senderPort, requests[0].senderPort);
+        ids.insert(AgentReply::requestId(request.bytes));
+    }
+    EXPECT_EQ(ids.size(), 4u);
 }
 
 // Stopping ends every get still waiting at once, long before its time-out.
