@@ -7,6 +7,7 @@
 #include "PollEngine.h"
 #include "SensorPoll.h"
 #include "SensorPollV2c.h"
+#include "ThreadRunner.h"
 
 #include "widgets/Watchdog.h"
 
@@ -89,30 +90,6 @@ template <class Agent> void equip(Agent& agent)
     agent.interfaces = {
         {1, {"eth0", 5000, 6000}}, {3, {"wan", 7000, 8000}}, {4, {"old", 90, 91, false}}};
 }
-
-// Runs each piece of work on a thread of its own; joins them all at the end.
-class ThreadRunner
-{
-public:
-    ~ThreadRunner()
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        for (std::thread& t : m_threads)
-            t.join();
-    }
-    PollEngine::Runner runner()
-    {
-        return [this](std::function<void()> work) {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_threads.emplace_back(std::move(work));
-            return true;
-        };
-    }
-
-private:
-    std::mutex m_mutex;
-    std::vector<std::thread> m_threads;
-};
 
 class Deliveries
 {
