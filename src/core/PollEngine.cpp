@@ -60,6 +60,10 @@ std::function<void()> PollEngine::readAlone(std::shared_ptr<ISensorNetwork> netw
 {
     return [network = std::move(network), done = std::move(done), target = std::move(target),
             recorded = std::move(recorded)] {
+        if (!recorded) {
+            (*done)(readOrNothing(target, *network));
+            return;
+        }
         ReplayNetwork replay(recorded, network.get());
         (*done)(readOrNothing(target, replay));
     };
