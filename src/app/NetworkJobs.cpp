@@ -13,6 +13,9 @@ NetworkJobs::NetworkJobs(QObject* owner, std::shared_ptr<ISensorNetwork> network
       m_poll(std::move(network),
              [this](std::function<void()> work) { return m_workers.run(std::move(work)); })
 {
+    m_grace.setSingleShot(true);
+    m_grace.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&m_grace, &QTimer::timeout, owner, [this] { closeRounds(m_graceRound); });
 }
 
 NetworkJobs::~NetworkJobs()
@@ -31,16 +34,20 @@ bool NetworkJobs::startPass(std::vector<SensorPoll::TSensorTarget> targets, Appl
         return false;
     m_applies.emplace(round, std::move(apply));
     QObject* owner = m_owner;
-    const bool queued =
-        m_poll.startReads(std::move(started), [this, owner, round](SensorPoll::TSensorReading r) {
-            auto reading = std::make_shared<SensorPoll::TSensorReading>(std::move(r));
+    const std::shared_ptr<Inbox> inbox = m_inbox;
+    const bool queued = m_poll.startReads(
+        std::move(started), [this, owner, inbox, round](SensorPoll::TSensorReading reading) {
+            // Readings that come while the window has not yet taken the last
+            // ones go with them: one wake-up of the window for all.
+            {
+                std::lock_guard<std::mutex> lock(inbox->mutex);
+                inbox->readings.emplace_back(round, std::move(reading));
+                if (inbox->posted)
+                    return;
+                inbox->posted = true;
+            }
             QMetaObject::invokeMethod(
-                owner,
-                [this, round, reading] {
-                    if (auto batch = m_rounds.arrive(round, std::move(*reading)))
-                        deliver(std::move(*batch));
-                },
-                Qt::QueuedConnection);
+                owner, [this] { takeInbox(); }, Qt::QueuedConnection);
         });
     if (!queued) {
         // Stopping: nothing more will be applied.
@@ -48,8 +55,25 @@ bool NetworkJobs::startPass(std::vector<SensorPoll::TSensorTarget> targets, Appl
         m_applies.clear();
         return false;
     }
-    QTimer::singleShot(kRoundGraceMs, owner, [this, round] { closeRounds(round); });
+    // Stopped again as soon as the round is whole, which is what answering
+    // agents make of it: the grace time then never wakes the window.
+    m_graceRound = round;
+    m_grace.start(kRoundGraceMs);
     return true;
+}
+
+void NetworkJobs::takeInbox()
+{
+    std::vector<std::pair<unsigned, SensorPoll::TSensorReading>> readings;
+    {
+        std::lock_guard<std::mutex> lock(m_inbox->mutex);
+        readings.swap(m_inbox->readings);
+        m_inbox->posted = false;
+    }
+    for (auto& [round, reading] : readings) {
+        if (auto batch = m_rounds.arrive(round, std::move(reading)))
+            deliver(std::move(*batch));
+    }
 }
 
 void NetworkJobs::closeRounds(std::optional<unsigned> round)
@@ -65,8 +89,11 @@ void NetworkJobs::deliver(PollRounds::Batch batch)
         return;
     // Copied: applying may start the next tick in a nested event loop.
     const ApplyReadings apply = found->second;
-    if (!m_rounds.pending(batch.round))
+    if (!m_rounds.pending(batch.round)) {
         m_applies.erase(found);
+        if (batch.round == m_graceRound)
+            m_grace.stop();
+    }
     apply(batch.readings);
 }
 
@@ -119,6 +146,11 @@ void NetworkJobs::stop()
 {
     // The workers are joined here, so nothing posts to the owner after it.
     m_workers.stop();
+    m_grace.stop();
+    {
+        std::lock_guard<std::mutex> lock(m_inbox->mutex);
+        m_inbox->readings.clear();
+    }
     m_rounds.clear();
     m_applies.clear();
 }

@@ -8,12 +8,16 @@
 #include <QMetaObject>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 // The window's way to the network: work runs on network threads and its
 // result comes back to the window's thread as a queued call, so no wait on a
@@ -90,13 +94,25 @@ public:
     static constexpr int kRoundGraceMs = 1000;
 
 private:
+    // Readings on their way from the network threads, by round.
+    struct Inbox
+    {
+        std::mutex mutex;
+        std::vector<std::pair<unsigned, SensorPoll::TSensorReading>> readings;
+        bool posted = false; // a call to take them is queued
+    };
+
+    void takeInbox();
     void deliver(PollRounds::Batch batch);
     void closeRounds(std::optional<unsigned> round);
 
     QObject* m_owner;
     std::set<std::string> m_out; // kinds of work out
     PollRounds m_rounds;
+    std::shared_ptr<Inbox> m_inbox = std::make_shared<Inbox>();
     std::map<unsigned, ApplyReadings> m_applies; // by round, while it has readings to apply
+    QTimer m_grace;                              // closes the newest round after kRoundGraceMs
+    unsigned m_graceRound = 0;                   // that round
     NetworkWorkers m_workers;
     PollEngine m_poll;
 };

@@ -28,12 +28,14 @@ TReadReply SnmpSensorNetwork::read(const TReadRequest& request)
     return reply;
 }
 
-TReadReply SnmpSensorNetwork::readV2c(const TReadRequest& request)
+namespace {
+
+// An SNMPv2c get's readings as the poll takes them.
+TReadReply v2cReply(const TReadRequest& request, bool answered,
+                    const std::vector<SNMPReading>& readings)
 {
-    std::vector<SNMPReading> readings;
     TReadReply reply;
-    reply.answered =
-        SNMPReadValues(request.oids, request.community, request.host, SNMPVersion2c, readings);
+    reply.answered = answered;
     reply.values.resize(request.oids.size());
     reply.present.resize(request.oids.size());
     for (std::size_t i = 0; i < readings.size() && i < request.oids.size(); ++i) {
@@ -43,6 +45,36 @@ TReadReply SnmpSensorNetwork::readV2c(const TReadRequest& request)
         reply.values[i] = binding.isUnsigned() ? std::to_string(binding.Number) : binding.Value;
     }
     return reply;
+}
+
+} // namespace
+
+TReadReply SnmpSensorNetwork::readV2c(const TReadRequest& request)
+{
+    std::vector<SNMPReading> readings;
+    const bool answered =
+        SNMPReadValues(request.oids, request.community, request.host, SNMPVersion2c, readings);
+    return v2cReply(request, answered, readings);
+}
+
+void SnmpSensorNetwork::readTogether(const std::vector<TReadRequest>& requests,
+                                     const ReadEnded& ended)
+{
+    std::vector<SNMPGetRequest> gets;
+    std::vector<std::size_t> asked; // index in requests of each get
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+        if (requests[i].version != SNMPVersion2c) {
+            const uint32_t now = tickCount();
+            ended(i, v2cReply(requests[i], false, {}), now, now);
+            continue;
+        }
+        gets.push_back({requests[i].oids, requests[i].community, requests[i].host, SNMPVersion2c});
+        asked.push_back(i);
+    }
+    SNMPReadTogether(gets, [&](std::size_t get, SNMPGetEnd end) {
+        const TReadRequest& request = requests[asked[get]];
+        ended(asked[get], v2cReply(request, end.answered, end.readings), end.sentTick, end.endTick);
+    });
 }
 
 TReadReply SnmpSensorNetwork::readV3(const TReadRequest& request)

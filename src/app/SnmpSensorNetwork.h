@@ -15,6 +15,9 @@ public:
     bool readValue(const std::string& oid, const std::string& community, const std::string& host,
                    std::string& value) override;
     TReadReply read(const TReadRequest& request) override;
+    bool readsTogether() const override { return true; }
+    // SNMPv2c gets only; a request of another version ends unanswered.
+    void readTogether(const std::vector<TReadRequest>& requests, const ReadEnded& ended) override;
     bool walk(const TReadRequest& column,
               std::vector<std::pair<std::string, std::string>>& rows) override;
     int pingRoundTrip(const std::string& host) override;

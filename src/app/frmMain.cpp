@@ -188,6 +188,9 @@ void TMainForm::createComponents()
 {
     const auto timer = [](bool enabled, std::uint32_t interval, std::function<void()> handler) {
         auto t = std::make_unique<TVrTimer>();
+        // Every handler only starts work and returns, so the GUI thread's
+        // own timers serve: no worker wakes up to hand the tick over.
+        t->setTimerType(ttSystem);
         t->setEnabled(enabled);
         t->setInterval(interval);
         t->setOnTimer([handler = std::move(handler)](TVrTimer*) { handler(); });
@@ -678,8 +681,11 @@ void TMainForm::UpdDeviceTimers(int index, const SensorPoll::TSensorReading& rea
             c->Scale->setMaxValue(*result.newMaximum);
         }
         if (c->Scope && result.pinged) {
+            // Both samples of a poll in one drawing of the graph.
+            c->Scope->beginUpdate();
             c->Scope->pushValue(1, up);
             c->Scope->pushValue(0, down);
+            c->Scope->endUpdate();
         }
     }
     if (!result.pinged) {

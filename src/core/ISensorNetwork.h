@@ -2,7 +2,9 @@
 
 #include "SnmpV3User.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -61,6 +63,23 @@ public:
             reply.answered =
                 readValue(request.oids[0], request.community, request.host, reply.values[0]);
         return reply;
+    }
+    // Whether readTogether waits for its gets at once: only then is it worth
+    // reading several sensors with one call.
+    virtual bool readsTogether() const { return false; }
+    // Several SNMPv2c gets on the calling thread; `ended(i, reply, sentTick,
+    // endTick)` runs once for each request as it ends, with the tick counts
+    // just before it went out and when its wait ended. One after the other
+    // here; a network that waits for them at once says so in readsTogether.
+    using ReadEnded = std::function<void(std::size_t index, TReadReply reply, uint32_t sentTick,
+                                         uint32_t endTick)>;
+    virtual void readTogether(const std::vector<TReadRequest>& requests, const ReadEnded& ended)
+    {
+        for (std::size_t i = 0; i < requests.size(); ++i) {
+            const uint32_t sent = tickCount();
+            TReadReply reply = read(requests[i]);
+            ended(i, std::move(reply), sent, tickCount());
+        }
     }
     // The rows (OID text, value text) of one table column of an SNMPv2c
     // agent, read with GetBulk; false when the walk did not end normally.

@@ -1,11 +1,13 @@
 #include "WaitCancel.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <sys/eventfd.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 thread_local WaitCancel* t_current = nullptr;
@@ -48,12 +50,29 @@ void WaitCancel::setCurrent(WaitCancel* token)
 
 int WaitCancel::poll(pollfd& entry, int timeoutMs)
 {
+    return poll(&entry, 1, timeoutMs);
+}
+
+int WaitCancel::poll(pollfd* entries, std::size_t count, int timeoutMs)
+{
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     const WaitCancel* token = t_current;
+    const bool watched = token && token->m_fd >= 0;
+    // The token's descriptor goes last, behind the caller's; a few fit on
+    // the stack, which is what every single-socket wait uses.
+    constexpr std::size_t kLocal = 8;
+    pollfd local[kLocal];
+    std::vector<pollfd> heap;
+    pollfd* all = local;
+    if (count + 1 > kLocal) {
+        heap.resize(count + 1);
+        all = heap.data();
+    }
+    std::copy(entries, entries + count, all);
+    all[count] = {watched ? token->m_fd : -1, POLLIN, 0};
     int wait = timeoutMs;
     while (true) {
-        pollfd entries[2] = {entry, {token ? token->m_fd : -1, POLLIN, 0}};
-        const int rc = ::poll(entries, token && token->m_fd >= 0 ? 2 : 1, wait);
+        const int rc = ::poll(all, watched ? count + 1 : count, wait);
         if (rc < 0 && errno == EINTR) {
             // Only what is left of the time, rounded up so that a wait
             // never ends before its time-out.
@@ -64,11 +83,12 @@ int WaitCancel::poll(pollfd& entry, int timeoutMs)
             }
             continue;
         }
-        if (rc > 0 && token && (entries[1].revents & POLLIN)) {
+        if (rc > 0 && watched && (all[count].revents & POLLIN)) {
             errno = ECANCELED;
             return -1;
         }
-        entry.revents = entries[0].revents;
+        for (std::size_t i = 0; i < count; ++i)
+            entries[i].revents = all[i].revents;
         return rc;
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <poll.h>
 
 // Ends every network wait of the threads that watch it, at once and from any
@@ -24,6 +25,8 @@ public:
     // token fires: then -1 with errno ECANCELED. EINTR is retried with the
     // time that is left.
     static int poll(pollfd& entry, int timeoutMs);
+    // The same on several descriptors at once.
+    static int poll(pollfd* entries, std::size_t count, int timeoutMs);
 
 private:
     int m_fd = -1;

@@ -9,6 +9,8 @@
 #include "SnmpResponse.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -51,3 +53,37 @@ bool SNMPReadValues(const std::vector<std::string>& oids, const std::string& com
 bool SNMPBulkWalk(const std::string& column, const std::string& community, const std::string& host,
                   std::size_t maxRows, std::vector<SnmpBinding>& rows,
                   int timeoutMs = SNMPDefaultTimeoutMs);
+
+// One get of SNMPReadTogether.
+struct SNMPGetRequest
+{
+    std::vector<std::string> oids;
+    std::string community;
+    std::string host;
+    int version = SNMPVersion2c;
+};
+
+// How one get of SNMPReadTogether ended.
+struct SNMPGetEnd
+{
+    bool answered = false;
+    std::vector<SNMPReading> readings; // as SNMPReadValues gives them
+    // The tick count (TickCount32) just before the request went out and when
+    // its wait ended.
+    std::uint32_t sentTick = 0;
+    std::uint32_t endTick = 0;
+};
+
+using SNMPGetEnded = std::function<void(std::size_t index, SNMPGetEnd end)>;
+
+// Several gets, each to its agent as SNMPReadValues sends it (the same
+// strict check of the reply; the gets to one agent share one socket, each
+// known by its request id), sent one after the other and then waited for
+// together on the calling thread: one thread wakes for all the answers
+// instead of one thread per agent. `ended` runs once per
+// request, as each one ends: when its answer is in, when its own time-out
+// has passed, or at once on a socket error, so no get waits for another.
+// When the calling thread's WaitCancel fires, every get still out ends
+// unanswered at once.
+void SNMPReadTogether(const std::vector<SNMPGetRequest>& requests, const SNMPGetEnded& ended,
+                      int timeoutMs = SNMPDefaultTimeoutMs);

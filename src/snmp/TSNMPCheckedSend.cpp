@@ -15,28 +15,45 @@ TSNMPCheckedSend::TSNMPCheckedSend()
 
 bool TSNMPCheckedSend::Exchange()
 {
-    if (Sock.Bind(IPInterface, "0") != SockErr::Ok)
+    if (!Send())
         return false;
-    if (Sock.Connect(TargetHost, TargetPort) != SockErr::Ok)
-        return false;
-
-    const SnmpExpectation expected{Query.Version, Query.Community, Query.ID};
-    Buffer = Query.Encode();
-    if (Sock.SendText(Buffer) != SockErr::Ok)
-        return false;
-
-    HostIP = "0.0.0.0";
-    const bool answered = awaitDatagram(Sock, Timeout, Buffer, [&](const std::string& datagram) {
-        const SnmpRefusal reason = parseResponse(datagram, expected, Reply);
-        if (reason == SnmpRefusal::None)
-            return true;
-        ++Refused[static_cast<std::size_t>(reason)];
-        return false;
-    });
+    const bool answered = awaitDatagram(
+        Sock, Timeout, Buffer, [this](const std::string& datagram) { return Take(datagram); });
     if (!answered) {
-        Reply = SnmpResponse();
+        Failed();
         return false;
     }
     HostIP = Sock.RemoteAddressText();
     return true;
+}
+
+bool TSNMPCheckedSend::Send()
+{
+    if (Sock.Bind(IPInterface, "0") != SockErr::Ok)
+        return false;
+    if (Sock.Connect(TargetHost, TargetPort) != SockErr::Ok)
+        return false;
+    return SendOn(Sock);
+}
+
+bool TSNMPCheckedSend::SendOn(TUDPBlockSocket& sock)
+{
+    m_expected = SnmpExpectation{Query.Version, Query.Community, Query.ID};
+    Buffer = Query.Encode();
+    HostIP = "0.0.0.0";
+    return sock.SendText(Buffer) == SockErr::Ok;
+}
+
+bool TSNMPCheckedSend::Take(const std::string& datagram)
+{
+    const SnmpRefusal reason = parseResponse(datagram, m_expected, Reply);
+    if (reason == SnmpRefusal::None)
+        return true;
+    ++Refused[static_cast<std::size_t>(reason)];
+    return false;
+}
+
+void TSNMPCheckedSend::Failed()
+{
+    Reply = SnmpResponse();
 }

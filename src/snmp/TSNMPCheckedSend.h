@@ -22,6 +22,17 @@ public:
     // error or time-out.
     bool Exchange();
 
+    // The two halves of Exchange, for callers that wait on several agents at
+    // once: Send puts Query on the wire from Sock (false on a socket error);
+    // SendOn from the socket of another exchange with the same agent, so
+    // that gets to one agent share a socket; Take weighs one datagram
+    // received and keeps it as Reply when it is the answer to Query; Failed
+    // clears what a wait that ended without one left.
+    bool Send();
+    bool SendOn(TUDPBlockSocket& sock);
+    bool Take(const std::string& datagram);
+    void Failed();
+
     TSNMPRec Query;
     SnmpResponse Reply;
     TUDPBlockSocket Sock;
@@ -29,4 +40,7 @@ public:
     std::string HostIP; // sender of the last reply, "0.0.0.0" while none came
     // Datagrams dropped during this object's exchanges, by reason.
     std::array<int, SnmpRefusalCount> Refused{};
+
+private:
+    SnmpExpectation m_expected;
 };

@@ -24,7 +24,10 @@ void TVrTimer::setEnabled(bool enabled)
     if (enabled == m_enabled)
         return;
     m_enabled = enabled;
-    if (enabled)
+    // A Qt timer left running while disabled would only wake the GUI thread
+    // to drop its ticks; a worker keeps running, so its ticks keep their
+    // rhythm.
+    if (enabled || m_timerType == ttSystem)
         update();
 }
 
@@ -143,9 +146,17 @@ void TVrTimer::dispatch()
     const TimerEvent handler = onTimer();
     if (!handler)
         return;
+    // A Qt timer fires again inside a nested event loop of its own handler;
+    // that tick is dropped, so that a timer never overlaps itself. Held by
+    // a copy: the handler may destroy this timer.
+    const std::shared_ptr<bool> running = m_running;
+    if (*running)
+        return;
+    *running = true;
     try {
         handler(this);
     } catch (...) {
         ApplicationReport::reportCurrentException();
     }
+    *running = false;
 }

@@ -22,7 +22,9 @@ enum TVrTimerType
 // The periodic timer behind the main window's timers and the scope's
 // internal tick. ttThread (the default) runs a worker thread per timer that
 // hands every tick to the GUI thread and waits for the handler, so ticks of
-// one timer never overlap or queue up; ttSystem uses a Qt timer.
+// one timer never overlap or queue up; ttSystem uses a precise Qt timer of the
+// GUI thread's event loop, which costs one wake-up a tick instead of three
+// (a tick that comes while the handler still runs is dropped).
 //
 // A timer created in code starts ticking once an update runs: a change of
 // Enabled to True, of Interval, TimerType or Priority, or loaded(), which
@@ -40,8 +42,8 @@ public:
     static QString version() { return QStringLiteral("1.3"); }
 
     bool enabled() const { return m_enabled.load(); }
-    // True runs the update; False only stores: the mechanism keeps running
-    // and its ticks are dropped.
+    // True runs the update; False stops a Qt timer and otherwise only
+    // stores: a worker keeps running and its ticks are dropped.
     void setEnabled(bool enabled);
 
     std::uint32_t interval() const { return m_interval; }
@@ -88,4 +90,5 @@ private:
     bool m_created = false;
     std::unique_ptr<TVrTimerThread> m_thread;
     int m_systemTimerId = 0;
+    std::shared_ptr<bool> m_running = std::make_shared<bool>(false); // a handler runs
 };

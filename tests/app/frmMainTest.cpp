@@ -338,6 +338,29 @@ TEST_F(MainForm, PollPassFillsLabelsGraphsHintAndTray)
     EXPECT_EQ(a->UpLabel->geometry().right(), form->sensorControls(2)->UpLabel->geometry().right());
 }
 
+// Both samples of a poll go into one drawing of the graph, not one each.
+TEST_F(MainForm, EachAppliedPollDrawsItsGraphOnce)
+{
+    TMonitorSettings s = typicalSettings();
+    s.Sensors = {configuredSensor("127.0.0.1")};
+    seedStore(s);
+    auto form = makeForm(m_net);
+    form->show();
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 200)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    TVrScope* scope = form->sensorControls(0)->Scope;
+    scriptPoll("1000", "1000", "100000", "100000");
+    for (int poll = 1; poll <= 2; ++poll) {
+        const int drawings = scope->paintCount();
+        form->UpdateAllMonitors();
+        form->networkJobs().settle();
+        EXPECT_EQ(scope->channels().items(0).sampleCount(), poll);
+        EXPECT_EQ(scope->paintCount(), drawings + 1) << poll;
+    }
+}
+
 TEST_F(MainForm, SilentAgentPingFailureAndInactiveFirstSensor)
 {
     TMonitorSettings s = typicalSettings();

@@ -2,6 +2,7 @@
 #include "HeldSensorNetwork.h"
 
 #include "PollEngine.h"
+#include "ThreadRunner.h"
 
 #include "widgets/Watchdog.h"
 
@@ -19,29 +20,6 @@ using namespace SensorPoll;
 namespace {
 
 using namespace std::chrono_literals;
-
-// Runs each piece of work on a thread of its own; joins them all at the end.
-class ThreadRunner
-{
-public:
-    ~ThreadRunner()
-    {
-        for (std::thread& t : m_threads)
-            t.join();
-    }
-    PollEngine::Runner runner()
-    {
-        return [this](std::function<void()> work) {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_threads.emplace_back(std::move(work));
-            return true;
-        };
-    }
-
-private:
-    std::mutex m_mutex;
-    std::vector<std::thread> m_threads;
-};
 
 TSensorTarget target(int index, const std::string& host)
 {

@@ -11,14 +11,19 @@
 #include "SnmpdPeer.h"
 #include "TSNMPCheckedSend.h"
 #include "TSNMPRec.h"
+#include "TickCount.h"
+#include "WaitCancel.h"
+#include "widgets/Watchdog.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -392,6 +397,142 @@ TEST_F(ReadManyAgainstScriptedAgent, BulkWalkAsksPageByPageAndStopsAnAgentGoingI
     });
     EXPECT_FALSE(SNMPBulkWalk(column, "vandor", kScriptedAddress, 10, rows, kShortTimeoutMs));
     EXPECT_EQ(rows.size(), 1u);
+}
+
+// ---------------------------------------------------------------- gets read together
+
+// What SNMPReadTogether handed over, by request.
+struct TogetherEnds
+{
+    std::vector<int> order; // request indexes as they ended
+    std::map<std::size_t, SNMPGetEnd> ends;
+    SNMPGetEnded sink()
+    {
+        return [this](std::size_t index, SNMPGetEnd end) {
+            EXPECT_EQ(ends.count(index), 0u) << "request " << index << " ended twice";
+            order.push_back(static_cast<int>(index));
+            ends[index] = std::move(end);
+        };
+    }
+};
+
+// Gets read together against snmpd give what each gives read alone: uptime
+// and counters within what snmpget reads before and after.
+TEST_F(ReadManyAgainstSnmpd, GetsReadTogetherAnswerAsEachDoesAlone)
+{
+    const std::vector<std::string> oids = {kUpTime, std::string(kHcIn) + "1",
+                                           std::string(kHcOut) + "1"};
+    std::vector<std::string> argv = v2cTool("snmpget");
+    argv.insert(argv.end(), oids.begin(), oids.end());
+    const Lines before = netSnmp(argv);
+    TogetherEnds ends;
+    SNMPReadTogether({{oids, "vandor", kSnmpdAddress},
+                      {{oids[1]}, "vandor", kSnmpdAddress},
+                      {oids, "vandor", kSnmpdAddress}},
+                     ends.sink());
+    const Lines after = netSnmp(argv);
+    ASSERT_EQ(ends.ends.size(), 3u);
+    ASSERT_EQ(before.size(), 3u);
+    ASSERT_EQ(after.size(), 3u);
+    for (const std::size_t get : {0u, 2u}) {
+        const SNMPGetEnd& end = ends.ends[get];
+        ASSERT_TRUE(end.answered) << get;
+        ASSERT_EQ(end.readings.size(), 3u);
+        for (std::size_t i = 0; i < 3; ++i) {
+            EXPECT_EQ(end.readings[i].Outcome, SNMPReadOutcome::Value);
+            EXPECT_LE(number(before[i].second), end.readings[i].Binding.Number);
+            EXPECT_LE(end.readings[i].Binding.Number, number(after[i].second));
+        }
+    }
+    ASSERT_TRUE(ends.ends[1].answered);
+    ASSERT_EQ(ends.ends[1].readings.size(), 1u);
+    EXPECT_EQ(ends.ends[1].readings[0].Binding.Oid, oids[1]);
+}
+
+// Each get ends on its own: answers as they come, refused datagrams leave
+// their get waiting, and a get its agent never answers ends last, not before
+// its own time-out and without holding up the others.
+TEST_F(ReadManyAgainstScriptedAgent, GetsReadTogetherEndEachOnItsOwn)
+{
+    // The request's first name says how the agent answers it.
+    const std::string answered = std::string(kHcIn) + "1";
+    const std::string silent = std::string(kHcIn) + "2";
+    const std::string refusedFirst = std::string(kHcIn) + "3";
+    const std::string late = std::string(kHcIn) + "4";
+    m_agent.setResponder([=](const ScriptedAgent::Request& r) {
+        TSNMPRec request;
+        std::vector<ScriptedAgent::Datagram> out;
+        if (!request.Decode(r.bytes) || request.VarBindCount() == 0)
+            return out;
+        const std::string oid = request.VarBind(0).Oid;
+        const std::int32_t id = request.ID;
+        const std::string value(1, static_cast<char>(oid.back() - '0'));
+        const std::string good = AgentReply::responseV2c(id, {{oid, BerTag::Counter64, value}});
+        if (oid == silent)
+            return out;
+        if (oid == refusedFirst) {
+            out.push_back({AgentReply::responseV2c(id + 1000, {{oid, BerTag::Counter64, "\x63"}})});
+            out.push_back({good.substr(0, good.size() - 1)});
+        }
+        out.push_back({good, false, oid == late ? 100 : 0});
+        return out;
+    });
+    TogetherEnds ends;
+    SNMPReadTogether({{{silent}, "vandor", kScriptedAddress},
+                      {{answered}, "vandor", kScriptedAddress},
+                      {{refusedFirst}, "vandor", kScriptedAddress},
+                      {{late}, "vandor", kScriptedAddress}},
+                     ends.sink(), kShortTimeoutMs);
+    ASSERT_EQ(ends.order.size(), 4u);
+    EXPECT_EQ(ends.order.back(), 0);
+    EXPECT_FALSE(ends.ends[0].answered);
+    EXPECT_TRUE(ends.ends[0].readings.empty());
+    EXPECT_GE(TickDiff(ends.ends[0].sentTick, ends.ends[0].endTick),
+              static_cast<std::uint32_t>(kShortTimeoutMs));
+    for (std::size_t get = 1; get < 4; ++get) {
+        SCOPED_TRACE(get);
+        const SNMPGetEnd& end = ends.ends[get];
+        ASSERT_TRUE(end.answered);
+        ASSERT_EQ(end.readings.size(), 1u);
+        // The value the agent gave is the last digit of the name asked.
+        EXPECT_EQ(end.readings[0].Binding.Number, std::uint64_t(get == 1 ? 1 : get + 1));
+        EXPECT_LE(TickDiff(end.sentTick, end.endTick),
+                  TickDiff(end.sentTick, ends.ends[0].endTick));
+    }
+    // One datagram per get went out, all from one socket, each get known by
+    // a request id of its own.
+    const std::vector<ScriptedAgent::Request> requests = m_agent.requests();
+    ASSERT_EQ(requests.size(), 4u);
+    std::set<std::int32_t> ids;
+    for (const ScriptedAgent::Request& request : requests) {
+        EXPECT_EQ(request.senderPort, requests[0].senderPort);
+        ids.insert(AgentReply::requestId(request.bytes));
+    }
+    EXPECT_EQ(ids.size(), 4u);
+}
+
+// Stopping ends every get still waiting at once, long before its time-out.
+TEST_F(ReadManyAgainstScriptedAgent, GetsReadTogetherEndAtOnceWhenCancelled)
+{
+    Watchdog watchdog("gets read together, then cancelled", std::chrono::seconds(20));
+    m_agent.setResponder(
+        [](const ScriptedAgent::Request&) { return std::vector<ScriptedAgent::Datagram>{}; });
+    WaitCancel cancel;
+    TogetherEnds ends;
+    std::thread reader([&] {
+        WaitCancel::setCurrent(&cancel);
+        SNMPReadTogether({{{kUpTime}, "vandor", kScriptedAddress},
+                          {{kUpTime, kUpTime}, "vandor", kScriptedAddress}},
+                         ends.sink(), 60000);
+        WaitCancel::setCurrent(nullptr);
+    });
+    while (m_agent.requests().size() < 2)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    cancel.fire();
+    reader.join();
+    ASSERT_EQ(ends.ends.size(), 2u);
+    EXPECT_FALSE(ends.ends[0].answered);
+    EXPECT_FALSE(ends.ends[1].answered);
 }
 
 // ---------------------------------------------------------------- an agent's MIB

@@ -109,6 +109,46 @@ TEST_P(TVrTimerTest, AnExceptionIsReportedAndTheTimerKeepsRunning)
     EXPECT_EQ(reports[0], "Host did not reply");
 }
 
+// A handler that opens a nested event loop (a message box, a settle) sees no
+// tick of its own timer inside it: the timer never overlaps itself, and the
+// ticks it would have given meanwhile are dropped, not queued up.
+TEST_P(TVrTimerTest, ItsOwnTicksNeverRunInsideTheHandlersNestedLoop)
+{
+    int running = 0;
+    int overlaps = 0;
+    int ticks = 0;
+    auto timer = makeTimer(
+        2,
+        [&](TVrTimer*) {
+            overlaps += running;
+            ++running;
+            if (++ticks == 1) {
+                QEventLoop loop;
+                QTimer::singleShot(60, &loop, &QEventLoop::quit);
+                loop.exec();
+            }
+            --running;
+        },
+        GetParam());
+    ASSERT_TRUE(waitUntil([&] { return ticks >= 3; }));
+    EXPECT_EQ(overlaps, 0);
+}
+
+// Disabled, a timer delivers nothing; a Qt timer is not even left running
+// (it would wake the GUI thread for nothing), a worker keeps its rhythm.
+TEST_P(TVrTimerTest, DisablingStopsAQtTimerAndKeepsAWorker)
+{
+    int ticks = 0;
+    auto timer = makeTimer(
+        5, [&](TVrTimer*) { ++ticks; }, GetParam());
+    ASSERT_TRUE(timer->isTicking());
+    timer->setEnabled(false);
+    EXPECT_EQ(timer->isTicking(), GetParam() == ttThread);
+    timer->setEnabled(true);
+    EXPECT_TRUE(timer->isTicking());
+    EXPECT_TRUE(waitUntil([&] { return ticks >= 2; }));
+}
+
 INSTANTIATE_TEST_SUITE_P(BothKinds, TVrTimerTest, ::testing::Values(ttThread, ttSystem));
 
 TEST(TVrTimer, RefusedSystemTimerRaisesOutOfResources)
