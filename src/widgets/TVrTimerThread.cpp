@@ -1,5 +1,6 @@
 #include "TVrTimerThread.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QMetaObject>
 
@@ -178,6 +179,12 @@ void TVrTimerThread::handOver(const std::shared_ptr<State>& state,
                 return;
             state->handOver = HandOver::Running;
         }
+        // Other ticks may already wait in the queue behind this one. A
+        // handler that opens a modal loop would leave them there until it
+        // returns, because the event dispatcher sees no new post; a wake-up
+        // makes the nested loop deliver them.
+        if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
+            dispatcher->wakeUp();
         // The dispatch function is never replaced after construction, so it
         // is safe to call without the lock, even if the timer is destroyed
         // from inside its own handler.
