@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!decodeScopedPdu(buffer, true, padded) ||
             padded.Pdu.VarBinds.size() != scoped.Pdu.VarBinds.size())
             __builtin_trap();
-        for (const V3VarBind& bind : scoped.Pdu.VarBinds)
+        for (const SnmpBinding& bind : scoped.Pdu.VarBinds)
             if (bind.isException() && bind.hasValue())
                 __builtin_trap();
     }

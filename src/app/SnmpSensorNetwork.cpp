@@ -93,7 +93,7 @@ TReadReply SnmpSensorNetwork::readV3(const TReadRequest& request)
     }
     reply.answered = true;
     for (std::size_t i = 0; i < result.VarBinds.size() && i < request.oids.size(); ++i) {
-        const V3VarBind& binding = result.VarBinds[i];
+        const SnmpBinding& binding = result.VarBinds[i];
         reply.present[i] = binding.hasValue();
         reply.values[i] = binding.isUnsigned() ? std::to_string(binding.Number) : binding.Value;
     }
@@ -107,7 +107,7 @@ bool SnmpSensorNetwork::walkV3(const TReadRequest& column,
     const SnmpV3Result result =
         SNMPv3Walk(column.oids[0], column.v3, column.host, loan.cache, kMaxWalkRows);
     m_engines.giveBack(loan);
-    for (const V3VarBind& binding : result.VarBinds)
+    for (const SnmpBinding& binding : result.VarBinds)
         rows.emplace_back(binding.Oid, binding.Value);
     return result.ok();
 }

@@ -65,7 +65,7 @@ bool V3DeviceNetwork::walkColumn(const std::string& column, const std::string& c
     (void)community;
     rows.clear();
     const SnmpV3Result result = read(V3Read::Walk, {column}, host);
-    for (const V3VarBind& binding : result.VarBinds)
+    for (const SnmpBinding& binding : result.VarBinds)
         rows.emplace_back(binding.Oid, bindingText(binding));
     return result.ok();
 }

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-// Tag bytes of the value types an SNMPv1 or SNMPv2c client meets. A tag is always one byte.
+// Tag bytes of the value types and PDUs an SNMP client meets. A tag is always one byte.
 namespace BerTag {
 constexpr int Boolean = 0x01;
 constexpr int Integer = 0x02;
@@ -27,6 +27,7 @@ constexpr int GetNextRequest = 0xA1;
 constexpr int GetResponse = 0xA2;
 constexpr int Trap = 0xA4;
 constexpr int GetBulkRequest = 0xA5;
+constexpr int Report = 0xA8;
 // Any tag with this bit set is read as a constructed item, whatever its other bits.
 constexpr int ConstructedBit = 0x20;
 } // namespace BerTag

@@ -91,7 +91,7 @@ SnmpV3Result SNMPv3Walk(const std::string& root, const SnmpV3User& user, const s
     std::string cursor = root;
     while (walk.VarBinds.size() < maxRows) {
         SnmpV3Result step =
-            run(V3Tag::GetBulkRequest, {cursor}, user, host, cache, 0, maxRepetitions);
+            run(BerTag::GetBulkRequest, {cursor}, user, host, cache, 0, maxRepetitions);
         walk.RoundTrips += step.RoundTrips;
         walk.EngineRebooted = walk.EngineRebooted || step.EngineRebooted;
         if (!step.ok()) {
@@ -101,9 +101,9 @@ SnmpV3Result SNMPv3Walk(const std::string& root, const SnmpV3User& user, const s
         }
         if (step.VarBinds.empty())
             break;
-        for (const V3VarBind& bind : step.VarBinds) {
+        for (const SnmpBinding& bind : step.VarBinds) {
             // Past the subtree or at the end of the agent's view.
-            if (bind.ValueType == V3Tag::EndOfMibView || !oidIsUnder(bind.Oid, root)) {
+            if (bind.ValueType == BerTag::EndOfMibView || !oidIsUnder(bind.Oid, root)) {
                 walk.Outcome = SnmpV3Outcome::Ok;
                 return walk;
             }

@@ -148,18 +148,6 @@ SnmpRefusal readBindings(std::string_view list, std::vector<SnmpBinding>& bindin
 
 } // namespace
 
-bool SnmpBinding::isException() const
-{
-    return ValueType == BerTag::NoSuchObject || ValueType == BerTag::NoSuchInstance ||
-           ValueType == BerTag::EndOfMibView;
-}
-
-bool SnmpBinding::isUnsigned() const
-{
-    return ValueType == BerTag::Counter32 || ValueType == BerTag::Gauge32 ||
-           ValueType == BerTag::TimeTicks || ValueType == BerTag::Counter64;
-}
-
 const char* snmpRefusalName(SnmpRefusal reason)
 {
     switch (reason) {

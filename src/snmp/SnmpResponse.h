@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SnmpBinding.h"
+
 // The strict gate for replies of the SNMPv2c reads (and of the multi-binding
 // get in either version): a datagram is taken only when every item has the
 // type and size it must have and lies wholly inside its parent, and when it
@@ -27,23 +29,6 @@ constexpr int SnmpRefusalCount = static_cast<int>(SnmpRefusal::BadValue) + 1;
 
 // A short English name of the reason, for traces.
 const char* snmpRefusalName(SnmpRefusal reason);
-
-// One binding of a taken reply.
-struct SnmpBinding
-{
-    std::string Oid; // dotted text, no leading dot
-    int ValueType = 0;
-    // Counter64 as unsigned decimal text; every other type as ReadItem gives
-    // it (Counter32, Gauge32 and TimeTicks as signed 32-bit decimal text).
-    std::string Value;
-    // The unsigned value of Counter32, Gauge32, TimeTicks and Counter64.
-    std::uint64_t Number = 0;
-
-    // noSuchObject, noSuchInstance or endOfMibView: no value at all.
-    bool isException() const;
-    // One of the four unsigned types, whose value is in Number.
-    bool isUnsigned() const;
-};
 
 struct SnmpResponse
 {

@@ -134,7 +134,7 @@ bool SnmpV3Client::roundTrip(const ScopedPdu& scoped, SnmpEngineState* engine, S
         // A Report may not carry the request-id when the agent could not read
         // the PDU (wrong privacy key); a Response must.
         const std::int32_t id = reply.Scoped.Pdu.RequestId;
-        if (id == scoped.Pdu.RequestId || (reply.Scoped.Pdu.Type == V3Tag::Report && id == 0))
+        if (id == scoped.Pdu.RequestId || (reply.Scoped.Pdu.Type == BerTag::Report && id == 0))
             return true;
         lastRefusal = UsmRefusal::NotOurs;
     }
@@ -148,7 +148,7 @@ bool SnmpV3Client::discover(SnmpV3Result& result)
     UsmReply reply;
     if (!roundTrip(probe, nullptr, result, reply))
         return false;
-    if (reply.Scoped.Pdu.Type != V3Tag::Report || reply.Message.Usm.EngineID.empty()) {
+    if (reply.Scoped.Pdu.Type != BerTag::Report || reply.Message.Usm.EngineID.empty()) {
         result.Outcome = SnmpV3Outcome::RefusedReply;
         result.Detail = "engine discovery got no engine id";
         return false;
@@ -216,10 +216,10 @@ SnmpV3Result SnmpV3Client::exchange(int pduType, const std::vector<std::string>&
     ScopedPdu scoped;
     scoped.ContextName = ContextName;
     scoped.Pdu.Type = pduType;
-    scoped.Pdu.ErrorStatus = pduType == V3Tag::GetBulkRequest ? nonRepeaters : 0;
-    scoped.Pdu.ErrorIndex = pduType == V3Tag::GetBulkRequest ? maxRepetitions : 0;
+    scoped.Pdu.ErrorStatus = pduType == BerTag::GetBulkRequest ? nonRepeaters : 0;
+    scoped.Pdu.ErrorIndex = pduType == BerTag::GetBulkRequest ? maxRepetitions : 0;
     for (const std::string& oid : oids) {
-        V3VarBind bind;
+        SnmpBinding bind;
         bind.Oid = oid;
         scoped.Pdu.VarBinds.push_back(bind);
     }
@@ -231,7 +231,7 @@ SnmpV3Result SnmpV3Client::exchange(int pduType, const std::vector<std::string>&
         UsmReply reply;
         if (!roundTrip(scoped, engine, result, reply))
             return result;
-        if (reply.Scoped.Pdu.Type == V3Tag::Report) {
+        if (reply.Scoped.Pdu.Type == BerTag::Report) {
             const std::string oid = reportOid(reply.Scoped);
             result.Outcome = outcomeOfReport(oid);
             result.Detail = oid;

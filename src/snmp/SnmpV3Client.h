@@ -22,9 +22,9 @@ struct UsmReply;
 struct SnmpV3Result
 {
     SnmpV3Outcome Outcome = SnmpV3Outcome::NoAnswer;
-    std::string Detail;              // report OID, error status or refusal reason
-    std::vector<V3VarBind> VarBinds; // only with Outcome Ok
-    bool EngineRebooted = false;     // the agent restarted since it was last seen
+    std::string Detail;                // report OID, error status or refusal reason
+    std::vector<SnmpBinding> VarBinds; // only with Outcome Ok
+    bool EngineRebooted = false;       // the agent restarted since it was last seen
     int RoundTrips = 0;
 
     bool ok() const { return Outcome == SnmpV3Outcome::Ok; }

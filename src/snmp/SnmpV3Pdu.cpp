@@ -2,6 +2,7 @@
 
 #include "Ber.h"
 #include "BerStrictReader.h"
+#include "BerTag.h"
 
 namespace {
 
@@ -10,7 +11,7 @@ constexpr std::int64_t kMinInt32 = -kMaxInt32 - 1;
 constexpr std::size_t kMaxOctets = 65535;
 const std::string kNullItem("\x05\x00", 2);
 
-bool readValue(int tag, std::string_view content, V3VarBind& bind)
+bool readValue(int tag, std::string_view content, SnmpBinding& bind)
 {
     bind.ValueType = tag;
     bind.Value.clear();
@@ -26,8 +27,8 @@ bool readValue(int tag, std::string_view content, V3VarBind& bind)
     case BerTag::Counter32:
     case BerTag::Gauge32:
     case BerTag::TimeTicks:
-    case V3Tag::Counter64: {
-        const unsigned bits = tag == V3Tag::Counter64 ? 64 : 32;
+    case BerTag::Counter64: {
+        const unsigned bits = tag == BerTag::Counter64 ? 64 : 32;
         if (!berStrictUnsigned(content, bits, bind.Number))
             return false;
         // The 32-bit types read as signed text everywhere in the program;
@@ -53,16 +54,16 @@ bool readValue(int tag, std::string_view content, V3VarBind& bind)
         bind.Value.assign(content.data(), content.size());
         return true;
     case BerTag::Null:
-    case V3Tag::NoSuchObject:
-    case V3Tag::NoSuchInstance:
-    case V3Tag::EndOfMibView:
+    case BerTag::NoSuchObject:
+    case BerTag::NoSuchInstance:
+    case BerTag::EndOfMibView:
         return content.empty();
     default:
         return false;
     }
 }
 
-bool readVarBinds(std::string_view list, std::vector<V3VarBind>& binds)
+bool readVarBinds(std::string_view list, std::vector<SnmpBinding>& binds)
 {
     BerStrictReader reader(list);
     while (!reader.atEnd()) {
@@ -73,7 +74,7 @@ bool readVarBinds(std::string_view list, std::vector<V3VarBind>& binds)
         std::string_view oid;
         std::string_view value;
         int tag = 0;
-        V3VarBind bind;
+        SnmpBinding bind;
         if (!inner.expect(BerTag::ObjectId, oid) || !berStrictOidText(oid, bind.Oid) ||
             !inner.read(tag, value) || !inner.expectEnd() || !readValue(tag, value, bind))
             return false;
@@ -84,32 +85,15 @@ bool readVarBinds(std::string_view list, std::vector<V3VarBind>& binds)
 
 bool isPduTag(int tag)
 {
-    return tag >= BerTag::GetRequest && tag <= V3Tag::Report;
+    return tag >= BerTag::GetRequest && tag <= BerTag::Report;
 }
 
 } // namespace
 
-bool V3VarBind::isException() const
-{
-    return ValueType == V3Tag::NoSuchObject || ValueType == V3Tag::NoSuchInstance ||
-           ValueType == V3Tag::EndOfMibView;
-}
-
-bool V3VarBind::isUnsigned() const
-{
-    return ValueType == BerTag::Counter32 || ValueType == BerTag::Gauge32 ||
-           ValueType == BerTag::TimeTicks || ValueType == V3Tag::Counter64;
-}
-
-bool V3VarBind::hasValue() const
-{
-    return ValueType != BerTag::Null && !isException();
-}
-
 std::string encodeScopedPdu(const ScopedPdu& scoped)
 {
     std::string list;
-    for (const V3VarBind& bind : scoped.Pdu.VarBinds)
+    for (const SnmpBinding& bind : scoped.Pdu.VarBinds)
         list += EncodeObject(EncodeObject(OidToBer(bind.Oid), BerTag::ObjectId) + kNullItem,
                              BerTag::Sequence);
     const SnmpV3Pdu& pdu = scoped.Pdu;

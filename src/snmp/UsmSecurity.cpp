@@ -130,7 +130,7 @@ UsmRefusal usmUnwrapReply(const std::string& datagram, std::int32_t msgId, const
         return UsmRefusal::Malformed;
     }
 
-    if (reply.Scoped.Pdu.Type == V3Tag::Report)
+    if (reply.Scoped.Pdu.Type == BerTag::Report)
         return UsmRefusal::Ok;
     if (reply.Scoped.Pdu.Type != BerTag::GetResponse)
         return UsmRefusal::NotOurs;

@@ -24,9 +24,9 @@ const char* const kAgent = "10.0.0.1";
 const char* const kWrongDigests =
     "Authentication failed: wrong password or authentication protocol for user \"ann\"";
 
-V3VarBind binding(const std::string& oid, int type, const std::string& value, uint64_t number = 0)
+SnmpBinding binding(const std::string& oid, int type, const std::string& value, uint64_t number = 0)
 {
-    V3VarBind b;
+    SnmpBinding b;
     b.Oid = oid;
     b.ValueType = type;
     b.Value = value;
@@ -42,7 +42,7 @@ class V3ScriptedNetwork : public ScriptedDeviceNetwork
 {
 public:
     std::map<std::string, std::string> v3Values;
-    std::map<std::string, std::vector<V3VarBind>> columns;
+    std::map<std::string, std::vector<SnmpBinding>> columns;
     SnmpV3Outcome refusal = SnmpV3Outcome::Ok;
     std::vector<std::pair<SnmpV3User, const GuardedEngineCache*>> calls()
     {
@@ -65,7 +65,7 @@ public:
         for (std::size_t i = 0; result.ok() && read == V3Read::Get && i < oids.size(); ++i) {
             const auto it = v3Values.find(oids[i]);
             result.VarBinds.push_back(it == v3Values.end()
-                                          ? binding(oids[i], V3Tag::NoSuchObject, "")
+                                          ? binding(oids[i], BerTag::NoSuchObject, "")
                                           : binding(oids[i], BerTag::OctetString, it->second));
         }
         return result;
@@ -211,7 +211,7 @@ TEST_F(HostConfigV3Test, anEntrysUserGoesThroughAddAndEditAndTheWorkingList)
     net->v3Values["1.3.6.1.2.1.2.2.1.5.2"] = "4294967295";
     net->v3Values["1.3.6.1.2.1.31.1.1.1.15.2"] = "10000";
     const std::string hcIn = "1.3.6.1.2.1.31.1.1.1.6";
-    net->columns[hcIn] = {binding(hcIn + ".2", V3Tag::Counter64, "", 1000)};
+    net->columns[hcIn] = {binding(hcIn + ".2", BerTag::Counter64, "", 1000)};
     connectAs(kAnn);
     get<QComboBox>("OIDCombo")->setCurrentIndex(1);
     emit get<QComboBox>("OIDCombo")->activated(1);
@@ -343,18 +343,18 @@ TEST(V3DeviceNetwork, bindingsReadLikeTheV2cOnesAndTheEndOfTheViewIsNoNextObject
     const struct
     {
         const char* name;
-        V3VarBind bind;
+        SnmpBinding bind;
         std::optional<std::string> value;
     } cases[] = {
         {"Counter32 at its top", binding("1.1", BerTag::Counter32, "-1", 4294967295u),
          "4294967295"},
         {"Gauge32", binding("1.1", BerTag::Gauge32, "-294967296", 4000000000u), "4000000000"},
         {"Counter64",
-         binding("1.1", V3Tag::Counter64, "18446744073709551615", 18446744073709551615u),
+         binding("1.1", BerTag::Counter64, "18446744073709551615", 18446744073709551615u),
          "18446744073709551615"},
         {"octet string", binding("1.1", BerTag::OctetString, "eth0"), "eth0"},
-        {"noSuchInstance", binding("1.1", V3Tag::NoSuchInstance, ""), std::nullopt},
-        {"endOfMibView", binding("1.1", V3Tag::EndOfMibView, ""), std::nullopt},
+        {"noSuchInstance", binding("1.1", BerTag::NoSuchInstance, ""), std::nullopt},
+        {"endOfMibView", binding("1.1", BerTag::EndOfMibView, ""), std::nullopt},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

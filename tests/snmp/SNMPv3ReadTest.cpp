@@ -85,7 +85,7 @@ TEST_F(V3AgainstSnmpd, EveryUserAndLevelReadsWhatSnmpgetReads)
             SNMPv3Get({kSysName, kSysDescr, kSysObjectId}, user, kAgent, cache);
         ASSERT_TRUE(system.ok()) << snmpV3OutcomeText(system.Outcome, user.UserName, system.Detail);
         ASSERT_EQ(system.VarBinds.size(), 3u);
-        for (const V3VarBind& bind : system.VarBinds) {
+        for (const SnmpBinding& bind : system.VarBinds) {
             bool ok = false;
             EXPECT_EQ(bind.Value, referenceGet(user, bind.Oid, ok)) << bind.Oid;
             EXPECT_TRUE(ok);
@@ -184,7 +184,7 @@ TEST_F(V3AgainstSnmpd, WalkByBulkEqualsSnmpbulkwalk)
                    &status);
     ASSERT_EQ(status, 0);
     std::string ours;
-    for (const V3VarBind& bind : walk.VarBinds)
+    for (const SnmpBinding& bind : walk.VarBinds)
         ours += "." + bind.Oid + " \"" + bind.Value + "\"\n";
     EXPECT_FALSE(walk.VarBinds.empty());
     EXPECT_EQ(ours, reference);

@@ -71,7 +71,7 @@ std::string answer(const Request& to, int pduType, const std::vector<Binding>& b
 
 std::string discoveryReport(const Request& to, const std::string& engine = kEngine)
 {
-    return answer(to, V3Tag::Report,
+    return answer(to, BerTag::Report,
                   {{"1.3.6.1.6.3.15.1.1.4.0", BerTag::Counter32, std::string(1, '\x01')}}, engine);
 }
 
@@ -107,8 +107,8 @@ TEST_F(V3Scripted, TakesOnlyTheAnswerToThisRequestFromThisAgent)
 {
     const std::string max64 = std::string(1, '\0') + std::string(8, '\xff');
     script([&](const Request& r) {
-        const std::vector<Binding> forged{{"1.3.6.1.2.1.31.1.1.1.6.1", V3Tag::Counter64, "\x05"}};
-        const std::vector<Binding> real{{"1.3.6.1.2.1.31.1.1.1.6.1", V3Tag::Counter64, max64}};
+        const std::vector<Binding> forged{{"1.3.6.1.2.1.31.1.1.1.6.1", BerTag::Counter64, "\x05"}};
+        const std::vector<Binding> real{{"1.3.6.1.2.1.31.1.1.1.6.1", BerTag::Counter64, max64}};
         return std::vector<ScriptedAgent::Datagram>{
             {answer(r, BerTag::GetResponse, forged, kEngine, 1)},    // another msgID
             {answer(r, BerTag::GetResponse, forged, kEngine, 0, 1)}, // another request-id

@@ -168,7 +168,7 @@ TEST(SnmpV3Pdu, ReadsEveryValueTypeStrictly)
         if (!ok || !c.ok)
             continue;
         ASSERT_EQ(scoped.Pdu.VarBinds.size(), 1u);
-        const V3VarBind& bind = scoped.Pdu.VarBinds[0];
+        const SnmpBinding& bind = scoped.Pdu.VarBinds[0];
         EXPECT_EQ(bind.ValueType, c.type);
         EXPECT_EQ(bind.Value, c.text);
         if (bind.isUnsigned()) {
@@ -286,7 +286,7 @@ TEST(UsmSecurity, AResponseIsProtectedAsTheRequestWas)
                              Clock::now(), reply),
               UsmRefusal::WrongLevel);
     // A Report may come in clear: an agent that does not know the user cannot sign.
-    EXPECT_EQ(usmUnwrapReply(response(clear, 9, 0, V3Tag::Report), 9, signing.user, signing.keys,
+    EXPECT_EQ(usmUnwrapReply(response(clear, 9, 0, BerTag::Report), 9, signing.user, signing.keys,
                              &ours, Clock::now(), reply),
               UsmRefusal::Ok);
     EXPECT_FALSE(reply.Authenticated);

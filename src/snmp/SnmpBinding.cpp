@@ -1,0 +1,20 @@
+#include "SnmpBinding.h"
+
+#include "BerTag.h"
+
+bool SnmpBinding::isException() const
+{
+    return ValueType == BerTag::NoSuchObject || ValueType == BerTag::NoSuchInstance ||
+           ValueType == BerTag::EndOfMibView;
+}
+
+bool SnmpBinding::isUnsigned() const
+{
+    return ValueType == BerTag::Counter32 || ValueType == BerTag::Gauge32 ||
+           ValueType == BerTag::TimeTicks || ValueType == BerTag::Counter64;
+}
+
+bool SnmpBinding::hasValue() const
+{
+    return ValueType != BerTag::Null && !isException();
+}
