@@ -146,7 +146,6 @@ IcmpEchoOutcome performIcmpEcho(int fd, const IcmpEchoParams& params)
                         reinterpret_cast<const sockaddr*>(&params.destination),
                         params.destinationLength);
     } while (sent < 0 && errno == EINTR);
-    const std::uint32_t start = TickCount32();
     // The round trip is measured finer than the tick count: a reply in a few
     // microseconds that happens to cross a millisecond boundary is still
     // under a millisecond.
@@ -163,15 +162,20 @@ IcmpEchoOutcome performIcmpEcho(int fd, const IcmpEchoParams& params)
     }
 
     std::vector<std::uint8_t> buffer(kReceiveSize);
-    const auto timeout = static_cast<std::uint32_t>(params.timeoutMs < 0 ? 0 : params.timeoutMs);
+    // The time-out runs from the send on the steady clock. What is left of it
+    // is rounded up to whole milliseconds: after a datagram that was not the
+    // reply, the wait goes on to the full time-out, never a fraction short.
+    const auto deadline =
+        sentAt + std::chrono::milliseconds(params.timeoutMs < 0 ? 0 : params.timeoutMs);
     while (true) {
-        const std::uint32_t elapsed = TickDiff(start, TickCount32());
-        if (elapsed > timeout) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() < 0) {
             outcome.error = SockErr::TimedOut;
             return outcome;
         }
         pollfd entry{fd, POLLIN, 0};
-        const int ready = WaitCancel::poll(entry, static_cast<int>(timeout - elapsed));
+        const int ready = WaitCancel::poll(entry, static_cast<int>(left.count()));
         if (ready < 0 && errno == EINTR)
             continue;
         if (ready < 0) {
