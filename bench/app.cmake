@@ -17,9 +17,12 @@ travimetra_bench(bench_app_responsiveness
 # against a local snmpd (started by the benchmark, needs root).
 travimetra_bench(bench_v2c_pass
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/app/V2cPassBench.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/common/BenchAgent.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/common/ProcessUsage.cpp
     LIBS travimetra_app_network travimetra_peers)
 # One sensor's poll as SNMPv3 authPriv against the same sensor as SNMPv2c,
 # through the program's own network against a local snmpd (needs root).
 travimetra_bench(bench_v3_poll
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/app/V3PollBench.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/common/BenchAgent.cpp
     LIBS travimetra_app_network travimetra_peers)

@@ -3,11 +3,11 @@
 // benchmark, needs root), side by side in one run: the sensor as SNMPv2c,
 // as SNMPv3 authPriv (SHA-256, AES-128) with the agent's engine known, and as
 // SNMPv3 at first contact (discovery and key localisation included).
+#include "BenchAgent.h"
 #include "SensorPoll.h"
 #include "SensorPollV2c.h"
 #include "SnmpSensorNetwork.h"
 #include "SnmpV3TestUsers.h"
-#include "SnmpdPeer.h"
 
 #include <benchmark/benchmark.h>
 
@@ -17,19 +17,6 @@
 namespace {
 
 constexpr const char* kAgent = "127.0.0.204";
-
-void agent()
-{
-    static SnmpdPeer peer(kAgent);
-    static const bool started = [] {
-        SnmpV3TestUsers::configure(peer);
-        return peer.start();
-    }();
-    if (!started) {
-        std::fprintf(stderr, "cannot start snmpd: %s\n", peer.error().c_str());
-        std::exit(1);
-    }
-}
 
 TSensorRecord loopbackSensor(int32_t version)
 {
@@ -57,7 +44,7 @@ void pollOnce(benchmark::State& state, TSensorRecord& sensor, ISensorNetwork& ne
 // The poll as it runs from the second pass on: counters chosen, engine known.
 void BM_SensorPoll(benchmark::State& state)
 {
-    agent();
+    benchAgent(kAgent, SnmpV3TestUsers::configure);
     SnmpSensorNetwork network;
     TSensorRecord sensor = loopbackSensor(int32_t(state.range(0)));
     pollOnce(state, sensor, network);
@@ -69,7 +56,7 @@ void BM_SensorPoll(benchmark::State& state)
 // the engine is discovered and the keys localised again.
 void BM_SensorPollV3FirstContact(benchmark::State& state)
 {
-    agent();
+    benchAgent(kAgent, SnmpV3TestUsers::configure);
     TSensorRecord chosen = loopbackSensor(SensorPoll::kSnmpVersion3);
     SnmpSensorNetwork warm;
     pollOnce(state, chosen, warm);

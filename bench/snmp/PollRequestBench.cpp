@@ -4,10 +4,10 @@
 // bindings (uptime and both 64-bit counters). The agent's own count of
 // datagrams received (snmpInPkts) gives the round trips per poll. Beside them,
 // the strict reply check against the lenient decoder on the same reply.
+#include "BenchAgent.h"
 #include "SNMPRead.h"
 #include "SNMPReadMany.h"
 #include "SnmpResponse.h"
-#include "SnmpdPeer.h"
 #include "TSNMPRec.h"
 
 #include <benchmark/benchmark.h>
@@ -21,43 +21,24 @@ namespace {
 
 constexpr const char* kAgent = "127.0.0.175";
 constexpr const char* kUpTime = "1.3.6.1.2.1.1.3.0";
-constexpr const char* kInPkts = "1.3.6.1.2.1.11.1.0";
 // The loopback interface, index 1 on Linux.
 constexpr const char* kInOctets = "1.3.6.1.2.1.2.2.1.10.1";
 constexpr const char* kOutOctets = "1.3.6.1.2.1.2.2.1.16.1";
 constexpr const char* kHcInOctets = "1.3.6.1.2.1.31.1.1.1.6.1";
 constexpr const char* kHcOutOctets = "1.3.6.1.2.1.31.1.1.1.10.1";
 
-SnmpdPeer& agent()
-{
-    static SnmpdPeer peer(kAgent);
-    static const bool started = peer.start();
-    if (!started) {
-        std::fprintf(stderr, "cannot start snmpd: %s\n", peer.error().c_str());
-        std::exit(1);
-    }
-    return peer;
-}
-
-double agentPackets()
-{
-    std::string value;
-    SNMPReadValue(kInPkts, "vandor", kAgent, value);
-    return std::strtod(value.c_str(), nullptr);
-}
-
 // Datagrams the agent received per poll, leaving out the two reads of the
 // count itself.
 void countRoundTrips(benchmark::State& state, double before)
 {
-    const double after = agentPackets();
+    const double after = agentInPackets(kAgent);
     state.counters["round_trips"] = (after - before - 1) / static_cast<double>(state.iterations());
 }
 
 void BM_PollVersion1FiveReads(benchmark::State& state)
 {
-    agent();
-    const double before = agentPackets();
+    benchAgent(kAgent);
+    const double before = agentInPackets(kAgent);
     std::string value;
     for (auto _ : state) {
         for (const char* oid : {kUpTime, kUpTime, kInOctets, kOutOctets, kUpTime}) {
@@ -71,8 +52,8 @@ void BM_PollVersion1FiveReads(benchmark::State& state)
 
 void BM_PollV2cOneRequest(benchmark::State& state)
 {
-    agent();
-    const double before = agentPackets();
+    benchAgent(kAgent);
+    const double before = agentInPackets(kAgent);
     const std::vector<std::string> oids = {kUpTime, kHcInOctets, kHcOutOctets};
     std::vector<SNMPReading> readings;
     for (auto _ : state) {

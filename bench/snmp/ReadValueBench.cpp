@@ -1,8 +1,8 @@
 // One get of sysUpTime against a local net-snmp agent, three ways in one run:
 // our SNMPReadValue, the bare UDP round trip of the same bytes (the floor),
 // and net-snmp's own synchronous get.
+#include "BenchAgent.h"
 #include "SNMPRead.h"
-#include "SnmpdPeer.h"
 #include "TSNMPRec.h"
 
 #include <arpa/inet.h>
@@ -19,17 +19,6 @@ namespace {
 constexpr const char* kAgent = "127.0.0.25";
 constexpr const char* kUpTime = "1.3.6.1.2.1.1.3.0";
 
-SnmpdPeer& agent()
-{
-    static SnmpdPeer peer(kAgent);
-    static const bool started = peer.start();
-    if (!started) {
-        fprintf(stderr, "cannot start snmpd: %s\n", peer.error().c_str());
-        std::exit(1);
-    }
-    return peer;
-}
-
 std::string getRequestBytes()
 {
     TSNMPRec query;
@@ -40,7 +29,7 @@ std::string getRequestBytes()
 
 void BM_SNMPReadValue(benchmark::State& state)
 {
-    agent();
+    benchAgent(kAgent);
     std::string value;
     for (auto _ : state) {
         if (!SNMPReadValue(kUpTime, "vandor", kAgent, value))
@@ -52,7 +41,7 @@ void BM_SNMPReadValue(benchmark::State& state)
 // A fresh connected socket per round trip, as each read has.
 void BM_BareUdpRoundTrip(benchmark::State& state)
 {
-    agent();
+    benchAgent(kAgent);
     const std::string request = getRequestBytes();
     sockaddr_in to{};
     to.sin_family = AF_INET;
@@ -73,7 +62,7 @@ void BM_BareUdpRoundTrip(benchmark::State& state)
 
 void netSnmpGet(benchmark::State& state, bool sessionPerCall)
 {
-    agent();
+    benchAgent(kAgent);
     static bool initialised = false;
     if (!initialised) {
         netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_READ_CONFIGS, 1);

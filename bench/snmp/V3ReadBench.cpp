@@ -2,10 +2,11 @@
 // against a local net-snmp agent, side by side in one run: SNMPv3 authPriv
 // in one request, the same three bindings in one v2c request, and the
 // version-1 way of three separate gets.
+#include "BenchAgent.h"
 #include "BerTag.h"
 #include "SNMPRead.h"
 #include "SNMPv3Read.h"
-#include "SnmpdPeer.h"
+#include "SnmpV3TestUsers.h"
 #include "TSNMPSend.h"
 
 #include <benchmark/benchmark.h>
@@ -18,29 +19,12 @@ constexpr const char* kAgent = "127.0.0.183";
 const std::vector<std::string> kPollOids{"1.3.6.1.2.1.1.3.0", "1.3.6.1.2.1.2.2.1.10.1",
                                          "1.3.6.1.2.1.2.2.1.16.1"};
 
-const SnmpV3User kSha{"shaUser",      SecurityLevel::AuthPriv, AuthProtocol::SHA1,
-                      "shaAuthPass1", PrivProtocol::AES128,    "shaPrivPass1"};
-const SnmpV3User kSha256{"sha256User",     SecurityLevel::AuthPriv, AuthProtocol::SHA256,
-                         "sha256AuthPass", PrivProtocol::AES128,    "sha256PrivPass"};
-
-void agent()
-{
-    static SnmpdPeer peer(kAgent);
-    static const bool started = [] {
-        peer.setV3Users({"createUser shaUser SHA \"shaAuthPass1\" AES \"shaPrivPass1\"",
-                         "createUser sha256User SHA-256 \"sha256AuthPass\" AES \"sha256PrivPass\""},
-                        {"rouser shaUser priv", "rouser sha256User priv"});
-        return peer.start();
-    }();
-    if (!started) {
-        std::fprintf(stderr, "cannot start snmpd: %s\n", peer.error().c_str());
-        std::exit(1);
-    }
-}
+using SnmpV3TestUsers::kSha;
+using SnmpV3TestUsers::kSha256;
 
 void v3Poll(benchmark::State& state, const SnmpV3User& user, bool keepCache)
 {
-    agent();
+    benchAgent(kAgent, SnmpV3TestUsers::configure);
     SnmpEngineCache cache;
     for (auto _ : state) {
         SnmpEngineCache fresh;
@@ -69,7 +53,7 @@ void BM_V3AuthPrivPoll_Sha1Aes_FirstContact(benchmark::State& state)
 
 void BM_V2cPoll_OneRequest(benchmark::State& state)
 {
-    agent();
+    benchAgent(kAgent, SnmpV3TestUsers::configure);
     for (auto _ : state) {
         TSNMPSend snmp;
         snmp.TargetHost = kAgent;
@@ -87,7 +71,7 @@ void BM_V2cPoll_OneRequest(benchmark::State& state)
 
 void BM_V1Poll_ThreeGets(benchmark::State& state)
 {
-    agent();
+    benchAgent(kAgent, SnmpV3TestUsers::configure);
     std::string value;
     for (auto _ : state) {
         for (const std::string& oid : kPollOids)
