@@ -63,9 +63,6 @@ bool TUsageRecorder::open()
                  std::string("Usage is not recorded for now: ") + error.what() + whatToDo(m_path));
         return false;
     }
-    // What was gathered while another program recorded was counted there.
-    if (m_state == TState::OtherWriter)
-        m_accounting.takeBatch();
     m_state = TState::Writing;
     m_told = TState::Writing;
     m_namesChanged = true;
@@ -186,6 +183,12 @@ void TUsageRecorder::finishIntegrityCheck()
 
 std::vector<std::string> TUsageRecorder::afterPass(int64_t now)
 {
+    // While another program records, what this one saw is dropped pass by
+    // pass: when the other ends, at most one pass is counted by both.
+    if (m_state == TState::OtherWriter && !open()) {
+        m_accounting.takeBatch();
+        return {};
+    }
     takeIntegrityAnswer(false);
     // Once a day (and soon after the start), on a connection of its own:
     // the start never waits for the whole file to be read. A clock set back

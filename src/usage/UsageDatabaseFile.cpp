@@ -27,7 +27,8 @@ sqlite3* openHandle(const std::string& path, int flags)
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
-        const std::string text = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+        const std::string text =
+            db ? sqlite3_errmsg(db) + UsageSql::systemText(db) : sqlite3_errstr(rc);
         const int code = db ? sqlite3_errcode(db) : rc;
         sqlite3_close(db);
         throw TUsageDatabaseError("Cannot open " + path + ": " + text, UsageSql::isDamage(code));

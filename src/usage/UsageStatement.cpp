@@ -4,6 +4,8 @@
 
 #include <sqlite3.h>
 
+#include <cstring>
+
 namespace UsageSql {
 
 bool isDamage(int resultCode)
@@ -12,9 +14,17 @@ bool isDamage(int resultCode)
     return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
 }
 
+std::string systemText(sqlite3* db)
+{
+    // "disk I/O error" alone does not tell the user the disk is full.
+    const int error = sqlite3_system_errno(db);
+    return error != 0 ? std::string(" (") + std::strerror(error) + ")" : std::string();
+}
+
 void fail(sqlite3* db, const std::string& context)
 {
-    throw TUsageDatabaseError(context + ": " + sqlite3_errmsg(db), isDamage(sqlite3_errcode(db)));
+    throw TUsageDatabaseError(context + ": " + sqlite3_errmsg(db) + systemText(db),
+                              isDamage(sqlite3_errcode(db)));
 }
 
 void exec(sqlite3* db, const char* sql)
@@ -23,7 +33,7 @@ void exec(sqlite3* db, const char* sql)
         throw TUsageDatabaseError("The usage history is not open.");
     char* error = nullptr;
     if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-        const std::string text = error ? error : sqlite3_errmsg(db);
+        const std::string text = (error ? error : sqlite3_errmsg(db)) + systemText(db);
         sqlite3_free(error);
         throw TUsageDatabaseError("Usage database: " + text, isDamage(sqlite3_errcode(db)));
     }

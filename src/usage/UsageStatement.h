@@ -38,6 +38,8 @@ namespace UsageSql {
 
 // Runs statements that return no rows.
 void exec(sqlite3* db, const char* sql);
+// The system's reason of the connection's last failure, " (text)", or empty.
+std::string systemText(sqlite3* db);
 // The connection's last failure as the error to raise.
 [[noreturn]] void fail(sqlite3* db, const std::string& context);
 // SQLite's result codes that mean the file is broken, not merely unwritable.
