@@ -107,6 +107,7 @@ private:
     static std::unique_ptr<TUsageDatabase> openExisting(const std::string& path);
     static void createNew(const std::string& path);
     void createSchema();
+    void checkTables() const;
     void prune(int64_t now);
 
     sqlite3* m_db;

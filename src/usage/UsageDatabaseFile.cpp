@@ -69,6 +69,22 @@ void checkFile(const std::string& path)
         throw TUsageDatabaseError("Cannot open " + path + ": it is not a regular file");
 }
 
+// "file:" with the characters a URI gives a meaning escaped.
+std::string immutableUri(const std::string& path)
+{
+    std::string uri = "file:";
+    for (const char c : path) {
+        if (c == '?' || c == '#' || c == '%') {
+            char escaped[4];
+            std::snprintf(escaped, sizeof escaped, "%%%02X", static_cast<unsigned char>(c));
+            uri += escaped;
+        } else {
+            uri.push_back(c);
+        }
+    }
+    return uri + "?immutable=1";
+}
+
 void removeBuild(const std::string& file)
 {
     for (const char* suffix : {"", "-wal", "-shm", "-journal"})
@@ -210,12 +226,31 @@ std::unique_ptr<TUsageDatabase> TUsageDatabase::openForReading(const std::string
     // writer would wait for.
     std::unique_ptr<TUsageDatabase> db(
         new TUsageDatabase(openHandle(path, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX), path));
+    try {
+        db->checkTables();
+    } catch (const TUsageDatabaseError&) {
+        // SQLite reads a WAL database only where it can make the shared
+        // index beside it. Where nothing can be made (a read-only file
+        // system, a copy on a disc) nobody writes the file either: it is
+        // read as it stands.
+        if ((sqlite3_errcode(db->m_db) & 0xff) != SQLITE_CANTOPEN)
+            throw;
+        db.reset(new TUsageDatabase(openHandle(immutableUri(path), SQLITE_OPEN_READONLY |
+                                                                       SQLITE_OPEN_NOMUTEX |
+                                                                       SQLITE_OPEN_URI),
+                                    path));
+        db->checkTables();
+    }
+    return db;
+}
+
+void TUsageDatabase::checkTables() const
+{
     // A file without the tables (an empty one left by a crash of an
     // earlier version) holds no history.
-    TStatement tables(db->m_db, "SELECT count(*) FROM sqlite_master WHERE name = 'sensor'");
+    TStatement tables(m_db, "SELECT count(*) FROM sqlite_master WHERE name = 'sensor'");
     if (!tables.step() || tables.integer(0) == 0)
-        throw TUsageDatabaseError("No usage history at " + path + ".");
-    return db;
+        throw TUsageDatabaseError("No usage history at " + m_path + ".");
 }
 
 std::string TUsageDatabase::damageOf(const std::string& path)

@@ -177,3 +177,39 @@ TEST(UsageFault, AHistoryThatCannotBeWrittenForAWhileLosesNothing)
 }
 
 } // namespace
+
+namespace {
+
+// The report reads a history it cannot write beside (a read-only file
+// system): it was opened read-only, and nothing needs to be made there.
+int readOnlyReport(const fs::path& folder)
+{
+    setenv("XDG_DATA_HOME", folder.c_str(), 1);
+    const fs::path db = folder / "Travimetra" / "usage.sqlite";
+    const int64_t noon = localNoon(2026, 10, 20);
+    {
+        TUsageRecorder recorder(db.string(), nullptr);
+        feedMinute(recorder, "a#1", noon, 6543);
+        recorder.flush(noon + 60);
+    }
+    CHILD_CHECK(!fs::exists(db.string() + "-shm"), "the journal index stayed");
+    mountReadOnly(folder, db);
+    CHILD_CHECK(storedDown(db, 20261020) == 6543, std::to_string(storedDown(db, 20261020)));
+    return 0;
+}
+
+TEST(UsageFault, TheReportReadsAHistoryOnAReadOnlyFileSystem)
+{
+    setenv("TZ", "Europe/Berlin", 1);
+    tzset();
+    char pattern[] = "/tmp/travimetra-usage-fault-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const int result =
+        runWithSmallTmpfs(pattern, 512 * 1024, [&] { return readOnlyReport(pattern); });
+    fs::remove_all(pattern);
+    if (result == -1)
+        GTEST_SKIP() << "no tmpfs can be mounted here";
+    EXPECT_EQ(result, 0) << "failed at line " << result;
+}
+
+} // namespace
