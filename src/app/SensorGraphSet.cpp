@@ -106,37 +106,35 @@ void layOut(TSensorControls& c, const TSensorRecord& s, const StripLayout::TSetP
 {
     const TColor back = look.backColor;
 
+    // A label of the set: placed, in its colour on the background, its
+    // width following its first text, in front of the graph.
+    const auto label = [back](QLabel* l, const QRect& place, TColor color,
+                              const std::string& text) {
+        l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        l->setGeometry(place);
+        l->setFont(tahoma(kLabelFontPixels));
+        setColors(l, color, back);
+        setLabelText(l, text);
+        l->raise();
+    };
     QLabel* title = c.TitleLabel;
-    title->setGeometry(place.title);
-    title->setFont(tahoma(kLabelFontPixels));
     title->setToolTip(
         PlainText::toolTip(QString::fromStdString(SensorPresenter::identification(s))));
-    setColors(title, s.LightColor, back);
-    setLabelText(title, SensorPresenter::title(s, look.extendedInfo));
-    title->raise();
-
-    QLabel* down = c.DownLabel;
-    down->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    down->setFont(tahoma(kLabelFontPixels));
-    down->setGeometry(place.downLabel);
-    setColors(down, s.DLColor, back);
-    setLabelText(down, "Download Speed");
-    down->raise();
-
+    label(title, place.title, s.LightColor, SensorPresenter::title(s, look.extendedInfo));
+    // The window's own background shows through: a filled box would cover
+    // the top row of the scale's highest label where the two meet at 150 %
+    // and 200 %.
+    title->setAutoFillBackground(false);
+    label(c.DownLabel, place.downLabel, s.DLColor, "Download Speed");
     // The upload text starts at its place and later texts keep its right edge.
     QLabel* up = c.UpLabel;
-    up->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    up->setFont(tahoma(kLabelFontPixels));
-    up->setGeometry(place.upLabel);
-    setColors(up, s.ULColor, back);
-    setLabelText(up, "Upload Speed");
+    label(up, place.upLabel, s.ULColor, "Upload Speed");
     // With a font wider than the one the strip was designed for, the right
     // edge would fall outside the column and every rate would be cut off.
     const int rightLimit = place.scale.x() + StripLayout::kColumnWidth - 2;
     if (up->geometry().right() > rightLimit)
         up->move(rightLimit + 1 - up->width(), up->y());
     up->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    up->raise();
 
     TVrScale* scale = c.Scale;
     scale->setOrientation(voVertical);

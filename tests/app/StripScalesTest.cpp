@@ -79,6 +79,9 @@ TEST_F(StripScales, RealLinkSpeedsInEveryUnitAndScale)
             configuredSensor("127.0.0.1", std::to_string(speed / 1000) + " Mbit/s"));
         s.Sensors.back().DownSpeed = speed;
         s.Sensors.back().UpSpeed = speed;
+        // Light grey labels and a yellow peak, legible in the pictures.
+        s.Sensors.back().DarkColor = 0x909090;
+        s.Sensors.back().LightColor = 0x00FFFF;
     }
     seedStore(s);
     auto form = makeForm(m_net);
@@ -111,6 +114,19 @@ TEST_F(StripScales, RealLinkSpeedsInEveryUnitAndScale)
                 for (std::size_t k = 1; k < values.size(); ++k)
                     EXPECT_NEAR(values[k] - values[k - 1], step, step * 1e-6)
                         << labels[k].text.toStdString();
+                // Nothing of the window covers a label: every pixel the scale
+                // writes shows on the strip as it was written.
+                const QImage strip = form->grab(c->Scale->geometry())
+                                         .toImage()
+                                         .convertToFormat(QImage::Format_RGB32);
+                const QImage own = c->Scale->grab().toImage().convertToFormat(QImage::Format_RGB32);
+                const QRgb background = own.pixel(0, own.height() - 1);
+                int covered = 0;
+                for (int y = 0; y < own.height(); ++y)
+                    for (int x = 0; x < own.width(); ++x)
+                        covered +=
+                            own.pixel(x, y) != background && strip.pixel(x, y) != own.pixel(x, y);
+                EXPECT_EQ(covered, 0) << "label pixels covered on the strip";
                 // The graph's top is the top label's rate, and the line's
                 // own rate is within the graph.
                 const double topBytes = values.back() / RateUnit::inUnit(1.0, unit);
