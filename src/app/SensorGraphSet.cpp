@@ -27,8 +27,10 @@ int toInt(double v)
 {
     if (!(v == v))
         return 0;
-    return static_cast<int>(std::clamp<double>(std::llround(v), std::numeric_limits<int>::min(),
-                                               std::numeric_limits<int>::max()));
+    // Clamped before rounding: a rate past what an int holds is the top.
+    const double limited =
+        std::clamp<double>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+    return static_cast<int>(std::llround(limited));
 }
 
 // The scale's labels as texts: each label value finds its place among the
