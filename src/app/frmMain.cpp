@@ -617,8 +617,8 @@ void TMainForm::setTrayHint(const std::string& hint)
 
 void TMainForm::UpdateTrayIcon(std::int32_t downRate, std::int32_t upRate)
 {
-    m_trayIcon->setIconIndex(SensorPoll::trayIconIndex(downRate, upRate, m_settings.TrayDownSpeed,
-                                                       m_settings.TrayUpSpeed));
+    m_trayIcon->setIconIndex(SensorPresenter::trayIconIndex(
+        downRate, upRate, m_settings.TrayDownSpeed, m_settings.TrayUpSpeed));
 }
 
 void TMainForm::AlwaysOnTopCheck()
