@@ -120,6 +120,32 @@ TEST_P(PointerMenu, TheTrayIconsMenuOpensAtThePointer)
     EXPECT_EQ(m_program->endWith(SIGTERM, 10s), std::optional<int>(0));
 }
 
+TEST_P(PointerMenu, AStripRestoredFromTheTrayOpensTheMenuAtThePointer)
+{
+    const int lo = startAgent();
+    ASSERT_GT(lo, 0);
+    StoreFile::Seed seed = returningUser(1, lo);
+    seed.integer("", "Left", 600).integer("", "Top", 300).boolean("", "StartMinimized", true);
+    ASSERT_TRUE(seed.write(home()));
+    m_program = launch();
+    std::optional<XWindowProbe::Window> icon;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            icon = probe().embedded(m_program->pid());
+            return icon.has_value();
+        },
+        10s));
+    std::this_thread::sleep_for(500ms);
+    const auto i = probe().geometry(*probe().embedded(m_program->pid()));
+    click(i.x + i.width / 2, i.y + i.height / 2);
+    const auto window = mainWindow(*m_program, 10s);
+    ASSERT_TRUE(window) << m_program->output();
+    std::this_thread::sleep_for(300ms);
+    const auto g = probe().geometry(*window);
+    expectMenuAt(g.x + 100, g.y + 80, "the restored strip");
+    EXPECT_EQ(m_program->endWith(SIGTERM, 10s), std::optional<int>(0));
+}
+
 // A small laptop screen: twelve sensors continue in columns to the left,
 // all of them on the screen, in sensor order from the right.
 class SmallScreen : public OnOpenbox
