@@ -58,6 +58,8 @@
 namespace {
 
 constexpr TColor kLatencyTextColor = 0x808080;
+// How often a locked keyring is looked at again (without asking anything).
+constexpr int kKeyringRetryMs = 10000;
 
 using StripLook::kButtonFontPixels;
 using StripLook::kLabelFontPixels;
@@ -89,6 +91,10 @@ TMainForm::TMainForm(Options options, QWidget* parent)
         SensorPasswordKeeper::defaultFilePath(), [](const std::string& question) {
             return DialogMessages::confirm(QString::fromStdString(question));
         });
+    // Passwords a locked keyring kept back are read once the user unlocked it.
+    auto* unlockedYet = new QTimer(this);
+    connect(unlockedYet, &QTimer::timeout, this, [this] { m_passwords->retryLocked(); });
+    unlockedYet->start(kKeyringRetryMs);
     m_externalAddressUrl = options.externalAddressUrl.empty() ? ExternalAddress::kServiceUrl
                                                               : options.externalAddressUrl;
     setObjectName(QStringLiteral("MainForm"));
