@@ -53,6 +53,19 @@ protected:
             << bottom;
     }
 
+    // The middle of the program's tray icon once it has docked and settled.
+    std::optional<std::pair<int, int>> trayIconMiddle()
+    {
+        if (!waitUntil([&] { return probe().embedded(m_program->pid()).has_value(); }, 10s))
+            return std::nullopt;
+        std::this_thread::sleep_for(500ms);
+        const auto icon = probe().embedded(m_program->pid());
+        if (!icon)
+            return std::nullopt;
+        const auto g = probe().geometry(*icon);
+        return std::make_pair(g.x + g.width / 2, g.y + g.height / 2);
+    }
+
     std::unique_ptr<TravimetraProcess> m_program;
 };
 TRAVIMETRA_ON_EVERY_DESKTOP(PointerMenu);
@@ -102,17 +115,9 @@ TEST_P(PointerMenu, TheTrayIconsMenuOpensAtThePointer)
     ASSERT_TRUE(returningUser(1, lo).write(home()));
     m_program = launch();
     ASSERT_TRUE(mainWindow(*m_program, 10s)) << m_program->output();
-    std::optional<XWindowProbe::Window> icon;
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            icon = probe().embedded(m_program->pid());
-            return icon.has_value();
-        },
-        10s));
-    // Let the icon settle in the tray before it is clicked.
-    std::this_thread::sleep_for(500ms);
-    const auto g = probe().geometry(*probe().embedded(m_program->pid()));
-    const int x = g.x + g.width / 2, y = g.y + g.height / 2;
+    const auto middle = trayIconMiddle();
+    ASSERT_TRUE(middle) << "the tray icon never docked";
+    const auto [x, y] = *middle;
     const auto corner = menuCornerAt(x, y);
     ASSERT_TRUE(corner) << "no menu from the tray icon";
     EXPECT_NEAR(corner->x, x, kNear);
@@ -128,16 +133,9 @@ TEST_P(PointerMenu, AStripRestoredFromTheTrayOpensTheMenuAtThePointer)
     seed.integer("", "Left", 600).integer("", "Top", 300).boolean("", "StartMinimized", true);
     ASSERT_TRUE(seed.write(home()));
     m_program = launch();
-    std::optional<XWindowProbe::Window> icon;
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            icon = probe().embedded(m_program->pid());
-            return icon.has_value();
-        },
-        10s));
-    std::this_thread::sleep_for(500ms);
-    const auto i = probe().geometry(*probe().embedded(m_program->pid()));
-    click(i.x + i.width / 2, i.y + i.height / 2);
+    const auto middle = trayIconMiddle();
+    ASSERT_TRUE(middle) << "the tray icon never docked";
+    click(middle->first, middle->second);
     const auto window = mainWindow(*m_program, 10s);
     ASSERT_TRUE(window) << m_program->output();
     std::this_thread::sleep_for(300ms);
