@@ -37,7 +37,7 @@ Request parse(const std::string& bytes)
     Request request;
     std::size_t offset = 0;
     request.ok = decodeV3Message(bytes, request.message, offset) &&
-                 decodeScopedPdu(request.message.Data, false, request.scoped);
+                 decodeScopedPdu(request.message.Data, 0, request.scoped);
     return request;
 }
 
