@@ -6,9 +6,11 @@
 #include "PeerRequirement.h"
 #include "SNMPv3Read.h"
 #include "ScriptedAgent.h"
+#include "SharedEngineCache.h"
 #include "SnmpV3Message.h"
 
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 
@@ -170,6 +172,35 @@ TEST_F(V3Scripted, AReplacedEngineIsLearntAgainAndTheRequestRepeated)
     EXPECT_EQ(stuck.Outcome, SnmpV3Outcome::UnknownEngineID);
     EXPECT_TRUE(stuck.VarBinds.empty());
     EXPECT_EQ(cache.find(std::string(kAgent) + "|161"), nullptr) << "found again next time";
+}
+
+TEST_F(V3Scripted, AnEngineIdNewAtEveryRequestCostsOneEngineAndItsKeys)
+{
+    // Every request, discovery included, is answered with a report from an
+    // engine id never shown before.
+    auto shown = std::make_shared<int>(0);
+    m_agent->setResponder([shown](const ScriptedAgent::Request& raw) {
+        const Request request = parse(raw.bytes);
+        const std::string engine = kEngine + std::to_string(++*shown);
+        return std::vector<ScriptedAgent::Datagram>{{discoveryReport(request, engine)}};
+    });
+    SnmpV3User signing = kUser;
+    signing.Level = SecurityLevel::AuthNoPriv;
+    signing.Auth = AuthProtocol::SHA1;
+    signing.AuthPassword = "authPassword";
+    SharedEngineCache shared;
+    for (int i = 0; i < 60; ++i) {
+        SharedEngineCache::Loan loan = shared.lend(kAgent);
+        const SnmpV3Result result = SNMPv3Get({"1.3.6.1.2.1.1.3.0"}, signing, kAgent, loan.cache);
+        shared.giveBack(loan);
+        // A report, never a value.
+        EXPECT_EQ(result.Outcome, SnmpV3Outcome::UnknownEngineID);
+        EXPECT_TRUE(result.VarBinds.empty());
+        EXPECT_LE(shared.engineCount(), 1u);
+        // At most the stretched key and the key of the engine id held.
+        EXPECT_LE(shared.keyCount(), 2u);
+    }
+    EXPECT_GE(*shown, 120);
 }
 
 TEST_F(V3Scripted, AWalkThatGoesBackGivesNoList)
