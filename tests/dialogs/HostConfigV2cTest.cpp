@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <set>
 #include <thread>
 
 namespace {
@@ -51,16 +52,23 @@ public:
         }
         return true;
     }
-    bool walkColumn(const std::string& column, const std::string& community,
-                    const std::string& agent, Rows& rows) override
+    // Columns whose values the agent sends as octet strings, however they read.
+    std::set<std::string> textColumns;
+    // How walks of a column end; Complete when not listed.
+    std::map<std::string, SnmpWalkEnd> ends;
+
+    SnmpWalkEnd walkColumn(const std::string& column, const std::string& community,
+                           const std::string& agent, WalkedValues values, Rows& rows) override
     {
         log.push_back("bulk " + column);
         rows.clear();
         if (!answering || agent != host || community != this->community)
-            return false;
-        if (const auto it = columns.find(column); it != columns.end())
+            return SnmpWalkEnd::NoAnswer;
+        if (const auto it = columns.find(column);
+            it != columns.end() && (values == WalkedValues::Any || !textColumns.count(column)))
             rows = it->second;
-        return true;
+        const auto end = ends.find(column);
+        return end == ends.end() ? SnmpWalkEnd::Complete : end->second;
     }
     std::optional<std::string> defaultGateway() override { return gateway; }
 

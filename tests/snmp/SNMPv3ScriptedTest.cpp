@@ -203,7 +203,7 @@ TEST_F(V3Scripted, AnEngineIdNewAtEveryRequestCostsOneEngineAndItsKeys)
     EXPECT_GE(*shown, 120);
 }
 
-TEST_F(V3Scripted, AWalkThatGoesBackGivesNoList)
+TEST_F(V3Scripted, AWalkThatGoesBackIsRefusedAndSaysItEndedEarly)
 {
     script([](const Request& r) {
         return std::vector<ScriptedAgent::Datagram>{
@@ -214,8 +214,13 @@ TEST_F(V3Scripted, AWalkThatGoesBackGivesNoList)
     });
     SnmpEngineCache cache;
     const SnmpV3Result walk = SNMPv3Walk("1.3.6.1.2.1.2.2.1.2", kUser, kAgent, cache);
+    // Never a whole list: refused, with the rows before the step back and
+    // the end that says why there are no more.
     EXPECT_EQ(walk.Outcome, SnmpV3Outcome::RefusedReply);
-    EXPECT_TRUE(walk.VarBinds.empty());
+    EXPECT_EQ(walk.Detail, "the agent's walk does not move forward");
+    EXPECT_EQ(walk.WalkEnd, SnmpWalkEnd::OutOfOrder);
+    ASSERT_EQ(walk.VarBinds.size(), 2u);
+    EXPECT_EQ(walk.VarBinds[1].Value, "eth0");
 }
 
 TEST_F(V3Scripted, DiscoveryAnsweredWithoutAnEngineIdIsRefused)
