@@ -13,9 +13,17 @@ bool snmpWaitsCancelled()
 
 void cutAgentText(SnmpBinding& binding)
 {
-    if ((binding.ValueType == BerTag::OctetString || binding.ValueType == BerTag::Opaque) &&
-        binding.Value.size() > kMaxAgentTextLength)
-        binding.Value.resize(kMaxAgentTextLength);
+    if ((binding.ValueType != BerTag::OctetString && binding.ValueType != BerTag::Opaque) ||
+        binding.Value.size() <= kMaxAgentTextLength)
+        return;
+    // Not inside a UTF-8 character: back to the start of the one cut through
+    // (at most three continuation bytes).
+    std::size_t end = kMaxAgentTextLength;
+    for (int back = 0;
+         back < 3 && end > 0 && (static_cast<unsigned char>(binding.Value[end]) & 0xC0) == 0x80;
+         ++back)
+        --end;
+    binding.Value.resize(end);
 }
 
 SnmpWalkBudget::SnmpWalkBudget(const SnmpWalkLimits& limits, Clock::time_point start)

@@ -41,7 +41,8 @@ struct SnmpWalkLimits
 // True when the calling thread's network waits were cancelled.
 bool snmpWaitsCancelled();
 
-// Cuts an octet string or Opaque value to kMaxAgentTextLength bytes.
+// Cuts an octet string or Opaque value to kMaxAgentTextLength bytes, not
+// inside a UTF-8 character.
 void cutAgentText(SnmpBinding& binding);
 
 // One walk's account of its limits.

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -218,6 +219,23 @@ TEST(SnmpWalkBudget, CutsAgentTextsAndKeepsTheDeadline)
         SnmpBinding row = binding(IfDescr + ".1", t.type, std::string(t.length, 'a'));
         ASSERT_TRUE(budget.take(row));
         EXPECT_EQ(row.Value, std::string(t.kept, 'a'));
+    }
+    // A cut never splits a UTF-8 character: "é" is two bytes, "€" three.
+    const struct
+    {
+        std::size_t ascii; // bytes before the characters
+        const char* character;
+        std::size_t kept;
+    } characters[] = {
+        {253, "\xC3\xA9", 255},     {254, "\xC3\xA9", 254},     {252, "\xE2\x82\xAC", 255},
+        {253, "\xE2\x82\xAC", 253}, {254, "\xE2\x82\xAC", 254},
+    };
+    for (const auto& c : characters) {
+        SCOPED_TRACE(std::to_string(c.ascii) + " + " + std::to_string(std::strlen(c.character)));
+        SnmpBinding row = binding(IfDescr + ".1", BerTag::OctetString,
+                                  std::string(c.ascii, 'a') + c.character + "tail");
+        cutAgentText(row);
+        EXPECT_EQ(row.Value, (std::string(c.ascii, 'a') + c.character).substr(0, c.kept));
     }
 
     SnmpWalkLimits limits;
