@@ -1,11 +1,8 @@
 #include "SnmpsimPeer.h"
 
-#include "PortHolder.h"
+#include "AgentStart.h"
 
-#include <chrono>
 #include <sys/stat.h>
-#include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -48,18 +45,10 @@ const SnmpV3User& SnmpsimPeer::user()
 
 bool SnmpsimPeer::start()
 {
-    const std::string simulator = findExecutable("snmpsimd");
-    if (simulator.empty() || findExecutable("snmpget").empty()) {
-        m_error = "snmpsimd (package snmpsim) or snmpget is not installed";
-        return false;
-    }
-    if (geteuid() != 0) {
-        m_error = "binding UDP port 161 needs root";
-        return false;
-    }
-    m_error = PortHolder::describe(PortHolder::Protocol::Udp, m_address, 161);
+    m_error = AgentStart::problem({"snmpsimd", "snmpget"}, m_address);
     if (!m_error.empty())
         return false;
+    const std::string simulator = findExecutable("snmpsimd");
     // It drops to nobody before it reads its data and writes its index.
     const std::string data = m_dir.file("data");
     const std::string cache = m_dir.file("cache");
@@ -90,22 +79,13 @@ bool SnmpsimPeer::start()
     }
     // Ready once net-snmp's snmpget reads through it as the user; Python
     // starts slowly.
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        if (!m_process.running()) {
-            m_error = "snmpsimd exited; see " + m_dir.file("snmpsimd.log");
-            return false;
-        }
-        int status = -1;
-        runCommand(
+    if (AgentStart::waitUntilAnswering(
+            m_process,
             {"snmpget", "-v3", "-u",           u.UserName, "-l",  "authPriv", "-a",
              "SHA",     "-A",  u.AuthPassword, "-x",       "AES", "-X",       u.PrivPassword,
              "-t",      "0.3", "-r",           "0",        "-On", m_address,  "1.3.6.1.2.1.1.5.0"},
-            &status);
-        if (status == 0)
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    m_error = "snmpsimd did not answer";
+            100, "snmpsimd (log: " + m_dir.file("snmpsimd.log") + ")", m_error))
+        return true;
     stop();
     return false;
 }
