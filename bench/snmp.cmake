@@ -22,3 +22,9 @@ travimetra_bench(bench_snmp_v3_read
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/snmp/V3ReadBench.cpp
             ${CMAKE_CURRENT_LIST_DIR}/common/BenchAgent.cpp
     LIBS travimetra_snmp travimetra_peers)
+# The SNMPv3 engine cache under an agent that changes its engine id at every
+# request: time per read and what stays held (no network).
+travimetra_bench(bench_snmp_engine_churn
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/snmp/EngineChurnBench.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/common/ProcessUsage.cpp
+    LIBS travimetra_snmp)

@@ -108,15 +108,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string column = first.substr(0, first.rfind('.'));
         std::string last = column;
         std::vector<SnmpBinding> rows;
-        const std::size_t bound = size % 7;
-        takeBulkPage(column, last, response, bound, rows);
-        check(rows.size() <= bound);
+        SnmpWalkLimits limits;
+        limits.MaxRows = size % 7;
+        limits.MaxBytes = size % 301;
+        limits.CountersOnly = size % 2 == 0;
+        SnmpWalkBudget budget(limits);
+        takeBulkPage(column, last, response, budget, rows);
+        check(rows.size() <= limits.MaxRows);
         std::string previous = column;
+        std::size_t bytes = 0;
         for (const SnmpBinding& row : rows) {
             check(compareOids(previous, row.Oid) < 0);
             check(row.Oid.compare(0, column.size() + 1, column + ".") == 0);
+            check(row.Value.size() <= kMaxAgentTextLength || row.ValueType == BerTag::ObjectId);
+            check(!limits.CountersOnly || isCounterType(row.ValueType));
+            bytes += row.Oid.size() + row.Value.size();
             previous = row.Oid;
         }
+        check(bytes <= limits.MaxBytes);
     }
     return 0;
 }

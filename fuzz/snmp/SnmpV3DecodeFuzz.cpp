@@ -52,13 +52,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                            message.Usm.AuthParameters) != 0)
             __builtin_trap();
         ScopedPdu scoped;
-        decodeScopedPdu(message.Data, false, scoped);
+        decodeScopedPdu(message.Data, 0, scoped);
     }
 
     ScopedPdu scoped;
-    if (decodeScopedPdu(buffer, false, scoped)) {
+    if (decodeScopedPdu(buffer, 0, scoped)) {
+        // What is taken bare is taken padded too, and with the same bindings.
         ScopedPdu padded;
-        if (!decodeScopedPdu(buffer, true, padded) ||
+        if (!decodeScopedPdu(buffer, 16, padded) ||
             padded.Pdu.VarBinds.size() != scoped.Pdu.VarBinds.size())
             __builtin_trap();
         for (const SnmpBinding& bind : scoped.Pdu.VarBinds)

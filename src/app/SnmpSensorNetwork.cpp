@@ -38,9 +38,11 @@ TReadReply v2cReply(const TReadRequest& request, bool answered,
     reply.answered = answered;
     reply.values.resize(request.oids.size());
     reply.present.resize(request.oids.size());
+    reply.types.resize(request.oids.size());
     for (std::size_t i = 0; i < readings.size() && i < request.oids.size(); ++i) {
         const SnmpBinding& binding = readings[i].Binding;
         reply.present[i] = readings[i].Outcome == SNMPReadOutcome::Value;
+        reply.types[i] = binding.ValueType;
         // Counters and uptime as the unsigned numbers they are.
         reply.values[i] = binding.isUnsigned() ? std::to_string(binding.Number) : binding.Value;
     }
@@ -86,6 +88,7 @@ TReadReply SnmpSensorNetwork::readV3(const TReadRequest& request)
     reply.agentRestarted = result.EngineRebooted;
     reply.values.resize(request.oids.size());
     reply.present.resize(request.oids.size());
+    reply.types.resize(request.oids.size());
     if (!result.ok()) {
         // A Report or a refusal is never a value; the user learns why.
         reply.failure = snmpV3OutcomeText(result.Outcome, request.v3.UserName, result.Detail);
@@ -95,6 +98,7 @@ TReadReply SnmpSensorNetwork::readV3(const TReadRequest& request)
     for (std::size_t i = 0; i < result.VarBinds.size() && i < request.oids.size(); ++i) {
         const SnmpBinding& binding = result.VarBinds[i];
         reply.present[i] = binding.hasValue();
+        reply.types[i] = binding.ValueType;
         reply.values[i] = binding.isUnsigned() ? std::to_string(binding.Number) : binding.Value;
     }
     return reply;
@@ -109,7 +113,9 @@ bool SnmpSensorNetwork::walkV3(const TReadRequest& column,
     m_engines.giveBack(loan);
     for (const SnmpBinding& binding : result.VarBinds)
         rows.emplace_back(binding.Oid, binding.Value);
-    return result.ok();
+    // As for SNMPv2c: a list cut short by anything but the row bound is none.
+    return result.ok() &&
+           (result.WalkEnd == SnmpWalkEnd::Complete || result.WalkEnd == SnmpWalkEnd::RowLimit);
 }
 
 bool SnmpSensorNetwork::walk(const TReadRequest& column,

@@ -28,6 +28,9 @@ struct TReadReply
     // Per OID: the agent gave a value (an SNMPv2c exception or a missing
     // binding is none). Empty when the network does not tell them apart.
     std::vector<bool> present;
+    // Per OID: the value's type tag, where the network knows it (SNMPv2c and
+    // SNMPv3); empty otherwise. A counter is read only from a counter type.
+    std::vector<int> types;
     // Another address that answered in the agent's place (and was refused).
     std::string otherSender;
     // Why an agent that answered gave no values, in words for the user (an

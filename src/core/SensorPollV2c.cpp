@@ -4,6 +4,7 @@
 #include "CounterStep.h"
 #include "InterfaceCounters.h"
 #include "InterfaceRebinding.h"
+#include "SnmpBinding.h"
 
 #include <limits>
 
@@ -35,6 +36,15 @@ const std::string* valueOf(const TReadReply& reply, std::size_t i)
         !reply.present[i])
         return nullptr;
     return &reply.values[i];
+}
+
+// The value of binding i when the agent gave it as a number a counter can
+// be: an octet string that reads "12345" is text, not a counter.
+const std::string* counterOf(const TReadReply& reply, std::size_t i)
+{
+    if (!reply.types.empty() && (i >= reply.types.size() || !isCounterType(reply.types[i])))
+        return nullptr;
+    return valueOf(reply, i);
 }
 
 CounterOids countersOf(const TSensorTarget& target, int32_t index, bool highCapacity)
@@ -70,8 +80,8 @@ Sample sample(const TSensorTarget& target, const CounterOids& oids, ISensorNetwo
     if (!reply.answered)
         return outcome;
     const std::string* upTime = valueOf(reply, 0);
-    const std::string* down = valueOf(reply, 1);
-    const std::string* up = valueOf(reply, 2);
+    const std::string* down = counterOf(reply, 1);
+    const std::string* up = counterOf(reply, 2);
     const uint64_t counterMax = oids.width == CounterWidth::Bits64
                                     ? std::numeric_limits<uint64_t>::max()
                                     : uint64_t(std::numeric_limits<uint32_t>::max());

@@ -43,7 +43,7 @@ bool walkOctets(IDeviceNetwork& network, const std::string& community, const std
     for (const char* prefix : {inPrefix, outPrefix}) {
         const std::string column = columnOf(prefix);
         Rows rows;
-        network.walkColumn(column, community, host, rows);
+        network.walkColumn(column, community, host, WalkedValues::Counters, rows);
         for (const auto& [index, text] : byIndex(column, rows)) {
             uint64_t value = 0;
             const auto [end, error] =
@@ -59,23 +59,28 @@ bool walkOctets(IDeviceNetwork& network, const std::string& community, const std
 
 } // namespace
 
-bool discover(IDeviceNetwork& network, const std::string& community, const std::string& host,
-              std::size_t maxRows, std::vector<DeviceInterface>& interfaces)
+SnmpWalkEnd discover(IDeviceNetwork& network, const std::string& community, const std::string& host,
+                     std::size_t maxRows, std::vector<DeviceInterface>& interfaces)
 {
     interfaces.clear();
     Rows rows;
-    network.walkColumn(kIfDescrColumn, community, host, rows);
+    SnmpWalkEnd end = network.walkColumn(kIfDescrColumn, community, host, WalkedValues::Any, rows);
     if (rows.empty())
-        return false;
+        return end;
     for (const WalkedInterface& row : walkedInterfaces(kIfDescrColumn, rows)) {
-        if (interfaces.size() >= maxRows)
+        if (interfaces.size() >= maxRows) {
+            end = SnmpWalkEnd::RowLimit;
             break;
+        }
         interfaces.push_back({row.index, row.name, {}, {}});
     }
+    // A walk the user cancelled is not followed by two more.
+    if (end == SnmpWalkEnd::Cancelled)
+        return end;
     Rows names;
-    network.walkColumn(kIfNameColumn, community, host, names);
+    network.walkColumn(kIfNameColumn, community, host, WalkedValues::Any, names);
     Rows aliases;
-    network.walkColumn(kIfAliasColumn, community, host, aliases);
+    network.walkColumn(kIfAliasColumn, community, host, WalkedValues::Any, aliases);
     const auto name = byIndex(kIfNameColumn, names);
     const auto alias = byIndex(kIfAliasColumn, aliases);
     for (DeviceInterface& interface : interfaces) {
@@ -84,7 +89,32 @@ bool discover(IDeviceNetwork& network, const std::string& community, const std::
         if (const auto it = alias.find(interface.index); it != alias.end())
             interface.alias = it->second;
     }
-    return true;
+    return end;
+}
+
+std::string shortListText(SnmpWalkEnd end, std::size_t shown)
+{
+    std::string why;
+    switch (end) {
+    case SnmpWalkEnd::Complete:
+    case SnmpWalkEnd::Cancelled:
+        return {};
+    case SnmpWalkEnd::NoAnswer:
+        why = "The agent stopped answering before its list of interfaces ended";
+        break;
+    case SnmpWalkEnd::OutOfOrder:
+        why = "The agent's list of interfaces ended at a reply out of order";
+        break;
+    case SnmpWalkEnd::RowLimit:
+    case SnmpWalkEnd::ByteLimit:
+        why = "The agent lists more interfaces than this list holds";
+        break;
+    case SnmpWalkEnd::TimeLimit:
+        why = "The agent took too long to list its interfaces";
+        break;
+    }
+    return why + ": showing the first " +
+           (shown == 1 ? std::string("interface") : std::to_string(shown) + " interfaces") + ".";
 }
 
 std::string entryText(const DeviceInterface& interface)

@@ -25,11 +25,15 @@ namespace DeviceInterfaces {
 extern const char* const kIfNameColumn;  // 1.3.6.1.2.1.31.1.1.1.1
 extern const char* const kIfAliasColumn; // 1.3.6.1.2.1.31.1.1.1.18
 
-// The interfaces in ifDescr order, at most maxRows. False when the agent did
-// not answer the walk of ifDescr; names and aliases are filled where their
-// walks answered.
-bool discover(IDeviceNetwork& network, const std::string& community, const std::string& host,
-              std::size_t maxRows, std::vector<DeviceInterface>& interfaces);
+// The interfaces in ifDescr order, at most maxRows; names and aliases are
+// filled where their walks answered. How the walk of ifDescr ended: the list
+// is whole only when Complete (RowLimit when the agent has more than maxRows).
+SnmpWalkEnd discover(IDeviceNetwork& network, const std::string& community, const std::string& host,
+                     std::size_t maxRows, std::vector<DeviceInterface>& interfaces);
+
+// Why a list of shown interfaces is short, and that only the first ones are
+// shown; empty when it is whole (or was cancelled, which nobody will read).
+std::string shortListText(SnmpWalkEnd end, std::size_t shown);
 
 // "Interface N is DESCR", then " - NAME" when the name says something else
 // and " \"ALIAS\"" when there is an alias.

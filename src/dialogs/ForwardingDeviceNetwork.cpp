@@ -19,11 +19,17 @@ bool ForwardingDeviceNetwork::readValuesV2c(const std::vector<std::string>& oids
     return m_inner.readValuesV2c(oids, community, host, values);
 }
 
-bool ForwardingDeviceNetwork::walkColumn(const std::string& column, const std::string& community,
-                                         const std::string& host,
-                                         std::vector<std::pair<std::string, std::string>>& rows)
+SnmpWalkEnd
+ForwardingDeviceNetwork::walkColumn(const std::string& column, const std::string& community,
+                                    const std::string& host, WalkedValues values,
+                                    std::vector<std::pair<std::string, std::string>>& rows)
 {
-    return m_inner.walkColumn(column, community, host, rows);
+    return m_inner.walkColumn(column, community, host, values, rows);
+}
+
+void ForwardingDeviceNetwork::cancelWaits()
+{
+    m_inner.cancelWaits();
 }
 
 SnmpV3Result ForwardingDeviceNetwork::readV3(V3Read read, const std::vector<std::string>& oids,

@@ -16,13 +16,14 @@ public:
     bool readValuesV2c(const std::vector<std::string>& oids, const std::string& community,
                        const std::string& host,
                        std::vector<std::optional<std::string>>& values) override;
-    bool walkColumn(const std::string& column, const std::string& community,
-                    const std::string& host,
-                    std::vector<std::pair<std::string, std::string>>& rows) override;
+    SnmpWalkEnd walkColumn(const std::string& column, const std::string& community,
+                           const std::string& host, WalkedValues values,
+                           std::vector<std::pair<std::string, std::string>>& rows) override;
     SnmpV3Result readV3(V3Read read, const std::vector<std::string>& oids, const SnmpV3User& user,
                         const std::string& host,
                         const std::shared_ptr<GuardedEngineCache>& engines) override;
     std::string lastFailure(const std::string& host) override;
+    void cancelWaits() override;
     std::optional<std::string> defaultGateway() override;
     int pingRoundTrip(const std::string& host) override;
     std::string answeredFrom(const std::string& host) override;

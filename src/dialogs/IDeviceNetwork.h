@@ -10,12 +10,22 @@
 #include <vector>
 
 // What an SNMPv3 read asks: one get of every OID, one get-next of the first,
-// or a bulk walk of the first OID's subtree.
+// or a bulk walk of the first OID's subtree (of every row, or only of the
+// rows that are numbers a counter can be).
 enum class V3Read
 {
     Get,
     GetNext,
     Walk,
+    WalkCounters,
+};
+
+// What a column walk keeps: every row, or only the rows whose values are
+// numbers a counter can be (an octet string "12345" is none).
+enum class WalkedValues
+{
+    Any,
+    Counters,
 };
 
 // The network operations of the device dialog and the device information box:
@@ -46,15 +56,16 @@ public:
         return false;
     }
     // SNMPv2c: the rows (OID, value text as above) of one table column, read
-    // with GetBulk. False when the walk did not end normally (rows then holds
-    // what was read).
-    virtual bool walkColumn(const std::string& column, const std::string& community,
-                            const std::string& host,
-                            std::vector<std::pair<std::string, std::string>>& rows)
+    // with GetBulk within the network's limits (rows, bytes, time), texts cut
+    // to kMaxAgentTextLength. How the walk ended; rows holds what was read
+    // however it ended.
+    virtual SnmpWalkEnd walkColumn(const std::string& column, const std::string& community,
+                                   const std::string& host, WalkedValues values,
+                                   std::vector<std::pair<std::string, std::string>>& rows)
     {
-        (void)column, (void)community, (void)host;
+        (void)column, (void)community, (void)host, (void)values;
         rows.clear();
-        return false;
+        return SnmpWalkEnd::NoAnswer;
     }
     // SNMPv3 as `user`, with the engines the caller keeps. What has no SNMPv3
     // (the default) sends nothing and says so.
@@ -75,6 +86,9 @@ public:
         (void)host;
         return {};
     }
+    // Ends at once every wait in progress, as failed; later calls wait as
+    // usual. What does not wait on a thread of its own has nothing to end.
+    virtual void cancelWaits() {}
     // The machine's default gateway (dotted IPv4 text), none when the routing
     // table has no default route.
     virtual std::optional<std::string> defaultGateway();

@@ -6,6 +6,7 @@
 #include <QEventLoop>
 #include <QPointer>
 
+#include <algorithm>
 #include <atomic>
 
 OffThreadDeviceNetwork::OffThreadDeviceNetwork(std::shared_ptr<IDeviceNetwork> inner)
@@ -15,7 +16,18 @@ OffThreadDeviceNetwork::OffThreadDeviceNetwork(std::shared_ptr<IDeviceNetwork> i
 
 OffThreadDeviceNetwork::~OffThreadDeviceNetwork()
 {
+    cancelWaits();
     m_workers.stop();
+}
+
+void OffThreadDeviceNetwork::cancelWaits()
+{
+    for (Waiting* waiting : m_waiting) {
+        waiting->cancelled = true;
+        waiting->cancel->fire();
+        if (waiting->loop)
+            waiting->loop->quit();
+    }
 }
 
 bool OffThreadDeviceNetwork::await(std::function<void(IDeviceNetwork&)> call)
@@ -25,30 +37,45 @@ bool OffThreadDeviceNetwork::await(std::function<void(IDeviceNetwork&)> call)
         return false;
     auto done = std::make_shared<std::atomic<bool>>(false);
     QEventLoop loop;
+    Waiting waiting{&loop, std::make_shared<WaitCancel>()};
     QPointer<QEventLoop> guard(&loop);
     QCoreApplication* app = QCoreApplication::instance();
     const std::shared_ptr<IDeviceNetwork> inner = m_inner;
-    const bool queued = m_workers.run([inner, call = std::move(call), done, guard, app] {
-        call(*inner);
-        *done = true;
-        if (app)
-            QMetaObject::invokeMethod(
-                app,
-                [guard] {
-                    if (guard)
-                        guard->quit();
-                },
-                Qt::QueuedConnection);
-    });
+    const bool queued =
+        m_workers.run([inner, call = std::move(call), done, guard, app, cancel = waiting.cancel] {
+            // The call's own token, fired when its caller stops waiting for it
+            // (cancelWaits, or the program ending): it ends this call's waits
+            // and no other call's.
+            WaitCancel* pool = WaitCancel::current();
+            WaitCancel::setCurrent(cancel.get());
+            call(*inner);
+            WaitCancel::setCurrent(pool);
+            *done = true;
+            if (app)
+                QMetaObject::invokeMethod(
+                    app,
+                    [guard] {
+                        if (guard)
+                            guard->quit();
+                    },
+                    Qt::QueuedConnection);
+        });
     if (!queued)
         return false;
+    m_waiting.push_back(&waiting);
     // The application quitting ends every event loop, this one included.
-    while (!*done && app && !QCoreApplication::closingDown() && !ApplicationQuit::requested()) {
+    while (!*done && !waiting.cancelled && app && !QCoreApplication::closingDown() &&
+           !ApplicationQuit::requested()) {
         loop.exec();
         if (!*done)
             break;
     }
-    return *done;
+    m_waiting.erase(std::find(m_waiting.begin(), m_waiting.end(), &waiting));
+    if (*done && !waiting.cancelled)
+        return true;
+    // Nobody waits for the call any more: it ends at its next wait.
+    waiting.cancel->fire();
+    return false;
 }
 
 bool OffThreadDeviceNetwork::readValue(const std::string& oid, const std::string& community,
@@ -96,17 +123,18 @@ bool OffThreadDeviceNetwork::readValuesV2c(const std::vector<std::string>& oids,
     return finished && answer->first;
 }
 
-bool OffThreadDeviceNetwork::walkColumn(const std::string& column, const std::string& community,
-                                        const std::string& host,
-                                        std::vector<std::pair<std::string, std::string>>& rows)
+SnmpWalkEnd
+OffThreadDeviceNetwork::walkColumn(const std::string& column, const std::string& community,
+                                   const std::string& host, WalkedValues values,
+                                   std::vector<std::pair<std::string, std::string>>& rows)
 {
     using Rows = std::vector<std::pair<std::string, std::string>>;
-    auto answer = std::make_shared<std::pair<bool, Rows>>();
-    const bool finished = await([answer, column, community, host](IDeviceNetwork& network) {
-        answer->first = network.walkColumn(column, community, host, answer->second);
+    auto answer = std::make_shared<std::pair<SnmpWalkEnd, Rows>>(SnmpWalkEnd::NoAnswer, Rows());
+    const bool finished = await([answer, column, community, host, values](IDeviceNetwork& network) {
+        answer->first = network.walkColumn(column, community, host, values, answer->second);
     });
     rows = finished ? answer->second : Rows();
-    return finished && answer->first;
+    return finished ? answer->first : SnmpWalkEnd::Cancelled;
 }
 
 SnmpV3Result OffThreadDeviceNetwork::readV3(V3Read read, const std::vector<std::string>& oids,

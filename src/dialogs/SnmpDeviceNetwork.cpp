@@ -35,16 +35,27 @@ bool SnmpDeviceNetwork::readValuesV2c(const std::vector<std::string>& oids,
     return true;
 }
 
-bool SnmpDeviceNetwork::walkColumn(const std::string& column, const std::string& community,
-                                   const std::string& host,
-                                   std::vector<std::pair<std::string, std::string>>& rows)
+SnmpWalkLimits SnmpDeviceNetwork::walkLimits(bool countersOnly)
+{
+    SnmpWalkLimits limits;
+    limits.MaxRows = kMaxWalkRows;
+    limits.MaxBytes = kMaxWalkBytes;
+    limits.Deadline = kWalkDeadline;
+    limits.CountersOnly = countersOnly;
+    return limits;
+}
+
+SnmpWalkEnd SnmpDeviceNetwork::walkColumn(const std::string& column, const std::string& community,
+                                          const std::string& host, WalkedValues values,
+                                          std::vector<std::pair<std::string, std::string>>& rows)
 {
     rows.clear();
     std::vector<SnmpBinding> bindings;
-    const bool ended = SNMPBulkWalk(column, community, host, kMaxWalkRows, bindings);
+    const SnmpWalkEnd end = SNMPBulkWalk(column, community, host,
+                                         walkLimits(values == WalkedValues::Counters), bindings);
     for (const SnmpBinding& binding : bindings)
         rows.emplace_back(binding.Oid, bindingText(binding));
-    return ended;
+    return end;
 }
 
 SnmpV3Result SnmpDeviceNetwork::readV3(V3Read read, const std::vector<std::string>& oids,
@@ -62,7 +73,9 @@ SnmpV3Result SnmpDeviceNetwork::readV3(V3Read read, const std::vector<std::strin
     case V3Read::GetNext:
         return SNMPv3GetNext(oids.front(), user, host, engines->Cache);
     case V3Read::Walk:
-        return SNMPv3Walk(oids.front(), user, host, engines->Cache, kMaxWalkRows);
+    case V3Read::WalkCounters:
+        return SNMPv3Walk(oids.front(), user, host, engines->Cache,
+                          walkLimits(read == V3Read::WalkCounters));
     case V3Read::Get:
         break;
     }

@@ -58,16 +58,20 @@ bool V3DeviceNetwork::readValuesV2c(const std::vector<std::string>& oids,
     return true;
 }
 
-bool V3DeviceNetwork::walkColumn(const std::string& column, const std::string& community,
-                                 const std::string& host,
-                                 std::vector<std::pair<std::string, std::string>>& rows)
+SnmpWalkEnd V3DeviceNetwork::walkColumn(const std::string& column, const std::string& community,
+                                        const std::string& host, WalkedValues values,
+                                        std::vector<std::pair<std::string, std::string>>& rows)
 {
     (void)community;
     rows.clear();
-    const SnmpV3Result result = read(V3Read::Walk, {column}, host);
+    const SnmpV3Result result = read(
+        values == WalkedValues::Counters ? V3Read::WalkCounters : V3Read::Walk, {column}, host);
     for (const SnmpBinding& binding : result.VarBinds)
         rows.emplace_back(binding.Oid, bindingText(binding));
-    return result.ok();
+    // A failure before any page says nothing of how a walk ends.
+    if (!result.ok() && result.WalkEnd == SnmpWalkEnd::Complete)
+        return SnmpWalkEnd::NoAnswer;
+    return result.WalkEnd;
 }
 
 std::string V3DeviceNetwork::lastFailure(const std::string& host)

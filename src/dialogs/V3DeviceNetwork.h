@@ -25,9 +25,9 @@ public:
     bool readValuesV2c(const std::vector<std::string>& oids, const std::string& community,
                        const std::string& host,
                        std::vector<std::optional<std::string>>& values) override;
-    bool walkColumn(const std::string& column, const std::string& community,
-                    const std::string& host,
-                    std::vector<std::pair<std::string, std::string>>& rows) override;
+    SnmpWalkEnd walkColumn(const std::string& column, const std::string& community,
+                           const std::string& host, WalkedValues values,
+                           std::vector<std::pair<std::string, std::string>>& rows) override;
     std::string lastFailure(const std::string& host) override;
 
 private:

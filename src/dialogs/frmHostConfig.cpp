@@ -72,22 +72,21 @@ int64_t speedOfItem(const QString& item)
     return item.left(end < 0 ? item.size() : end).toLongLong();
 }
 
-// Disables a set of controls and the wait cursor for the length of a
-// discovery, and gives everything back however the discovery ends.
+// Disables OK and shows the wait cursor for the length of a discovery, and
+// gives everything back however the discovery ends. Cancel stays: it ends
+// the discovery and the dialog.
 class BusyScope
 {
 public:
-    BusyScope(QWidget* a, QWidget* b, bool& busy) : m_a(a), m_b(b), m_busy(busy)
+    BusyScope(QWidget* ok, bool& busy) : m_ok(ok), m_busy(busy)
     {
         m_busy = true;
-        m_a->setEnabled(false);
-        m_b->setEnabled(false);
+        m_ok->setEnabled(false);
         QApplication::setOverrideCursor(Qt::WaitCursor);
     }
     ~BusyScope()
     {
-        m_a->setEnabled(true);
-        m_b->setEnabled(true);
+        m_ok->setEnabled(true);
         QApplication::restoreOverrideCursor();
         m_busy = false;
     }
@@ -95,8 +94,7 @@ public:
     BusyScope& operator=(const BusyScope&) = delete;
 
 private:
-    QWidget* m_a;
-    QWidget* m_b;
+    QWidget* m_ok;
     bool& m_busy;
 };
 
@@ -345,21 +343,28 @@ bool THostConfigForm::readsInBulk() const
     return snmpVersion() != SensorPoll::kSnmpVersion1;
 }
 
+CancellableDeviceNetwork& THostConfigForm::network()
+{
+    if (!m_network)
+        m_network = std::make_unique<CancellableDeviceNetwork>(m_owner.network());
+    return *m_network;
+}
+
 IDeviceNetwork& THostConfigForm::reads()
 {
     if (snmpVersion() == SensorPoll::kSnmpVersion2c) {
         if (!m_v2cReads)
-            m_v2cReads = std::make_unique<V2cDeviceNetwork>(m_owner.network());
+            m_v2cReads = std::make_unique<V2cDeviceNetwork>(network());
         return *m_v2cReads;
     }
     if (snmpVersion() == SensorPoll::kSnmpVersion3) {
         // One decorator, and so one engine cache, for the dialog's life.
         if (!m_v3Reads)
-            m_v3Reads = std::make_unique<V3DeviceNetwork>(m_owner.network(),
-                                                          [this] { return m_v3Fields->user(); });
+            m_v3Reads =
+                std::make_unique<V3DeviceNetwork>(network(), [this] { return m_v3Fields->user(); });
         return *m_v3Reads;
     }
-    return m_owner.network();
+    return network();
 }
 
 void THostConfigForm::showVersionFields()
@@ -567,7 +572,7 @@ void THostConfigForm::FormActivate()
 
     setWindowTitle(QStringLiteral("Please wait..."));
     PaintNow::paintNow(this);
-    if (m_owner.network().pingRoundTrip(entry.HostIP) == -1) {
+    if (network().pingRoundTrip(entry.HostIP) == -1) {
         m_oidCombo->clear();
         m_oidCombo->addItem(qs(entry.SensorName));
         m_oidCombo->setCurrentIndex(0);
@@ -577,6 +582,7 @@ void THostConfigForm::FormActivate()
     }
     setWindowTitle(QStringLiteral("Travimetra - Edit Device / Sensor"));
     m_activationDone = true;
+    closeIfCancelled();
 }
 
 // ---- connection and discovery ----------------------------------------------------------
@@ -603,12 +609,15 @@ void THostConfigForm::RefreshBTClick()
     // inside it would empty the list under its feet.
     if (m_busy)
         return;
-    BusyScope busy(m_okBT, m_cancelBT, m_busy);
-    try {
-        discoverInterfaces();
-    } catch (const TConvertError& error) {
-        reportConversion(error);
+    {
+        BusyScope busy(m_okBT, m_busy);
+        try {
+            discoverInterfaces();
+        } catch (const TConvertError& error) {
+            reportConversion(error);
+        }
     }
+    closeIfCancelled();
 }
 
 void THostConfigForm::discoverInterfaces()
@@ -619,6 +628,9 @@ void THostConfigForm::discoverInterfaces()
         listInterfacesV2c();
     else
         listInterfacesV1();
+    // The user ended the discovery: nothing more is read or reported.
+    if (network().cancelled())
+        return;
     if (m_oidCombo->count() == 0)
         reportFailure();
 
@@ -654,8 +666,8 @@ void THostConfigForm::discoverInterfaces()
 void THostConfigForm::listInterfacesV2c()
 {
     std::vector<DeviceInterface> interfaces;
-    DeviceInterfaces::discover(reads(), typed(m_readCommunityEdit), typed(m_hostAddressEdit),
-                               kMaxInterfaces, interfaces);
+    const SnmpWalkEnd end = DeviceInterfaces::discover(
+        reads(), typed(m_readCommunityEdit), typed(m_hostAddressEdit), kMaxInterfaces, interfaces);
     for (const DeviceInterface& interface : interfaces) {
         // Names and aliases are the agent's text: no line break or escape
         // travels from the list into the store, the log and the window.
@@ -664,6 +676,10 @@ void THostConfigForm::listInterfacesV2c()
         m_entryTexts[interface.index] = text;
         m_oidCombo->addItem(text);
     }
+    // A list cut short is never shown as if it were whole.
+    const std::string shortList = DeviceInterfaces::shortListText(end, interfaces.size());
+    if (!interfaces.empty() && !shortList.empty())
+        DialogMessages::information(qs(shortList));
 }
 
 void THostConfigForm::listInterfacesV1()
@@ -680,8 +696,9 @@ void THostConfigForm::listInterfacesV1()
     std::string oid = kIfEntry;
     for (int i = 0; i < count; ++i) {
         std::string index;
-        m_owner.network().readNext(oid, typed(m_readCommunityEdit), typed(m_hostAddressEdit),
-                                   index);
+        if (network().cancelled())
+            break;
+        network().readNext(oid, typed(m_readCommunityEdit), typed(m_hostAddressEdit), index);
         std::string description;
         if (!index.empty())
             readValue(kIfDescr + index, description);
@@ -714,6 +731,10 @@ void THostConfigForm::sampleRates()
                                                      typed(m_hostAddressEdit), snapshot);
     const double seconds = m_rateClock.isValid() ? m_rateClock.nsecsElapsed() / 1e9 : 0;
     m_rateReading = false;
+    if (m_closing) {
+        closeIfCancelled();
+        return;
+    }
     // A new list (or version) meanwhile: these counters belong to the old one.
     if (!read || generation != m_ratesGeneration)
         return;
@@ -930,10 +951,26 @@ void THostConfigForm::CancelBTClick()
 
 void THostConfigForm::reject()
 {
-    // Escape and the close box wait for a running discovery like the buttons do.
-    if (busy())
+    // Cancel, Escape and the close box end a running discovery first: its
+    // waits end at once, and the dialog closes when it has unwound.
+    if (busy()) {
+        cancelWaiting();
         return;
+    }
     QDialog::reject();
+}
+
+void THostConfigForm::cancelWaiting()
+{
+    m_closing = true;
+    m_rateTimer->stop();
+    network().cancelWaits();
+}
+
+void THostConfigForm::closeIfCancelled()
+{
+    if (m_closing && !busy())
+        QDialog::reject();
 }
 
 bool THostConfigForm::busy() const
@@ -947,6 +984,7 @@ void THostConfigForm::closeEvent(QCloseEvent* event)
 {
     if (busy()) {
         event->ignore();
+        cancelWaiting();
         return;
     }
     QDialog::closeEvent(event);

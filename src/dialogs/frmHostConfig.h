@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CancellableDeviceNetwork.h"
 #include "DeviceInterfaces.h"
 #include "HintSwitch.h"
 
@@ -94,6 +95,13 @@ private:
     bool readsInBulk() const;
     // The network as the chosen version reads.
     IDeviceNetwork& reads();
+    // The owner's network as this dialog reaches it: the user can end its
+    // waits.
+    CancellableDeviceNetwork& network();
+    // Ends the waits the user no longer wants; the dialog closes as soon as
+    // what was waiting has unwound.
+    void cancelWaiting();
+    void closeIfCancelled();
     // The community for versions 1 and 2c, the user's fields for version 3.
     void showVersionFields();
     // Shows why the last read of the agent failed, when there is more to say
@@ -142,6 +150,9 @@ private:
     QPushButton* m_findRouterBT = nullptr;
     QLabel* m_readCommunityLBL = nullptr;
     SnmpV3Fields* m_v3Fields = nullptr;
+    // Before the decorators that read through it, so it goes after them.
+    std::unique_ptr<CancellableDeviceNetwork> m_network;
+    bool m_closing = false;
     std::unique_ptr<IDeviceNetwork> m_v2cReads;
     std::unique_ptr<IDeviceNetwork> m_v3Reads;
     // The current rates of the listed interfaces.

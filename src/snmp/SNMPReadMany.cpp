@@ -87,27 +87,48 @@ bool SNMPReadValues(const std::vector<std::string>& oids, const std::string& com
 bool SNMPBulkWalk(const std::string& column, const std::string& community, const std::string& host,
                   std::size_t maxRows, std::vector<SnmpBinding>& rows, int timeoutMs)
 {
+    SnmpWalkLimits limits;
+    limits.MaxRows = maxRows;
+    const SnmpWalkEnd end = SNMPBulkWalk(column, community, host, limits, rows, timeoutMs);
+    return end == SnmpWalkEnd::Complete || end == SnmpWalkEnd::RowLimit;
+}
+
+SnmpWalkEnd SNMPBulkWalk(const std::string& column, const std::string& community,
+                         const std::string& host, const SnmpWalkLimits& limits,
+                         std::vector<SnmpBinding>& rows, int timeoutMs)
+{
     rows.clear();
+    SnmpWalkBudget budget(limits);
     std::string lastOid = column;
-    while (rows.size() < maxRows) {
+    while (true) {
+        if (snmpWaitsCancelled())
+            return SnmpWalkEnd::Cancelled;
+        const int wait = budget.pageTimeout(timeoutMs);
+        if (wait <= 0)
+            return SnmpWalkEnd::TimeLimit;
         TSNMPCheckedSend snmp;
-        prepare(snmp, host, community, SNMPVersion2c, BerTag::GetBulkRequest, timeoutMs);
+        prepare(snmp, host, community, SNMPVersion2c, BerTag::GetBulkRequest, wait);
         snmp.Query.NonRepeaters() = 0;
-        snmp.Query.MaxRepetitions() =
-            static_cast<std::int32_t>(std::min(MaxRepetitions, maxRows - rows.size()));
+        snmp.Query.MaxRepetitions() = static_cast<std::int32_t>(
+            std::clamp<std::size_t>(budget.rowsLeft(), 1, MaxRepetitions));
         snmp.Query.AddVarBind(lastOid, "", BerTag::Null);
-        if (!snmp.Exchange())
-            return false;
-        switch (takeBulkPage(column, lastOid, snmp.Reply, maxRows, rows)) {
+        if (!snmp.Exchange()) {
+            if (snmpWaitsCancelled())
+                return SnmpWalkEnd::Cancelled;
+            // A page cut short by the deadline ended by it, not by the agent.
+            return wait < timeoutMs ? SnmpWalkEnd::TimeLimit : SnmpWalkEnd::NoAnswer;
+        }
+        switch (takeBulkPage(column, lastOid, snmp.Reply, budget, rows)) {
         case SnmpWalkStep::More:
             break;
         case SnmpWalkStep::Done:
-            return true;
+            return SnmpWalkEnd::Complete;
         case SnmpWalkStep::Broken:
-            return false;
+            return SnmpWalkEnd::OutOfOrder;
+        case SnmpWalkStep::Full:
+            return budget.end();
         }
     }
-    return true;
 }
 
 void SNMPReadTogether(const std::vector<SNMPGetRequest>& requests, const SNMPGetEnded& ended,

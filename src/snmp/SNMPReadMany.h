@@ -7,6 +7,7 @@
 // (and, here, only when it passes the strict reply check).
 
 #include "SnmpResponse.h"
+#include "SnmpWalk.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -46,13 +47,21 @@ bool SNMPReadValues(const std::vector<std::string>& oids, const std::string& com
                     int timeoutMs = SNMPDefaultTimeoutMs);
 
 // Walks the column (dotted OID text, such as 1.3.6.1.2.1.2.2.1.2 for ifDescr)
-// with SNMPv2c GetBulk requests, at most maxRows rows. True when every page
-// was answered and the walk ended; rows then holds the column's bindings in
-// order. False when a page got no answer, or the agent's names went backwards
-// (rows then holds what was read before).
+// with SNMPv2c GetBulk requests, at most maxRows rows (and the other limits
+// as SnmpWalkLimits has them). True when every page was answered and the walk
+// ended or reached maxRows; rows then holds the column's bindings in order.
+// False when a page got no answer, the agent's names went backwards, or
+// another limit was reached (rows then holds what was read before).
 bool SNMPBulkWalk(const std::string& column, const std::string& community, const std::string& host,
                   std::size_t maxRows, std::vector<SnmpBinding>& rows,
                   int timeoutMs = SNMPDefaultTimeoutMs);
+
+// The same walk within limits (rows, bytes, an overall deadline; each page
+// waits at most timeoutMs), saying how it ended. rows holds what was taken
+// however it ended; only Complete means the column was read to its end.
+SnmpWalkEnd SNMPBulkWalk(const std::string& column, const std::string& community,
+                         const std::string& host, const SnmpWalkLimits& limits,
+                         std::vector<SnmpBinding>& rows, int timeoutMs = SNMPDefaultTimeoutMs);
 
 // One get of SNMPReadTogether.
 struct SNMPGetRequest

@@ -1,18 +1,24 @@
 #include "SNMPv3Read.h"
 
 #include "BerTag.h"
+#include "SnmpBulkPage.h"
+
+#include <algorithm>
 
 #include <cstdlib>
 
 namespace {
 
+constexpr int kTimeoutMs = 5000;
+
 SnmpV3Result run(int pduType, const std::vector<std::string>& oids, const SnmpV3User& user,
                  const std::string& host, SnmpEngineCache& cache, std::int32_t nonRepeaters = 0,
-                 std::int32_t maxRepetitions = 0)
+                 std::int32_t maxRepetitions = 0, int timeoutMs = kTimeoutMs)
 {
     SnmpV3Client client(cache);
     client.User = user;
     client.TargetHost = host;
+    client.Timeout = timeoutMs;
     return client.request(pduType, oids, nonRepeaters, maxRepetitions);
 }
 
@@ -87,38 +93,64 @@ SnmpV3Result SNMPv3GetNext(const std::string& oid, const SnmpV3User& user, const
 SnmpV3Result SNMPv3Walk(const std::string& root, const SnmpV3User& user, const std::string& host,
                         SnmpEngineCache& cache, std::size_t maxRows, std::int32_t maxRepetitions)
 {
+    SnmpWalkLimits limits;
+    limits.MaxRows = maxRows;
+    return SNMPv3Walk(root, user, host, cache, limits, maxRepetitions);
+}
+
+SnmpV3Result SNMPv3Walk(const std::string& root, const SnmpV3User& user, const std::string& host,
+                        SnmpEngineCache& cache, const SnmpWalkLimits& limits,
+                        std::int32_t maxRepetitions)
+{
     SnmpV3Result walk;
+    walk.Outcome = SnmpV3Outcome::Ok;
+    SnmpWalkBudget budget(limits);
     std::string cursor = root;
-    while (walk.VarBinds.size() < maxRows) {
+    const auto ended = [&walk](SnmpWalkEnd end) {
+        walk.WalkEnd = end;
+        return walk;
+    };
+    while (true) {
+        if (snmpWaitsCancelled()) {
+            walk.Outcome = SnmpV3Outcome::NoAnswer;
+            return ended(SnmpWalkEnd::Cancelled);
+        }
+        const int wait = budget.pageTimeout(kTimeoutMs);
+        if (wait <= 0)
+            return ended(SnmpWalkEnd::TimeLimit);
+        const auto repetitions = static_cast<std::int32_t>(std::clamp<std::size_t>(
+            budget.rowsLeft(), 1, static_cast<std::size_t>(std::max(maxRepetitions, 1))));
         SnmpV3Result step =
-            run(BerTag::GetBulkRequest, {cursor}, user, host, cache, 0, maxRepetitions);
+            run(BerTag::GetBulkRequest, {cursor}, user, host, cache, 0, repetitions, wait);
         walk.RoundTrips += step.RoundTrips;
         walk.EngineRebooted = walk.EngineRebooted || step.EngineRebooted;
         if (!step.ok()) {
-            step.VarBinds.clear();
-            step.RoundTrips = walk.RoundTrips;
-            return step;
-        }
-        if (step.VarBinds.empty())
-            break;
-        for (const SnmpBinding& bind : step.VarBinds) {
-            // Past the subtree or at the end of the agent's view.
-            if (bind.ValueType == BerTag::EndOfMibView || !oidIsUnder(bind.Oid, root)) {
+            walk.Outcome = step.Outcome;
+            walk.Detail = step.Detail;
+            if (snmpWaitsCancelled())
+                return ended(SnmpWalkEnd::Cancelled);
+            // A page cut short by the deadline ended by it, not by the agent.
+            if (step.Outcome == SnmpV3Outcome::NoAnswer && wait < kTimeoutMs) {
                 walk.Outcome = SnmpV3Outcome::Ok;
-                return walk;
+                return ended(SnmpWalkEnd::TimeLimit);
             }
+            return ended(SnmpWalkEnd::NoAnswer);
+        }
+        SnmpResponse page;
+        page.Bindings = std::move(step.VarBinds);
+        switch (takeBulkPage(root, cursor, page, budget, walk.VarBinds)) {
+        case SnmpWalkStep::More:
+            break;
+        case SnmpWalkStep::Done:
+            return ended(SnmpWalkEnd::Complete);
+        case SnmpWalkStep::Full:
+            return ended(budget.end());
+        case SnmpWalkStep::Broken:
             // An agent that stands still or goes back would never end; what it
-            // gave so far is no complete list, so none is given.
-            if (!oidIsAfter(bind.Oid, cursor)) {
-                refuse(walk, "the agent's walk does not move forward");
-                return walk;
-            }
-            cursor = bind.Oid;
-            walk.VarBinds.push_back(bind);
-            if (walk.VarBinds.size() >= maxRows)
-                break;
+            // gave so far is no complete list.
+            walk.Outcome = SnmpV3Outcome::RefusedReply;
+            walk.Detail = "the agent's walk does not move forward";
+            return ended(SnmpWalkEnd::OutOfOrder);
         }
     }
-    walk.Outcome = SnmpV3Outcome::Ok;
-    return walk;
 }

@@ -24,10 +24,16 @@ SnmpV3Result SNMPv3GetNext(const std::string& oid, const SnmpV3User& user, const
 
 // The bindings under root in OID order, by GetBulkRequests of maxRepetitions
 // rows, stopping at the end of the subtree, at endOfMibView, or after maxRows
-// bindings: Ok with what was found. RefusedReply (and no bindings) when the
-// agent goes back or stands still; else the outcome of the request that failed.
+// bindings: Ok with what was found. RefusedReply when the agent goes back or
+// stands still; else the outcome of the request that failed. WalkEnd says how
+// the walk ended, and VarBinds holds the rows taken before however it ended.
 SnmpV3Result SNMPv3Walk(const std::string& root, const SnmpV3User& user, const std::string& host,
                         SnmpEngineCache& cache, std::size_t maxRows = 1000,
+                        std::int32_t maxRepetitions = 20);
+// The same within limits; a limit reached is Ok with the rows taken, and
+// the WalkEnd that names the limit.
+SnmpV3Result SNMPv3Walk(const std::string& root, const SnmpV3User& user, const std::string& host,
+                        SnmpEngineCache& cache, const SnmpWalkLimits& limits,
                         std::int32_t maxRepetitions = 20);
 
 // True when oid lies strictly under root ("1.3.6.1.2.1.2" holds "1.3.6.1.2.1.2.2.1").

@@ -41,7 +41,13 @@ void SharedEngineCache::giveBack(const Loan& loan)
 {
     const SnmpEngineState* after = loan.cache.find(loan.agent);
     std::lock_guard<std::mutex> lock(m_mutex);
+    takeEngine(loan, after);
+    // After the engine: only keys of engine ids still held are taken.
     m_cache.addKeys(loan.cache);
+}
+
+void SharedEngineCache::takeEngine(const Loan& loan, const SnmpEngineState* after)
+{
     if (same(after, loan.before))
         return; // this read learnt nothing new of the engine
     const SnmpEngineState* current = m_cache.find(loan.agent);
@@ -66,4 +72,16 @@ std::optional<SnmpEngineState> SharedEngineCache::engine(const std::string& host
     if (const SnmpEngineState* state = m_cache.find(snmpAgentKey(host)))
         return *state;
     return std::nullopt;
+}
+
+std::size_t SharedEngineCache::engineCount() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_cache.engineCount();
+}
+
+std::size_t SharedEngineCache::keyCount() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_cache.keyCount();
 }

@@ -30,7 +30,15 @@ public:
     // The agent's engine as known now; nothing when it is not known.
     std::optional<SnmpEngineState> engine(const std::string& host) const;
 
+    // Engines and keys held now, for the bounds' tests.
+    std::size_t engineCount() const;
+    std::size_t keyCount() const;
+
 private:
+    // Under the lock: the loan's view of its engine, unless another read's
+    // is newer.
+    void takeEngine(const Loan& loan, const SnmpEngineState* after);
+
     mutable std::mutex m_mutex;
     SnmpEngineCache m_cache;
 };

@@ -18,3 +18,9 @@ bool SnmpBinding::hasValue() const
 {
     return ValueType != BerTag::Null && !isException();
 }
+
+bool isCounterType(int valueType)
+{
+    return valueType == BerTag::Integer || valueType == BerTag::Counter32 ||
+           valueType == BerTag::Gauge32 || valueType == BerTag::Counter64;
+}

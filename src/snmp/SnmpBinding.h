@@ -24,3 +24,8 @@ struct SnmpBinding
     // A value was read (neither NULL nor an exception).
     bool hasValue() const;
 };
+
+// INTEGER, Counter32, Gauge32 or Counter64: the types whose values are
+// numbers a counter can be read from. An octet string that reads "12345" is
+// text, never a counter.
+bool isCounterType(int valueType);

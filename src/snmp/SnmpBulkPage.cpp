@@ -46,21 +46,33 @@ int compareOids(const std::string& a, const std::string& b)
 }
 
 SnmpWalkStep takeBulkPage(const std::string& column, std::string& lastOid,
-                          const SnmpResponse& response, std::size_t maxRows,
+                          const SnmpResponse& response, SnmpWalkBudget& budget,
                           std::vector<SnmpBinding>& rows)
 {
     if (response.ErrorStatus != 0 || response.Bindings.empty()) {
         return SnmpWalkStep::Done;
     }
     for (const SnmpBinding& binding : response.Bindings) {
-        if (rows.size() >= maxRows || binding.isException() || !isUnder(binding.Oid, column)) {
+        if (binding.isException() || !isUnder(binding.Oid, column)) {
             return SnmpWalkStep::Done;
         }
         if (compareOids(binding.Oid, lastOid) <= 0) {
             return SnmpWalkStep::Broken;
         }
-        rows.push_back(binding);
-        lastOid = binding.Oid;
+        if (!budget.keeps(binding)) {
+            lastOid = binding.Oid;
+            continue;
+        }
+        SnmpBinding row = binding;
+        if (!budget.take(row)) {
+            return SnmpWalkStep::Full;
+        }
+        lastOid = row.Oid;
+        rows.push_back(std::move(row));
     }
-    return rows.size() >= maxRows ? SnmpWalkStep::Done : SnmpWalkStep::More;
+    if (budget.rowsLeft() == 0) {
+        budget.setEnd(SnmpWalkEnd::RowLimit);
+        return SnmpWalkStep::Full;
+    }
+    return SnmpWalkStep::More;
 }

@@ -5,6 +5,7 @@
 // the exchange so that hostile replies can be fed to it directly.
 
 #include "SnmpResponse.h"
+#include "SnmpWalk.h"
 
 #include <cstddef>
 #include <string>
@@ -13,8 +14,9 @@
 enum class SnmpWalkStep
 {
     More,   // every binding was a row: ask again after the last one
-    Done,   // the column (or the agent's view, or the bound) has ended
+    Done,   // the column (or the agent's view) has ended
     Broken, // the agent went backwards or stood still: it would never end
+    Full,   // the budget is spent: its end() says which limit
 };
 
 // Orders two dotted OID texts by their numbers, arc by arc (1.3.6.1.2 before
@@ -22,9 +24,10 @@ enum class SnmpWalkStep
 int compareOids(const std::string& a, const std::string& b);
 
 // Appends to rows the bindings of response that continue the walk of column
-// after lastOid (which is moved on to the last row taken), stopping at an
-// exception, an error status, the first name outside the column, or when rows
-// holds maxRows.
+// after lastOid (which is moved on to the last binding passed), stopping at an
+// exception, an error status, the first name outside the column, or when the
+// budget is spent. Texts are cut as the budget says; rows the budget does not
+// keep (not counters, when only counters are wanted) are passed over.
 SnmpWalkStep takeBulkPage(const std::string& column, std::string& lastOid,
-                          const SnmpResponse& response, std::size_t maxRows,
+                          const SnmpResponse& response, SnmpWalkBudget& budget,
                           std::vector<SnmpBinding>& rows);

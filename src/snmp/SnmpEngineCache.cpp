@@ -78,22 +78,26 @@ SnmpEngineState& SnmpEngineCache::learn(const std::string& agent, const std::str
     state.Boots = boots;
     state.Time = time;
     state.Stamp = now;
+    dropUnheldKeys();
     return state;
 }
 
 void SnmpEngineCache::forget(const std::string& agent)
 {
     m_engines.erase(agent);
+    dropUnheldKeys();
 }
 
 void SnmpEngineCache::put(const std::string& agent, const SnmpEngineState& state)
 {
     m_engines[agent] = state;
+    dropUnheldKeys();
 }
 
 SnmpEngineCache SnmpEngineCache::extract(const std::string& agent) const
 {
     SnmpEngineCache part;
+    part.m_stretched = m_stretched;
     const auto engine = m_engines.find(agent);
     if (engine == m_engines.end())
         return part;
@@ -106,7 +110,69 @@ SnmpEngineCache SnmpEngineCache::extract(const std::string& agent) const
 
 void SnmpEngineCache::addKeys(const SnmpEngineCache& other)
 {
-    m_keys.insert(other.m_keys.begin(), other.m_keys.end());
+    for (const auto& [name, kept] : other.m_keys)
+        if (m_keys.count(name) == 0 && holdsEngineId(std::get<2>(name)))
+            keep(name, kept.Key);
+    for (const auto& [name, kept] : other.m_stretched)
+        if (m_stretched.count(name) == 0 && m_stretched.size() < kMaxStretchedKeys)
+            m_stretched.emplace(name, KeptKey{kept.Key, ++m_uses});
+}
+
+bool SnmpEngineCache::holdsEngineId(const std::string& engineId) const
+{
+    for (const auto& entry : m_engines)
+        if (entry.second.EngineID == engineId)
+            return true;
+    return false;
+}
+
+void SnmpEngineCache::dropUnheldKeys()
+{
+    for (auto it = m_keys.begin(); it != m_keys.end();) {
+        if (holdsEngineId(std::get<2>(it->first)))
+            ++it;
+        else
+            it = m_keys.erase(it);
+    }
+}
+
+void SnmpEngineCache::keep(const KeyName& name, const std::string& key)
+{
+    std::size_t sameEngine = 0;
+    auto oldest = m_keys.end();
+    for (auto it = m_keys.begin(); it != m_keys.end(); ++it) {
+        if (std::get<2>(it->first) != std::get<2>(name))
+            continue;
+        ++sameEngine;
+        if (oldest == m_keys.end() || it->second.LastUse < oldest->second.LastUse)
+            oldest = it;
+    }
+    if (sameEngine >= kMaxKeysPerEngine && oldest != m_keys.end())
+        m_keys.erase(oldest);
+    m_keys[name] = KeptKey{key, ++m_uses};
+}
+
+std::string SnmpEngineCache::stretchedKey(AuthProtocol protocol, const std::string& password,
+                                          const std::string& fingerprint)
+{
+    const PasswordName name{protocol, fingerprint};
+    const auto it = m_stretched.find(name);
+    if (it != m_stretched.end()) {
+        it->second.LastUse = ++m_uses;
+        return it->second.Key;
+    }
+    std::string key = passwordToKey(protocol, password);
+    if (key.empty())
+        return key;
+    if (m_stretched.size() >= kMaxStretchedKeys) {
+        auto oldest = m_stretched.begin();
+        for (auto candidate = m_stretched.begin(); candidate != m_stretched.end(); ++candidate)
+            if (candidate->second.LastUse < oldest->second.LastUse)
+                oldest = candidate;
+        m_stretched.erase(oldest);
+    }
+    m_stretched.emplace(name, KeptKey{key, ++m_uses});
+    return key;
 }
 
 std::string SnmpEngineCache::localizedKey(AuthProtocol protocol, const std::string& password,
@@ -114,12 +180,16 @@ std::string SnmpEngineCache::localizedKey(AuthProtocol protocol, const std::stri
 {
     if (password.empty() || protocol == AuthProtocol::None)
         return {};
-    const auto key = std::make_tuple(protocol, passwordFingerprint(password), engineId);
-    const auto it = m_keys.find(key);
-    if (it != m_keys.end())
-        return it->second;
-    std::string localized = localizedKeyFromPassword(protocol, password, engineId);
+    const std::string fingerprint = passwordFingerprint(password);
+    const KeyName name{protocol, fingerprint, engineId};
+    const auto it = m_keys.find(name);
+    if (it != m_keys.end()) {
+        it->second.LastUse = ++m_uses;
+        return it->second.Key;
+    }
+    std::string localized =
+        localizeKey(protocol, stretchedKey(protocol, password, fingerprint), engineId);
     if (!localized.empty())
-        m_keys.emplace(key, localized);
+        keep(name, localized);
     return localized;
 }

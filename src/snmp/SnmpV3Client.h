@@ -11,6 +11,7 @@
 #include "SnmpV3Outcome.h"
 #include "SnmpV3Pdu.h"
 #include "SnmpV3User.h"
+#include "SnmpWalk.h"
 #include "TKeloClient.h"
 #include "TUDPBlockSocket.h"
 
@@ -26,6 +27,8 @@ struct SnmpV3Result
     std::vector<SnmpBinding> VarBinds; // only with Outcome Ok
     bool EngineRebooted = false;       // the agent restarted since it was last seen
     int RoundTrips = 0;
+    // Walks only: how the walk ended; VarBinds holds the rows taken before.
+    SnmpWalkEnd WalkEnd = SnmpWalkEnd::Complete;
 
     bool ok() const { return Outcome == SnmpV3Outcome::Ok; }
 };

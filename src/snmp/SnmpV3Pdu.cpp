@@ -107,12 +107,12 @@ std::string encodeScopedPdu(const ScopedPdu& scoped)
                         BerTag::Sequence);
 }
 
-bool decodeScopedPdu(std::string_view bytes, bool allowTrailing, ScopedPdu& scoped)
+bool decodeScopedPdu(std::string_view bytes, std::size_t maxPadding, ScopedPdu& scoped)
 {
     scoped = ScopedPdu{};
     BerStrictReader outer(bytes);
     std::string_view sequence;
-    if (!outer.expect(BerTag::Sequence, sequence) || (!allowTrailing && !outer.atEnd()))
+    if (!outer.expect(BerTag::Sequence, sequence) || bytes.size() - outer.position() > maxPadding)
         return false;
     BerStrictReader reader(sequence);
     std::string_view engineId;

@@ -5,6 +5,7 @@
 
 #include "SnmpBinding.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -31,7 +32,7 @@ std::string encodeScopedPdu(const ScopedPdu& scoped);
 
 // Reads a scoped PDU; false when anything in it is malformed: wrong tags,
 // lengths past their parent, numbers out of range, an OID that is not one,
-// a value that does not fit its type, or bytes left inside the PDU. Bytes
-// after the scoped PDU are refused unless allowTrailing (DES pads to whole
-// blocks).
-bool decodeScopedPdu(std::string_view bytes, bool allowTrailing, ScopedPdu& scoped);
+// a value that does not fit its type, or bytes left inside the PDU. At most
+// maxPadding bytes may follow the scoped PDU: a cipher's padding to whole
+// blocks, which agents add for DES and some for AES as well.
+bool decodeScopedPdu(std::string_view bytes, std::size_t maxPadding, ScopedPdu& scoped);

@@ -157,6 +157,19 @@ bool usmDecrypt(PrivProtocol protocol, const std::string& localizedKey, std::uin
     return run(protocol, false, localizedKey, engineBoots, engineTime, salt, cipherText, plain);
 }
 
+std::size_t usmPrivacyBlock(PrivProtocol protocol)
+{
+    switch (protocol) {
+    case PrivProtocol::AES128:
+        return 16;
+    case PrivProtocol::DES:
+        return kDesBlock;
+    case PrivProtocol::None:
+        break;
+    }
+    return 0;
+}
+
 bool usmPrivacyAvailable(PrivProtocol protocol)
 {
     return fetchCipher(protocol) != nullptr;

@@ -5,6 +5,7 @@
 
 #include "UsmProtocols.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -27,6 +28,10 @@ bool usmEncrypt(PrivProtocol protocol, const std::string& localizedKey, std::uin
 bool usmDecrypt(PrivProtocol protocol, const std::string& localizedKey, std::uint32_t engineBoots,
                 std::uint32_t engineTime, const std::string& salt, const std::string& cipherText,
                 std::string& plain);
+
+// The cipher's block: 16 bytes for AES, 8 for DES, 0 without privacy. An
+// agent may pad the scoped PDU it encrypts by up to one block.
+std::size_t usmPrivacyBlock(PrivProtocol protocol);
 
 // False when this system's library cannot do the protocol (single DES needs
 // OpenSSL's legacy provider).

@@ -124,9 +124,9 @@ UsmRefusal usmUnwrapReply(const std::string& datagram, std::int32_t msgId, const
         std::string plain;
         if (!usmDecrypt(user.Priv, keys.Priv, message.Usm.EngineBoots, message.Usm.EngineTime,
                         message.Usm.PrivParameters, message.Data, plain) ||
-            !decodeScopedPdu(plain, user.Priv == PrivProtocol::DES, reply.Scoped))
+            !decodeScopedPdu(plain, usmPrivacyBlock(user.Priv), reply.Scoped))
             return UsmRefusal::Undecryptable;
-    } else if (!decodeScopedPdu(message.Data, false, reply.Scoped)) {
+    } else if (!decodeScopedPdu(message.Data, 0, reply.Scoped)) {
         return UsmRefusal::Malformed;
     }
 

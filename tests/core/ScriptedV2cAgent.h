@@ -36,6 +36,9 @@ public:
     // The next answer says the agent started again (an SNMPv3 engine's
     // boots went up).
     bool rebooted = false;
+    // Set: the type tag the agent gives its counters (its uptime comes as
+    // TimeTicks, other values as octet strings); 0 says no types.
+    int counterType = 0;
     std::vector<TReadRequest> requests;
     std::vector<TReadRequest> walked;
     int walks = 0;
@@ -58,6 +61,11 @@ public:
             const bool present = value(oid, text);
             reply.values.push_back(present ? text : std::string());
             reply.present.push_back(present);
+            if (counterType)
+                reply.types.push_back(oid == SensorPoll::kUpTimeOid ? 0x43
+                                      : oid.rfind(SensorPoll::kIfDescrColumn, 0) == 0
+                                          ? 0x04
+                                          : counterType);
         }
         return reply;
     }

@@ -81,6 +81,37 @@ TEST(SensorPollV2c, RatesFromOneRequestPerPoll)
     }
 }
 
+// Counters are read only from the types a counter can be: an agent that
+// sends "12345" as an octet string gives no counter, never a number.
+TEST(SensorPollV2c, OnlyCounterTypesAreCounters)
+{
+    const struct
+    {
+        const char* what;
+        int type;
+        bool valid;
+    } cases[] = {
+        {"Counter64", 0x46, true},  {"Counter32", 0x41, true},     {"Gauge32", 0x42, true},
+        {"INTEGER", 0x02, true},    {"OCTET STRING", 0x04, false}, {"Opaque", 0x44, false},
+        {"TimeTicks", 0x43, false}, {"IpAddress", 0x40, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScriptedV2cAgent agent;
+        agent.counterType = c.type;
+        agent.interfaces[4] = {"wan", 12345, 678, true};
+        TSensorRecord sensor = v2cSensor("4", "wan");
+        const SensorPoll::TSensorReading reading =
+            SensorPoll::readSensor(SensorPoll::targetOf(sensor, false), agent);
+        EXPECT_TRUE(reading.replied);
+        EXPECT_EQ(reading.v2c.valid, c.valid);
+        if (c.valid) {
+            EXPECT_EQ(reading.v2c.down, 12345u);
+            EXPECT_EQ(reading.v2c.up, 678u);
+        }
+    }
+}
+
 TEST(SensorPollV2c, SwappedSensorShowsOutAsDownload)
 {
     ScriptedV2cAgent agent;

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <set>
 #include <thread>
 
 namespace {
@@ -51,16 +52,23 @@ public:
         }
         return true;
     }
-    bool walkColumn(const std::string& column, const std::string& community,
-                    const std::string& agent, Rows& rows) override
+    // Columns whose values the agent sends as octet strings, however they read.
+    std::set<std::string> textColumns;
+    // How walks of a column end; Complete when not listed.
+    std::map<std::string, SnmpWalkEnd> ends;
+
+    SnmpWalkEnd walkColumn(const std::string& column, const std::string& community,
+                           const std::string& agent, WalkedValues values, Rows& rows) override
     {
         log.push_back("bulk " + column);
         rows.clear();
         if (!answering || agent != host || community != this->community)
-            return false;
-        if (const auto it = columns.find(column); it != columns.end())
+            return SnmpWalkEnd::NoAnswer;
+        if (const auto it = columns.find(column);
+            it != columns.end() && (values == WalkedValues::Any || !textColumns.count(column)))
             rows = it->second;
-        return true;
+        const auto end = ends.find(column);
+        return end == ends.end() ? SnmpWalkEnd::Complete : end->second;
     }
     std::optional<std::string> defaultGateway() override { return gateway; }
 
@@ -219,6 +227,68 @@ TEST_F(HostConfigV2cTest, theBusyInterfaceStandsOutWhileTheDialogIsOpen)
     emit version->activated(0);
     form->sampleRates();
     EXPECT_EQ(count("bulk " + kHcIn), walks);
+}
+
+// Counters the agent sends as octet strings ("12345") are no counters: no
+// interface gets a rate from them.
+TEST_F(HostConfigV2cTest, countersSentAsTextGiveNoRate)
+{
+    net->textColumns = {kHcIn, kHcOut};
+    open();
+    chooseVersion(1);
+    connectTo();
+    ASSERT_TRUE(waitFor([this] { return count("bulk " + kHcIn) >= 1; }));
+    net->counters(1000 + 50000000, 500);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    form->sampleRates();
+    EXPECT_TRUE(interfaceList().filter("kb/s").isEmpty())
+        << interfaceList().join('|').toStdString();
+}
+
+// A list cut short is shown with why, and how many of it are shown.
+TEST_F(HostConfigV2cTest, aListCutShortSaysWhy)
+{
+    const struct
+    {
+        SnmpWalkEnd end;
+        const char* message;
+    } cases[] = {
+        {SnmpWalkEnd::Complete, ""},
+        {SnmpWalkEnd::NoAnswer,
+         "The agent stopped answering before its list of interfaces ended: showing the first 3 "
+         "interfaces."},
+        {SnmpWalkEnd::OutOfOrder,
+         "The agent's list of interfaces ended at a reply out of order: showing the first 3 "
+         "interfaces."},
+        {SnmpWalkEnd::RowLimit,
+         "The agent lists more interfaces than this list holds: showing the first 3 interfaces."},
+        {SnmpWalkEnd::ByteLimit,
+         "The agent lists more interfaces than this list holds: showing the first 3 interfaces."},
+        {SnmpWalkEnd::TimeLimit,
+         "The agent took too long to list its interfaces: showing the first 3 interfaces."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        net->ends[kDescr] = c.end;
+        open();
+        chooseVersion(1);
+        get<QLineEdit>("HostAddressEdit")->setText(QStringLiteral("10.0.0.1"));
+        get<QPushButton>("RefreshBT")->click();
+        EXPECT_EQ(interfaceList().size(), 3);
+        if (*c.message) {
+            ASSERT_EQ(m_messages->messages.size(), 1u);
+            EXPECT_EQ(m_messages->messages[0].kind, DialogMessages::Kind::Information);
+            EXPECT_EQ(m_messages->last(), c.message);
+        } else {
+            EXPECT_TRUE(m_messages->messages.empty()) << m_messages->last();
+        }
+        m_messages->messages.clear();
+        form.reset();
+    }
+    EXPECT_EQ(DeviceInterfaces::shortListText(SnmpWalkEnd::OutOfOrder, 1),
+              "The agent's list of interfaces ended at a reply out of order: showing the first "
+              "interface.");
+    EXPECT_EQ(DeviceInterfaces::shortListText(SnmpWalkEnd::Cancelled, 3), "");
 }
 
 } // namespace

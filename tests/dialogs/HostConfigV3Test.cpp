@@ -60,8 +60,11 @@ public:
         }
         SnmpV3Result result;
         result.Outcome = agent == host ? refusal : SnmpV3Outcome::NoAnswer;
-        if (result.ok() && read == V3Read::Walk)
-            result.VarBinds = columns[oids.at(0)];
+        if (result.ok() && (read == V3Read::Walk || read == V3Read::WalkCounters)) {
+            for (const SnmpBinding& row : columns[oids.at(0)])
+                if (read == V3Read::Walk || isCounterType(row.ValueType))
+                    result.VarBinds.push_back(row);
+        }
         for (std::size_t i = 0; result.ok() && read == V3Read::Get && i < oids.size(); ++i) {
             const auto it = v3Values.find(oids[i]);
             result.VarBinds.push_back(it == v3Values.end()

@@ -6,8 +6,10 @@
 #include "FakeHostConfigOwner.h"
 
 #include "BerTag.h"
+#include "OffThreadDeviceNetwork.h"
 #include "PeerRequirement.h"
 #include "ScriptedAgent.h"
+#include "SnmpBulkPage.h"
 #include "SnmpDeviceNetwork.h"
 #include "TSNMPRec.h"
 #include "frmHostConfig.h"
@@ -16,6 +18,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <chrono>
 #include <map>
 
 namespace {
@@ -119,6 +122,145 @@ TEST_F(HostileAgentDialog, TextsArriveWithoutControlCharactersAndWithEveryOtherC
         ASSERT_EQ(m_messages->messages.size(), 1u);
         const std::string info = m_messages->last();
         EXPECT_NE(info.find("Description: " + c.texts.sysDescr), std::string::npos) << info;
+        form.reset();
+    }
+}
+
+// ---- a large, slow or wrong interface table over SNMPv2c --------------------------
+
+const std::string kDescrColumn = "1.3.6.1.2.1.2.2.1.2";
+
+// An SNMPv2c device with `rows` interfaces whose ifDescr is `name(row)`,
+// answering GetBulk `perPage` rows at a time after `delayMs`, and going back
+// to row 1 at row `backAt` (0: never). Gets have no such instance.
+ScriptedAgent::Responder bulkDevice(int rows, std::function<std::string(int)> name, int perPage,
+                                    int delayMs, int backAt = 0)
+{
+    return [=](const ScriptedAgent::Request& request) {
+        TSNMPRec rec;
+        if (!rec.Decode(request.bytes) || rec.VarBindCount() == 0)
+            return std::vector<ScriptedAgent::Datagram>{};
+        std::vector<AgentReply::Binding> page;
+        const std::string from = rec.VarBind(0).Oid;
+        if (rec.PDUType != BerTag::GetBulkRequest) {
+            for (std::size_t i = 0; i < rec.VarBindCount(); ++i)
+                page.push_back({rec.VarBind(i).Oid, BerTag::NoSuchInstance, ""});
+        } else if (from == kDescrColumn || from.rfind(kDescrColumn + ".", 0) == 0) {
+            int row =
+                from == kDescrColumn ? 1 : std::stoi(from.substr(kDescrColumn.size() + 1)) + 1;
+            for (int n = 0; n < perPage && n < rec.MaxRepetitions(); ++n, ++row) {
+                if (row > rows) {
+                    page.push_back({"1.3.6.1.2.1.2.2.1.3.1", BerTag::Integer, "\x06"});
+                    break;
+                }
+                const int shown = row == backAt ? 1 : row;
+                page.push_back(
+                    {kDescrColumn + "." + std::to_string(shown), BerTag::OctetString, name(shown)});
+            }
+        } else {
+            page.push_back({from, BerTag::EndOfMibView, ""});
+        }
+        return std::vector<ScriptedAgent::Datagram>{
+            {AgentReply::responseV2c(rec.ID, page), false, delayMs}};
+    };
+}
+
+class SlowAgentDialog : public HostileAgentDialog
+{
+protected:
+    void SetUp() override
+    {
+        HostileAgentDialog::SetUp();
+        // As the program has it: reads on a network thread of their own.
+        owner = std::make_unique<FakeHostConfigOwner>(
+            std::make_shared<OffThreadDeviceNetwork>(std::make_shared<SnmpDeviceNetwork>()));
+    }
+    void openForV2c()
+    {
+        form = std::make_unique<THostConfigForm>(*owner);
+        form->show();
+        ASSERT_TRUE(waitFor([this] { return form->activationDone(); }));
+        form->findChild<QLineEdit*>("HostAddressEdit")->setText(kAgent);
+        form->findChild<QComboBox*>("SnmpVersionCB")->setCurrentIndex(1);
+    }
+};
+
+// 100,000 interfaces, one a second: Cancel ends the walk and the dialog at
+// once, without a message and without a change.
+TEST_F(SlowAgentDialog, CancelEndsAWalkThatWouldTakeDays)
+{
+    REQUIRE_PEER(m_started, m_agent.error());
+    m_agent.setResponder(bulkDevice(
+        100000, [](int row) { return "if" + std::to_string(row); }, 1, 1000));
+    openForV2c();
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point pressed;
+    QTimer::singleShot(2500, form.get(), [&] {
+        pressed = Clock::now();
+        EXPECT_TRUE(form->discoveryRunning());
+        auto* cancel = form->findChild<QPushButton*>("CancelBT");
+        EXPECT_TRUE(cancel->isEnabled());
+        cancel->click();
+    });
+    form->findChild<QPushButton*>("RefreshBT")->click();
+    ASSERT_TRUE(waitFor([this] { return !form->isVisible(); }));
+    const auto took = Clock::now() - pressed;
+    EXPECT_EQ(form->result(), QDialog::Rejected);
+    EXPECT_FALSE(form->discoveryRunning());
+    EXPECT_TRUE(m_messages->messages.empty()) << m_messages->last();
+    EXPECT_EQ(owner->gridUpdates, 0);
+    // A page in progress would take up to a second more; a busy machine
+    // gets another second.
+    EXPECT_LT(took, std::chrono::seconds(2));
+}
+
+// A list that ends early is shown with why and how much of it there is, and
+// texts of 60,000 bytes are cut before they are shown.
+TEST_F(SlowAgentDialog, AShortListSaysSoAndLongNamesAreCut)
+{
+    REQUIRE_PEER(m_started, m_agent.error());
+    const struct
+    {
+        const char* what;
+        ScriptedAgent::Responder agent;
+        int items;
+        std::string message;
+        std::size_t nameLength;
+    } cases[] = {
+        {"a page out of order",
+         bulkDevice(
+             10, [](int row) { return "eth" + std::to_string(row); }, 3, 0, 5),
+         4,
+         "The agent's list of interfaces ended at a reply out of order: showing the first 4 "
+         "interfaces.",
+         4},
+        {"names of 60,000 bytes",
+         bulkDevice(
+             3, [](int) { return std::string(60000, 'x'); }, 1, 0),
+         3, "", kMaxAgentTextLength},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_agent.setResponder(c.agent);
+        m_messages->messages.clear();
+        openForV2c();
+        form->findChild<QPushButton*>("RefreshBT")->click();
+        auto* combo = form->findChild<QComboBox*>("OIDCombo");
+        ASSERT_EQ(combo->count(), c.items);
+        for (int i = 0; i < combo->count(); ++i) {
+            const std::string item = combo->itemText(i).toStdString();
+            const std::string prefix = "Interface " + std::to_string(i + 1) + " is ";
+            ASSERT_EQ(item.rfind(prefix, 0), 0u) << item;
+            EXPECT_EQ(item.size(), prefix.size() + c.nameLength) << item.substr(0, 60);
+        }
+        if (c.message.empty()) {
+            EXPECT_TRUE(m_messages->messages.empty()) << m_messages->last();
+        } else {
+            ASSERT_FALSE(m_messages->messages.empty());
+            EXPECT_EQ(m_messages->messages[0].kind, DialogMessages::Kind::Information);
+            EXPECT_EQ(m_messages->messages[0].text, c.message);
+        }
+        form->reject();
         form.reset();
     }
 }

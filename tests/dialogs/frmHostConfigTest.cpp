@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -135,12 +136,13 @@ TEST_F(HostConfigTest, startConnectionShowsTheDeviceAndListsItsInterfaces)
 {
     open();
     owner->rows = 4;
-    // While the walk runs, neither OK nor Cancel can end the dialog.
+    // While the walk runs, OK cannot end the dialog; Cancel can (it ends
+    // the walk first).
     int checkedDuringWalk = 0;
     net->onRequest = [&](const std::string& request) {
         if (request.rfind("next ", 0) == 0) {
             EXPECT_FALSE(get<QPushButton>("OKBT")->isEnabled());
-            EXPECT_FALSE(get<QPushButton>("CancelBT")->isEnabled());
+            EXPECT_TRUE(get<QPushButton>("CancelBT")->isEnabled());
             EXPECT_TRUE(form->discoveryRunning());
             ++checkedDuringWalk;
         }
@@ -535,15 +537,13 @@ TEST_F(HostConfigTest, cancelLeavesTheListAlone)
     EXPECT_EQ(owner->gridUpdates, 0);
 }
 
-TEST_F(HostConfigTest, theDialogCannotEndWhileItPingsOrWalks)
+TEST_F(HostConfigTest, okCannotEndTheDialogWhileItPingsOrWalks)
 {
     owner->list = {storedEntry()};
     owner->mode = 2;
     int attempts = 0;
     net->onRequest = [&](const std::string& request) {
         if (request.rfind("ping ", 0) == 0 || request.rfind("next ", 0) == 0) {
-            form->reject();
-            form->close();
             get<QPushButton>("OKBT")->click();
             ++attempts;
         }
@@ -556,6 +556,54 @@ TEST_F(HostConfigTest, theDialogCannotEndWhileItPingsOrWalks)
     EXPECT_EQ(interfaceList().size(), 3);
     form->reject();
     EXPECT_FALSE(form->isVisible());
+}
+
+// Cancel, Escape and the close box end a running ping or walk: the read in
+// progress is the last one, and the dialog closes as soon as it has unwound,
+// changing nothing.
+TEST_F(HostConfigTest, cancelEscapeAndTheCloseBoxEndTheDialogWhileItPingsOrWalks)
+{
+    const struct
+    {
+        const char* how;
+        const char* during; // the request in progress
+        std::function<void(THostConfigForm&)> end;
+    } cases[] = {
+        {"Cancel during the ping", "ping ",
+         [](THostConfigForm& f) { child<QPushButton>(&f, "CancelBT")->click(); }},
+        {"Cancel during the walk", "next ",
+         [](THostConfigForm& f) { child<QPushButton>(&f, "CancelBT")->click(); }},
+        {"Escape during the walk", "next ",
+         [](THostConfigForm& f) {
+             QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+             QApplication::sendEvent(&f, &escape);
+         }},
+        {"the close box during the walk", "next ", [](THostConfigForm& f) { f.close(); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.how);
+        owner->list = {storedEntry()};
+        owner->mode = 2;
+        net->log.clear();
+        std::size_t requestsWhenEnded = 0;
+        net->onRequest = [&](const std::string& request) {
+            if (requestsWhenEnded == 0 && request.rfind(c.during, 0) == 0) {
+                requestsWhenEnded = net->log.size();
+                c.end(*form);
+            }
+        };
+        form = std::make_unique<THostConfigForm>(*owner);
+        form->show();
+        ASSERT_TRUE(waitFor([this] { return !form->isVisible(); }));
+        net->onRequest = nullptr;
+        EXPECT_EQ(form->result(), QDialog::Rejected);
+        EXPECT_GT(requestsWhenEnded, 0u);
+        EXPECT_EQ(net->log.size(), requestsWhenEnded) << "no read after the one cancelled";
+        EXPECT_EQ(owner->gridUpdates, 0);
+        EXPECT_EQ(owner->list[0], storedEntry());
+        EXPECT_TRUE(m_messages->messages.empty());
+        form.reset();
+    }
 }
 
 TEST(DialogSizing, aLayoutThatNeedsMoreThanTheDesignGetsItAndTheSizeIsFixed)

@@ -1,12 +1,9 @@
 #include "SnmpdPeer.h"
 
-#include "PortHolder.h"
+#include "AgentStart.h"
 
-#include <chrono>
 #include <fstream>
 #include <sys/stat.h>
-#include <thread>
-#include <unistd.h>
 
 SnmpdPeer::SnmpdPeer(std::string address) : m_address(std::move(address)) {}
 
@@ -17,18 +14,10 @@ SnmpdPeer::~SnmpdPeer()
 
 bool SnmpdPeer::start()
 {
-    const std::string snmpd = findExecutable("snmpd");
-    if (snmpd.empty() || findExecutable("snmpget").empty()) {
-        m_error = "snmpd or snmpget is not installed";
-        return false;
-    }
-    if (geteuid() != 0) {
-        m_error = "binding UDP port 161 needs root";
-        return false;
-    }
-    m_error = PortHolder::describe(PortHolder::Protocol::Udp, m_address, 161);
+    m_error = AgentStart::problem({"snmpd", "snmpget"}, m_address);
     if (!m_error.empty())
         return false;
+    const std::string snmpd = findExecutable("snmpd");
     const std::string conf = m_dir.path() + "/snmpd.conf";
     {
         std::ofstream out(conf);
@@ -67,20 +56,11 @@ bool SnmpdPeer::start()
         return false;
     }
     // Ready once it answers a get, the way any manager would see it.
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        if (!m_process.running()) {
-            m_error = "snmpd exited; see its log";
-            return false;
-        }
-        int status = -1;
-        runCommand({"snmpget", "-v1", "-c", community(), "-t", "0.2", "-r", "0", "-On", m_address,
-                    "1.3.6.1.2.1.1.3.0"},
-                   &status);
-        if (status == 0)
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    m_error = "snmpd did not answer";
+    if (AgentStart::waitUntilAnswering(m_process,
+                                       {"snmpget", "-v1", "-c", community(), "-t", "0.2", "-r", "0",
+                                        "-On", m_address, "1.3.6.1.2.1.1.3.0"},
+                                       50, "snmpd", m_error))
+        return true;
     stop();
     return false;
 }

@@ -6,6 +6,7 @@
 #include "PeerRequirement.h"
 #include "SnmpV3TestUsers.h"
 #include "SnmpdPeer.h"
+#include "SnmpsimPeer.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -14,6 +15,7 @@ namespace {
 
 constexpr const char* kAgent = "127.0.0.181";
 constexpr const char* kRestartedAgent = "127.0.0.182";
+constexpr const char* kSimulator = "127.0.0.186";
 
 constexpr const char* kUpTime = "1.3.6.1.2.1.1.3.0";
 constexpr const char* kSysDescr = "1.3.6.1.2.1.1.1.0";
@@ -30,13 +32,14 @@ void configureUsers(SnmpdPeer& agent)
 }
 
 // snmpget -v3 as the same user: the value alone, numbers as numbers.
-std::string referenceGet(const SnmpV3User& user, const std::string& oid, bool& ok)
+std::string referenceGet(const SnmpV3User& user, const std::string& oid, bool& ok,
+                         const char* agent = kAgent)
 {
     std::vector<std::string> argv{"snmpget"};
     for (const std::string& arg : commandLine(user))
         argv.push_back(arg);
     argv.insert(argv.end(), {"-t", "2", "-r", "0", "-On", "-Oqv", "-Ot", "-Oe"});
-    argv.insert(argv.end(), {kAgent, oid});
+    argv.insert(argv.end(), {agent, oid});
     int status = -1;
     std::string out = runCommand(argv, &status);
     ok = status == 0;
@@ -224,6 +227,42 @@ TEST(V3RestartedAgent, NewBootsAreTakenAfterOneResynchronisation)
     engine = cache.find(std::string(kRestartedAgent) + "|161");
     ASSERT_NE(engine, nullptr);
     EXPECT_EQ(engine->Boots, bootsBefore + 1);
+}
+
+// A second agent implementation: the simulator pads the scoped PDU it
+// encrypts with AES to whole blocks, which snmpget takes and so must we.
+TEST(V3AgainstSnmpsim, ReadsWhatSnmpgetReadsFromAPaddingAgent)
+{
+    SnmpsimPeer simulator(kSimulator);
+    REQUIRE_PEER(simulator.start(), simulator.error());
+    const SnmpV3User& user = SnmpsimPeer::user();
+    SnmpEngineCache cache;
+    const std::vector<std::string> oids{kSysName, "1.3.6.1.2.1.2.2.1.2.1", kInOctets,
+                                        "1.3.6.1.2.1.31.1.1.1.10.1"};
+    const SnmpV3Result result = SNMPv3Get(oids, user, kSimulator, cache);
+    ASSERT_TRUE(result.ok()) << snmpV3OutcomeText(result.Outcome, user.UserName, result.Detail);
+    ASSERT_EQ(result.VarBinds.size(), 4u);
+    EXPECT_EQ(result.VarBinds[0].Value, SnmpsimPeer::sysName());
+    EXPECT_EQ(result.VarBinds[1].Value, SnmpsimPeer::ifDescr1());
+    EXPECT_EQ(result.VarBinds[2].ValueType, BerTag::Counter32);
+    EXPECT_EQ(result.VarBinds[2].Number, SnmpsimPeer::ifInOctets1());
+    EXPECT_EQ(result.VarBinds[3].ValueType, BerTag::Counter64);
+    EXPECT_EQ(result.VarBinds[3].Number, SnmpsimPeer::ifHCOutOctets1());
+    for (const SnmpBinding& bind : result.VarBinds) {
+        bool ok = false;
+        const std::string reference = referenceGet(user, bind.Oid, ok, kSimulator);
+        EXPECT_TRUE(ok) << bind.Oid;
+        EXPECT_EQ(bind.isUnsigned() ? std::to_string(bind.Number) : bind.Value, reference)
+            << bind.Oid;
+    }
+    // The engine is kept: the next read is one round trip, and a walk ends.
+    const SnmpV3Result again = SNMPv3Get({kInOctets}, user, kSimulator, cache);
+    ASSERT_TRUE(again.ok()) << snmpV3OutcomeText(again.Outcome, user.UserName, again.Detail);
+    EXPECT_EQ(again.RoundTrips, 1);
+    const SnmpV3Result walk = SNMPv3Walk("1.3.6.1.2.1.2.2.1.2", user, kSimulator, cache);
+    ASSERT_TRUE(walk.ok()) << snmpV3OutcomeText(walk.Outcome, user.UserName, walk.Detail);
+    ASSERT_EQ(walk.VarBinds.size(), 1u);
+    EXPECT_EQ(walk.VarBinds[0].Value, SnmpsimPeer::ifDescr1());
 }
 
 } // namespace

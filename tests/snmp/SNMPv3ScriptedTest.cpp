@@ -6,9 +6,11 @@
 #include "PeerRequirement.h"
 #include "SNMPv3Read.h"
 #include "ScriptedAgent.h"
+#include "SharedEngineCache.h"
 #include "SnmpV3Message.h"
 
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 
@@ -37,7 +39,7 @@ Request parse(const std::string& bytes)
     Request request;
     std::size_t offset = 0;
     request.ok = decodeV3Message(bytes, request.message, offset) &&
-                 decodeScopedPdu(request.message.Data, false, request.scoped);
+                 decodeScopedPdu(request.message.Data, 0, request.scoped);
     return request;
 }
 
@@ -172,7 +174,36 @@ TEST_F(V3Scripted, AReplacedEngineIsLearntAgainAndTheRequestRepeated)
     EXPECT_EQ(cache.find(std::string(kAgent) + "|161"), nullptr) << "found again next time";
 }
 
-TEST_F(V3Scripted, AWalkThatGoesBackGivesNoList)
+TEST_F(V3Scripted, AnEngineIdNewAtEveryRequestCostsOneEngineAndItsKeys)
+{
+    // Every request, discovery included, is answered with a report from an
+    // engine id never shown before.
+    auto shown = std::make_shared<int>(0);
+    m_agent->setResponder([shown](const ScriptedAgent::Request& raw) {
+        const Request request = parse(raw.bytes);
+        const std::string engine = kEngine + std::to_string(++*shown);
+        return std::vector<ScriptedAgent::Datagram>{{discoveryReport(request, engine)}};
+    });
+    SnmpV3User signing = kUser;
+    signing.Level = SecurityLevel::AuthNoPriv;
+    signing.Auth = AuthProtocol::SHA1;
+    signing.AuthPassword = "authPassword";
+    SharedEngineCache shared;
+    for (int i = 0; i < 60; ++i) {
+        SharedEngineCache::Loan loan = shared.lend(kAgent);
+        const SnmpV3Result result = SNMPv3Get({"1.3.6.1.2.1.1.3.0"}, signing, kAgent, loan.cache);
+        shared.giveBack(loan);
+        // A report, never a value.
+        EXPECT_EQ(result.Outcome, SnmpV3Outcome::UnknownEngineID);
+        EXPECT_TRUE(result.VarBinds.empty());
+        EXPECT_LE(shared.engineCount(), 1u);
+        // At most the stretched key and the key of the engine id held.
+        EXPECT_LE(shared.keyCount(), 2u);
+    }
+    EXPECT_GE(*shown, 120);
+}
+
+TEST_F(V3Scripted, AWalkThatGoesBackIsRefusedAndSaysItEndedEarly)
 {
     script([](const Request& r) {
         return std::vector<ScriptedAgent::Datagram>{
@@ -183,8 +214,13 @@ TEST_F(V3Scripted, AWalkThatGoesBackGivesNoList)
     });
     SnmpEngineCache cache;
     const SnmpV3Result walk = SNMPv3Walk("1.3.6.1.2.1.2.2.1.2", kUser, kAgent, cache);
+    // Never a whole list: refused, with the rows before the step back and
+    // the end that says why there are no more.
     EXPECT_EQ(walk.Outcome, SnmpV3Outcome::RefusedReply);
-    EXPECT_TRUE(walk.VarBinds.empty());
+    EXPECT_EQ(walk.Detail, "the agent's walk does not move forward");
+    EXPECT_EQ(walk.WalkEnd, SnmpWalkEnd::OutOfOrder);
+    ASSERT_EQ(walk.VarBinds.size(), 2u);
+    EXPECT_EQ(walk.VarBinds[1].Value, "eth0");
 }
 
 TEST_F(V3Scripted, DiscoveryAnsweredWithoutAnEngineIdIsRefused)

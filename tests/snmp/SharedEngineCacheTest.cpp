@@ -3,11 +3,14 @@
 // knowledge.
 
 #include "SharedEngineCache.h"
+#include "UsmKeys.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -108,6 +111,83 @@ TEST(SharedEngineCache, LoansCarryTheirAgentsEngine)
     EXPECT_EQ(other.cache.find(snmpAgentKey("192.0.2.8")), nullptr);
     EXPECT_EQ(other.cache.find(snmpAgentKey(kHost)), nullptr);
     EXPECT_FALSE(other.before.has_value());
+}
+
+// An agent that shows a new engine id at every request, as each read meets
+// it: discovery, keys for the user, the loan given back.
+void churn(SharedEngineCache& shared, const std::string& host, int requests,
+           const std::vector<std::string>& passwords)
+{
+    for (int i = 0; i < requests; ++i) {
+        SharedEngineCache::Loan loan = shared.lend(host);
+        const std::string id = host + "#" + std::to_string(i);
+        loan.cache.learn(loan.agent, id, 1, 1, SnmpEngineState::Clock::now());
+        for (const std::string& password : passwords) {
+            const std::string key = loan.cache.localizedKey(AuthProtocol::SHA1, password, id);
+            // The keys are right, not only few (checked now and then: the
+            // stretch of a password is a megabyte of hashing).
+            if (i % 97 == 0) {
+                EXPECT_EQ(key, localizedKeyFromPassword(AuthProtocol::SHA1, password, id));
+            }
+        }
+        shared.giveBack(loan);
+    }
+}
+
+TEST(SharedEngineCache, StaysBoundedWhenAnAgentChangesItsEngineIdAtEveryRequest)
+{
+    const std::vector<std::string> two{"authPassword", "privPassword"};
+    const struct
+    {
+        const char* what;
+        int agents;
+        int requests;
+        std::vector<std::string> passwords;
+        std::size_t engines;
+        std::size_t keys; // localised for the engine ids held, plus one stretched per password
+    } cases[] = {
+        {"one agent, one request", 1, 1, two, 1, 4},
+        {"one agent, 300 engine ids", 1, 300, two, 1, 4},
+        {"three agents, 100 engine ids each", 3, 100, two, 3, 3 * 2 + 2},
+        {"one agent, more users than are kept per engine",
+         1,
+         20,
+         {"p1", "p2", "p3", "p4", "p5", "p6", "p7", "p8", "p9", "p10"},
+         1,
+         SnmpEngineCache::kMaxKeysPerEngine + 10},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SharedEngineCache shared;
+        for (int agent = 0; agent < c.agents; ++agent)
+            churn(shared, "192.0.2." + std::to_string(10 + agent), c.requests, c.passwords);
+        EXPECT_EQ(shared.engineCount(), c.engines);
+        EXPECT_EQ(shared.keyCount(), c.keys);
+    }
+}
+
+TEST(SnmpEngineCache, KeepsKeysOnlyForEngineIdsAnAddressHas)
+{
+    SnmpEngineCache cache;
+    const auto now = SnmpEngineState::Clock::now();
+    // One engine reached under two addresses shares its keys.
+    cache.learn("a|161", "E1", 1, 1, now);
+    cache.learn("b|161", "E1", 1, 1, now);
+    const std::string key = cache.localizedKey(AuthProtocol::SHA256, "secretWord", "E1");
+    EXPECT_EQ(key, localizedKeyFromPassword(AuthProtocol::SHA256, "secretWord", "E1"));
+    EXPECT_EQ(cache.keyCount(), 2u); // localised and stretched
+    cache.forget("a|161");
+    EXPECT_EQ(cache.keyCount(), 2u);
+    // The last address with E1 moves on: E1's key goes, the stretched key stays.
+    cache.learn("b|161", "E2", 1, 1, now);
+    EXPECT_EQ(cache.keyCount(), 1u);
+    EXPECT_EQ(cache.localizedKey(AuthProtocol::SHA256, "secretWord", "E2"),
+              localizedKeyFromPassword(AuthProtocol::SHA256, "secretWord", "E2"));
+    EXPECT_EQ(cache.keyCount(), 2u);
+    // Nothing is derived from nothing.
+    EXPECT_EQ(cache.localizedKey(AuthProtocol::SHA256, "", "E2"), "");
+    EXPECT_EQ(cache.localizedKey(AuthProtocol::None, "secretWord", "E2"), "");
+    EXPECT_EQ(cache.keyCount(), 2u);
 }
 
 } // namespace

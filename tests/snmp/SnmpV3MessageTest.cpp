@@ -5,6 +5,7 @@
 #include "HexBytes.h"
 #include "SnmpV3Outcome.h"
 #include "SnmpV3Pdu.h"
+#include "UsmAuthentication.h"
 #include "UsmKeys.h"
 #include "UsmPrivacy.h"
 #include "UsmSecurity.h"
@@ -55,7 +56,7 @@ TEST(SnmpV3Message, RoundTripsAndFindsTheDigestField)
     EXPECT_EQ(back.Data, message.Data);
 
     ScopedPdu scoped;
-    ASSERT_TRUE(decodeScopedPdu(back.Data, false, scoped));
+    ASSERT_TRUE(decodeScopedPdu(back.Data, 0, scoped));
     EXPECT_EQ(scoped.Pdu.RequestId, 99);
     ASSERT_EQ(scoped.Pdu.VarBinds.size(), 1u);
     EXPECT_EQ(scoped.Pdu.VarBinds[0].Oid, "1.3.6.1.2.1.1.3.0");
@@ -163,7 +164,7 @@ TEST(SnmpV3Pdu, ReadsEveryValueTypeStrictly)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.item);
         ScopedPdu scoped;
-        const bool ok = decodeScopedPdu(reply(hexBytes(c.item)), false, scoped);
+        const bool ok = decodeScopedPdu(reply(hexBytes(c.item)), 0, scoped);
         EXPECT_EQ(ok, c.ok);
         if (!ok || !c.ok)
             continue;
@@ -178,11 +179,34 @@ TEST(SnmpV3Pdu, ReadsEveryValueTypeStrictly)
         EXPECT_EQ(bind.isException(), c.type >= 0x80);
         EXPECT_EQ(bind.hasValue(), c.type != BerTag::Null && c.type < 0x80);
     }
-    // Padding after the scoped PDU only where DES puts it.
-    const std::string padded = reply(hexBytes("02 01 01")) + std::string(5, '\0');
-    ScopedPdu scoped;
-    EXPECT_FALSE(decodeScopedPdu(padded, false, scoped));
-    EXPECT_TRUE(decodeScopedPdu(padded, true, scoped));
+    // After the scoped PDU, only as many bytes as a cipher's padding may add.
+    const struct
+    {
+        const char* padding;
+        std::size_t maxPadding;
+        bool ok;
+    } paddings[] = {
+        {"", 0, true},
+        {"00", 0, false},
+        {"00 00 00 00 00", 8, true},
+        {"00 00 00 00 00 00 00 00", 8, true},
+        {"00 00 00 00 00 00 00 00 00", 8, false},
+        {"01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F 10", 16, true},
+        {"01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F 10 11", 16, false},
+        // A second scoped PDU is no padding either, however short.
+        {"30 00", 0, false},
+    };
+    for (const auto& c : paddings) {
+        SCOPED_TRACE(c.padding);
+        ScopedPdu scoped;
+        EXPECT_EQ(decodeScopedPdu(reply(hexBytes("02 01 01")) + hexBytes(c.padding), c.maxPadding,
+                                  scoped),
+                  c.ok);
+        if (c.ok) {
+            ASSERT_EQ(scoped.Pdu.VarBinds.size(), 1u);
+            EXPECT_EQ(scoped.Pdu.VarBinds[0].Value, "1");
+        }
+    }
 }
 
 // ------------------------------------------------------------ security
@@ -266,6 +290,76 @@ TEST(UsmSecurity, TakesOnlyTheAnswerMeantForThisRequest)
         wrongAuth.Auth = wrongPriv.Priv;
         EXPECT_EQ(usmUnwrapReply(good, 41, agent.user, wrongAuth, &ours, Clock::now(), reply),
                   UsmRefusal::WrongDigest);
+    }
+}
+
+// What an agent that pads what it encrypts sends back: the scoped PDU of a
+// Response with padding after it, encrypted and signed as usmWrapRequest does.
+std::string paddedResponse(const Agent& agent, std::int32_t id, const std::string& padding)
+{
+    ScopedPdu scoped;
+    scoped.ContextEngineID = agent.engine.EngineID;
+    scoped.Pdu.Type = BerTag::GetResponse;
+    scoped.Pdu.RequestId = id;
+    scoped.Pdu.VarBinds.resize(1);
+    scoped.Pdu.VarBinds[0].Oid = "1.3.6.1.2.1.1.3.0";
+    SnmpV3Message message;
+    message.MsgID = id;
+    message.MsgFlags = V3Flags::Auth | V3Flags::Priv;
+    message.Usm.EngineID = agent.engine.EngineID;
+    message.Usm.UserName = agent.user.UserName;
+    message.Usm.EngineBoots = agent.engine.Boots;
+    message.Usm.EngineTime = agent.engine.Time;
+    message.Usm.PrivParameters = usmMakeSalt(agent.user.Priv, agent.engine.Boots);
+    EXPECT_TRUE(usmEncrypt(agent.user.Priv, agent.keys.Priv, message.Usm.EngineBoots,
+                           message.Usm.EngineTime, message.Usm.PrivParameters,
+                           encodeScopedPdu(scoped) + padding, message.Data));
+    message.Usm.AuthParameters.assign(authMacLength(agent.user.Auth), '\0');
+    std::size_t authOffset = 0;
+    std::string bytes = encodeV3Message(message, authOffset);
+    bytes.replace(authOffset, message.Usm.AuthParameters.size(),
+                  usmAuthenticationDigest(agent.user.Auth, agent.keys.Auth, bytes));
+    return bytes;
+}
+
+TEST(UsmSecurity, TakesAPaddedScopedPduForEveryPrivacyProtocol)
+{
+    // The plain text of the Response above is 44 bytes long: DES pads it to
+    // 48, an agent that pads AES to its block to 48 too.
+    const struct
+    {
+        PrivProtocol priv;
+        const char* padding;
+        UsmRefusal expected;
+    } cases[] = {
+        {PrivProtocol::AES128, "", UsmRefusal::Ok},
+        {PrivProtocol::AES128, "00 00 00 00", UsmRefusal::Ok},
+        {PrivProtocol::AES128, "04 04 04 04", UsmRefusal::Ok},
+        {PrivProtocol::AES128, "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00", UsmRefusal::Ok},
+        {PrivProtocol::AES128, "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00",
+         UsmRefusal::Undecryptable},
+        // What the padding holds is not looked at: the digest covers it.
+        {PrivProtocol::AES128, "30 00", UsmRefusal::Ok},
+        {PrivProtocol::DES, "00 00 00 00", UsmRefusal::Ok},
+        {PrivProtocol::DES, "00 00 00 00 00 00 00 00 00 00 00 00", UsmRefusal::Undecryptable},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(privProtocolName(c.priv) + " + " + c.padding);
+        if (!usmPrivacyAvailable(c.priv))
+            continue;
+        const AuthProtocol auth =
+            c.priv == PrivProtocol::DES ? AuthProtocol::MD5 : AuthProtocol::SHA1;
+        const Agent agent = makeAgent(SecurityLevel::AuthPriv, auth, c.priv);
+        SnmpEngineState ours = agent.engine;
+        UsmReply reply;
+        EXPECT_EQ(usmUnwrapReply(paddedResponse(agent, 51, hexBytes(c.padding)), 51, agent.user,
+                                 agent.keys, &ours, Clock::now(), reply),
+                  c.expected);
+        if (c.expected == UsmRefusal::Ok) {
+            EXPECT_EQ(reply.Scoped.Pdu.RequestId, 51);
+            ASSERT_EQ(reply.Scoped.Pdu.VarBinds.size(), 1u);
+            EXPECT_EQ(reply.Scoped.Pdu.VarBinds[0].Oid, "1.3.6.1.2.1.1.3.0");
+        }
     }
 }
 
