@@ -11,15 +11,15 @@
 #include <QScreen>
 #include <QWidget>
 
-#include <ctime>
-
 UsageWiring::UsageWiring(const std::string& databasePath, Tell tell, Clock now)
-    : m_tell(std::move(tell)), m_now(std::move(now))
+    : UsageKeeper(
+          databasePath,
+          [tell = std::move(tell)](const std::string& text) {
+              if (tell)
+                  tell(QString::fromStdString(text));
+          },
+          std::move(now))
 {
-    m_recorder = std::make_unique<TUsageRecorder>(databasePath, [this](const std::string& text) {
-        if (m_tell)
-            m_tell(QString::fromStdString(text));
-    });
 }
 
 UsageWiring::~UsageWiring()
@@ -28,58 +28,9 @@ UsageWiring::~UsageWiring()
     delete m_window.data();
 }
 
-int64_t UsageWiring::now() const
-{
-    return m_now ? m_now() : static_cast<int64_t>(std::time(nullptr));
-}
-
-void UsageWiring::load(const TMonitorSettings& model)
-{
-    m_settings = UsageSettingsStore::load(model.Sensors.size(), true);
-    sensorsChanged(model);
-}
-
-void UsageWiring::save() const
-{
-    UsageSettingsStore::save(m_settings);
-}
-
-void UsageWiring::sensorsChanged(const TMonitorSettings& model)
-{
-    m_settings.Sensors.resize(model.Sensors.size());
-    m_recorder->setSensors(UsageSensors::configs(model, m_settings));
-}
-
-void UsageWiring::polled(const TSensorRecord& sensor, const SensorPoll::TPollResult& result)
-{
-    // A failed ping or any lost or bad reading took the error branch: its
-    // counters are the last good poll's, never this one's.
-    if (result.pinged && result.replied)
-        m_recorder->goodPoll(UsageSensors::goodPoll(sensor, now()));
-    else
-        m_recorder->errorPoll(usageSensorKey(sensor.HostIP, sensor.Sensor));
-}
-
-void UsageWiring::afterPass()
-{
-    for (const std::string& message : m_recorder->afterPass(now()))
-        if (m_tell)
-            m_tell(QString::fromStdString(message));
-}
-
-void UsageWiring::flush()
-{
-    m_recorder->flush(now());
-}
-
-std::string UsageWiring::rateText(const char* prefix, double bytesPerSecond) const
-{
-    return RateUnit::rateLabel(prefix, bytesPerSecond, m_settings.RateUnit);
-}
-
 void UsageWiring::formatScale(TVrScale& scale, double bytesPerScaleUnit) const
 {
-    const TRateUnit unit = m_settings.RateUnit;
+    const TRateUnit unit = settings().RateUnit;
     if (unit == TRateUnit::KibibytesPerSecond) {
         if (scale.hasLabelFormat())
             scale.setLabelFormat({});
@@ -103,13 +54,12 @@ void UsageWiring::showWindow(const TMonitorSettings& model, QWidget* parent)
         m_window->activateWindow();
         return;
     }
-    if (!m_recorder->isOpen()) {
-        if (m_tell)
-            m_tell(QStringLiteral("The usage history could not be opened; usage is not recorded."));
+    if (!recorder().isOpen()) {
+        tell("The usage history could not be opened; usage is not recorded.");
         return;
     }
-    m_window = new TUsageWindow(*m_recorder->database(), UsageSensors::configs(model, m_settings),
-                                m_settings.RateUnit, m_now);
+    m_window = new TUsageWindow(*recorder().database(), UsageSensors::configs(model, settings()),
+                                settings().RateUnit, clock());
     m_window->setAttribute(Qt::WA_DeleteOnClose);
     // A window of its own beside the strip, wholly on a screen: without a
     // window manager nobody else would bring it there.
