@@ -901,6 +901,11 @@ TUsageSettings& TMainForm::usageSettings()
     return m_usage->settings();
 }
 
+TMetricsSettings* TMainForm::metricsSettings()
+{
+    return &m_metrics->settings();
+}
+
 void TMainForm::showUsageWindow()
 {
     m_usage->showWindow(m_settings, this);

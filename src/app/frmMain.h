@@ -157,6 +157,7 @@ public:
     // The usage history, its settings and its window.
     UsageWiring& usage() { return *m_usage; }
     TUsageSettings& usageSettings() override;
+    TMetricsSettings* metricsSettings() override;
     void showUsageWindow() override;
 
     // The figures of the applied polls and the endpoint that serves them.

@@ -7,6 +7,7 @@
 #include "IOptionsHost.h"
 #include "PlainText.h"
 #include "TColorBox.h"
+#include "TMetricsOptionsPage.h"
 #include "TUsageOptionsPage.h"
 #include "frmHostConfig.h"
 #include "srcGeneral.h"
@@ -115,6 +116,10 @@ void TOptionsForm::createControls()
     m_pageControl->addTab(createInterfacePage(), QStringLiteral("User Interface"));
     m_usagePage = named(new TUsageOptionsPage(this), "UsagePage");
     m_pageControl->addTab(m_usagePage, QStringLiteral("Usage"));
+    if (m_host.metricsSettings()) {
+        m_metricsPage = named(new TMetricsOptionsPage(this), "MetricsPage");
+        m_pageControl->addTab(m_metricsPage, QStringLiteral("Metrics"));
+    }
     root->addWidget(m_pageControl);
 
     auto* buttons = new QHBoxLayout;
@@ -448,6 +453,8 @@ void TOptionsForm::loadSettings()
     m_sysLogEdit->setText(qs(s.SysLogServer));
 
     m_usageWork = m_host.usageSettings();
+    if (TMetricsSettings* metrics = m_host.metricsSettings(); metrics && m_metricsPage)
+        m_metricsPage->setSettings(*metrics);
     SensorList.resize(s.Sensors.size());
     m_startMinimizedChB->setChecked(s.StartMinimized);
     m_autoStartChB->setChecked(s.AutoStart);
@@ -815,6 +822,9 @@ void TOptionsForm::OKBTClick()
     takeUsagePage();
     m_usageWork.Sensors.resize(SensorList.size());
     m_host.usageSettings() = m_usageWork;
+    // Served as the page says from the rebuild below on.
+    if (TMetricsSettings* metrics = m_host.metricsSettings(); metrics && m_metricsPage)
+        *metrics = m_metricsPage->settings();
 
     s.resizeSensors(int32_t(SensorList.size()));
     for (std::size_t i = 0; i < SensorList.size(); ++i)
