@@ -23,10 +23,7 @@ configure_file(${packaging}/${app_id}.metainfo.xml ${packaging_out}/${app_id}.me
 install(FILES ${packaging_out}/${app_id}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
 # The headless monitor as a systemd user service, not enabled for anyone.
-configure_file(${packaging}/travimetra-headless.service ${packaging_out}/travimetra-headless.service
-               @ONLY)
-install(FILES ${packaging_out}/travimetra-headless.service
-        DESTINATION ${CMAKE_INSTALL_PREFIX}/lib/systemd/user)
+install(FILES ${packaging}/travimetra-headless.service DESTINATION lib/systemd/user)
 
 # Manual pages and the changelog go out compressed, without a name or a time
 # stamp in the gzip header, so that the same sources give the same package.

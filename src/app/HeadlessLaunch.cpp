@@ -27,8 +27,13 @@ int exec(int argc, char* argv[])
                      std::strerror(errno));
         return 1;
     }
-    std::string path(self, std::size_t(length));
-    path = path.substr(0, path.rfind('/') + 1) + "travimetra-headless";
+    std::string folder(self, std::size_t(length));
+    folder.erase(folder.rfind('/') + 1);
+    // Installed it is a helper, not a command of its own; in the build
+    // folder it lies beside this one.
+    std::string path = folder + "../libexec/travimetra/travimetra-headless";
+    if (::access(path.c_str(), X_OK) != 0)
+        path = folder + "travimetra-headless";
     std::vector<char*> args;
     args.push_back(path.data());
     for (int i = 1; i < argc; ++i)

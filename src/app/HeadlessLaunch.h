@@ -1,8 +1,9 @@
 #pragma once
 
 // "travimetra --headless" runs the program without a display in the same
-// process: the executable "travimetra-headless" beside this one takes its
-// place before any windowing library is loaded into it.
+// process: the executable "travimetra-headless" (installed in
+// libexec/travimetra/, beside this one in the build folder) takes its place
+// before any windowing library is loaded into it.
 namespace HeadlessLaunch {
 
 bool wanted(int argc, char* argv[]);

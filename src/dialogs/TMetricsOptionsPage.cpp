@@ -1,7 +1,7 @@
 #include "TMetricsOptionsPage.h"
 
 #include <QCheckBox>
-#include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
@@ -10,19 +10,21 @@
 TMetricsOptionsPage::TMetricsOptionsPage(QWidget* parent) : QWidget(parent)
 {
     auto* root = new QVBoxLayout(this);
-    m_enabledChB = new QCheckBox(QStringLiteral("Serve the figures to Prometheus"), this);
+    root->setContentsMargins(0, 0, 0, 0);
+    auto* row = new QHBoxLayout;
+    m_enabledChB = new QCheckBox(QStringLiteral("Serve the figures to Prometheus on"), this);
     m_enabledChB->setObjectName(QStringLiteral("MetricsChB"));
-    root->addWidget(m_enabledChB);
-    auto* form = new QFormLayout;
     m_addressEdit = new QLineEdit(this);
     m_addressEdit->setObjectName(QStringLiteral("MetricsAddressEdit"));
     m_addressEdit->setMaxLength(64);
     m_portEdit = new QSpinBox(this);
     m_portEdit->setObjectName(QStringLiteral("MetricsPortEdit"));
     m_portEdit->setRange(1, 65535);
-    form->addRow(QStringLiteral("Address:"), m_addressEdit);
-    form->addRow(QStringLiteral("Port:"), m_portEdit);
-    root->addLayout(form);
+    row->addWidget(m_enabledChB);
+    row->addWidget(m_addressEdit, 1);
+    row->addWidget(new QLabel(QStringLiteral("port"), this));
+    row->addWidget(m_portEdit);
+    root->addLayout(row);
     m_whereLBL = new QLabel(this);
     m_whereLBL->setObjectName(QStringLiteral("MetricsWhereLBL"));
     m_whereLBL->setTextFormat(Qt::PlainText);
@@ -34,7 +36,6 @@ TMetricsOptionsPage::TMetricsOptionsPage(QWidget* parent) : QWidget(parent)
     m_warningLBL->setWordWrap(true);
     m_warningLBL->setStyleSheet(QStringLiteral("color: red;"));
     root->addWidget(m_warningLBL);
-    root->addStretch();
     connect(m_enabledChB, &QCheckBox::toggled, this, [this] { showWhere(); });
     connect(m_addressEdit, &QLineEdit::textChanged, this, [this] { showWhere(); });
     connect(m_portEdit, qOverload<int>(&QSpinBox::valueChanged), this, [this] { showWhere(); });

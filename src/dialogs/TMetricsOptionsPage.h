@@ -9,7 +9,7 @@ class QLabel;
 class QLineEdit;
 class QSpinBox;
 
-// The metrics endpoint as a page of the options dialog: on or off, the
+// The metrics endpoint as a part of the options dialog: on or off, the
 // address and the port. An address beyond this computer is taken only as
 // typed, and the page says who can read the figures then.
 class TMetricsOptionsPage : public QWidget

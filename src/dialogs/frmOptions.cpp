@@ -115,11 +115,18 @@ void TOptionsForm::createControls()
     m_pageControl->addTab(createLoggingPage(), QStringLiteral("Logging"));
     m_pageControl->addTab(createInterfacePage(), QStringLiteral("User Interface"));
     m_usagePage = named(new TUsageOptionsPage(this), "UsagePage");
-    m_pageControl->addTab(m_usagePage, QStringLiteral("Usage"));
+    QWidget* usageTab = m_usagePage;
+    // The figures served to a scraper sit under the usage settings: a tab of
+    // their own would no longer fit the dialog's width.
     if (m_host.metricsSettings()) {
-        m_metricsPage = named(new TMetricsOptionsPage(this), "MetricsPage");
-        m_pageControl->addTab(m_metricsPage, QStringLiteral("Metrics"));
+        usageTab = new QWidget(this);
+        auto* column = new QVBoxLayout(usageTab);
+        column->setContentsMargins(0, 0, 0, 0);
+        column->addWidget(m_usagePage, 1);
+        m_metricsPage = named(new TMetricsOptionsPage(usageTab), "MetricsPage");
+        column->addWidget(m_metricsPage);
     }
+    m_pageControl->addTab(usageTab, QStringLiteral("Usage"));
     root->addWidget(m_pageControl);
 
     auto* buttons = new QHBoxLayout;

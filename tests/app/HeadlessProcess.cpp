@@ -90,18 +90,6 @@ HeadlessProcess::signalAndWait(int number, std::chrono::milliseconds limit)
                                                                  begun);
 }
 
-bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit)
-{
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (true) {
-        if (condition())
-            return true;
-        if (std::chrono::steady_clock::now() >= end)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-}
-
 std::optional<double> sampleValue(const std::string& scrape, const std::string& prefix)
 {
     std::istringstream lines(scrape);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "../e2e/StoreFile.h"
+#include "../e2e/Waiting.h"
 #include "ChildProcess.h"
 #include "TempDirectory.h"
 
@@ -44,9 +45,6 @@ private:
     TempDirectory m_home;
     ChildProcess m_process;
 };
-
-// Polls `condition` every 50 ms until it holds or `limit` passed.
-bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit);
 
 // The value of the first sample line that starts with `prefix` in a scrape.
 std::optional<double> sampleValue(const std::string& scrape, const std::string& prefix);
