@@ -5,10 +5,8 @@
 #include "UsageSensors.h"
 #include "UsageSummary.h"
 
-#include <ctime>
-
-UsageKeeper::UsageKeeper(const std::string& databasePath, Tell tell, Clock now)
-    : m_tell(std::move(tell)), m_now(std::move(now))
+UsageKeeper::UsageKeeper(const std::string& databasePath, Tell tell, Clock now, Clock steady)
+    : m_tell(std::move(tell)), m_clock(std::move(now), std::move(steady))
 {
     m_recorder = std::make_unique<TUsageRecorder>(
         databasePath, [this](const std::string& text) { this->tell(text); });
@@ -16,9 +14,9 @@ UsageKeeper::UsageKeeper(const std::string& databasePath, Tell tell, Clock now)
 
 UsageKeeper::~UsageKeeper() = default;
 
-int64_t UsageKeeper::now() const
+int64_t UsageKeeper::now()
 {
-    return m_now ? m_now() : static_cast<int64_t>(std::time(nullptr));
+    return m_clock.now();
 }
 
 void UsageKeeper::tell(const std::string& text) const

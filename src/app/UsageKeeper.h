@@ -5,6 +5,7 @@
 #include "SensorPoll.h"
 #include "TMonitorSettings.h"
 #include "TUsageRecorder.h"
+#include "UsageClock.h"
 #include "UsageSettings.h"
 
 #include <cstdint>
@@ -24,8 +25,10 @@ public:
 
     // Opens the history at `databasePath`; `tell` receives what the user
     // reads once (a history moved aside or not writable, the quota notices).
-    // `now` is the wall clock in seconds (the system's when empty).
-    UsageKeeper(const std::string& databasePath, Tell tell, Clock now = {});
+    // `now` is the wall clock in seconds, `steady` a clock nobody sets, in
+    // seconds (the system's when both are empty; a wall clock given alone
+    // is trusted as it is). The history books by TUsageClock over them.
+    UsageKeeper(const std::string& databasePath, Tell tell, Clock now = {}, Clock steady = {});
     virtual ~UsageKeeper();
     UsageKeeper(const UsageKeeper&) = delete;
     UsageKeeper& operator=(const UsageKeeper&) = delete;
@@ -61,15 +64,14 @@ public:
     TUsageRecorder& recorder() { return *m_recorder; }
 
 protected:
-    int64_t now() const;
+    int64_t now();
     void tell(const std::string& text) const;
-    const Clock& clock() const { return m_now; }
 
 private:
     void publishTotals(int64_t now);
 
     Tell m_tell;
-    Clock m_now;
+    TUsageClock m_clock;
     std::unique_ptr<TUsageRecorder> m_recorder;
     TUsageSettings m_settings;
     IPollFigures* m_figures = nullptr;

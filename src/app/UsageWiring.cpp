@@ -4,6 +4,7 @@
 #include "TUsageRecorder.h"
 #include "TUsageWindow.h"
 #include "TVrScale.h"
+#include "UsageDatabaseError.h"
 #include "UsageSensorKey.h"
 #include "UsageSensors.h"
 
@@ -11,14 +12,14 @@
 #include <QScreen>
 #include <QWidget>
 
-UsageWiring::UsageWiring(const std::string& databasePath, Tell tell, Clock now)
+UsageWiring::UsageWiring(const std::string& databasePath, Tell tell, Clock now, Clock steady)
     : UsageKeeper(
           databasePath,
           [tell = std::move(tell)](const std::string& text) {
               if (tell)
                   tell(QString::fromStdString(text));
           },
-          std::move(now))
+          std::move(now), std::move(steady))
 {
 }
 
@@ -54,12 +55,20 @@ void UsageWiring::showWindow(const TMonitorSettings& model, QWidget* parent)
         m_window->activateWindow();
         return;
     }
-    if (!recorder().isOpen()) {
-        tell("The usage history could not be opened; usage is not recorded.");
-        return;
+    TUsageDatabase* db = recorder().isOpen() ? recorder().database() : nullptr;
+    if (!db) {
+        // Another program records the history (or it cannot be written for
+        // now): what it holds can still be shown.
+        try {
+            m_readOnly = TUsageDatabase::openForReading(recorder().path());
+            db = m_readOnly.get();
+        } catch (const TUsageDatabaseError&) {
+            tell("The usage history could not be opened; usage is not recorded.");
+            return;
+        }
     }
-    m_window = new TUsageWindow(*recorder().database(), UsageSensors::configs(model, settings()),
-                                settings().RateUnit, clock());
+    m_window = new TUsageWindow(*db, UsageSensors::configs(model, settings()), settings().RateUnit,
+                                [this] { return now(); });
     m_window->setAttribute(Qt::WA_DeleteOnClose);
     // A window of its own beside the strip, wholly on a screen: without a
     // window manager nobody else would bring it there.

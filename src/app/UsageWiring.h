@@ -6,8 +6,10 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class QWidget;
+class TUsageDatabase;
 class TUsageWindow;
 class TVrScale;
 
@@ -19,7 +21,8 @@ class UsageWiring : public UsageKeeper
 public:
     using Tell = std::function<void(const QString& text)>;
 
-    UsageWiring(const std::string& databasePath, Tell tell, Clock now = {});
+    // See UsageKeeper.
+    UsageWiring(const std::string& databasePath, Tell tell, Clock now = {}, Clock steady = {});
     ~UsageWiring() override;
 
     // The scale's labels in the chosen unit; the digits the scale always
@@ -34,5 +37,7 @@ public:
     TUsageWindow* window() const;
 
 private:
+    // The history read beside another program that writes it, for the window.
+    std::unique_ptr<TUsageDatabase> m_readOnly;
     QPointer<TUsageWindow> m_window;
 };
