@@ -14,12 +14,14 @@ travimetra_bench(bench_app_responsiveness
             ${CMAKE_CURRENT_LIST_DIR}/common/ProcessUsage.cpp
     LIBS travimetra_app travimetra_app_network travimetra_peers travimetra_fault_probes)
 # A poll pass of 50 sensors, SNMPv1 against SNMPv2c, through the poll engine
-# against a local snmpd (started by the benchmark, needs root).
+# against a local snmpd (started by the benchmark, needs root); beside it one
+# scrape of the metrics of 10 and 256 sensors.
 travimetra_bench(bench_v2c_pass
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/app/V2cPassBench.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/metrics/ScrapeBench.cpp
             ${CMAKE_CURRENT_LIST_DIR}/common/BenchAgent.cpp
             ${CMAKE_CURRENT_LIST_DIR}/common/ProcessUsage.cpp
-    LIBS travimetra_app_network travimetra_peers)
+    LIBS travimetra_app_network travimetra_metrics travimetra_peers)
 # One sensor's poll as SNMPv3 authPriv against the same sensor as SNMPv2c,
 # through the program's own network against a local snmpd (needs root).
 travimetra_bench(bench_v3_poll

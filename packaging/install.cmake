@@ -22,6 +22,9 @@ endforeach()
 configure_file(${packaging}/${app_id}.metainfo.xml ${packaging_out}/${app_id}.metainfo.xml @ONLY)
 install(FILES ${packaging_out}/${app_id}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
+# The headless monitor as a systemd user service, not enabled for anyone.
+install(FILES ${packaging}/travimetra-headless.service DESTINATION lib/systemd/user)
+
 # Manual pages and the changelog go out compressed, without a name or a time
 # stamp in the gzip header, so that the same sources give the same package.
 set(TRAVIMETRA_DEBIAN_RELEASE 1)

@@ -79,6 +79,8 @@ BENCHMARK(BM_Pass)
     ->Args({SensorPoll::kSnmpVersion2c, 50})
     ->Args({SensorPoll::kSnmpVersion1, 10})
     ->Args({SensorPoll::kSnmpVersion2c, 10})
+    // Against one scrape of the metrics of as many sensors (ScrapeBench).
+    ->Args({SensorPoll::kSnmpVersion2c, 256})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

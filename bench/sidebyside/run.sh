@@ -12,6 +12,7 @@
 #   -n SENSORS  sensors and collectd hosts (default 10)
 #   -m          start Travimetra minimized: the graphs are never drawn, so
 #               the figure is the poll without the drawing
+#   -H          run "travimetra --headless": no display, no window library
 #   -p          record the last run with perf (call graphs) into WORK/perf.data
 #   -w WORK     scratch folder (default /tmp/travimetra-sidebyside)
 # Everything runs on 127.0.0.240 (override with ADDR=127.0.0.x) and on the
@@ -24,6 +25,7 @@ window=120
 runs=3
 sensors=10
 minimized=0
+headless=0
 perf=0
 work=/tmp/travimetra-sidebyside
 addr=${ADDR:-127.0.0.240}
@@ -32,13 +34,14 @@ community=vandor
 ifindex=1
 warmup=15
 
-while getopts "b:s:r:n:mpw:" opt; do
+while getopts "b:s:r:n:mHpw:" opt; do
     case $opt in
     b) binary=$OPTARG ;;
     s) window=$OPTARG ;;
     r) runs=$OPTARG ;;
     n) sensors=$OPTARG ;;
     m) minimized=1 ;;
+    H) headless=1 ;;
     p) perf=1 ;;
     w) work=$OPTARG ;;
     *) sed -n '2,20p' "$0" >&2; exit 2 ;;
@@ -139,10 +142,17 @@ for ((run = 1; run <= runs; run++)); do
     rm -rf "$work/home/.config/Quorvane"/* "$work/home/.local/share"/* "$work/home/.local/state"/*
     regTemplate >"$work/home/.config/Quorvane/Travimetra.reg"
     chmod 600 "$work/home/.config/Quorvane/Travimetra.reg"
+    if [ "$headless" = 1 ]; then
+        display_env=()
+        args=(--headless)
+    else
+        display_env=(DISPLAY=":$display" QT_QPA_PLATFORM=xcb)
+        args=()
+    fi
     env -i PATH="$PATH" HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" \
         XDG_DATA_HOME="$work/home/.local/share" XDG_STATE_HOME="$work/home/.local/state" \
-        XDG_RUNTIME_DIR="$work/run" DISPLAY=":$display" QT_QPA_PLATFORM=xcb \
-        "$binary" >"$work/travimetra-$run.log" 2>&1 &
+        XDG_RUNTIME_DIR="$work/run" "${display_env[@]}" \
+        "$binary" "${args[@]}" >"$work/travimetra-$run.log" 2>&1 &
     ours=$!
     sleep "$warmup"
     kill -0 "$ours" || { echo "Travimetra ended early, see $work/travimetra-$run.log" >&2; exit 1; }
@@ -163,16 +173,20 @@ for ((run = 1; run <= runs; run++)); do
     ourNs=$(spentNs "$work/ours.start" "$work/ours.end")
     theirNs=$(spentNs "$work/theirs.start" "$work/theirs.end")
     [ -n "${perfPid:-}" ] && wait "$perfPid" || true
+    ourRss=$(awk '/^VmRSS/ { print $2 }' "/proc/$ours/status")
+    theirRss=$(awk '/^VmRSS/ { print $2 }' "/proc/$collectd/status")
     kill "$ours"
     wait "$ours" || true
     line=$(awk -v o="$ourTicks" -v t="$theirTicks" -v hz="$hz" -v s="$window" -v l="$load" \
-        -v on="$ourNs" -v tn="$theirNs" \
+        -v on="$ourNs" -v tn="$theirNs" -v orss="$ourRss" -v trss="$theirRss" \
         'BEGIN { op = 100 * o / hz / s; tp = 100 * t / hz / s;
                  printf "stat: travimetra %.3f%% collectd %.3f%% ratio %s (ticks %d/%d) | ",
                         op, tp, (t > 0 ? sprintf("%.2f", o / t) : "inf"), o, t;
                  printf "schedstat: %.3f%% %.3f%% ratio %s | load %s",
                         100 * on / 1e9 / s, 100 * tn / 1e9 / s,
-                        (tn > 0 ? sprintf("%.2f", on / tn) : "inf"), l }')
+                        (tn > 0 ? sprintf("%.2f", on / tn) : "inf"), l;
+                 printf " | RSS travimetra %d kB collectd %d kB ratio %.2f",
+                        orss, trss, (trss > 0 ? orss / trss : 0) }')
     echo "run $run: $line"
     results+=("$(awk -v o="$ourTicks" -v t="$theirTicks" -v on="$ourNs" -v tn="$theirNs" \
         'BEGIN { printf "%.4f %.4f", (t > 0 ? o / t : 1e9), (tn > 0 ? on / tn : 1e9) }')")

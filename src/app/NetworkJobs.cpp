@@ -7,6 +7,8 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
+#include <chrono>
+
 NetworkJobs::NetworkJobs(QObject* owner, std::shared_ptr<ISensorNetwork> network,
                          std::size_t maxThreads)
     : m_owner(owner), m_workers(maxThreads),
@@ -35,12 +37,15 @@ bool NetworkJobs::startPass(std::vector<SensorPoll::TSensorTarget> targets, Appl
     m_applies.emplace(round, std::move(apply));
     QObject* owner = m_owner;
     const std::shared_ptr<Inbox> inbox = m_inbox;
+    const auto begun = std::chrono::steady_clock::now();
     const bool queued = m_poll.startReads(
-        std::move(started), [this, owner, inbox, round](SensorPoll::TSensorReading reading) {
+        std::move(started), [this, owner, inbox, round, begun](SensorPoll::TSensorReading reading) {
+            const std::chrono::duration<double> took = std::chrono::steady_clock::now() - begun;
             // Readings that come while the window has not yet taken the last
             // ones go with them: one wake-up of the window for all.
             {
                 std::lock_guard<std::mutex> lock(inbox->mutex);
+                inbox->seconds[reading.index] = took.count();
                 inbox->readings.emplace_back(round, std::move(reading));
                 if (inbox->posted)
                     return;
@@ -60,6 +65,17 @@ bool NetworkJobs::startPass(std::vector<SensorPoll::TSensorTarget> targets, Appl
     m_graceRound = round;
     m_grace.start(kRoundGraceMs);
     return true;
+}
+
+std::optional<double> NetworkJobs::takeReadSeconds(int sensorIndex)
+{
+    std::lock_guard<std::mutex> lock(m_inbox->mutex);
+    const auto found = m_inbox->seconds.find(sensorIndex);
+    if (found == m_inbox->seconds.end())
+        return std::nullopt;
+    const double seconds = found->second;
+    m_inbox->seconds.erase(found);
+    return seconds;
 }
 
 void NetworkJobs::takeInbox()

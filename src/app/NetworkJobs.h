@@ -41,6 +41,9 @@ public:
     // after stop()).
     bool startPass(std::vector<SensorPoll::TSensorTarget> targets, ApplyReadings apply);
     bool sensorOut(int sensorIndex) const { return m_rounds.out(sensorIndex); }
+    // How long the sensor's last reading took, from the start of its round
+    // to its arrival on the network side; once per reading.
+    std::optional<double> takeReadSeconds(int sensorIndex);
 
     // Runs `work` on a network thread and hands its result to `apply` on
     // the owner's thread. Work of one `kind` never overlaps itself: while
@@ -99,7 +102,8 @@ private:
     {
         std::mutex mutex;
         std::vector<std::pair<unsigned, SensorPoll::TSensorReading>> readings;
-        bool posted = false; // a call to take them is queued
+        bool posted = false;           // a call to take them is queued
+        std::map<int, double> seconds; // by sensor, how long its reading took
     };
 
     void takeInbox();

@@ -13,62 +13,20 @@
 #include <QWidget>
 
 UsageWiring::UsageWiring(const std::string& databasePath, Tell tell, Clock now, Clock steady)
-    : m_tell(std::move(tell)), m_clock(std::move(now), std::move(steady))
+    : UsageKeeper(
+          databasePath,
+          [tell = std::move(tell)](const std::string& text) {
+              if (tell)
+                  tell(QString::fromStdString(text));
+          },
+          std::move(now), std::move(steady))
 {
-    m_recorder = std::make_unique<TUsageRecorder>(databasePath, [this](const std::string& text) {
-        if (m_tell)
-            m_tell(QString::fromStdString(text));
-    });
 }
 
 UsageWiring::~UsageWiring()
 {
     // The window reads the recorder's database: it goes first.
     delete m_window.data();
-}
-
-int64_t UsageWiring::now()
-{
-    return m_clock.now();
-}
-
-void UsageWiring::load(const TMonitorSettings& model)
-{
-    m_settings = UsageSettingsStore::load(model.Sensors.size(), true);
-    sensorsChanged(model);
-}
-
-void UsageWiring::save() const
-{
-    UsageSettingsStore::save(m_settings);
-}
-
-void UsageWiring::sensorsChanged(const TMonitorSettings& model)
-{
-    m_settings.Sensors.resize(model.Sensors.size());
-    m_recorder->setSensors(UsageSensors::configs(model, m_settings));
-}
-
-void UsageWiring::polled(const TSensorRecord& sensor, const SensorPoll::TPollResult& result)
-{
-    // A failed ping or any lost or bad reading took the error branch: its
-    // counters are the last good poll's, never this one's.
-    if (result.pinged && result.replied)
-        m_recorder->goodPoll(UsageSensors::goodPoll(sensor, now()));
-    else
-        m_recorder->errorPoll(usageSensorKey(sensor.HostIP, sensor.Sensor));
-}
-
-void UsageWiring::afterPass()
-{
-    for (const std::string& message : m_recorder->afterPass(now()))
-        if (m_tell)
-            m_tell(QString::fromStdString(message));
-}
-
-void UsageWiring::flush()
-{
-    m_recorder->flush(now());
 }
 
 void UsageWiring::showWindow(const TMonitorSettings& model, QWidget* parent)
@@ -82,21 +40,19 @@ void UsageWiring::showWindow(const TMonitorSettings& model, QWidget* parent)
         m_window->activateWindow();
         return;
     }
-    TUsageDatabase* db = m_recorder->isOpen() ? m_recorder->database() : nullptr;
+    TUsageDatabase* db = recorder().isOpen() ? recorder().database() : nullptr;
     if (!db) {
         // Another program records the history (or it cannot be written for
         // now): what it holds can still be shown.
         try {
-            m_readOnly = TUsageDatabase::openForReading(m_recorder->path());
+            m_readOnly = TUsageDatabase::openForReading(recorder().path());
             db = m_readOnly.get();
         } catch (const TUsageDatabaseError&) {
-            if (m_tell)
-                m_tell(QStringLiteral(
-                    "The usage history could not be opened; usage is not recorded."));
+            tell("The usage history could not be opened; usage is not recorded.");
             return;
         }
     }
-    m_window = new TUsageWindow(*db, UsageSensors::configs(model, m_settings), m_settings.RateUnit,
+    m_window = new TUsageWindow(*db, UsageSensors::configs(model, settings()), settings().RateUnit,
                                 [this] { return now(); });
     m_window->setAttribute(Qt::WA_DeleteOnClose);
     // A window of its own beside the strip, wholly on a screen: without a

@@ -2,15 +2,21 @@
 
 #include "ApplicationQuit.h"
 #include "ApplicationReport.h"
+#include "AppliedPoll.h"
 #include "DialogMessages.h"
 #include "ExternalAddress.h"
+#include "InstanceLock.h"
 #include "KeychainSecretStore.h"
 #include "LatencyDisplay.h"
 #include "LocalePlatform.h"
+#include "LogTimerPeriod.h"
 #include "MessageBoxes.h"
+#include "MetricsEndpoint.h"
+#include "MonitorStore.h"
 #include "NetworkJobs.h"
 #include "PlainText.h"
 #include "Platform.h"
+#include "PollFigures.h"
 #include "RegStoreFile.h"
 #include "ScreenPlacement.h"
 #include "SensorGraphSet.h"
@@ -102,7 +108,9 @@ TMainForm::TMainForm(Options options, QWidget* parent)
     setFont(tahoma(kWindowFontPixels));
     resize(StripLayout::kColumnWidth, 380);
     createComponents();
-    // Before the settings load, which brings the usage settings along.
+    // Before the settings load, which brings the usage and metrics settings
+    // along.
+    m_metrics = std::make_unique<MetricsEndpoint>();
     m_usage = std::make_unique<UsageWiring>(
         options.usageDatabase.empty() ? usageDatabasePath() : options.usageDatabase,
         // Told once the window's events run: a notice of the start-up is
@@ -111,6 +119,7 @@ TMainForm::TMainForm(Options options, QWidget* parent)
             QTimer::singleShot(0, this, [this, text] { m_trayIcon->showMessage(text); });
         },
         std::move(options.wallClock), std::move(options.steadyClock));
+    m_usage->setFigures(&m_metrics->board());
     // The popup menu, on the window and on the tray icon; the tray click and
     // the "X" button go through it too.
     m_menu = std::make_unique<TMainMenu>(*this, std::move(options.deviceNetwork));
@@ -227,17 +236,13 @@ void TMainForm::FormCreate()
 {
     m_settings.FirstRun = false;
 
-    // One instance per user. A lock left by a crashed instance is stale (its
-    // process is gone) and taken over; a folder where no lock can be made at
-    // all does not keep the program from running.
-    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    auto lock = std::make_unique<QLockFile>(runtime + QStringLiteral("/Travimetra.lock"));
-    if (lock->tryLock(0)) {
-        m_instanceLock = std::move(lock);
-    } else if (lock->error() == QLockFile::LockFailedError) {
-        MessageBoxes::error(QStringLiteral("Travimetra is already running !"));
+    // One instance per user, this window or the headless monitor.
+    InstanceLock::TTaken instance = InstanceLock::take();
+    if (instance.refused) {
+        MessageBoxes::error(QString::fromStdString(InstanceLock::refusalText(instance)));
         endAtOnce();
     }
+    m_instanceLock = std::move(instance.lock);
 
     // A store that cannot be written (a read-only or unmakeable configuration
     // folder) is reported, but the window is still built and polls with
@@ -274,13 +279,9 @@ void TMainForm::FormCreate()
 // program waiting for an answer.
 void TMainForm::tellOfSetAsideStore()
 {
-    const std::string aside = RegStoreFile::takeSetAside();
-    if (aside.empty())
-        return;
-    MessageBoxes::notice(
-        QStringLiteral("The settings file could not be read completely. It was kept as\n\r") +
-        QString::fromStdString(aside) +
-        QStringLiteral("\n\rSettings that could not be read start again from their defaults."));
+    const std::string text = MonitorStore::setAsideText();
+    if (!text.empty())
+        MessageBoxes::notice(QString::fromStdString(text));
 }
 
 void TMainForm::FormDestroy()
@@ -304,10 +305,7 @@ void TMainForm::countStart()
 
 void TMainForm::loadSettings()
 {
-    LoadSettings(m_settings, *this);
-    SnmpSensorStore::load(m_settings);
-    m_passwords->load(m_settings);
-    m_usage->load(m_settings);
+    MonitorStore::load(storeParts());
     // A reload (the first start's) brings the saved place back.
     if (m_laidOut)
         keepOnScreen();
@@ -326,11 +324,13 @@ void TMainForm::keepOnScreen()
 
 void TMainForm::saveSettings()
 {
-    SaveSettings(m_settings, *this);
-    SnmpSensorStore::save(m_settings);
-    if (const std::string problems = m_passwords->save(m_settings); !problems.empty())
+    if (const std::string problems = MonitorStore::save(storeParts()); !problems.empty())
         ApplicationReport::report(QString::fromStdString(problems));
-    m_usage->save();
+}
+
+MonitorStore::TParts TMainForm::storeParts()
+{
+    return {m_settings, *this, *m_passwords, *m_usage, m_metrics->settings()};
 }
 
 void TMainForm::copyTraySpeeds()
@@ -422,6 +422,9 @@ void TMainForm::UpdateControlProperties()
                            QCoreApplication::applicationFilePath().toStdString());
 
     m_usage->sensorsChanged(m_settings);
+    m_metrics->board().sensorsChanged(PollFigures::labelsOf(m_settings));
+    for (const std::string& text : m_metrics->apply())
+        ApplicationReport::report(QString::fromStdString(text));
     ++m_layoutGeneration;
     m_hintLines.clear();
 
@@ -460,12 +463,8 @@ void TMainForm::UpdateControlProperties()
     setAutoFillBackground(true);
     m_shutdownBT->raise();
 
-    if (m_settings.EnableLog) {
-        const int64_t unit =
-            m_settings.LogSecMinType == 0 ? 1000 : (m_settings.LogSecMinType == 1 ? 60000 : 0);
-        const int64_t period = int64_t(m_settings.LogTime) * unit;
-        m_logTimer->setInterval(static_cast<std::uint32_t>(
-            std::clamp<int64_t>(period, 0, std::numeric_limits<std::uint32_t>::max())));
+    if (const auto period = LogTimerPeriod::of(m_settings)) {
+        m_logTimer->setInterval(*period);
         m_logTimer->setEnabled(true);
     } else {
         m_logTimer->setEnabled(false);
@@ -566,25 +565,15 @@ void TMainForm::showHintLines()
 
 void TMainForm::UpdDeviceTimers(int index, const SensorPoll::TSensorReading& reading)
 {
-    if (index < 0 || std::size_t(index) >= m_settings.Sensors.size())
+    const AppliedPoll::TSinks sinks{*m_usage, &m_metrics->board(), [](const std::string& text) {
+                                        ApplicationReport::report(QString::fromStdString(text));
+                                    }};
+    const auto applied =
+        AppliedPoll::apply(m_settings, index, reading, m_jobs->takeReadSeconds(index), sinks);
+    if (!applied)
         return;
+    const SensorPoll::TPollResult& result = *applied;
     TSensorRecord& sensor = m_settings.Sensors[std::size_t(index)];
-    SensorPoll::TPollResult result = SensorPoll::applyReading(sensor, reading);
-    m_usage->polled(sensor, result);
-    if (result.pinged && result.replied) {
-        const SensorPresenter texts = presenter();
-        result.downText = texts.downText(result.downRate);
-        result.upText = texts.upText(result.upRate);
-    }
-    if (!result.report.empty())
-        ApplicationReport::report(QString::fromStdString(result.report));
-    if (result.storeChanged) {
-        try {
-            SnmpSensorStore::saveSensorIndex(std::size_t(index), sensor);
-        } catch (const TRegistryError& error) {
-            ApplicationReport::report(QString::fromStdString(error.what()));
-        }
-    }
     const int32_t down = SensorPoll::roundRate(result.downRate);
     const int32_t up = SensorPoll::roundRate(result.upRate);
     if (TSensorControls* c = sensor.Controls.get()) {
@@ -826,6 +815,11 @@ void TMainForm::setRateLabels(const std::string& downText, const std::string& up
 TUsageSettings& TMainForm::usageSettings()
 {
     return m_usage->settings();
+}
+
+TMetricsSettings* TMainForm::metricsSettings()
+{
+    return &m_metrics->settings();
 }
 
 void TMainForm::showUsageWindow()

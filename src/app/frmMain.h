@@ -5,6 +5,7 @@
 #include "IMonitorWindow.h"
 #include "ISensorNetwork.h"
 #include "ITrafficLogIO.h"
+#include "MonitorStore.h"
 #include "SensorPoll.h"
 #include "TMonitorSettings.h"
 
@@ -24,6 +25,7 @@
 #include <string>
 
 class ISecretStore;
+class MetricsEndpoint;
 class NetworkJobs;
 class SensorPasswordKeeper;
 class UsageWiring;
@@ -160,7 +162,11 @@ public:
     // The usage history, its settings and its window.
     UsageWiring& usage() { return *m_usage; }
     TUsageSettings& usageSettings() override;
+    TMetricsSettings* metricsSettings() override;
     void showUsageWindow() override;
+
+    // The figures of the applied polls and the endpoint that serves them.
+    MetricsEndpoint& metrics() { return *m_metrics; }
 
     // The popup menu with the window behaviour behind it.
     TMainMenu* mainMenu() const { return m_menu.get(); }
@@ -191,6 +197,7 @@ private:
     void FormCreate();
     void FormDestroy();
     void countStart();
+    MonitorStore::TParts storeParts();
     void tellOfSetAsideStore();
     void FormMouseDown(const QPoint& globalPosition);
     void dragTo(const QPoint& globalPosition);
@@ -211,6 +218,7 @@ private:
     std::shared_ptr<ITrafficLogIO> m_logIO;
     std::unique_ptr<NetworkJobs> m_jobs;
     std::unique_ptr<UsageWiring> m_usage;
+    std::unique_ptr<MetricsEndpoint> m_metrics;
     std::unique_ptr<SensorPasswordKeeper> m_passwords;
     unsigned m_layoutGeneration = 0; // a rebuild of the graph sets makes older passes stale
     std::string m_externalAddressUrl;

@@ -1,3 +1,4 @@
+#include "HeadlessLaunch.h"
 #include "Platform.h"
 #include "SnmpSensorNetwork.h"
 #include "UsageCommandLine.h"
@@ -12,6 +13,8 @@ int main(int argc, char* argv[])
     // The totals for scripts need no display and no second window.
     if (UsageCommandLine::wanted(argc, argv))
         return UsageCommandLine::main(argc, argv);
+    if (HeadlessLaunch::wanted(argc, argv))
+        return HeadlessLaunch::exec(argc, argv);
     Platform::prepareWindowSystem();
     QApplication app(argc, argv);
     // Labels and logs format numbers the way the user's C locale does.

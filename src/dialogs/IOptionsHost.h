@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MetricsSettings.h"
 #include "TMonitorSettings.h"
 #include "UsageSettings.h"
 
@@ -20,6 +21,9 @@ public:
     // The usage settings beside them: the rate unit and one entry per
     // sensor, by index.
     virtual TUsageSettings& usageSettings() = 0;
+    // Whether and where the figures are served; none when the host serves
+    // nothing (the dialog then has no page for it).
+    virtual TMetricsSettings* metricsSettings() { return nullptr; }
 
     virtual bool masterTimerEnabled() const = 0;
     virtual void setMasterTimerEnabled(bool enabled) = 0;

@@ -7,6 +7,7 @@
 #include "IOptionsHost.h"
 #include "PlainText.h"
 #include "TColorBox.h"
+#include "TMetricsOptionsPage.h"
 #include "TUsageOptionsPage.h"
 #include "WindowFrame.h"
 #include "frmHostConfig.h"
@@ -114,7 +115,18 @@ void TOptionsForm::createControls()
     m_pageControl->addTab(createLoggingPage(), QStringLiteral("Logging"));
     m_pageControl->addTab(createInterfacePage(), QStringLiteral("User Interface"));
     m_usagePage = named(new TUsageOptionsPage(this), "UsagePage");
-    m_pageControl->addTab(m_usagePage, QStringLiteral("Usage"));
+    QWidget* usageTab = m_usagePage;
+    // The figures served to a scraper sit under the usage settings: a tab of
+    // their own would no longer fit the dialog's width.
+    if (m_host.metricsSettings()) {
+        usageTab = new QWidget(this);
+        auto* column = new QVBoxLayout(usageTab);
+        column->setContentsMargins(0, 0, 0, 0);
+        column->addWidget(m_usagePage, 1);
+        m_metricsPage = named(new TMetricsOptionsPage(usageTab), "MetricsPage");
+        column->addWidget(m_metricsPage);
+    }
+    m_pageControl->addTab(usageTab, QStringLiteral("Usage"));
     root->addWidget(m_pageControl);
 
     auto* buttons = new QHBoxLayout;
@@ -448,6 +460,8 @@ void TOptionsForm::loadSettings()
     m_sysLogEdit->setText(qs(s.SysLogServer));
 
     m_usageWork = m_host.usageSettings();
+    if (TMetricsSettings* metrics = m_host.metricsSettings(); metrics && m_metricsPage)
+        m_metricsPage->setSettings(*metrics);
     SensorList.resize(s.Sensors.size());
     m_startMinimizedChB->setChecked(s.StartMinimized);
     m_autoStartChB->setChecked(s.AutoStart);
@@ -815,6 +829,9 @@ void TOptionsForm::OKBTClick()
     takeUsagePage();
     m_usageWork.Sensors.resize(SensorList.size());
     m_host.usageSettings() = m_usageWork;
+    // Served as the page says from the rebuild below on.
+    if (TMetricsSettings* metrics = m_host.metricsSettings(); metrics && m_metricsPage)
+        *metrics = m_metricsPage->settings();
 
     s.resizeSensors(int32_t(SensorList.size()));
     for (std::size_t i = 0; i < SensorList.size(); ++i)

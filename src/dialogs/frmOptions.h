@@ -26,6 +26,7 @@ class QTabWidget;
 class QTableWidget;
 class TColorBox;
 class THostConfigForm;
+class TMetricsOptionsPage;
 class TUsageOptionsPage;
 
 // The options dialog: the sensor list and every global setting. It works on
@@ -70,6 +71,7 @@ public:
     // The usage page: the rate unit and each sensor's period and quota,
     // kept beside the working list by index through adds, deletes and moves.
     TUsageOptionsPage* usagePage() const { return m_usagePage; }
+    TMetricsOptionsPage* metricsPage() const { return m_metricsPage; }
 
     // The open device dialog, if any.
     THostConfigForm* hostConfigForm() const { return m_hostConfig; }
@@ -171,6 +173,7 @@ private:
     TColorBox* m_backColor = nullptr;
 
     TUsageOptionsPage* m_usagePage = nullptr;
+    TMetricsOptionsPage* m_metricsPage = nullptr;
 
     QPushButton* m_okBT = nullptr;
     QPushButton* m_cancelBT = nullptr;
