@@ -653,7 +653,7 @@ void TMainForm::UpdDeviceTimers(int index, const SensorPoll::TSensorReading& rea
         return;
     TSensorRecord& sensor = m_settings.Sensors[std::size_t(index)];
     SensorPoll::TPollResult result = SensorPoll::applyReading(sensor, reading);
-    m_usage->polled(sensor, result);
+    m_usage->polled(m_settings, index, result);
     if (result.pinged && result.replied) {
         result.downText = m_usage->rateText("DL: ", result.downRate);
         result.upText = m_usage->rateText("UL: ", result.upRate);

@@ -2,7 +2,6 @@
 
 #include "ControlCharacters.h"
 #include "ConvertError.h"
-#include "InterfaceRebinding.h"
 #include "LogIONetwork.h"
 #include "SensorPollV2c.h"
 
@@ -21,11 +20,6 @@ const char* const kUpTimeFallbackOid = "1.3.6.1.2.1.1.3";
 constexpr int32_t kAgentDivisor = 100;
 constexpr int32_t kLocalDivisor = 1000;
 
-int32_t wrappingDifference(int32_t a, int32_t b)
-{
-    return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
-}
-
 std::optional<int32_t> readCounter(const TSensorRecord& sensor, const std::string& oid,
                                    ITrafficLogIO& io)
 {
@@ -42,11 +36,11 @@ std::optional<TLogReadings> readV2c(const TSensorRecord& sensor, ITrafficLogIO& 
     if (sensor.TimerToUse != 0 && sensor.TimerToUse != 1)
         return std::nullopt;
     SensorPoll::TSensorTarget target = SensorPoll::targetOf(sensor, false);
-    if (!target.countersChosen && sensor.LogHaveCounters64) {
+    if (!target.countersChosen && sensor.LogSeries.hasBaseline()) {
         // Before the poll chose, the log's own baseline tells the width: a
         // passing exception then skips the tick instead of changing widths.
         target.countersChosen = true;
-        target.highCapacity = sensor.LogHighCapacity;
+        target.highCapacity = sensor.LogSeries.last().width == CounterWidth::Bits64;
     }
     LogIONetwork network(io);
     const SensorPoll::TV2cReading got = SensorPoll::readCountersV2c(target, network);
@@ -54,18 +48,22 @@ std::optional<TLogReadings> readV2c(const TSensorRecord& sensor, ITrafficLogIO& 
         return std::nullopt;
     TLogReadings readings;
     readings.v2c = true;
+    CounterSample& sample = readings.sample;
     if (sensor.TimerToUse == 0) {
-        readings.time = static_cast<int32_t>(got.upTime);
-        readings.divisor = kAgentDivisor;
+        sample.time = got.upTime;
+        sample.divisor = kAgentDivisor;
     } else {
         // As for version 1: the clock read before the counters.
-        readings.time = SensorPoll::tickReading(got.firstTick);
-        readings.divisor = kLocalDivisor;
+        sample.time = got.firstTick;
+        sample.divisor = kLocalDivisor;
     }
-    readings.width = got.highCapacity ? CounterWidth::Bits64 : CounterWidth::Bits32;
-    readings.down64 = got.down;
-    readings.up64 = got.up;
-    readings.upTime = got.upTime;
+    sample.width = got.highCapacity ? CounterWidth::Bits64 : CounterWidth::Bits32;
+    sample.down = got.down;
+    sample.up = got.up;
+    sample.agentUpTime = got.upTime;
+    // Counters the poll chose anew since the last tick (the interface moved,
+    // the agent restarted) are no step from the log's baseline.
+    sample.binding = sensor.CounterBinding;
     return readings;
 }
 
@@ -167,30 +165,16 @@ std::optional<TLogReadings> readSensor(const TSensorRecord& sensor, ITrafficLogI
 TLogRates logRates(const TSensorRecord& sensor, const TLogReadings& readings)
 {
     TLogRates rates;
-    const int32_t ticks = wrappingDifference(readings.time, sensor.LogPrevTime);
+    const int32_t ticks = SensorPoll::wrappingDifference(readings.time, sensor.LogPrevTime);
     if (ticks <= 0 || readings.divisor <= 0)
         return rates;
     const double seconds = double(ticks) / readings.divisor;
-    if (readings.v2c) {
-        const bool highCapacity = readings.width == CounterWidth::Bits64;
-        // A 32-bit counter that started again after a restart would pass for
-        // one that passed its top.
-        if (!sensor.LogHaveCounters64 || sensor.LogHighCapacity != highCapacity ||
-            agentRestarted(sensor.LogPrevUpTime, readings.upTime))
-            return rates;
-        rates.down =
-            stepRate(counterStep(sensor.LogPrevDown64, readings.down64, readings.width), seconds);
-        rates.up =
-            stepRate(counterStep(sensor.LogPrevUp64, readings.up64, readings.width), seconds);
-        return rates;
-    }
     const int32_t previousDown =
         sensor.LogPrevDownCount == 0 ? readings.down : sensor.LogPrevDownCount;
     const int32_t previousUp = sensor.LogPrevUpCount == 0 ? readings.up : sensor.LogPrevUpCount;
-    // A counter that went back (a reset, an agent restart) logs 0 and its
-    // reading becomes the next baseline.
-    rates.down = std::max(0, wrappingDifference(readings.down, previousDown)) / seconds;
-    rates.up = std::max(0, wrappingDifference(readings.up, previousUp)) / seconds;
+    const CounterSpeeds speeds = SensorPoll::counterSpeeds(sensor);
+    rates.down = SensorPoll::counterRate(readings.down, previousDown, seconds, speeds.down);
+    rates.up = SensorPoll::counterRate(readings.up, previousUp, seconds, speeds.up);
     return rates;
 }
 
@@ -201,11 +185,8 @@ void keepReadings(TSensorRecord& sensor, const TLogReadings& readings)
     sensor.LogPrevDownCount = readings.down;
     sensor.LogPrevUpCount = readings.up;
     sensor.LogPrevTime = readings.time;
-    sensor.LogHaveCounters64 = readings.v2c;
-    sensor.LogHighCapacity = readings.width == CounterWidth::Bits64;
-    sensor.LogPrevDown64 = readings.down64;
-    sensor.LogPrevUp64 = readings.up64;
-    sensor.LogPrevUpTime = readings.upTime;
+    if (!readings.v2c)
+        sensor.LogSeries.restart();
 }
 
 void WriteOneLog(const TMonitorSettings& settings, ITrafficLogIO& io, const TLocaleFormats& formats,
@@ -228,7 +209,17 @@ void logTick(TMonitorSettings& settings, ITrafficLogIO& io, const TLocaleFormats
         const std::optional<TLogReadings> readings = readSensor(sensor, io);
         if (!readings)
             continue;
-        const TLogRates rates = logRates(sensor, *readings);
+        // Stepped on a copy: a line that cannot be written keeps the
+        // previous baseline, as for version 1.
+        CounterSeries series = sensor.LogSeries;
+        TLogRates rates;
+        if (readings->v2c) {
+            const SeriesStep step =
+                series.step(readings->sample, SensorPoll::counterSpeeds(sensor));
+            rates = {step.downRate(), step.upRate()};
+        } else {
+            rates = logRates(sensor, *readings);
+        }
         if (settings.EnableLog) {
             switch (settings.LogType) {
             case ltOneFile:
@@ -249,6 +240,8 @@ void logTick(TMonitorSettings& settings, ITrafficLogIO& io, const TLocaleFormats
             }
         }
         keepReadings(sensor, *readings);
+        if (readings->v2c)
+            sensor.LogSeries = series;
     }
 }
 
@@ -286,11 +279,7 @@ void keepLogged(TMonitorSettings& settings, const TMonitorSettings& logged)
         to.LogPrevDownCount = from.LogPrevDownCount;
         to.LogPrevUpCount = from.LogPrevUpCount;
         to.LogPrevTime = from.LogPrevTime;
-        to.LogHaveCounters64 = from.LogHaveCounters64;
-        to.LogHighCapacity = from.LogHighCapacity;
-        to.LogPrevDown64 = from.LogPrevDown64;
-        to.LogPrevUp64 = from.LogPrevUp64;
-        to.LogPrevUpTime = from.LogPrevUpTime;
+        to.LogSeries = from.LogSeries;
     }
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CounterStep.h"
+#include "CounterSample.h"
 #include "ITrafficLogIO.h"
 #include "LogTextFormat.h"
 #include "TMonitorSettings.h"
@@ -52,7 +52,8 @@ std::string syslogText(const TSensorRecord& sensor, double rDown, double rUp,
                        const std::string& decimalPoint);
 
 // One tick's readings of a sensor: a time reading in 1/divisor seconds and
-// both counters (down64/up64 for an SNMPv2c sensor).
+// both counters of a version 1 sensor; the sample of an SNMPv2c or SNMPv3
+// sensor.
 struct TLogReadings
 {
     int32_t time = 0;
@@ -60,10 +61,7 @@ struct TLogReadings
     int32_t down = 0;
     int32_t up = 0;
     bool v2c = false;
-    CounterWidth width = CounterWidth::Bits32;
-    uint64_t down64 = 0;
-    uint64_t up64 = 0;
-    uint32_t upTime = 0; // the agent's, read with the counters
+    CounterSample sample{};
 };
 
 // Reads the time source and both counters. Nothing when the agent did not
@@ -82,13 +80,11 @@ struct TLogRates
     double up = 0;
 };
 
-// Rates since the log's previous readings. A direction without a previous
-// reading (0) logs 0, and so does a tick without elapsed time or whose clock
-// went back. Counter differences wrap modulo 2^32. The counters of an
-// SNMPv2c sensor step as unsigned numbers of their width (CounterStep): a
-// step back of a 64-bit counter is a reset and logs 0, and so does a reading
-// without a previous one of the same width or after a restart of the agent
-// (its uptime went back), whichever clock times the rates.
+// Rates of a version 1 sensor since the log's previous readings. A direction
+// without a previous reading (0) logs 0, and so does a tick without elapsed
+// time or whose clock went back. Counter differences wrap modulo 2^32; a
+// counter that went back, or jumped further than the interface could carry,
+// logs 0. An SNMPv2c or SNMPv3 sensor steps its LogSeries instead (logTick).
 TLogRates logRates(const TSensorRecord& sensor, const TLogReadings& readings);
 
 // Makes this tick's readings the log's previous readings.
