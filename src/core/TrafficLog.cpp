@@ -6,8 +6,12 @@
 #include "SensorPollV2c.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <limits>
+#include <mutex>
 #include <stdexcept>
+#include <system_error>
+#include <thread>
 
 namespace TrafficLog {
 
@@ -200,49 +204,146 @@ void WriteOneLog(const TMonitorSettings& settings, ITrafficLogIO& io, const TLoc
     io.appendToFile(fileName, logLine(stamp, sensor, rDown, rUp, formats.decimalPoint));
 }
 
+namespace {
+
+// The line (or message) of sensor `index` at these rates.
+void writeLine(const TMonitorSettings& settings, ITrafficLogIO& io, const TLocaleFormats& formats,
+               int index, const TLogRates& rates)
+{
+    if (!settings.EnableLog)
+        return;
+    const TSensorRecord& sensor = settings.Sensors[std::size_t(index)];
+    switch (settings.LogType) {
+    case ltOneFile:
+        WriteOneLog(settings, io, formats, settings.LogFile, ltOneFile, index, rates.down,
+                    rates.up);
+        break;
+    case ltFilePerSensor:
+        WriteOneLog(settings, io, formats, settings.LogFolder, ltFilePerSensor, index, rates.down,
+                    rates.up);
+        break;
+    case ltSyslog:
+        // Delivery is not confirmed: a lost datagram is a lost line.
+        io.sendSyslog(settings.SysLogServer, kSyslogFacility, kSyslogSeverity,
+                      syslogText(sensor, rates.down, rates.up, formats.decimalPoint));
+        break;
+    default:
+        break;
+    }
+}
+
+TTickRead readCaught(const TSensorRecord& sensor, ITrafficLogIO& io)
+{
+    TTickRead read;
+    try {
+        read.readings = readSensor(sensor, io);
+    } catch (...) {
+        read.error = std::current_exception();
+    }
+    return read;
+}
+
+} // namespace
+
+namespace {
+
+// One sensor's line from this tick's readings, then its new baseline.
+void logOne(TMonitorSettings& settings, ITrafficLogIO& io, const TLocaleFormats& formats,
+            std::size_t index, const TLogReadings& readings)
+{
+    TSensorRecord& sensor = settings.Sensors[index];
+    // Stepped on a copy: a line that cannot be written keeps the previous
+    // baseline, as for version 1.
+    CounterSeries series = sensor.LogSeries;
+    TLogRates rates;
+    if (readings.v2c) {
+        const SeriesStep step = series.step(readings.sample, SensorPoll::counterSpeeds(sensor));
+        rates = {step.downRate(), step.upRate()};
+    } else {
+        rates = logRates(sensor, readings);
+    }
+    writeLine(settings, io, formats, int(index), rates);
+    keepReadings(sensor, readings);
+    if (readings.v2c)
+        sensor.LogSeries = series;
+}
+
+} // namespace
+
+void writeTick(TMonitorSettings& settings, ITrafficLogIO& io, const TLocaleFormats& formats,
+               const std::vector<TTickRead>& reads)
+{
+    for (std::size_t i = 0; i < settings.Sensors.size() && i < reads.size(); ++i) {
+        if (!settings.Sensors[i].Active)
+            continue;
+        if (reads[i].error)
+            std::rethrow_exception(reads[i].error);
+        if (reads[i].readings)
+            logOne(settings, io, formats, i, *reads[i].readings);
+    }
+}
+
 void logTick(TMonitorSettings& settings, ITrafficLogIO& io, const TLocaleFormats& formats)
 {
     for (std::size_t i = 0; i < settings.Sensors.size(); ++i) {
-        TSensorRecord& sensor = settings.Sensors[i];
-        if (!sensor.Active)
+        if (!settings.Sensors[i].Active)
             continue;
-        const std::optional<TLogReadings> readings = readSensor(sensor, io);
-        if (!readings)
-            continue;
-        // Stepped on a copy: a line that cannot be written keeps the
-        // previous baseline, as for version 1.
-        CounterSeries series = sensor.LogSeries;
-        TLogRates rates;
-        if (readings->v2c) {
-            const SeriesStep step =
-                series.step(readings->sample, SensorPoll::counterSpeeds(sensor));
-            rates = {step.downRate(), step.upRate()};
-        } else {
-            rates = logRates(sensor, *readings);
-        }
-        if (settings.EnableLog) {
-            switch (settings.LogType) {
-            case ltOneFile:
-                WriteOneLog(settings, io, formats, settings.LogFile, ltOneFile, int(i), rates.down,
-                            rates.up);
-                break;
-            case ltFilePerSensor:
-                WriteOneLog(settings, io, formats, settings.LogFolder, ltFilePerSensor, int(i),
-                            rates.down, rates.up);
-                break;
-            case ltSyslog:
-                // Delivery is not confirmed: a lost datagram is a lost line.
-                io.sendSyslog(settings.SysLogServer, kSyslogFacility, kSyslogSeverity,
-                              syslogText(sensor, rates.down, rates.up, formats.decimalPoint));
-                break;
-            default:
-                break;
-            }
-        }
-        keepReadings(sensor, *readings);
-        if (readings->v2c)
-            sensor.LogSeries = series;
+        if (const std::optional<TLogReadings> readings = readSensor(settings.Sensors[i], io))
+            logOne(settings, io, formats, i, *readings);
     }
+}
+
+std::chrono::milliseconds readDeadline(int32_t logTime, int32_t logSecMinType)
+{
+    return std::chrono::milliseconds(logPeriod(logTime, logSecMinType) / 2);
+}
+
+std::vector<TTickRead> readTogether(const TMonitorSettings& settings,
+                                    const std::shared_ptr<ITrafficLogIO>& io,
+                                    std::chrono::milliseconds deadline)
+{
+    // Shared with the reading threads, which may end after this tick did.
+    struct Shared
+    {
+        std::mutex mutex;
+        std::condition_variable changed;
+        std::vector<TTickRead> reads;
+        std::vector<bool> done;
+        std::size_t left = 0;
+    };
+    const auto shared = std::make_shared<Shared>();
+    shared->reads.resize(settings.Sensors.size());
+    shared->done.resize(settings.Sensors.size());
+    const auto until = std::chrono::steady_clock::now() + deadline;
+    for (std::size_t i = 0; i < settings.Sensors.size(); ++i) {
+        if (!settings.Sensors[i].Active)
+            continue;
+        auto read = [shared, io, i, sensor = settings.Sensors[i]] {
+            TTickRead got = readCaught(sensor, *io);
+            const std::lock_guard<std::mutex> lock(shared->mutex);
+            shared->reads[i] = std::move(got);
+            shared->done[i] = true;
+            --shared->left;
+            shared->changed.notify_all();
+        };
+        {
+            const std::lock_guard<std::mutex> lock(shared->mutex);
+            ++shared->left;
+        }
+        try {
+            std::thread(std::move(read)).detach();
+        } catch (const std::system_error&) {
+            read(); // no thread to be had: read it here
+        }
+    }
+    std::unique_lock<std::mutex> lock(shared->mutex);
+    shared->changed.wait_until(lock, until, [&] { return shared->left == 0; });
+    std::vector<TTickRead> reads(settings.Sensors.size());
+    for (std::size_t i = 0; i < reads.size(); ++i) {
+        if (shared->done[i])
+            reads[i] = shared->reads[i];
+    }
+    return reads;
 }
 
 TMonitorSettings detachedCopy(const TMonitorSettings& settings)
@@ -253,6 +354,20 @@ TMonitorSettings detachedCopy(const TMonitorSettings& settings)
     for (TSensorRecord& sensor : copy.Sensors)
         sensor.Controls.reset();
     return copy;
+}
+
+TDetachedTick logTogether(TMonitorSettings copy, const std::shared_ptr<ITrafficLogIO>& io,
+                          const TLocaleFormats& formats)
+{
+    TDetachedTick tick;
+    try {
+        writeTick(copy, *io, formats,
+                  readTogether(copy, io, readDeadline(copy.LogTime, copy.LogSecMinType)));
+    } catch (const std::exception& error) {
+        tick.report = error.what();
+    }
+    tick.settings = std::move(copy);
+    return tick;
 }
 
 TDetachedTick logDetached(TMonitorSettings copy, ITrafficLogIO& io, const TLocaleFormats& formats)

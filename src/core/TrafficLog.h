@@ -5,9 +5,13 @@
 #include "LogTextFormat.h"
 #include "TMonitorSettings.h"
 
+#include <chrono>
 #include <cstdint>
+#include <exception>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 // The traffic log: on every tick of the log timer each active sensor's
 // counters are read again, turned into rates against the log's own previous
@@ -99,11 +103,38 @@ void WriteOneLog(const TMonitorSettings& settings, ITrafficLogIO& io, const TLoc
 // One tick of the log timer over all sensors, in order. An error (a value
 // that is not a number, a file that cannot be written) ends the tick at that
 // sensor and is raised to the caller; that sensor keeps its previous
-// readings.
+// readings. The sensors are read one after another, and none after an error.
 void logTick(TMonitorSettings& settings, ITrafficLogIO& io, const TLocaleFormats& formats);
 
+// What one tick read of one sensor: its readings, nothing (the sensor sits
+// the tick out), or the error its read raised.
+struct TTickRead
+{
+    std::optional<TLogReadings> readings;
+    std::exception_ptr error;
+};
+// Every active sensor's read, by sensor index (inactive ones read nothing),
+// each sensor on a thread of its own, so that a silent agent's time-out
+// holds up no other sensor's line. Reads are waited for until `deadline`: a
+// read not in by then sits the tick out, as a read that got no answer does,
+// and its thread ends with its own wait. `io` takes reads from several
+// threads at once.
+std::vector<TTickRead> readTogether(const TMonitorSettings& settings,
+                                    const std::shared_ptr<ITrafficLogIO>& io,
+                                    std::chrono::milliseconds deadline);
+// How long a tick waits for its reads: half the log's period, so that the
+// lines of the sensors that answer come at every tick.
+std::chrono::milliseconds readDeadline(int32_t logTime, int32_t logSecMinType);
+// A tick over reads made beforehand: lines, rates and baselines in sensor
+// order exactly as logTick makes them, the first read error raised at its
+// sensor.
+void writeTick(TMonitorSettings& settings, ITrafficLogIO& io, const TLocaleFormats& formats,
+               const std::vector<TTickRead>& reads);
+
 // A tick run away from the window: on a copy of the model without its
-// controls, with the error, if any, as text instead of raised.
+// controls, with the error, if any, as text instead of raised. logDetached
+// reads the sensors one after another; logTogether reads them together
+// (readTogether) and writes their lines in the same order.
 struct TDetachedTick
 {
     TMonitorSettings settings;
@@ -111,6 +142,8 @@ struct TDetachedTick
 };
 TMonitorSettings detachedCopy(const TMonitorSettings& settings);
 TDetachedTick logDetached(TMonitorSettings copy, ITrafficLogIO& io, const TLocaleFormats& formats);
+TDetachedTick logTogether(TMonitorSettings copy, const std::shared_ptr<ITrafficLogIO>& io,
+                          const TLocaleFormats& formats);
 // Takes the log's previous readings of a detached tick back into the model,
 // for every sensor that still reads the same agent and counters.
 void keepLogged(TMonitorSettings& settings, const TMonitorSettings& logged);
