@@ -14,6 +14,8 @@
 namespace {
 
 const char* const kInFileName = "SecretsInFile";
+const char* const kWaitingNote =
+    "The passwords are being read from the desktop keyring, which may ask to be unlocked.";
 
 bool isV3(const TSensorRecord& sensor)
 {
@@ -61,6 +63,13 @@ std::string SensorPasswordKeeper::question() const
            "again after each start.";
 }
 
+std::string SensorPasswordKeeper::leaveQuestion() const
+{
+    return "The passwords of SNMPv3 sensors are kept in the file\n\r" + m_filePath +
+           "\n\rand a desktop keyring is available.\n\r\n\rMove them into the keyring?\n\r\n\r"
+           "With No, they stay in the file.";
+}
+
 bool SensorPasswordKeeper::inFile()
 {
     if (!m_inFile) {
@@ -104,11 +113,30 @@ bool SensorPasswordKeeper::fallBackToFile()
     if (m_asked)
         return false;
     m_asked = true;
+    m_askedToLeave = true;
     if (!m_ask || !m_ask(question()))
         return false;
     WriteRegValue(HKEY_CURRENT_USER, kSettingsKey, kInFileName, int32_t(1), rdInteger);
     m_inFile = true;
     return true;
+}
+
+void SensorPasswordKeeper::leaveFile(const std::set<Account>& accounts)
+{
+    SensorSecrets file(store());
+    SensorSecrets keyring(*m_keyring);
+    std::string error;
+    for (const Account& account : accounts) {
+        SensorPasswords passwords;
+        if (file.load(account.first, account.second, passwords, error) != SecretStatus::Ok ||
+            keyring.save(account.first, account.second, passwords, error) != SecretStatus::Ok)
+            return;
+    }
+    WriteRegValue(HKEY_CURRENT_USER, kSettingsKey, kInFileName, int32_t(0), rdInteger);
+    m_inFile = false;
+    // Only once all are in the keyring: never a password in neither place.
+    for (const Account& account : accounts)
+        file.forget(account.first, account.second, error);
 }
 
 SecretStatus SensorPasswordKeeper::withStore(const std::function<SecretStatus(SensorSecrets&)>& op)
@@ -127,6 +155,8 @@ std::string SensorPasswordKeeper::failureText(SecretStatus status, const std::st
     if (status == SecretStatus::Unavailable)
         return "no desktop keyring is available for the passwords of SNMPv3 user " +
                quoted(userName);
+    if (status == SecretStatus::Locked)
+        return "the desktop keyring is locked for the passwords of SNMPv3 user " + quoted(userName);
     return "the " + store().name() + " failed for the passwords of SNMPv3 user " +
            quoted(userName) + (error.empty() ? std::string() : ": " + error);
 }
@@ -135,32 +165,109 @@ void SensorPasswordKeeper::load(TMonitorSettings& settings)
 {
     // Read (and a missing value written back) like every stored value.
     inFile();
+    m_settings = &settings;
+    std::set<Account> toRead;
     for (TSensorRecord& sensor : settings.Sensors) {
         sensor.SecretsNote.clear();
         if (!isV3(sensor) || sensor.V3.Level == SecurityLevel::NoAuthNoPriv)
             continue;
         const Account account{sensor.HostIP, sensor.V3.UserName};
-        SensorPasswords passwords;
-        std::string error;
         const auto known = m_known.find(account);
         // A second sensor of the same account, or a reload: the store was
         // asked already.
-        SecretStatus status = SecretStatus::Ok;
         if (known != m_known.end()) {
-            passwords = known->second;
-        } else {
-            status = withStore([&](SensorSecrets& secrets) {
-                return secrets.load(account.first, account.second, passwords, error);
-            });
-        }
-        if (status != SecretStatus::Ok) {
-            sensor.SecretsNote = "The passwords could not be read: " +
-                                 failureText(status, sensor.V3.UserName, error) + ".";
+            sensor.V3.AuthPassword = known->second.Auth;
+            sensor.V3.PrivPassword = known->second.Priv;
             continue;
         }
+        sensor.SecretsNote = kWaitingNote;
+        toRead.insert(account);
+    }
+    if (!toRead.empty() && inFile() && !m_askedToLeave && m_keyring->present()) {
+        m_askedToLeave = true;
+        if (m_ask && m_ask(leaveQuestion()))
+            leaveFile(toRead);
+    }
+    for (const Account& account : toRead) {
+        if (m_waiting.insert(account).second)
+            readAccount(account);
+    }
+}
+
+void SensorPasswordKeeper::readAccount(const Account& account)
+{
+    const std::weak_ptr<char> alive = m_alive;
+    const auto usable = [](SecretStatus status) {
+        return status == SecretStatus::Ok || status == SecretStatus::NotFound;
+    };
+    store().readLater(
+        SensorSecrets::authKey(account.first, account.second),
+        [this, alive, account, usable](const SecretReply& auth) {
+            if (alive.expired())
+                return;
+            if (!usable(auth.status)) {
+                arrived(account, auth.status, {}, auth.error);
+                return;
+            }
+            store().readLater(
+                SensorSecrets::privKey(account.first, account.second),
+                [this, alive, account, usable, authSecret = auth.secret](const SecretReply& priv) {
+                    if (alive.expired())
+                        return;
+                    arrived(account, usable(priv.status) ? SecretStatus::Ok : priv.status,
+                            {authSecret, priv.secret}, priv.error);
+                });
+        });
+}
+
+void SensorPasswordKeeper::arrived(const Account& account, SecretStatus status,
+                                   const SensorPasswords& passwords, const std::string& error)
+{
+    // Only a keyring that is not there at all leads to the question.
+    if (status == SecretStatus::Unavailable && !inFile() && fallBackToFile()) {
+        readAccount(account);
+        return;
+    }
+    m_waiting.erase(account);
+    if (status == SecretStatus::Locked)
+        m_locked.insert(account);
+    else
+        m_locked.erase(account);
+    if (status == SecretStatus::Ok)
         m_known[account] = passwords;
-        sensor.V3.AuthPassword = passwords.Auth;
-        sensor.V3.PrivPassword = passwords.Priv;
+    if (!m_settings)
+        return;
+    for (TSensorRecord& sensor : m_settings->Sensors) {
+        // Passwords typed meanwhile are the user's, and stay.
+        if (!isV3(sensor) || sensor.HostIP != account.first ||
+            sensor.V3.UserName != account.second || sensor.SecretsNote.empty() ||
+            !sensor.V3.AuthPassword.empty() || !sensor.V3.PrivPassword.empty())
+            continue;
+        if (status == SecretStatus::Ok) {
+            sensor.SecretsNote.clear();
+            sensor.V3.AuthPassword = passwords.Auth;
+            sensor.V3.PrivPassword = passwords.Priv;
+        } else {
+            sensor.SecretsNote =
+                "The passwords could not be read: " + failureText(status, account.second, error) +
+                "." + (status == SecretStatus::Locked ? " They are read once it is unlocked." : "");
+        }
+    }
+}
+
+void SensorPasswordKeeper::retryLocked()
+{
+    if (m_locked.empty() || inFile())
+        return;
+    const std::set<Account> locked = m_locked;
+    for (const Account& account : locked) {
+        // Reading now would put the unlock prompt up again: only once the
+        // keyring can answer without it.
+        if (m_waiting.count(account) || store().readable(SensorSecrets::authKey(
+                                            account.first, account.second)) == SecretStatus::Locked)
+            continue;
+        m_waiting.insert(account);
+        readAccount(account);
     }
 }
 

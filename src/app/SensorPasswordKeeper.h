@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 
@@ -17,7 +18,8 @@
 // user is asked once whether a file only they may read will do, and the
 // answer is kept as the store value "SecretsInFile" (0 keyring, 1 file).
 // Nothing is asked, and no store touched, while no sensor has a password to
-// load or save.
+// load or save. A keyring that is there but locked is not an absent one: it
+// is never a reason to ask about the file, and nothing is moved out of it.
 class SensorPasswordKeeper
 {
 public:
@@ -32,9 +34,17 @@ public:
     // Reads "SecretsInFile" (a missing or unknown value is written back as
     // 0) and fills in the passwords of every SNMPv3 sensor whose level needs
     // them; a sensor whose passwords the store could not give gets its
-    // SecretsNote instead (and keeps none). Raises TRegistryError when the
-    // store value cannot be written.
+    // SecretsNote instead (and keeps none). A keyring may answer later (after
+    // its unlock prompt): meanwhile the sensors say so in their note, and the
+    // answer is put into these settings when it comes, so they must outlive
+    // the keeper or the next load. Raises TRegistryError when the store
+    // value cannot be written.
     void load(TMonitorSettings& settings);
+
+    // Reads again the passwords a locked keyring kept back, once it can give
+    // them without asking (the user unlocked it meanwhile). Cheap when there
+    // are none.
+    void retryLocked();
 
     // Keeps the passwords of sensors 0 .. NumberOfHosts-1 that changed since
     // they were loaded or last kept, and forgets the entries this program
@@ -44,6 +54,9 @@ public:
 
     // The question asked when there is no keyring.
     std::string question() const;
+    // The question asked, once a run, while the passwords are in the file
+    // and a keyring is there: the file is left only when the user says so.
+    std::string leaveQuestion() const;
 
 private:
     using Account = std::pair<std::string, std::string>; // host, user name
@@ -54,11 +67,18 @@ private:
     // After the keyring said it is not there: asks, once per run. True when
     // the file is the store from now on.
     bool fallBackToFile();
+    // Moves the passwords of these accounts from the file into the keyring
+    // and goes back to it; all or nothing (the file stays on any failure).
+    void leaveFile(const std::set<Account>& accounts);
     // Runs op on the store; once more on the file when the keyring is not
     // there and the user takes the file instead.
     SecretStatus withStore(const std::function<SecretStatus(SensorSecrets&)>& op);
     std::string failureText(SecretStatus status, const std::string& userName,
                             const std::string& error);
+    // Asks the store for both passwords of account; arrived() takes the answer.
+    void readAccount(const Account& account);
+    void arrived(const Account& account, SecretStatus status, const SensorPasswords& passwords,
+                 const std::string& error);
 
     std::shared_ptr<ISecretStore> m_keyring;
     std::unique_ptr<ISecretStore> m_file;
@@ -66,6 +86,14 @@ private:
     Ask m_ask;
     std::optional<bool> m_inFile;
     bool m_asked = false;
+    bool m_askedToLeave = false;
     // What the store holds for each account this program loaded or kept.
     std::map<Account, SensorPasswords> m_known;
+    // Accounts asked for and not answered yet, and those a locked keyring
+    // kept back.
+    std::set<Account> m_waiting;
+    std::set<Account> m_locked;
+    TMonitorSettings* m_settings = nullptr;
+    // Answers that come after the keeper is gone find this expired.
+    std::shared_ptr<char> m_alive = std::make_shared<char>();
 };

@@ -60,6 +60,8 @@ constexpr int kWindowFontPixels = 11; // 8 points
 constexpr int kScaleFontPixels = 8;   // 6 points
 constexpr int kButtonFontPixels = 13; // 10 points
 constexpr TColor kLatencyTextColor = 0x808080;
+// How often a locked keyring is looked at again (without asking anything).
+constexpr int kKeyringRetryMs = 10000;
 
 QFont tahoma(int pixels, bool bold = false)
 {
@@ -122,6 +124,10 @@ TMainForm::TMainForm(Options options, QWidget* parent)
         SensorPasswordKeeper::defaultFilePath(), [](const std::string& question) {
             return DialogMessages::confirm(QString::fromStdString(question));
         });
+    // Passwords a locked keyring kept back are read once the user unlocked it.
+    auto* unlockedYet = new QTimer(this);
+    connect(unlockedYet, &QTimer::timeout, this, [this] { m_passwords->retryLocked(); });
+    unlockedYet->start(kKeyringRetryMs);
     m_externalAddressUrl = options.externalAddressUrl.empty() ? ExternalAddress::kServiceUrl
                                                               : options.externalAddressUrl;
     setObjectName(QStringLiteral("MainForm"));

@@ -1,5 +1,6 @@
 #include "srcRegOptions.h"
 
+#include "ControlCharacters.h"
 #include "RegSession.h"
 #include "RegistryError.h"
 #include "StorePlatform.h"
@@ -156,6 +157,22 @@ TSensorValue sensor(const char* name, Kind kind, TRegVariant fallback, Field TSe
                                 min, max);
 }
 
+// A name an agent gave (sysName, ifDescr) is cut to kMaxStoredNameBytes when
+// read and when written: no agent can grow the store past what its reader
+// takes.
+TSensorValue agentText(const char* name, const char* fallback, std::string TSensorRecord::*member)
+{
+    TSensorValue value = sensor(name, Kind::Text, std::string(fallback), member);
+    value.apply = [member](TSensorRecord& target, const TRegVariant& v, bool) {
+        target.*member =
+            std::string(ControlCharacters::cutUtf8(std::get<std::string>(v), kMaxStoredNameBytes));
+    };
+    value.current = [member](const TSensorRecord& source) -> TRegVariant {
+        return std::string(ControlCharacters::cutUtf8(source.*member, kMaxStoredNameBytes));
+    };
+    return value;
+}
+
 // The store keeps speeds as 32-bit integers; a larger speed is saved as the
 // nearest one that fits rather than as its low bits.
 int32_t storedSpeed(int64_t speed)
@@ -261,11 +278,11 @@ const std::vector<TSensorValue>& sensorValues()
 {
     static const std::vector<TSensorValue> values = {
         sensor("Active", Kind::Boolean, false, &TSensorRecord::Active),
-        sensor("HostName", Kind::Text, std::string("Sensor #1"), &TSensorRecord::HostName),
+        agentText("HostName", "Sensor #1", &TSensorRecord::HostName),
         sensor("HostIP", Kind::Text, std::string("192.168.1.1"), &TSensorRecord::HostIP),
         sensor("Community", Kind::Text, std::string("vandor"), &TSensorRecord::Community),
         sensor("Sensor", Kind::Text, std::string("1"), &TSensorRecord::Sensor),
-        sensor("SensorName", Kind::Text, std::string("Test Interface"), &TSensorRecord::SensorName),
+        agentText("SensorName", "Test Interface", &TSensorRecord::SensorName),
         speed("DownSpeed", &TSensorRecord::DownSpeed),
         speed("UpSpeed", &TSensorRecord::UpSpeed),
         sensor("SpeedType", Kind::Integer, int32_t(stDetected), &TSensorRecord::SpeedType, stLive,

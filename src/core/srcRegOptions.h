@@ -16,6 +16,11 @@ std::string sensorKeyPath(std::size_t index);
 // the store is treated as unreadable.
 constexpr int32_t kMaxNumberOfHosts = 256;
 
+// The longest HostName and SensorName kept, in bytes: what a DisplayString
+// (sysName, ifDescr) may hold. Longer ones, agents' or typed, are cut at a
+// character boundary when stored and when read.
+constexpr std::size_t kMaxStoredNameBytes = 255;
+
 // Defaults that depend on the user's folders.
 std::string defaultLogFolder(); // $XDG_STATE_HOME/Travimetra/
 std::string defaultLogFile();   // the folder + "Travimetra.log"

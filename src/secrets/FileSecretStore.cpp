@@ -1,5 +1,7 @@
 #include "FileSecretStore.h"
 
+#include "StorePlatform.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +12,9 @@
 namespace {
 
 constexpr mode_t kOwnerOnly = S_IRUSR | S_IWUSR;
+// Two passwords for each of 256 sensors take some 50 KB; nothing larger is
+// read into memory.
+constexpr std::size_t kMaxFileBytes = 1024 * 1024;
 
 std::string toHex(const std::string& bytes)
 {
@@ -51,6 +56,23 @@ std::string systemError(const std::string& what)
     return what + ": " + std::strerror(errno);
 }
 
+// Why the file in the secrets' place was not read, in the user's words.
+std::string refusal(const std::string& path, int error)
+{
+    switch (error) {
+    case ELOOP:
+        return path + " is a symbolic link; the passwords are read only from the file itself";
+    case EISDIR:
+        return path + " is a folder, not a file";
+    case EINVAL:
+        return path + " is not a regular file (a pipe, socket or device is in its place)";
+    case EFBIG:
+        return path + " is larger than a file of passwords can be";
+    default:
+        return path + ": " + std::strerror(error);
+    }
+}
+
 bool writeAll(int fd, const std::string& text)
 {
     std::size_t done = 0;
@@ -72,38 +94,27 @@ FileSecretStore::FileSecretStore(std::string path) : m_path(std::move(path)) {}
 bool FileSecretStore::load(std::map<std::string, std::string>& entries, std::string& error) const
 {
     entries.clear();
-    const int fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0) {
-        if (errno == ENOENT)
-            return true;
-        error = systemError(m_path);
+    std::string text;
+    unsigned owner = 0;
+    unsigned mode = 0;
+    // The program makes this file itself: a link in its place is someone
+    // else's doing and never followed, whoever can write the folder.
+    const int readError = StorePlatform::readSmallFile(
+        m_path, kMaxFileBytes, text, StorePlatform::LinkPolicy::Refuse, &owner, &mode);
+    if (readError == ENOENT)
+        return true;
+    if (readError != 0) {
+        error = refusal(m_path, readError);
         return false;
     }
-    struct stat info
-    {
-    };
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid() ||
-        (info.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
-        ::close(fd);
+    if (owner != unsigned(::geteuid())) {
+        error = m_path + " belongs to another user";
+        return false;
+    }
+    if ((mode & (S_IRWXG | S_IRWXO)) != 0) {
         error = m_path + " is not a private file of this user (it must have mode 0600)";
         return false;
     }
-    std::string text;
-    char buffer[4096];
-    while (true) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            error = systemError(m_path);
-            ::close(fd);
-            return false;
-        }
-        if (n == 0)
-            break;
-        text.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);

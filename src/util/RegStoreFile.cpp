@@ -4,6 +4,7 @@
 #include "StorePlatform.h"
 
 #include <cerrno>
+#include <string>
 
 namespace RegStoreFile {
 
@@ -52,7 +53,19 @@ std::string takeSetAside()
 
 void save(const TRegStore& store)
 {
-    const int error = StorePlatform::replaceFileAtomically(path(), store.serialize(), 0600);
+    const std::string content = store.serialize();
+    // What the reader would refuse is never written: the file on disk stays
+    // as it was, and the caller hears why.
+    if (content.size() > kMaxFileSize)
+        throw TRegistryError(EFBIG, "The settings were not saved: they take " +
+                                        std::to_string(content.size()) + " bytes, more than the " +
+                                        std::to_string(kMaxFileSize / (1024 * 1024)) +
+                                        " MiB a settings file may hold.");
+    bool complete = false;
+    TRegStore::parse(content, &complete);
+    if (!complete)
+        throw TRegistryError::cantWrite();
+    const int error = StorePlatform::replaceFileAtomically(path(), content, 0600);
     if (error != 0)
         throw TRegistryError::fromErrno(error);
 }

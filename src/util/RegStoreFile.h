@@ -22,7 +22,9 @@ std::string path();
 TRegStore load();
 // The path of the copy the last load moved aside, once; empty when none.
 std::string takeSetAside();
-// Atomically replaces the file; raises TRegistryError on failure.
+// Atomically replaces the file; raises TRegistryError on failure, and
+// without writing when the reader would not take the content back (larger
+// than kMaxFileSize, or not read back completely).
 void save(const TRegStore& store);
 
 } // namespace RegStoreFile

@@ -18,9 +18,25 @@ std::string stateHomeFolder();
 // (also when it exists already) or an errno value.
 int makeFolders(const std::string& folder);
 
-// Reads a whole regular file of at most maxBytes bytes. Returns 0 or an errno
-// value (EFBIG for a larger file).
-int readSmallFile(const std::string& path, std::size_t maxBytes, std::string& content);
+// How a symbolic link in a file's place is taken when the file is opened.
+enum class LinkPolicy
+{
+    // Followed only where nobody but its owner (or root) can write the folder
+    // holding it: elsewhere another user could point it anywhere.
+    FollowInPrivateFolder,
+    // Never followed: for files the program itself made.
+    Refuse,
+};
+
+// Reads a whole regular file of at most maxBytes bytes. The open never
+// blocks (a FIFO in the file's place cannot hang it). Returns 0 or an errno
+// value: EFBIG for a larger file, EISDIR for a folder, EINVAL for anything
+// else that is not a regular file, ELOOP for a link that is not followed.
+// `owner` and `mode` (when given) receive the file's owner and permission
+// bits as it was opened.
+int readSmallFile(const std::string& path, std::size_t maxBytes, std::string& content,
+                  LinkPolicy links = LinkPolicy::FollowInPrivateFolder, unsigned* owner = nullptr,
+                  unsigned* mode = nullptr);
 
 // Replaces the file with content so that a crash leaves either the old or the
 // new file: a temporary file beside it is written, flushed and renamed over

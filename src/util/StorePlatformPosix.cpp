@@ -93,13 +93,36 @@ std::string stateHomeFolder()
     return xdgFolder("XDG_STATE_HOME", "/.local/state");
 }
 
-int readSmallFile(const std::string& path, std::size_t maxBytes, std::string& content)
+namespace {
+
+// Whether only the folder's owner, being this user or root, can add or
+// replace names in it.
+bool privateFolder(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    const std::string folder =
+        slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+    struct stat info
+    {
+    };
+    return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           (info.st_uid == geteuid() || info.st_uid == 0) &&
+           (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+} // namespace
+
+int readSmallFile(const std::string& path, std::size_t maxBytes, std::string& content,
+                  LinkPolicy links, unsigned* owner, unsigned* mode)
 {
     content.clear();
     if (path.empty())
         return ENOENT;
+    int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
+    if (links == LinkPolicy::Refuse || !privateFolder(path))
+        flags |= O_NOFOLLOW;
     // Non-blocking so that a FIFO in the file's place cannot hang the open.
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = open(path.c_str(), flags);
     if (fd < 0)
         return errno;
     struct stat info
@@ -112,6 +135,10 @@ int readSmallFile(const std::string& path, std::size_t maxBytes, std::string& co
         error = EISDIR;
     else if (!S_ISREG(info.st_mode))
         error = EINVAL;
+    if (owner)
+        *owner = unsigned(info.st_uid);
+    if (mode)
+        *mode = unsigned(info.st_mode & 07777);
     // The size on disk is only a hint; reading stops at the limit whatever it says.
     char buffer[65536];
     while (error == 0) {

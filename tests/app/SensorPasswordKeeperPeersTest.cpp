@@ -14,6 +14,7 @@
 #include "srcRegOptions.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -31,6 +32,24 @@ TMonitorSettings oneV3Sensor(const std::string& host, const std::string& user)
     sensor.V3.UserName = user;
     sensor.V3.Level = SecurityLevel::AuthPriv;
     return settings;
+}
+
+// The keyring answers with the event loop: runs it until no sensor waits
+// for the answer any more (at most 20 s).
+void loadAndWait(SensorPasswordKeeper& keeper, TMonitorSettings& settings)
+{
+    keeper.load(settings);
+    QElapsedTimer waited;
+    waited.start();
+    const auto waiting = [&settings] {
+        for (const TSensorRecord& sensor : settings.Sensors) {
+            if (sensor.SecretsNote.rfind("The passwords are being read", 0) == 0)
+                return true;
+        }
+        return false;
+    };
+    while (waiting() && waited.elapsed() < 20000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
 }
 
 void typePasswords(TMonitorSettings& settings, const std::string& auth, const std::string& priv)
@@ -68,7 +87,7 @@ TEST(SensorPasswordKeeperPeers, WithoutAndThenWithASecretService)
     {
         SensorPasswordKeeper keeper(keyring, SensorPasswordKeeper::defaultFilePath(), yes);
         TMonitorSettings settings = oneV3Sensor("10.1.1.1", "ann");
-        keeper.load(settings);
+        loadAndWait(keeper, settings);
         EXPECT_EQ(questions, 1);
         EXPECT_EQ(settings.Sensors[0].SecretsNote, "");
         typePasswords(settings, "annAuth", "annPriv");
@@ -82,7 +101,7 @@ TEST(SensorPasswordKeeperPeers, WithoutAndThenWithASecretService)
     {
         SensorPasswordKeeper nextRun(keyring, SensorPasswordKeeper::defaultFilePath(), yes);
         TMonitorSettings settings = oneV3Sensor("10.1.1.1", "ann");
-        nextRun.load(settings);
+        loadAndWait(nextRun, settings);
         EXPECT_EQ(settings.Sensors[0].V3.AuthPassword, "annAuth");
         EXPECT_EQ(settings.Sensors[0].V3.PrivPassword, "annPriv");
         EXPECT_EQ(questions, 1) << "the choice is remembered";
@@ -94,13 +113,13 @@ TEST(SensorPasswordKeeperPeers, WithoutAndThenWithASecretService)
     ::setenv("XDG_CONFIG_HOME", folders.file("with").c_str(), 1);
     SensorPasswordKeeper keeper(keyring, SensorPasswordKeeper::defaultFilePath(), yes);
     TMonitorSettings settings = oneV3Sensor("10.1.1.2", "bob");
-    keeper.load(settings);
+    loadAndWait(keeper, settings);
     typePasswords(settings, "bobAuth", "bobPriv");
     ASSERT_EQ(keeper.save(settings), "");
     {
         SensorPasswordKeeper nextRun(keyring, SensorPasswordKeeper::defaultFilePath(), yes);
         TMonitorSettings again = oneV3Sensor("10.1.1.2", "bob");
-        nextRun.load(again);
+        loadAndWait(nextRun, again);
         EXPECT_EQ(again.Sensors[0].V3.AuthPassword, "bobAuth");
         EXPECT_EQ(again.Sensors[0].V3.PrivPassword, "bobPriv");
     }

@@ -218,4 +218,112 @@ TEST_F(HostileStoreFiles, WhatIsNoFileIsNeitherMovedNorReplaced)
     EXPECT_TRUE(setAsideCopies().empty());
 }
 
+// A link in the store's place is followed only from a folder nobody else
+// may write to; elsewhere it is set aside like any file that cannot be read,
+// and what it points to is neither read nor changed.
+TEST_F(HostileStoreFiles, LinksAreFollowedOnlyWhereNobodyElseWrites)
+{
+    const struct
+    {
+        const char* what;
+        mode_t folderMode;
+        const char* hostName; // sensor 0's after the load
+        bool setAside;
+    } cases[] = {
+        {"a folder of the user's own", 0700, "Attic r\xC3\xB6uter", false},
+        {"a folder the group may write", 0770, "Sensor #1", true},
+        {"a folder everyone may write", 01777, "Sensor #1", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(m_root / "config");
+        fs::create_directories(storeFile().parent_path());
+        const fs::path target = m_root / "elsewhere.reg";
+        std::ofstream(target, std::ios::binary) << userStore("\n");
+        fs::create_symlink(target, storeFile());
+        ASSERT_EQ(::chmod(storeFile().parent_path().c_str(), c.folderMode), 0);
+
+        TMonitorSettings settings;
+        LoadSettings(settings, m_window);
+        ASSERT_EQ(settings.Sensors.size(), 1u);
+        EXPECT_EQ(settings.Sensors[0].HostName, c.hostName);
+        EXPECT_EQ(setAsideCopies().size(), c.setAside ? 1u : 0u);
+        if (c.setAside) {
+            EXPECT_EQ(fileText(target), userStore("\n")) << "what the link points to is untouched";
+        }
+        ::chmod(storeFile().parent_path().c_str(), 0700);
+    }
+}
+
+// Names from agents are bounded before they are stored: however long the
+// names 256 sensors bring, the store that is written is one its reader takes
+// back whole, with every sensor.
+TEST_F(HostileStoreFiles, AgentSizedNamesKeepTheStoreReadable)
+{
+    // 65 KB of the bytes that grow most when written (escaped), then a
+    // character of two bytes across the bound.
+    const std::string agentName =
+        std::string(kMaxStoredNameBytes - 1, '\\') + "\xC3\xB6" + std::string(65 * 1024, '"');
+    const std::string kept = std::string(kMaxStoredNameBytes - 1, '\\');
+    for (const int32_t count : {64, kMaxNumberOfHosts}) {
+        SCOPED_TRACE(count);
+        fs::remove_all(m_root / "config");
+        TMonitorSettings settings;
+        settings.resizeSensors(count);
+        for (TSensorRecord& sensor : settings.Sensors) {
+            sensor.HostName = agentName;
+            sensor.SensorName = agentName;
+        }
+        SaveSettings(settings, m_window);
+        EXPECT_LE(fs::file_size(storeFile()), RegStoreFile::kMaxFileSize);
+
+        TMonitorSettings loaded;
+        LoadSettings(loaded, m_window);
+        EXPECT_EQ(loaded.NumberOfHosts, count);
+        ASSERT_EQ(loaded.Sensors.size(), std::size_t(count));
+        EXPECT_EQ(loaded.Sensors.back().HostName, kept);
+        EXPECT_EQ(loaded.Sensors.back().SensorName, kept);
+        EXPECT_TRUE(setAsideCopies().empty());
+    }
+
+    // A name at the bound is kept whole, in memory and in the store.
+    TMonitorSettings settings;
+    settings.resizeSensors(1);
+    const std::string atTheBound = std::string(kMaxStoredNameBytes - 2, 'a') + "\xC3\xB6";
+    settings.Sensors[0].HostName = atTheBound;
+    SaveSettings(settings, m_window);
+    TMonitorSettings loaded;
+    LoadSettings(loaded, m_window);
+    EXPECT_EQ(loaded.Sensors[0].HostName, atTheBound);
+}
+
+// What the user typed is not cut, but a store the reader would refuse is
+// never written: the save says so and the file on disk stays as it was.
+TEST_F(HostileStoreFiles, AStoreTooLargeToReadIsNotWritten)
+{
+    TMonitorSettings settings;
+    settings.resizeSensors(2);
+    SaveSettings(settings, m_window);
+    const std::string before = storeText();
+
+    settings.resizeSensors(64);
+    for (TSensorRecord& sensor : settings.Sensors)
+        sensor.Community = std::string(65 * 1024, 'c');
+    try {
+        SaveSettings(settings, m_window);
+        FAIL() << "a store over the limit must not be saved silently";
+    } catch (const TRegistryError& error) {
+        const std::string text = error.what();
+        EXPECT_EQ(text.rfind("The settings were not saved: they take ", 0), 0u) << text;
+        EXPECT_NE(text.find(" bytes, more than the 4 MiB a settings file may hold."),
+                  std::string::npos)
+            << text;
+    }
+    EXPECT_EQ(storeText(), before);
+    TMonitorSettings loaded;
+    LoadSettings(loaded, m_window);
+    EXPECT_EQ(loaded.NumberOfHosts, 2);
+    EXPECT_TRUE(setAsideCopies().empty());
+}
+
 } // namespace

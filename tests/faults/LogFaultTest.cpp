@@ -8,6 +8,7 @@
 #include "ApplicationReport.h"
 #include "PeerRequirement.h"
 #include "TrafficLog.h"
+#include "srcRegOptions.h"
 
 #include <QElapsedTimer>
 
@@ -167,8 +168,9 @@ TEST_F(LogFault, FullFileSystemIsReportedLeavesNoTornLineAndLoggingResumes)
     ASSERT_EQ(mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=64k"), 0);
     m_mounted = folder;
 
-    // Long lines, so that one soon runs into the end of the space.
-    const std::string host = "Router-" + std::string(1500, 'x');
+    // Long lines, so that one soon runs into the end of the space: the
+    // longest host name the store keeps.
+    const std::string host = "Router-" + std::string(kMaxStoredNameBytes - 7, 'x');
     const std::string log = folder + "/Travimetra.log";
     startLogging(TrafficLog::ltOneFile, log, "", host);
     ASSERT_TRUE(waitFor([&] { return fileLines(log).size() >= 1; }));
@@ -181,7 +183,8 @@ TEST_F(LogFault, FullFileSystemIsReportedLeavesNoTornLineAndLoggingResumes)
         while (out.write(block.data(), block.size()))
             out.flush();
     }
-    ASSERT_TRUE(waitFor([&] { return !m_reports.empty(); }, 8000));
+    // What is left of the log's last page takes some 15 such lines, one a second.
+    ASSERT_TRUE(waitFor([&] { return !m_reports.empty(); }, 25000));
     EXPECT_EQ(m_reports[0], "Cannot write log file \"" + log + "\": No space left on device");
     bool newline = false;
     std::vector<std::string> lines = fileLines(log, &newline);

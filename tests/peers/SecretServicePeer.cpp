@@ -79,7 +79,7 @@ bool SecretServicePeer::startKeyring()
     ::mkdir(runtime.c_str(), 0700);
     {
         std::ofstream out(m_dir.file("unlock"));
-        out << "keyring-of-the-test";
+        out << kKeyringPassword;
     }
     // --unlock reads the login keyring's password from standard input; exec
     // keeps the daemon itself as the child, so stopping it stops the daemon.

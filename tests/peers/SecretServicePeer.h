@@ -11,6 +11,9 @@
 class SecretServicePeer
 {
 public:
+    // What unlocks the keyring (the login password of its user).
+    static constexpr const char* kKeyringPassword = "keyring-of-the-test";
+
     SecretServicePeer();
     ~SecretServicePeer();
 
