@@ -16,7 +16,7 @@ std::optional<SensorPoll::TPollResult> apply(TMonitorSettings& settings, int ind
         return std::nullopt;
     TSensorRecord& sensor = settings.Sensors[std::size_t(index)];
     SensorPoll::TPollResult result = SensorPoll::applyReading(sensor, reading);
-    sinks.usage.polled(sensor, result);
+    sinks.usage.polled(settings, index, result);
     if (sinks.figures)
         sinks.figures->sensorPolled(
             PollFigures::figuresOf(index, sensor, reading, result, latencySeconds));

@@ -126,7 +126,7 @@ bool NetworkJobs::logTick(const TMonitorSettings& settings, std::shared_ptr<ITra
     return run<TrafficLog::TDetachedTick>(
         "log",
         [copy = TrafficLog::detachedCopy(settings), io, formats = currentLocaleFormats()] {
-            return TrafficLog::logDetached(copy, *io, formats);
+            return TrafficLog::logTogether(copy, io, formats);
         },
         std::move(apply));
 }

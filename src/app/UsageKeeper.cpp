@@ -48,14 +48,19 @@ void UsageKeeper::sensorsChanged(const TMonitorSettings& model)
     m_totalsAt = 0; // new sensors get their totals at the next pass
 }
 
-void UsageKeeper::polled(const TSensorRecord& sensor, const SensorPoll::TPollResult& result)
+void UsageKeeper::polled(const TMonitorSettings& model, int index,
+                         const SensorPoll::TPollResult& result)
 {
-    // A failed ping or any lost or bad reading took the error branch: its
-    // counters are the last good poll's, never this one's.
-    if (result.pinged && result.replied)
-        m_recorder->goodPoll(UsageSensors::goodPoll(sensor, now()));
+    if (index < 0 || !UsageSensors::recordsUsage(model, std::size_t(index)))
+        return;
+    const TSensorRecord& sensor = model.Sensors[std::size_t(index)];
+    // A failed ping or any lost or bad reading took the error branch: it has
+    // no sample, and the next good one steps from the last good one.
+    if (result.pinged && result.replied && result.sample)
+        m_recorder->goodPoll(UsageSensors::goodPoll(sensor, *result.sample, now()),
+                             SensorPoll::counterSpeeds(sensor));
     else
-        m_recorder->errorPoll(usageSensorKey(sensor.HostIP, sensor.Sensor));
+        m_recorder->errorPoll(UsageSensors::sensorKey(sensor));
 }
 
 void UsageKeeper::afterPass()

@@ -45,9 +45,10 @@ public:
     // sensor again, and the recorder polls the active ones from now on.
     void sensorsChanged(const TMonitorSettings& model);
 
-    // One sensor's applied poll: a good one (answered, both counters and the
-    // times read as numbers) adds its octets, any other counts nothing.
-    void polled(const TSensorRecord& sensor, const SensorPoll::TPollResult& result);
+    // Sensor `index`'s applied poll: a good one (its sample read) adds its
+    // octets, any other counts nothing. Of sensors alike in their key only
+    // the first records.
+    void polled(const TMonitorSettings& model, int index, const SensorPoll::TPollResult& result);
     // After each pass: the minute's write when due, then the quota notices,
     // then (once a minute) the period totals to `figures`.
     void afterPass();

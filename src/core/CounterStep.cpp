@@ -3,6 +3,7 @@
 namespace {
 
 constexpr std::uint64_t LargestPassOverTop = std::uint64_t(1) << 56;
+constexpr std::uint64_t LargestPassOverTop32 = std::uint64_t(1) << 31;
 
 } // namespace
 
@@ -10,7 +11,11 @@ CounterStep counterStep(std::uint64_t previous, std::uint64_t current, CounterWi
 {
     CounterStep step;
     if (width == CounterWidth::Bits32) {
-        step.octets = (current - previous) & 0xFFFFFFFFu;
+        const std::uint64_t octets = (current - previous) & 0xFFFFFFFFu;
+        if (octets < LargestPassOverTop32)
+            step.octets = octets;
+        else
+            step.reset = true;
         return step;
     }
     if (current >= previous) {

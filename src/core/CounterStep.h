@@ -21,10 +21,13 @@ struct CounterStep
     bool reset = false;
 };
 
-// A 32-bit counter passes its top every 34 s at 1 Gbit/s, so any step back is
-// taken as a pass over 2^32. A 64-bit counter never passes its top in
-// practice: a step back is a reset, unless it lands just past the top (a step
-// below 2^56 octets, 66 days at 100 Gbit/s, from a reading that close to it).
+// A 32-bit counter passes its top every 34 s at 1 Gbit/s, so a step back is
+// taken as a pass over 2^32 when the step over the top is less than half the
+// counter (2^31 octets, 17 s at 1 Gbit/s); a longer one is the counter going
+// back, as the poll has always read its signed 32-bit differences. A 64-bit
+// counter never passes its top in practice: a step back is a reset, unless it
+// lands just past the top (a step below 2^56 octets, 66 days at 100 Gbit/s,
+// from a reading that close to it).
 CounterStep counterStep(std::uint64_t previous, std::uint64_t current, CounterWidth width);
 
 // Octets per second over `seconds`; 0 for a reset, and 0 when no time passed

@@ -123,12 +123,20 @@ double elapsedSeconds(double curTime, double prevTime, int32_t divisor)
     return (curTime - prevTime) / divisor;
 }
 
-double counterRate(int32_t count, int32_t previous, double elapsed)
+double counterRate(int32_t count, int32_t previous, double elapsed, double bytesPerSecond)
 {
-    const int32_t difference = wrappingDifference(count, previous);
-    if (!(elapsed > 0) || difference < 0)
-        return 0;
-    return difference / elapsed;
+    // A signed difference below 0 is a step of 2^31 or more as unsigned
+    // numbers: the counter went back.
+    return stepRate(boundedStep(static_cast<uint32_t>(previous), static_cast<uint32_t>(count),
+                                CounterWidth::Bits32, bytesPerSecond, elapsed),
+                    elapsed);
+}
+
+CounterSpeeds counterSpeeds(const TSensorRecord& sensor)
+{
+    if (sensor.SpeedType != stDetected)
+        return {};
+    return {double(sensor.DownSpeed) * 1000 / 8, double(sensor.UpSpeed) * 1000 / 8};
 }
 
 int32_t roundRate(double rate)
@@ -277,7 +285,7 @@ TPollResult applyReading(TSensorRecord& sensor, const TSensorReading& reading)
         applyV2cReading(sensor, reading, result);
     } else {
         // Counters read with the other version are no baseline any more.
-        sensor.HaveCounters64 = false;
+        sensor.GraphSeries.restart();
         applyV1Reading(sensor, reading, result);
     }
     result.interfaceNote = sensor.InterfaceNote;
@@ -341,14 +349,25 @@ void applyV1Reading(TSensorRecord& sensor, const TSensorReading& reading, TPollR
         }
 
         const double elapsed = elapsedSeconds(sensor.CurTime, sensor.PrevTime, divisor);
+        const CounterSpeeds speeds = counterSpeeds(sensor);
         if (sensor.PrevDownCount == 0)
             sensor.PrevDownCount = sensor.DownCount;
-        result.downRate = counterRate(sensor.DownCount, sensor.PrevDownCount, elapsed);
+        result.downRate = counterRate(sensor.DownCount, sensor.PrevDownCount, elapsed, speeds.down);
         result.downText = rateLabel("DL: ", result.downRate);
         if (sensor.PrevUpCount == 0)
             sensor.PrevUpCount = sensor.UpCount;
-        result.upRate = counterRate(sensor.UpCount, sensor.PrevUpCount, elapsed);
+        result.upRate = counterRate(sensor.UpCount, sensor.PrevUpCount, elapsed, speeds.up);
         result.upText = rateLabel("UL: ", result.upRate);
+        CounterSample sample;
+        sample.time = sensor.CurTime;
+        sample.divisor = divisor;
+        // The counters arrive as signed 32-bit readings; their bits are the
+        // agent's unsigned Counter32.
+        sample.down = static_cast<uint32_t>(sensor.DownCount);
+        sample.up = static_cast<uint32_t>(sensor.UpCount);
+        sample.agentUpTime = sensor.LastAgentUpTime;
+        sample.binding = sensor.CounterBinding;
+        result.sample = sample;
     } else {
         // Nothing of this poll is kept: the moves below carry the last good
         // poll's values along.

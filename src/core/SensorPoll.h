@@ -41,10 +41,16 @@ double midpointTime(int32_t first, int32_t second);
 // Seconds between two time readings in units of 1/divisor s.
 double elapsedSeconds(double curTime, double prevTime, int32_t divisor);
 
-// Bytes per second from a counter difference over `elapsed` seconds; 0 when
-// no time passed or the clock went back, and 0 when the counter went back (a
-// reset or an agent restart: the reading becomes the new baseline).
-double counterRate(int32_t count, int32_t previous, double elapsed);
+// Bytes per second from a 32-bit counter step over `elapsed` seconds
+// (boundedStep); 0 when no time passed or the clock went back, and 0 when the
+// counter went back (a reset or an agent restart: the reading becomes the new
+// baseline) or jumped further than `bytesPerSecond` could carry.
+double counterRate(int32_t count, int32_t previous, double elapsed, double bytesPerSecond);
+
+// What the sensor's interface carries at most, in bytes per second: the
+// speeds the agent reported (stDetected); unknown (0) for speeds the user
+// chose for the scale or a live maximum.
+CounterSpeeds counterSpeeds(const TSensorRecord& sensor);
 
 // Rounds to the nearest integer, halves to even, saturated to 32 bits.
 int32_t roundRate(double rate);
@@ -92,6 +98,9 @@ struct TPollResult
     // The sensor follows its interface to a new number: the store must be
     // written.
     bool storeChanged = false;
+    // The counters of a good poll, for every consumer that keeps a series of
+    // its own (the usage history); empty for the error branch.
+    std::optional<CounterSample> sample;
 };
 
 // Where and how one sensor is read: a copy of what its reads need, so that

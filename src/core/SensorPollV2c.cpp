@@ -247,7 +247,7 @@ void applyV2cReading(TSensorRecord& sensor, const TSensorReading& reading, TPoll
     if (v2c.interfaceLost) {
         // Graphing whatever interface has the number now would be a lie.
         sensor.NameCheckPending = true;
-        sensor.HaveCounters64 = false;
+        sensor.GraphSeries.restart();
         interfaceNote(sensor,
                       "The device has no interface named \"" + sensor.SensorName + "\" any more.");
         showError(result);
@@ -269,7 +269,7 @@ void applyV2cReading(TSensorRecord& sensor, const TSensorReading& reading, TPoll
     if (v2c.chosen) {
         sensor.CountersFor = countersKey(sensor);
         sensor.HighCapacity = v2c.highCapacity;
-        sensor.HaveCounters64 = false;
+        ++sensor.CounterBinding;
         sensor.NameCheckPending = false;
     }
     const bool local = sensor.TimerToUse == 1;
@@ -277,19 +277,20 @@ void applyV2cReading(TSensorRecord& sensor, const TSensorReading& reading, TPoll
                            : double(v2c.upTime);
     sensor.LastAgentUpTime = v2c.upTime;
     result.replied = true;
-    if (sensor.HaveCounters64) {
-        const double elapsed =
-            elapsedSeconds(sensor.CurTime, sensor.PrevTime, local ? kLocalDivisor : kAgentDivisor);
-        const CounterWidth width =
-            sensor.HighCapacity ? CounterWidth::Bits64 : CounterWidth::Bits32;
-        result.downRate = stepRate(counterStep(sensor.PrevDown64, v2c.down, width), elapsed);
-        result.upRate = stepRate(counterStep(sensor.PrevUp64, v2c.up, width), elapsed);
-    }
+    CounterSample sample;
+    sample.time = sensor.CurTime;
+    sample.divisor = local ? kLocalDivisor : kAgentDivisor;
+    sample.down = v2c.down;
+    sample.up = v2c.up;
+    sample.width = v2c.highCapacity ? CounterWidth::Bits64 : CounterWidth::Bits32;
+    sample.agentUpTime = v2c.upTime;
+    sample.binding = sensor.CounterBinding;
+    const SeriesStep step = sensor.GraphSeries.step(sample, counterSpeeds(sensor));
+    result.downRate = step.downRate();
+    result.upRate = step.upRate();
     result.downText = rateLabel("DL: ", result.downRate);
     result.upText = rateLabel("UL: ", result.upRate);
-    sensor.PrevDown64 = v2c.down;
-    sensor.PrevUp64 = v2c.up;
-    sensor.HaveCounters64 = true;
+    result.sample = sample;
     sensor.PrevTime = sensor.CurTime;
 }
 

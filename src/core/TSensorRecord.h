@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CounterSeries.h"
 #include "SnmpV3User.h"
 
 #include <cstdint>
@@ -55,14 +56,10 @@ struct TSensorRecord
     int32_t LogPrevDownCount = 0;
     int32_t LogPrevUpCount = 0;
     int32_t LogPrevTime = 0;
-    // The log's own previous counters of an SNMPv2c sensor: a baseline while
-    // LogHaveCounters64, of the 64-bit counters when LogHighCapacity.
-    bool LogHaveCounters64 = false;
-    bool LogHighCapacity = false;
-    uint64_t LogPrevDown64 = 0;
-    uint64_t LogPrevUp64 = 0;
-    uint32_t LogPrevUpTime = 0; // the agent's, with that baseline
-    int32_t TimerToUse = 0;     // 0 agent uptime (1/100 s), 1 local tick count (ms)
+    // The log's own baseline of an SNMPv2c or SNMPv3 sensor; a version 1
+    // sensor keeps the three fields above.
+    CounterSeries LogSeries;
+    int32_t TimerToUse = 0; // 0 agent uptime (1/100 s), 1 local tick count (ms)
     bool HalfHeight = false;
     // The message version the agent is read with: 0 SNMPv1, 1 SNMPv2c, 3
     // SNMPv3 (the version field of the messages).
@@ -77,12 +74,15 @@ struct TSensorRecord
     std::string SecretsNote;
     // SNMPv2c and SNMPv3 poll state. The counters are chosen for one agent, interface
     // and direction (CountersFor) at the first poll and after each restart of
-    // the agent.
+    // the agent; each choice counts CounterBinding up, so that no series (the
+    // graph's here, the log's above, the usage history's) steps from one
+    // choice's counters to another's.
     std::string CountersFor;
-    bool HighCapacity = false;   // the 64-bit counters
-    bool HaveCounters64 = false; // PrevDown64/PrevUp64 hold a baseline
-    uint64_t PrevDown64 = 0;
-    uint64_t PrevUp64 = 0;
+    bool HighCapacity = false; // the 64-bit counters
+    uint32_t CounterBinding = 0;
+    // The graph's baseline; a version 1 sensor keeps PrevDownCount and the
+    // fields beside it.
+    CounterSeries GraphSeries;
     // The interface name is checked again at the next poll (no interface had
     // it at the last check).
     bool NameCheckPending = false;

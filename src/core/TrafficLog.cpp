@@ -2,13 +2,16 @@
 
 #include "ControlCharacters.h"
 #include "ConvertError.h"
-#include "InterfaceRebinding.h"
 #include "LogIONetwork.h"
 #include "SensorPollV2c.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <limits>
+#include <mutex>
 #include <stdexcept>
+#include <system_error>
+#include <thread>
 
 namespace TrafficLog {
 
@@ -20,11 +23,6 @@ const char* const kUpTimeFallbackOid = "1.3.6.1.2.1.1.3";
 // Uptime is in hundredths of a second, the local clock in milliseconds.
 constexpr int32_t kAgentDivisor = 100;
 constexpr int32_t kLocalDivisor = 1000;
-
-int32_t wrappingDifference(int32_t a, int32_t b)
-{
-    return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
-}
 
 std::optional<int32_t> readCounter(const TSensorRecord& sensor, const std::string& oid,
                                    ITrafficLogIO& io)
@@ -42,11 +40,11 @@ std::optional<TLogReadings> readV2c(const TSensorRecord& sensor, ITrafficLogIO& 
     if (sensor.TimerToUse != 0 && sensor.TimerToUse != 1)
         return std::nullopt;
     SensorPoll::TSensorTarget target = SensorPoll::targetOf(sensor, false);
-    if (!target.countersChosen && sensor.LogHaveCounters64) {
+    if (!target.countersChosen && sensor.LogSeries.hasBaseline()) {
         // Before the poll chose, the log's own baseline tells the width: a
         // passing exception then skips the tick instead of changing widths.
         target.countersChosen = true;
-        target.highCapacity = sensor.LogHighCapacity;
+        target.highCapacity = sensor.LogSeries.last().width == CounterWidth::Bits64;
     }
     LogIONetwork network(io);
     const SensorPoll::TV2cReading got = SensorPoll::readCountersV2c(target, network);
@@ -54,18 +52,22 @@ std::optional<TLogReadings> readV2c(const TSensorRecord& sensor, ITrafficLogIO& 
         return std::nullopt;
     TLogReadings readings;
     readings.v2c = true;
+    CounterSample& sample = readings.sample;
     if (sensor.TimerToUse == 0) {
-        readings.time = static_cast<int32_t>(got.upTime);
-        readings.divisor = kAgentDivisor;
+        sample.time = got.upTime;
+        sample.divisor = kAgentDivisor;
     } else {
         // As for version 1: the clock read before the counters.
-        readings.time = SensorPoll::tickReading(got.firstTick);
-        readings.divisor = kLocalDivisor;
+        sample.time = got.firstTick;
+        sample.divisor = kLocalDivisor;
     }
-    readings.width = got.highCapacity ? CounterWidth::Bits64 : CounterWidth::Bits32;
-    readings.down64 = got.down;
-    readings.up64 = got.up;
-    readings.upTime = got.upTime;
+    sample.width = got.highCapacity ? CounterWidth::Bits64 : CounterWidth::Bits32;
+    sample.down = got.down;
+    sample.up = got.up;
+    sample.agentUpTime = got.upTime;
+    // Counters the poll chose anew since the last tick (the interface moved,
+    // the agent restarted) are no step from the log's baseline.
+    sample.binding = sensor.CounterBinding;
     return readings;
 }
 
@@ -179,30 +181,16 @@ std::optional<TLogReadings> readSensor(const TSensorRecord& sensor, ITrafficLogI
 TLogRates logRates(const TSensorRecord& sensor, const TLogReadings& readings)
 {
     TLogRates rates;
-    const int32_t ticks = wrappingDifference(readings.time, sensor.LogPrevTime);
+    const int32_t ticks = SensorPoll::wrappingDifference(readings.time, sensor.LogPrevTime);
     if (ticks <= 0 || readings.divisor <= 0)
         return rates;
     const double seconds = double(ticks) / readings.divisor;
-    if (readings.v2c) {
-        const bool highCapacity = readings.width == CounterWidth::Bits64;
-        // A 32-bit counter that started again after a restart would pass for
-        // one that passed its top.
-        if (!sensor.LogHaveCounters64 || sensor.LogHighCapacity != highCapacity ||
-            agentRestarted(sensor.LogPrevUpTime, readings.upTime))
-            return rates;
-        rates.down =
-            stepRate(counterStep(sensor.LogPrevDown64, readings.down64, readings.width), seconds);
-        rates.up =
-            stepRate(counterStep(sensor.LogPrevUp64, readings.up64, readings.width), seconds);
-        return rates;
-    }
     const int32_t previousDown =
         sensor.LogPrevDownCount == 0 ? readings.down : sensor.LogPrevDownCount;
     const int32_t previousUp = sensor.LogPrevUpCount == 0 ? readings.up : sensor.LogPrevUpCount;
-    // A counter that went back (a reset, an agent restart) logs 0 and its
-    // reading becomes the next baseline.
-    rates.down = std::max(0, wrappingDifference(readings.down, previousDown)) / seconds;
-    rates.up = std::max(0, wrappingDifference(readings.up, previousUp)) / seconds;
+    const CounterSpeeds speeds = SensorPoll::counterSpeeds(sensor);
+    rates.down = SensorPoll::counterRate(readings.down, previousDown, seconds, speeds.down);
+    rates.up = SensorPoll::counterRate(readings.up, previousUp, seconds, speeds.up);
     return rates;
 }
 
@@ -213,11 +201,8 @@ void keepReadings(TSensorRecord& sensor, const TLogReadings& readings)
     sensor.LogPrevDownCount = readings.down;
     sensor.LogPrevUpCount = readings.up;
     sensor.LogPrevTime = readings.time;
-    sensor.LogHaveCounters64 = readings.v2c;
-    sensor.LogHighCapacity = readings.width == CounterWidth::Bits64;
-    sensor.LogPrevDown64 = readings.down64;
-    sensor.LogPrevUp64 = readings.up64;
-    sensor.LogPrevUpTime = readings.upTime;
+    if (!readings.v2c)
+        sensor.LogSeries.restart();
 }
 
 void WriteOneLog(const TMonitorSettings& settings, ITrafficLogIO& io, const TLocaleFormats& formats,
@@ -231,37 +216,146 @@ void WriteOneLog(const TMonitorSettings& settings, ITrafficLogIO& io, const TLoc
     io.appendToFile(fileName, logLine(stamp, sensor, rDown, rUp, formats.decimalPoint));
 }
 
+namespace {
+
+// The line (or message) of sensor `index` at these rates.
+void writeLine(const TMonitorSettings& settings, ITrafficLogIO& io, const TLocaleFormats& formats,
+               int index, const TLogRates& rates)
+{
+    if (!settings.EnableLog)
+        return;
+    const TSensorRecord& sensor = settings.Sensors[std::size_t(index)];
+    switch (settings.LogType) {
+    case ltOneFile:
+        WriteOneLog(settings, io, formats, settings.LogFile, ltOneFile, index, rates.down,
+                    rates.up);
+        break;
+    case ltFilePerSensor:
+        WriteOneLog(settings, io, formats, settings.LogFolder, ltFilePerSensor, index, rates.down,
+                    rates.up);
+        break;
+    case ltSyslog:
+        // Delivery is not confirmed: a lost datagram is a lost line.
+        io.sendSyslog(settings.SysLogServer, kSyslogFacility, kSyslogSeverity,
+                      syslogText(sensor, rates.down, rates.up, formats.decimalPoint));
+        break;
+    default:
+        break;
+    }
+}
+
+TTickRead readCaught(const TSensorRecord& sensor, ITrafficLogIO& io)
+{
+    TTickRead read;
+    try {
+        read.readings = readSensor(sensor, io);
+    } catch (...) {
+        read.error = std::current_exception();
+    }
+    return read;
+}
+
+} // namespace
+
+namespace {
+
+// One sensor's line from this tick's readings, then its new baseline.
+void logOne(TMonitorSettings& settings, ITrafficLogIO& io, const TLocaleFormats& formats,
+            std::size_t index, const TLogReadings& readings)
+{
+    TSensorRecord& sensor = settings.Sensors[index];
+    // Stepped on a copy: a line that cannot be written keeps the previous
+    // baseline, as for version 1.
+    CounterSeries series = sensor.LogSeries;
+    TLogRates rates;
+    if (readings.v2c) {
+        const SeriesStep step = series.step(readings.sample, SensorPoll::counterSpeeds(sensor));
+        rates = {step.downRate(), step.upRate()};
+    } else {
+        rates = logRates(sensor, readings);
+    }
+    writeLine(settings, io, formats, int(index), rates);
+    keepReadings(sensor, readings);
+    if (readings.v2c)
+        sensor.LogSeries = series;
+}
+
+} // namespace
+
+void writeTick(TMonitorSettings& settings, ITrafficLogIO& io, const TLocaleFormats& formats,
+               const std::vector<TTickRead>& reads)
+{
+    for (std::size_t i = 0; i < settings.Sensors.size() && i < reads.size(); ++i) {
+        if (!settings.Sensors[i].Active)
+            continue;
+        if (reads[i].error)
+            std::rethrow_exception(reads[i].error);
+        if (reads[i].readings)
+            logOne(settings, io, formats, i, *reads[i].readings);
+    }
+}
+
 void logTick(TMonitorSettings& settings, ITrafficLogIO& io, const TLocaleFormats& formats)
 {
     for (std::size_t i = 0; i < settings.Sensors.size(); ++i) {
-        TSensorRecord& sensor = settings.Sensors[i];
-        if (!sensor.Active)
+        if (!settings.Sensors[i].Active)
             continue;
-        const std::optional<TLogReadings> readings = readSensor(sensor, io);
-        if (!readings)
-            continue;
-        const TLogRates rates = logRates(sensor, *readings);
-        if (settings.EnableLog) {
-            switch (settings.LogType) {
-            case ltOneFile:
-                WriteOneLog(settings, io, formats, settings.LogFile, ltOneFile, int(i), rates.down,
-                            rates.up);
-                break;
-            case ltFilePerSensor:
-                WriteOneLog(settings, io, formats, settings.LogFolder, ltFilePerSensor, int(i),
-                            rates.down, rates.up);
-                break;
-            case ltSyslog:
-                // Delivery is not confirmed: a lost datagram is a lost line.
-                io.sendSyslog(settings.SysLogServer, kSyslogFacility, kSyslogSeverity,
-                              syslogText(sensor, rates.down, rates.up, formats.decimalPoint));
-                break;
-            default:
-                break;
-            }
-        }
-        keepReadings(sensor, *readings);
+        if (const std::optional<TLogReadings> readings = readSensor(settings.Sensors[i], io))
+            logOne(settings, io, formats, i, *readings);
     }
+}
+
+std::chrono::milliseconds readDeadline(int32_t logTime, int32_t logSecMinType)
+{
+    return std::chrono::milliseconds(logPeriod(logTime, logSecMinType) / 2);
+}
+
+std::vector<TTickRead> readTogether(const TMonitorSettings& settings,
+                                    const std::shared_ptr<ITrafficLogIO>& io,
+                                    std::chrono::milliseconds deadline)
+{
+    // Shared with the reading threads, which may end after this tick did.
+    struct Shared
+    {
+        std::mutex mutex;
+        std::condition_variable changed;
+        std::vector<TTickRead> reads;
+        std::vector<bool> done;
+        std::size_t left = 0;
+    };
+    const auto shared = std::make_shared<Shared>();
+    shared->reads.resize(settings.Sensors.size());
+    shared->done.resize(settings.Sensors.size());
+    const auto until = std::chrono::steady_clock::now() + deadline;
+    for (std::size_t i = 0; i < settings.Sensors.size(); ++i) {
+        if (!settings.Sensors[i].Active)
+            continue;
+        auto read = [shared, io, i, sensor = settings.Sensors[i]] {
+            TTickRead got = readCaught(sensor, *io);
+            const std::lock_guard<std::mutex> lock(shared->mutex);
+            shared->reads[i] = std::move(got);
+            shared->done[i] = true;
+            --shared->left;
+            shared->changed.notify_all();
+        };
+        {
+            const std::lock_guard<std::mutex> lock(shared->mutex);
+            ++shared->left;
+        }
+        try {
+            std::thread(std::move(read)).detach();
+        } catch (const std::system_error&) {
+            read(); // no thread to be had: read it here
+        }
+    }
+    std::unique_lock<std::mutex> lock(shared->mutex);
+    shared->changed.wait_until(lock, until, [&] { return shared->left == 0; });
+    std::vector<TTickRead> reads(settings.Sensors.size());
+    for (std::size_t i = 0; i < reads.size(); ++i) {
+        if (shared->done[i])
+            reads[i] = shared->reads[i];
+    }
+    return reads;
 }
 
 TMonitorSettings detachedCopy(const TMonitorSettings& settings)
@@ -272,6 +366,20 @@ TMonitorSettings detachedCopy(const TMonitorSettings& settings)
     for (TSensorRecord& sensor : copy.Sensors)
         sensor.Controls.reset();
     return copy;
+}
+
+TDetachedTick logTogether(TMonitorSettings copy, const std::shared_ptr<ITrafficLogIO>& io,
+                          const TLocaleFormats& formats)
+{
+    TDetachedTick tick;
+    try {
+        writeTick(copy, *io, formats,
+                  readTogether(copy, io, readDeadline(copy.LogTime, copy.LogSecMinType)));
+    } catch (const std::exception& error) {
+        tick.report = error.what();
+    }
+    tick.settings = std::move(copy);
+    return tick;
 }
 
 TDetachedTick logDetached(TMonitorSettings copy, ITrafficLogIO& io, const TLocaleFormats& formats)
@@ -298,11 +406,7 @@ void keepLogged(TMonitorSettings& settings, const TMonitorSettings& logged)
         to.LogPrevDownCount = from.LogPrevDownCount;
         to.LogPrevUpCount = from.LogPrevUpCount;
         to.LogPrevTime = from.LogPrevTime;
-        to.LogHaveCounters64 = from.LogHaveCounters64;
-        to.LogHighCapacity = from.LogHighCapacity;
-        to.LogPrevDown64 = from.LogPrevDown64;
-        to.LogPrevUp64 = from.LogPrevUp64;
-        to.LogPrevUpTime = from.LogPrevUpTime;
+        to.LogSeries = from.LogSeries;
     }
 }
 

@@ -1,13 +1,17 @@
 #pragma once
 
-#include "CounterStep.h"
+#include "CounterSample.h"
 #include "ITrafficLogIO.h"
 #include "LogTextFormat.h"
 #include "TMonitorSettings.h"
 
+#include <chrono>
 #include <cstdint>
+#include <exception>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 // The traffic log: on every tick of the log timer each active sensor's
 // counters are read again, turned into rates against the log's own previous
@@ -52,7 +56,8 @@ std::string syslogText(const TSensorRecord& sensor, double rDown, double rUp,
                        const std::string& decimalPoint);
 
 // One tick's readings of a sensor: a time reading in 1/divisor seconds and
-// both counters (down64/up64 for an SNMPv2c sensor).
+// both counters of a version 1 sensor; the sample of an SNMPv2c or SNMPv3
+// sensor.
 struct TLogReadings
 {
     int32_t time = 0;
@@ -60,10 +65,7 @@ struct TLogReadings
     int32_t down = 0;
     int32_t up = 0;
     bool v2c = false;
-    CounterWidth width = CounterWidth::Bits32;
-    uint64_t down64 = 0;
-    uint64_t up64 = 0;
-    uint32_t upTime = 0; // the agent's, read with the counters
+    CounterSample sample{};
 };
 
 // Reads the time source and both counters. Nothing when the agent did not
@@ -82,13 +84,11 @@ struct TLogRates
     double up = 0;
 };
 
-// Rates since the log's previous readings. A direction without a previous
-// reading (0) logs 0, and so does a tick without elapsed time or whose clock
-// went back. Counter differences wrap modulo 2^32. The counters of an
-// SNMPv2c sensor step as unsigned numbers of their width (CounterStep): a
-// step back of a 64-bit counter is a reset and logs 0, and so does a reading
-// without a previous one of the same width or after a restart of the agent
-// (its uptime went back), whichever clock times the rates.
+// Rates of a version 1 sensor since the log's previous readings. A direction
+// without a previous reading (0) logs 0, and so does a tick without elapsed
+// time or whose clock went back. Counter differences wrap modulo 2^32; a
+// counter that went back, or jumped further than the interface could carry,
+// logs 0. An SNMPv2c or SNMPv3 sensor steps its LogSeries instead (logTick).
 TLogRates logRates(const TSensorRecord& sensor, const TLogReadings& readings);
 
 // Makes this tick's readings the log's previous readings.
@@ -103,11 +103,38 @@ void WriteOneLog(const TMonitorSettings& settings, ITrafficLogIO& io, const TLoc
 // One tick of the log timer over all sensors, in order. An error (a value
 // that is not a number, a file that cannot be written) ends the tick at that
 // sensor and is raised to the caller; that sensor keeps its previous
-// readings.
+// readings. The sensors are read one after another, and none after an error.
 void logTick(TMonitorSettings& settings, ITrafficLogIO& io, const TLocaleFormats& formats);
 
+// What one tick read of one sensor: its readings, nothing (the sensor sits
+// the tick out), or the error its read raised.
+struct TTickRead
+{
+    std::optional<TLogReadings> readings;
+    std::exception_ptr error;
+};
+// Every active sensor's read, by sensor index (inactive ones read nothing),
+// each sensor on a thread of its own, so that a silent agent's time-out
+// holds up no other sensor's line. Reads are waited for until `deadline`: a
+// read not in by then sits the tick out, as a read that got no answer does,
+// and its thread ends with its own wait. `io` takes reads from several
+// threads at once.
+std::vector<TTickRead> readTogether(const TMonitorSettings& settings,
+                                    const std::shared_ptr<ITrafficLogIO>& io,
+                                    std::chrono::milliseconds deadline);
+// How long a tick waits for its reads: half the log's period, so that the
+// lines of the sensors that answer come at every tick.
+std::chrono::milliseconds readDeadline(int32_t logTime, int32_t logSecMinType);
+// A tick over reads made beforehand: lines, rates and baselines in sensor
+// order exactly as logTick makes them, the first read error raised at its
+// sensor.
+void writeTick(TMonitorSettings& settings, ITrafficLogIO& io, const TLocaleFormats& formats,
+               const std::vector<TTickRead>& reads);
+
 // A tick run away from the window: on a copy of the model without its
-// controls, with the error, if any, as text instead of raised.
+// controls, with the error, if any, as text instead of raised. logDetached
+// reads the sensors one after another; logTogether reads them together
+// (readTogether) and writes their lines in the same order.
 struct TDetachedTick
 {
     TMonitorSettings settings;
@@ -115,6 +142,8 @@ struct TDetachedTick
 };
 TMonitorSettings detachedCopy(const TMonitorSettings& settings);
 TDetachedTick logDetached(TMonitorSettings copy, ITrafficLogIO& io, const TLocaleFormats& formats);
+TDetachedTick logTogether(TMonitorSettings copy, const std::shared_ptr<ITrafficLogIO>& io,
+                          const TLocaleFormats& formats);
 // Takes the log's previous readings of a detached tick back into the model,
 // for every sensor that still reads the same agent and counters.
 void keepLogged(TMonitorSettings& settings, const TMonitorSettings& logged);

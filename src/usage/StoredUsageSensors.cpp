@@ -7,13 +7,20 @@
 
 namespace {
 
-bool readText(const std::string& key, const char* name, std::string& text)
+// A stored value as `convert` reads it; false when missing or unreadable.
+template <typename T, typename Convert>
+bool readValue(const std::string& key, const char* name, T& value, Convert convert)
 {
     try {
-        return regVariantToText(ReadRegValue(HKEY_CURRENT_USER, key, name), text);
+        return convert(ReadRegValue(HKEY_CURRENT_USER, key, name), value);
     } catch (const TRegistryError&) {
         return false;
     }
+}
+
+bool readText(const std::string& key, const char* name, std::string& text)
+{
+    return readValue(key, name, text, regVariantToText);
 }
 
 } // namespace
@@ -42,7 +49,15 @@ std::vector<TUsageSensorConfig> storedUsageSensors()
         if (!readText(key, "HostIP", host) || !readText(key, "Sensor", index))
             continue;
         readText(key, "HostName", name);
-        sensors.push_back({usageSensorKey(host, index), name, usage.Sensors[i]});
+        // As the program keys them: a value missing or unreadable is its
+        // default, as at the program's start.
+        bool swapped = false;
+        int32_t version = 0;
+        if (!readValue(key, "SwapedInOut", swapped, regVariantToBool))
+            swapped = false;
+        if (!readValue(key, "SnmpVersion", version, regVariantToInt))
+            version = 0;
+        sensors.push_back({usageSensorKey(host, index, swapped, version), name, usage.Sensors[i]});
     }
     return sensors;
 }

@@ -47,7 +47,10 @@ public:
     // The sensors polled from now on (after start and after the options).
     void setSensors(std::vector<TUsageSensorConfig> sensors);
 
-    void goodPoll(const TGoodPoll& poll) { m_accounting.goodPoll(poll); }
+    void goodPoll(const TGoodPoll& poll, const CounterSpeeds& speeds = {})
+    {
+        m_accounting.goodPoll(poll, speeds);
+    }
     void errorPoll(const std::string& key) { m_accounting.errorPoll(key); }
 
     // Call after each poll pass: writes when a minute has passed since the

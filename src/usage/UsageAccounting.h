@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CounterSeries.h"
+
 #include <cstdint>
 #include <map>
 #include <string>
@@ -40,19 +42,23 @@ using TUsageBatch = std::map<std::pair<std::string, int64_t>, TMinuteOctets>;
 // (the program just started: what went before happened while it was not
 // running), nothing across an agent restart (its uptime went back or fell
 // behind the wall clock), nothing for a counter that went back, nothing across
-// a gap longer than kMaxGapSeconds (the computer slept or the clock jumped).
+// a gap longer than kMaxGapSeconds (the computer slept or the clock jumped),
+// nothing for a step the interface could not have carried. The counters step
+// through a CounterSeries per sensor key, timed by the wall clock.
 class TUsageAccounting
 {
 public:
     static constexpr int64_t kMaxGapSeconds = 600;
 
-    // Adds this poll's octets to its minute and returns them.
-    TOctets goodPoll(const TGoodPoll& poll);
+    // Adds this poll's octets to its minute and returns them. `speeds` is
+    // what the interface carries at most: a step beyond it is a jump of the
+    // counter, not traffic.
+    TOctets goodPoll(const TGoodPoll& poll, const CounterSpeeds& speeds = {});
     // A poll that failed counts nothing; the next good one measures from the
     // last good reading, so traffic during a short silence is not lost.
     void errorPoll(const std::string& key) { (void)key; }
     // Drops the sensor's previous reading (sensor removed or changed).
-    void forget(const std::string& key) { m_last.erase(key); }
+    void forget(const std::string& key) { m_series.erase(key); }
 
     bool hasPending() const { return !m_pending.empty(); }
     const TUsageBatch& pending() const { return m_pending; }
@@ -60,14 +66,6 @@ public:
     TUsageBatch takeBatch();
 
 private:
-    struct TLast
-    {
-        int64_t wallTime;
-        uint64_t down;
-        uint64_t up;
-        int counterBits;
-        int64_t agentUpTime;
-    };
-    std::map<std::string, TLast> m_last;
+    std::map<std::string, CounterSeries> m_series;
     TUsageBatch m_pending;
 };

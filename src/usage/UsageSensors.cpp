@@ -12,22 +12,37 @@ std::vector<TUsageSensorConfig> configs(const TMonitorSettings& settings,
         const TSensorRecord& s = settings.Sensors[i];
         if (!s.Active)
             continue;
-        result.push_back({usageSensorKey(s.HostIP, s.Sensor), s.HostName,
+        result.push_back({sensorKey(s), s.HostName,
                           i < usage.Sensors.size() ? usage.Sensors[i] : TSensorUsageSettings{}});
     }
     return result;
 }
 
-TGoodPoll goodPoll(const TSensorRecord& sensor, int64_t wallTime)
+std::string sensorKey(const TSensorRecord& sensor)
 {
-    // The counters arrive as signed 32-bit readings; their bits are the
-    // agent's unsigned Counter32.
-    return {usageSensorKey(sensor.HostIP, sensor.Sensor),
+    return usageSensorKey(sensor.HostIP, sensor.Sensor, sensor.SwapedInOut, sensor.SnmpVersion);
+}
+
+bool recordsUsage(const TMonitorSettings& settings, std::size_t index)
+{
+    if (index >= settings.Sensors.size() || !settings.Sensors[index].Active)
+        return false;
+    const std::string key = sensorKey(settings.Sensors[index]);
+    for (std::size_t i = 0; i < index; ++i) {
+        if (settings.Sensors[i].Active && sensorKey(settings.Sensors[i]) == key)
+            return false;
+    }
+    return true;
+}
+
+TGoodPoll goodPoll(const TSensorRecord& sensor, const CounterSample& sample, int64_t wallTime)
+{
+    return {sensorKey(sensor),
             wallTime,
-            static_cast<uint32_t>(sensor.DownCount),
-            static_cast<uint32_t>(sensor.UpCount),
-            32,
-            sensor.LastAgentUpTime};
+            sample.down,
+            sample.up,
+            sample.width == CounterWidth::Bits64 ? 64 : 32,
+            sample.agentUpTime};
 }
 
 } // namespace UsageSensors

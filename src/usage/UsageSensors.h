@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CounterSample.h"
 #include "TMonitorSettings.h"
 #include "TUsageRecorder.h"
 #include "UsageSettings.h"
@@ -16,8 +17,15 @@ namespace UsageSensors {
 std::vector<TUsageSensorConfig> configs(const TMonitorSettings& settings,
                                         const TUsageSettings& usage);
 
-// A good poll of `sensor` as the accounting takes it: the counters this poll
-// read (DownCount, UpCount, 32-bit) and the agent's uptime, at `wallTime`.
-TGoodPoll goodPoll(const TSensorRecord& sensor, int64_t wallTime);
+// The key the sensor's usage is kept under (usageSensorKey).
+std::string sensorKey(const TSensorRecord& sensor);
+
+// Whether sensor `index` records its key's usage: it is active and no
+// active sensor before it has the same key (one counter growth, counted once).
+bool recordsUsage(const TMonitorSettings& settings, std::size_t index);
+
+// A good poll of `sensor` as the accounting takes it: the sample the poll
+// read, whatever the SNMP version, at `wallTime`.
+TGoodPoll goodPoll(const TSensorRecord& sensor, const CounterSample& sample, int64_t wallTime);
 
 } // namespace UsageSensors

@@ -89,10 +89,10 @@ TEST(SensorNetworkLogIO, SnmpV2cSensorReadInOneRequest)
     const auto requests = agent->takeRequests();
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].oids.size(), 3u);
-    EXPECT_TRUE(sensor.LogHaveCounters64);
-    EXPECT_TRUE(sensor.LogHighCapacity);
-    EXPECT_EQ(sensor.LogPrevDown64, 123456789012ull);
-    EXPECT_EQ(sensor.LogPrevUp64, 42u);
+    EXPECT_TRUE(sensor.LogSeries.hasBaseline());
+    EXPECT_EQ(sensor.LogSeries.last().width, CounterWidth::Bits64);
+    EXPECT_EQ(sensor.LogSeries.last().down, 123456789012ull);
+    EXPECT_EQ(sensor.LogSeries.last().up, 42u);
 }
 
 } // namespace

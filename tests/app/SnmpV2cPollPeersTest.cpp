@@ -95,7 +95,8 @@ TEST_F(V2cPollAgainstSnmpd, RatesFollowTheAgentsHighCapacityCounters)
         const std::vector<uint64_t> after = snmpget();
         ASSERT_TRUE(result.replied) << result.downText;
         EXPECT_TRUE(sensor.HighCapacity);
-        read[n] = {uint64_t(sensor.LastAgentUpTime), sensor.PrevDown64, sensor.PrevUp64};
+        read[n] = {uint64_t(sensor.LastAgentUpTime), sensor.GraphSeries.last().down,
+                   sensor.GraphSeries.last().up};
         rate[n] = result.downRate;
         for (std::size_t i = 0; i < 3; ++i) {
             SCOPED_TRACE(i);

@@ -110,8 +110,8 @@ TEST_F(V3PollAgainstSnmpd, EveryUserReadsWhatSnmpgetReads)
             const std::vector<uint64_t> after = snmpget(user, kAgent);
             ASSERT_TRUE(result.replied) << result.failure;
             EXPECT_TRUE(sensor.HighCapacity);
-            const uint64_t read[] = {uint64_t(sensor.LastAgentUpTime), sensor.PrevDown64,
-                                     sensor.PrevUp64};
+            const uint64_t read[] = {uint64_t(sensor.LastAgentUpTime),
+                                     sensor.GraphSeries.last().down, sensor.GraphSeries.last().up};
             for (std::size_t i = 0; i < 3; ++i) {
                 SCOPED_TRACE(i);
                 EXPECT_LE(before[i], read[i]);
@@ -202,7 +202,7 @@ TEST_F(V3PollAgainstSnmpd, RefusalsSayWhyAndGiveNoValue)
         ASSERT_TRUE(tip.has_value());
         EXPECT_EQ(tip->rfind(c.reason, 0), 0u) << *tip;
         EXPECT_NE(tip->find("\"" + c.user.UserName + "\""), std::string::npos) << *tip;
-        EXPECT_FALSE(sensor.HaveCounters64);
+        EXPECT_FALSE(sensor.GraphSeries.hasBaseline());
         EXPECT_EQ(sensor.LastAgentUpTime, -1);
     }
 }

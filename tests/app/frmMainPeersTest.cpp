@@ -302,6 +302,8 @@ TEST_F(MainFormPeers, UsageTotalsEqualTheOctetsCountedFromAScriptedAgent)
     REQUIRE_PEER(agent.start(), agent.error());
     TMonitorSettings s = typicalSettings();
     s.Sensors = {configuredSensor(kScriptedAddress, "Modem")};
+    // 10 Gbit/s: the scripted steps are traffic the interface carries.
+    s.Sensors[0].DownSpeed = s.Sensors[0].UpSpeed = 10'000'000;
     seedStore(s);
 
     struct Reading

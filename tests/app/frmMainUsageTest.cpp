@@ -80,7 +80,10 @@ protected:
 
 TEST_F(MainFormUsage, GoodPollsAddTheirOctetsAndErrorPollsNothing)
 {
-    TMonitorSettings s = oneSensor();
+    // An interface of 10 Gbit/s: the big steps below are traffic it carries
+    // (a step beyond what the interface could carry would count nothing).
+    TMonitorSettings s = oneSensor(10'000'000);
+    s.Sensors[0].UpSpeed = 10'000'000;
     // Its counters (interface 2) are never answered: an error poll each pass.
     s.Sensors.push_back(configuredSensor("127.0.0.2", "Silent"));
     s.Sensors.back().Sensor = "2";
@@ -157,7 +160,7 @@ TEST_F(MainFormUsage, TheExitWritesTheLastMinuteBeforeTheWindowGoes)
 
 TEST_F(MainFormUsage, QuotaNoticesReachTheTrayOncePerLevel)
 {
-    TMonitorSettings s = oneSensor();
+    TMonitorSettings s = oneSensor(10'000'000); // carries 10^9 octets in a minute
     seedStore(s);
     auto form = makeUsageForm();
     form->usageSettings().Sensors.at(0).QuotaGB = 1;

@@ -37,8 +37,11 @@ TEST(CounterStep, RatesAreExactAtAnySpeedAcrossTheTopAndZeroAfterAReset)
         {"back from half way", (Top64 >> 1) + 1, 10, CounterWidth::Bits64, 0, true, 0},
         {"back by one", 1001, 1000, CounterWidth::Bits64, 0, true, 0},
         {"32-bit across 2^32", 4294967000u, 1000, CounterWidth::Bits32, 1296, false, 259.2},
-        {"32-bit going back reads as passing its top", 10, 5, CounterWidth::Bits32, 4294967291u,
-         false, 858993458.2},
+        {"32-bit going back by little is a reset", 10, 5, CounterWidth::Bits32, 0, true, 0},
+        {"32-bit across 2^32 by just under half", 4294967295u, 2147483646u, CounterWidth::Bits32,
+         2147483647u, false, 429496729.4},
+        {"32-bit across 2^32 by half is a reset", 4294967295u, 2147483647u, CounterWidth::Bits32, 0,
+         true, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -314,3 +314,51 @@ TEST(SensorPollV2c, ParseUnsignedRefusesWhatIsNoCounter)
 }
 
 } // namespace
+
+namespace {
+
+// A counter step forward the interface could not have carried is no traffic
+// for the graph: rate 0, the live scale stays, the sample still goes to the
+// other consumers, and the next step counts from the new reading.
+TEST(SensorPollV2c, AJumpBeyondTheInterfacesSpeedIsNoTraffic)
+{
+    struct Case
+    {
+        const char* what;
+        int32_t speedType;
+        int64_t speed; // kbit/s
+        uint64_t step;
+        double rate;
+    };
+    const Case cases[] = {
+        {"2^60 at unknown speed (live)", stLive, 0, 1ull << 60, 0},
+        {"2^60 at a detected 1 Gbit/s", stDetected, 1'000'000, 1ull << 60, 0},
+        {"20 GB in 5 s at a detected 100 Mbit/s", stDetected, 100'000, 20'000'000'000ull, 0},
+        {"the same at unknown speed counts", stLive, 0, 20'000'000'000ull, 4e9},
+        {"a full 1 Gbit/s counts", stDetected, 1'000'000, 625'000'000, 125e6},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScriptedV2cAgent agent;
+        agent.interfaces[4] = {"wan", 1000, 2000, true};
+        TSensorRecord sensor = v2cSensor("4", "wan");
+        sensor.SpeedType = c.speedType;
+        sensor.DownSpeed = sensor.UpSpeed = c.speed;
+        ASSERT_TRUE(poll(sensor, agent).replied);
+        agent.interfaces[4].in += c.step;
+        agent.upTime += 500;
+        const TPollResult jumped = poll(sensor, agent);
+        ASSERT_TRUE(jumped.replied);
+        EXPECT_DOUBLE_EQ(jumped.downRate, c.rate);
+        ASSERT_TRUE(jumped.sample.has_value());
+        EXPECT_EQ(jumped.sample->down, 1000 + c.step);
+        if (c.rate == 0) {
+            EXPECT_FALSE(jumped.newMaximum.has_value());
+        }
+        agent.interfaces[4].in += 5120;
+        agent.upTime += 500;
+        EXPECT_DOUBLE_EQ(poll(sensor, agent).downRate, 1024.0);
+    }
+}
+
+} // namespace

@@ -112,8 +112,8 @@ TEST(SensorPollV3, RefusalIsTheErrorBranchWithItsReason)
         EXPECT_EQ(SensorPoll::hintLine(sensor, refused.downText, refused.upText, refused.failure),
                   "Router -> Error on DL sensor | Error on UL sensor (" + std::string(kRefusal) +
                       ")");
-        EXPECT_EQ(sensor.HaveCounters64, before.HaveCounters64);
-        EXPECT_EQ(sensor.PrevDown64, before.PrevDown64);
+        EXPECT_EQ(sensor.GraphSeries.hasBaseline(), before.GraphSeries.hasBaseline());
+        EXPECT_EQ(sensor.GraphSeries.last().down, before.GraphSeries.last().down);
         EXPECT_EQ(sensor.PrevTime, before.PrevTime);
 
         agent.refusal.clear();
@@ -155,7 +155,7 @@ TEST(SensorPollV3, RestartedAgentIsANewBaseline)
         const TPollResult after = poll(sensor, agent);
         EXPECT_TRUE(after.replied);
         EXPECT_DOUBLE_EQ(after.downRate, c.rate);
-        EXPECT_EQ(sensor.PrevDown64, (1ull << 40) + 10000);
+        EXPECT_EQ(sensor.GraphSeries.last().down, (1ull << 40) + 10000);
     }
 }
 

@@ -143,8 +143,7 @@ TEST(TrafficLogV2c, RatesOfTheLogLine)
         EXPECT_EQ(requests[0].version, SensorPoll::kSnmpVersion2c);
         EXPECT_EQ(requests[0].oids, counterRequest(c.highCapacity));
         EXPECT_TRUE(io.asked.empty()); // no version 1 read
-        EXPECT_FALSE(settings.Sensors[0].HaveCounters64);
-        EXPECT_EQ(settings.Sensors[0].PrevDown64, 0u);
+        EXPECT_FALSE(settings.Sensors[0].GraphSeries.hasBaseline());
     }
 }
 
@@ -172,8 +171,8 @@ TEST(TrafficLogV2c, FailedReadSkipsTheSensor)
         ASSERT_EQ(io.appends.size(), 3u);
         EXPECT_EQ(unstamped(io.appends[2].text), "old;127.0.0.2;0;0.0;0;0.0\n");
         const TSensorRecord& kept = settings.Sensors[0];
-        EXPECT_EQ(kept.LogPrevDown64, before.LogPrevDown64);
-        EXPECT_EQ(kept.LogPrevUp64, before.LogPrevUp64);
+        EXPECT_EQ(kept.LogSeries.last().down, before.LogSeries.last().down);
+        EXPECT_EQ(kept.LogSeries.last().up, before.LogSeries.last().up);
         EXPECT_EQ(kept.LogPrevTime, before.LogPrevTime);
 
         io.agent.exceptions.clear();
@@ -237,7 +236,7 @@ TEST(TrafficLogV2c, CountersThePollChose)
         const auto requests = io.agent.takeRequests();
         ASSERT_EQ(requests.size(), 1u);
         EXPECT_EQ(requests[0].oids, counterRequest(highCapacity));
-        EXPECT_EQ(settings.Sensors[0].LogHighCapacity, highCapacity);
+        EXPECT_EQ(settings.Sensors[0].LogSeries.last().width == CounterWidth::Bits64, highCapacity);
     }
 }
 
@@ -297,9 +296,74 @@ TEST(TrafficLogV2c, KeepLoggedBaseline)
         ASSERT_TRUE(tick.report.empty());
         c.edit(model.Sensors[0]);
         keepLogged(model, tick.settings);
-        EXPECT_EQ(model.Sensors[0].LogHaveCounters64, c.kept);
-        EXPECT_EQ(model.Sensors[0].LogPrevDown64, c.kept ? 1000u : 0u);
-        EXPECT_EQ(model.Sensors[0].LogPrevUp64, c.kept ? 2000u : 0u);
+        EXPECT_EQ(model.Sensors[0].LogSeries.hasBaseline(), c.kept);
+        EXPECT_EQ(model.Sensors[0].LogSeries.last().down, c.kept ? 1000u : 0u);
+        EXPECT_EQ(model.Sensors[0].LogSeries.last().up, c.kept ? 2000u : 0u);
+    }
+}
+
+} // namespace
+
+namespace {
+
+// The log steps from the poll's choice of counters: once the poll followed
+// the interface to a new number (with or without an agent restart), the
+// next line is a new baseline, never a step from the old interface's
+// counters; a counter that jumps further than any interface could carry is
+// no traffic either.
+TEST(TrafficLogV2c, TheLogStartsAfreshWithThePollsRebindAndSkipsJumps)
+{
+    struct Case
+    {
+        const char* what;
+        bool restart;  // the agent's uptime goes back with the move
+        bool moved;    // the interface comes back under another number
+        uint64_t jump; // added to the counter before the second tick
+        const char* second;
+    };
+    const Case cases[] = {
+        {"moved without a restart", false, true, 0, "core;127.0.0.1;0;0.0;0;0.0\n"},
+        {"moved with a restart", true, true, 0, "core;127.0.0.1;0;0.0;0;0.0\n"},
+        {"Counter64 jump of 2^60", false, false, 1ull << 60, "core;127.0.0.1;0;0.0;0;0.0\n"},
+        {"neither", false, false, 0, "core;127.0.0.1;1024;1.0;0;0.0\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        V2cLogIO io;
+        // 32-bit counters only, as in the rebind's worst case; 64-bit ones for
+        // the jump, which a 32-bit counter would not even show.
+        const bool wide = c.jump != 0;
+        io.agent.interfaces[4] = {"wan", 5'000'000'000ull, 2000, wide};
+        TMonitorSettings settings = logSettings({v2cSensor()});
+        TSensorRecord& sensor = settings.Sensors[0];
+        SensorPoll::pollSensor(sensor, io.agent);
+        logTick(settings, io, {}); // the log's baseline on interface 4
+
+        if (c.moved) {
+            // Renumbered with lower counters: a step back, or a step of
+            // nearly 2^32 read as unsigned 32-bit numbers.
+            io.agent.interfaces.erase(4);
+            io.agent.interfaces[9] = {"wan", 30'000, 100, wide};
+        }
+        if (c.restart)
+            io.agent.upTime = 500;
+        else
+            io.agent.upTime += 3000;
+        for (auto& [index, interface] : io.agent.interfaces)
+            interface.in += 1024 * 30 + c.jump;
+        const SensorPoll::TPollResult polled = SensorPoll::pollSensor(sensor, io.agent);
+        ASSERT_TRUE(polled.replied);
+        EXPECT_EQ(sensor.Sensor, c.moved ? "9" : "4");
+        logTick(settings, io, {});
+
+        io.agent.upTime += 3000;
+        for (auto& [index, interface] : io.agent.interfaces)
+            interface.in += 1024 * 30;
+        logTick(settings, io, {});
+        ASSERT_EQ(io.appends.size(), 3u);
+        EXPECT_EQ(unstamped(io.appends[1].text), c.second);
+        // From the new baseline the log counts again.
+        EXPECT_EQ(unstamped(io.appends[2].text), "core;127.0.0.1;1024;1.0;0;0.0\n");
     }
 }
 

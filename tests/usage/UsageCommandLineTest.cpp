@@ -174,6 +174,43 @@ TEST_F(UsageCommandLineTest, SensorsComeFromTheStoreWithoutWritingIt)
     EXPECT_EQ(std::filesystem::last_write_time(storeFile), before);
 }
 
+// The report keys each sensor's history as the program records it: a
+// version 1 sensor as it always was, a swapped or SNMPv2c/SNMPv3 one apart.
+TEST_F(UsageCommandLineTest, StoredSensorsAreKeyedAsThePollRecordsThem)
+{
+    struct Row
+    {
+        int swapped; // -1: not stored
+        int version; // -1: not stored
+        std::string key;
+    };
+    const Row rows[] = {
+        {-1, -1, "10.0.0.1#2"},          {0, 0, "10.0.0.1#2"},
+        {1, 0, "10.0.0.1#2#swapped"},    {0, 1, "10.0.0.1#2#v2c"},
+        {1, 3, "10.0.0.1#2#swapped#v3"},
+    };
+    {
+        TRegSession session;
+        WriteRegValue(HKEY_CURRENT_USER, kSettingsKey, "NumberOfHosts", int32_t(std::size(rows)),
+                      rdInteger);
+        for (std::size_t i = 0; i < std::size(rows); ++i) {
+            const std::string key = sensorKeyPath(i);
+            WriteRegValue(HKEY_CURRENT_USER, key, "HostIP", std::string("10.0.0.1"), rdString);
+            WriteRegValue(HKEY_CURRENT_USER, key, "Sensor", std::string("2"), rdString);
+            if (rows[i].swapped >= 0)
+                WriteRegValue(HKEY_CURRENT_USER, key, "SwapedInOut", rows[i].swapped != 0,
+                              rdBinary);
+            if (rows[i].version >= 0)
+                WriteRegValue(HKEY_CURRENT_USER, key, "SnmpVersion", rows[i].version, rdInteger);
+        }
+        session.commit();
+    }
+    const auto sensors = storedUsageSensors();
+    ASSERT_EQ(sensors.size(), std::size(rows));
+    for (std::size_t i = 0; i < std::size(rows); ++i)
+        EXPECT_EQ(sensors[i].key, rows[i].key) << i;
+}
+
 TEST(UsageSensorKeyTest, IdentityIgnoresCaseOfTheHostAndKeepsTheIndex)
 {
     EXPECT_EQ(usageSensorKey("Router.LAN", "3"), usageSensorKey("router.lan", "3"));

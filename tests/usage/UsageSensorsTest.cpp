@@ -36,23 +36,26 @@ TEST(UsageSensorsTest, ActiveSensorsKeepTheirOwnSettings)
     EXPECT_EQ(configs[2].settings.QuotaGB, 0);
 }
 
-TEST(UsageSensorsTest, NegativeReadingsAreTheCountersHighValues)
+TEST(UsageSensorsTest, ThePollsSampleIsWhatTheAccountingSteps)
 {
     TSensorRecord s = sensor(true, "10.0.0.1", "2", "Router");
-    s.DownCount = -2; // 4294967294 as the agent counts
-    s.UpCount = 5;
-    s.LastAgentUpTime = 123;
-    const TGoodPoll p = UsageSensors::goodPoll(s, 1000);
+    // A version 1 poll of 4294967294 (read as the signed text -2) and 5.
+    CounterSample sample;
+    sample.down = 4294967294u;
+    sample.up = 5;
+    sample.agentUpTime = 123;
+    const TGoodPoll p = UsageSensors::goodPoll(s, sample, 1000);
     EXPECT_EQ(p.downCounter, 4294967294u);
     EXPECT_EQ(p.upCounter, 5u);
+    EXPECT_EQ(p.counterBits, 32);
     EXPECT_EQ(p.agentUpTime, 123);
     EXPECT_EQ(p.key, usageSensorKey("10.0.0.1", "2"));
     // Across the wrap the accounting counts the true increase.
     TUsageAccounting accounting;
     accounting.goodPoll(p);
-    s.DownCount = 3;
-    s.LastAgentUpTime = 623;
-    EXPECT_EQ(accounting.goodPoll(UsageSensors::goodPoll(s, 1005)).down, 5u);
+    sample.down = 3;
+    sample.agentUpTime = 623;
+    EXPECT_EQ(accounting.goodPoll(UsageSensors::goodPoll(s, sample, 1005)).down, 5u);
 }
 
 } // namespace
