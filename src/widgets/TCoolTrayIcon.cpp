@@ -2,6 +2,7 @@
 
 #include "PlainText.h"
 #include "TSimpleTimer.h"
+#include "TrayPresence.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -12,21 +13,16 @@
 #include <climits>
 #include <cstdio>
 
-namespace {
-// How often the presence of a notification area is checked.
-constexpr int TrayWatchInterval = 1000;
-} // namespace
-
 TCoolTrayIcon::TCoolTrayIcon(QWidget* owner)
     : QObject(nullptr), m_owner(owner), m_tray(std::make_unique<QSystemTrayIcon>()),
       m_cycleTimer(std::make_unique<TSimpleTimer>(1000, [this](TSimpleTimer*) { cycleStep(); })),
       m_clickTimer(
           std::make_unique<TSimpleTimer>(1000, [this](TSimpleTimer*) { clickTimerStep(); })),
-      m_trayWatch(std::make_unique<TSimpleTimer>(TrayWatchInterval, [this](TSimpleTimer*) {
-          handleTrayAvailability(QSystemTrayIcon::isSystemTrayAvailable());
-      }))
+      m_trayAvailable(QSystemTrayIcon::isSystemTrayAvailable()),
+      m_trayWatch(TrayPresence::create(m_trayAvailable))
 {
-    m_trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
+    connect(m_trayWatch.get(), &TrayPresence::changed, this,
+            &TCoolTrayIcon::handleTrayAvailability);
     connect(m_tray.get(), &QSystemTrayIcon::activated, this, &TCoolTrayIcon::handleActivation);
     if (m_owner)
         m_owner->installEventFilter(this);
@@ -118,7 +114,6 @@ void TCoolTrayIcon::showIcon()
     m_tray->hide();
     m_tray->show();
     ++m_addCount;
-    m_trayWatch->start();
 }
 
 void TCoolTrayIcon::hideIcon()
@@ -126,7 +121,6 @@ void TCoolTrayIcon::hideIcon()
     m_iconVisible = false;
     modifyIcon();
     m_tray->hide();
-    m_trayWatch->stop();
 }
 
 QString TCoolTrayIcon::shownTip() const

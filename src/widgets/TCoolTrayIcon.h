@@ -14,6 +14,7 @@
 #include <memory>
 
 class TSimpleTimer;
+class TrayPresence;
 
 enum TMouseButton
 {
@@ -164,7 +165,7 @@ private:
     bool m_doubleClicked = false;
     std::unique_ptr<TSimpleTimer> m_cycleTimer;
     std::unique_ptr<TSimpleTimer> m_clickTimer;
-    std::unique_ptr<TSimpleTimer> m_trayWatch;
     bool m_trayAvailable = false;
+    std::unique_ptr<TrayPresence> m_trayWatch;
     int m_addCount = 0;
 };
