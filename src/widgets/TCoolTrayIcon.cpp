@@ -140,9 +140,19 @@ void TCoolTrayIcon::showMessage(const QString& text)
 
 void TCoolTrayIcon::modifyIcon()
 {
-    m_tray->setIcon(m_icon);
+    // Every pass sets the image and the hint; a panel is told only of what
+    // changed, as each change repaints the icon there.
+    if (m_icon.cacheKey() != m_shownIconKey || m_icon.isNull() != m_tray->icon().isNull()) {
+        m_tray->setIcon(m_icon);
+        m_shownIconKey = m_icon.cacheKey();
+        ++m_updateCount;
+    }
     // Host names in the hint come from the store and the network.
-    m_tray->setToolTip(PlainText::toolTip(tipFor(m_hint, m_showHint)));
+    const QString tip = PlainText::toolTip(tipFor(m_hint, m_showHint));
+    if (tip != m_tray->toolTip()) {
+        m_tray->setToolTip(tip);
+        ++m_updateCount;
+    }
 }
 
 void TCoolTrayIcon::setCycleIcons(bool cycle)
