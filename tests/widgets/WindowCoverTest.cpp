@@ -40,38 +40,47 @@ TEST_F(WindowCoverOnX, ACoveredGraphWaitsAndIsDrawnWhenUncovered)
     EXPECT_EQ(scope.channels().items(0).sampleCount(), 4);
 }
 
-TEST_F(WindowCoverOnX, AGraphThatIsAWindowOfItsOwnIsDrawnWhenUncovered)
+// A graph that is a window of its own, and another program's window over it.
+class GraphWindowOnX : public OnXServer
 {
-    TVrScope scope;
-    scope.setGeometry(40, 40, 120, 60);
-    scope.channels().add();
-    ASSERT_TRUE(showAndWait(scope));
-    OtherClient other(s_display);
-    ASSERT_TRUE(other.connected());
-    other.mapWindow(0, 0, 320, 240);
-    ASSERT_TRUE(waitUntil([&] { return WindowCover::covered(&scope); }));
-    const int drawn = scope.paintCount();
-    scope.pushValue(0, 10);
-    EXPECT_EQ(scope.paintCount(), drawn);
-    other.unmapWindow();
-    ASSERT_TRUE(waitUntil([&] { return !scope.redrawPending(); }));
-    EXPECT_EQ(scope.paintCount(), drawn + 1);
+protected:
+    void SetUp() override
+    {
+        OnXServer::SetUp();
+        if (IsSkipped())
+            return;
+        scope = std::make_unique<TVrScope>();
+        scope->setGeometry(40, 40, 120, 60);
+        scope->channels().add();
+        ASSERT_TRUE(showAndWait(*scope));
+        other = std::make_unique<OtherClient>(s_display);
+        ASSERT_TRUE(other->connected());
+    }
+
+    std::unique_ptr<TVrScope> scope;
+    std::unique_ptr<OtherClient> other;
+};
+
+TEST_F(GraphWindowOnX, AGraphThatIsAWindowOfItsOwnIsDrawnWhenUncovered)
+{
+    other->mapWindow(0, 0, 320, 240);
+    ASSERT_TRUE(waitUntil([&] { return WindowCover::covered(scope.get()); }));
+    const int drawn = scope->paintCount();
+    scope->pushValue(0, 10);
+    EXPECT_EQ(scope->paintCount(), drawn);
+    other->unmapWindow();
+    ASSERT_TRUE(waitUntil([&] { return !scope->redrawPending(); }));
+    EXPECT_EQ(scope->paintCount(), drawn + 1);
 }
 
-TEST_F(WindowCoverOnX, APartlyCoveredGraphIsStillDrawn)
+TEST_F(GraphWindowOnX, APartlyCoveredGraphIsStillDrawn)
 {
-    TVrScope scope;
-    scope.setGeometry(40, 40, 120, 60);
-    scope.channels().add();
-    ASSERT_TRUE(showAndWait(scope));
-    OtherClient other(s_display);
-    ASSERT_TRUE(other.connected());
-    other.mapWindow(0, 0, 100, 240); // leaves the right part of the graph in view
+    other->mapWindow(0, 0, 100, 240); // leaves the right part of the graph in view
     spinFor(200);
-    const int drawn = scope.paintCount();
-    scope.pushValue(0, 70);
-    EXPECT_FALSE(WindowCover::covered(&scope));
-    EXPECT_GT(scope.paintCount(), drawn);
+    const int drawn = scope->paintCount();
+    scope->pushValue(0, 70);
+    EXPECT_FALSE(WindowCover::covered(scope.get()));
+    EXPECT_GT(scope->paintCount(), drawn);
 }
 
 } // namespace
