@@ -14,6 +14,10 @@
 #               the figure is the poll without the drawing
 #   -H          run "travimetra --headless": no display, no window library
 #   -p          record the last run with perf (call graphs) into WORK/perf.data
+#   -f          also the window's floor: the resident memory of each run next
+#               to a minimal Qt window's, and the time from start to the first
+#               mapped window of both, 5 starts each in turn (needs the
+#               benchmarks built: sidebyside_minimal_window, sidebyside_first_map)
 #   -w WORK     scratch folder (default /tmp/travimetra-sidebyside)
 # Everything runs on 127.0.0.240 (override with ADDR=127.0.0.x) and on the
 # X display :77 (DISPLAY_NUMBER=n); nothing leaves the loopback network.
@@ -25,8 +29,9 @@ window=120
 runs=3
 sensors=10
 minimized=0
-headless=0
 perf=0
+floor=0
+headless=0
 work=/tmp/travimetra-sidebyside
 addr=${ADDR:-127.0.0.240}
 display=${DISPLAY_NUMBER:-77}
@@ -34,17 +39,18 @@ community=vandor
 ifindex=1
 warmup=15
 
-while getopts "b:s:r:n:mHpw:" opt; do
+while getopts "b:s:r:n:mHpfw:" opt; do
     case $opt in
     b) binary=$OPTARG ;;
     s) window=$OPTARG ;;
     r) runs=$OPTARG ;;
     n) sensors=$OPTARG ;;
     m) minimized=1 ;;
-    H) headless=1 ;;
     p) perf=1 ;;
+    f) floor=1 ;;
+    H) headless=1 ;;
     w) work=$OPTARG ;;
-    *) sed -n '2,20p' "$0" >&2; exit 2 ;;
+    *) sed -n '2,25p' "$0" >&2; exit 2 ;;
     esac
 done
 
@@ -54,6 +60,12 @@ case $addr in
 esac
 [ "$(id -u)" = 0 ] || { echo "needs root: snmpd listens on port 161" >&2; exit 2; }
 [ -x "$binary" ] || { echo "no executable at $binary (build the Release tree first)" >&2; exit 2; }
+minimal="$here/../../build-rel/bench/sidebyside_minimal_window"
+firstMap="$here/../../build-rel/bench/sidebyside_first_map"
+if [ "$floor" = 1 ]; then
+    [ -x "$minimal" ] && [ -x "$firstMap" ] ||
+        { echo "-f needs the benchmarks sidebyside_minimal_window and sidebyside_first_map" >&2; exit 2; }
+fi
 for tool in /usr/sbin/snmpd /usr/sbin/collectd Xvfb; do
     command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 2; }
 done
@@ -136,23 +148,33 @@ spentNs() { # nanoseconds spent between two runNs listings (threads that ended a
     awk 'NR == FNR { start[$1] = $2; next } { total += $2 - start[$1] } END { printf "%d", total }' "$1" "$2"
 }
 
-hz=$(getconf CLK_TCK)
-results=()
-for ((run = 1; run <= runs; run++)); do
+freshSettings() {
     rm -rf "$work/home/.config/Quorvane"/* "$work/home/.local/share"/* "$work/home/.local/state"/*
     regTemplate >"$work/home/.config/Quorvane/Travimetra.reg"
     chmod 600 "$work/home/.config/Quorvane/Travimetra.reg"
-    if [ "$headless" = 1 ]; then
-        display_env=()
-        args=(--headless)
-    else
-        display_env=(DISPLAY=":$display" QT_QPA_PLATFORM=xcb)
-        args=()
-    fi
-    env -i PATH="$PATH" HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" \
+}
+onDisplay() { # runs a command in the clean environment the program gets
+    exec env -i PATH="$PATH" HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" \
         XDG_DATA_HOME="$work/home/.local/share" XDG_STATE_HOME="$work/home/.local/state" \
-        XDG_RUNTIME_DIR="$work/run" "${display_env[@]}" \
-        "$binary" "${args[@]}" >"$work/travimetra-$run.log" 2>&1 &
+        XDG_RUNTIME_DIR="$work/run" DISPLAY=":$display" QT_QPA_PLATFORM=xcb "$@"
+}
+headless() { # the same without a display
+    exec env -i PATH="$PATH" HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" \
+        XDG_DATA_HOME="$work/home/.local/share" XDG_STATE_HOME="$work/home/.local/state" \
+        XDG_RUNTIME_DIR="$work/run" "$@" --headless
+}
+rssKb() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status"; }
+
+hz=$(getconf CLK_TCK)
+results=()
+rss=()
+for ((run = 1; run <= runs; run++)); do
+    freshSettings
+    if [ "$headless" = 1 ]; then
+        headless "$binary" >"$work/travimetra-$run.log" 2>&1 &
+    else
+        onDisplay "$binary" >"$work/travimetra-$run.log" 2>&1 &
+    fi
     ours=$!
     sleep "$warmup"
     kill -0 "$ours" || { echo "Travimetra ended early, see $work/travimetra-$run.log" >&2; exit 1; }
@@ -173,21 +195,20 @@ for ((run = 1; run <= runs; run++)); do
     ourNs=$(spentNs "$work/ours.start" "$work/ours.end")
     theirNs=$(spentNs "$work/theirs.start" "$work/theirs.end")
     [ -n "${perfPid:-}" ] && wait "$perfPid" || true
-    ourRss=$(awk '/^VmRSS/ { print $2 }' "/proc/$ours/status")
-    theirRss=$(awk '/^VmRSS/ { print $2 }' "/proc/$collectd/status")
+    rss+=("$(rssKb "$ours")")
+    theirRss=$(rssKb "$collectd")
     kill "$ours"
     wait "$ours" || true
     line=$(awk -v o="$ourTicks" -v t="$theirTicks" -v hz="$hz" -v s="$window" -v l="$load" \
-        -v on="$ourNs" -v tn="$theirNs" -v orss="$ourRss" -v trss="$theirRss" \
+        -v on="$ourNs" -v tn="$theirNs" \
         'BEGIN { op = 100 * o / hz / s; tp = 100 * t / hz / s;
                  printf "stat: travimetra %.3f%% collectd %.3f%% ratio %s (ticks %d/%d) | ",
                         op, tp, (t > 0 ? sprintf("%.2f", o / t) : "inf"), o, t;
                  printf "schedstat: %.3f%% %.3f%% ratio %s | load %s",
                         100 * on / 1e9 / s, 100 * tn / 1e9 / s,
-                        (tn > 0 ? sprintf("%.2f", on / tn) : "inf"), l;
-                 printf " | RSS travimetra %d kB collectd %d kB ratio %.2f",
-                        orss, trss, (trss > 0 ? orss / trss : 0) }')
-    echo "run $run: $line"
+                        (tn > 0 ? sprintf("%.2f", on / tn) : "inf"), l }')
+    echo "run $run: $line | RSS travimetra ${rss[-1]} kB collectd $theirRss kB" \
+        "ratio $(awk -v a="${rss[-1]}" -v b="$theirRss" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }')"
     results+=("$(awk -v o="$ourTicks" -v t="$theirTicks" -v on="$ourNs" -v tn="$theirNs" \
         'BEGIN { printf "%.4f %.4f", (t > 0 ? o / t : 1e9), (tn > 0 ? on / tn : 1e9) }')")
 done
@@ -196,3 +217,25 @@ median() {
 }
 echo "median ratio over $runs runs: stat $(printf '%s\n' "${results[@]}" | cut -d' ' -f1 | median)," \
     "schedstat $(printf '%s\n' "${results[@]}" | cut -d' ' -f2 | median)"
+
+[ "$floor" = 1 ] || exit 0
+onDisplay "$minimal" >"$work/minimal.log" 2>&1 &
+floorPid=$!
+sleep "$warmup"
+floorRss=$(rssKb "$floorPid")
+kill "$floorPid"
+wait "$floorPid" || true
+ourRss=$(printf '%s\n' "${rss[@]}" | median)
+echo "rss: travimetra $ourRss kB, minimal Qt window $floorRss kB," \
+    "difference $(awk -v a="$ourRss" -v b="$floorRss" 'BEGIN { printf "%.1f", (a - b) / 1024 }') MB"
+ourStarts=()
+floorStarts=()
+for ((start = 0; start <= 5; start++)); do # the first of each is a warm-up
+    freshSettings
+    ourStarts+=("$(onDisplay "$firstMap" "$binary" 2>/dev/null)")
+    floorStarts+=("$(onDisplay "$firstMap" "$minimal" 2>/dev/null)")
+done
+ourStart=$(printf '%s\n' "${ourStarts[@]:1}" | median)
+floorStart=$(printf '%s\n' "${floorStarts[@]:1}" | median)
+echo "start to first window: travimetra ${ourStarts[*]:1} ms, minimal Qt window ${floorStarts[*]:1} ms;" \
+    "medians $ourStart / $floorStart, ratio $(awk -v a="$ourStart" -v b="$floorStart" 'BEGIN { printf "%.2f", a / b }')"

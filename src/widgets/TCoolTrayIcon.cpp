@@ -2,6 +2,7 @@
 
 #include "PlainText.h"
 #include "TSimpleTimer.h"
+#include "TrayPresence.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -12,21 +13,16 @@
 #include <climits>
 #include <cstdio>
 
-namespace {
-// How often the presence of a notification area is checked.
-constexpr int TrayWatchInterval = 1000;
-} // namespace
-
 TCoolTrayIcon::TCoolTrayIcon(QWidget* owner)
     : QObject(nullptr), m_owner(owner), m_tray(std::make_unique<QSystemTrayIcon>()),
       m_cycleTimer(std::make_unique<TSimpleTimer>(1000, [this](TSimpleTimer*) { cycleStep(); })),
       m_clickTimer(
           std::make_unique<TSimpleTimer>(1000, [this](TSimpleTimer*) { clickTimerStep(); })),
-      m_trayWatch(std::make_unique<TSimpleTimer>(TrayWatchInterval, [this](TSimpleTimer*) {
-          handleTrayAvailability(QSystemTrayIcon::isSystemTrayAvailable());
-      }))
+      m_trayAvailable(QSystemTrayIcon::isSystemTrayAvailable()),
+      m_trayWatch(TrayPresence::create(m_trayAvailable))
 {
-    m_trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
+    connect(m_trayWatch.get(), &TrayPresence::changed, this,
+            &TCoolTrayIcon::handleTrayAvailability);
     connect(m_tray.get(), &QSystemTrayIcon::activated, this, &TCoolTrayIcon::handleActivation);
     if (m_owner)
         m_owner->installEventFilter(this);
@@ -118,7 +114,6 @@ void TCoolTrayIcon::showIcon()
     m_tray->hide();
     m_tray->show();
     ++m_addCount;
-    m_trayWatch->start();
 }
 
 void TCoolTrayIcon::hideIcon()
@@ -126,7 +121,6 @@ void TCoolTrayIcon::hideIcon()
     m_iconVisible = false;
     modifyIcon();
     m_tray->hide();
-    m_trayWatch->stop();
 }
 
 QString TCoolTrayIcon::shownTip() const
@@ -146,9 +140,19 @@ void TCoolTrayIcon::showMessage(const QString& text)
 
 void TCoolTrayIcon::modifyIcon()
 {
-    m_tray->setIcon(m_icon);
+    // Every pass sets the image and the hint; a panel is told only of what
+    // changed, as each change repaints the icon there.
+    if (m_icon.cacheKey() != m_shownIconKey || m_icon.isNull() != m_tray->icon().isNull()) {
+        m_tray->setIcon(m_icon);
+        m_shownIconKey = m_icon.cacheKey();
+        ++m_updateCount;
+    }
     // Host names in the hint come from the store and the network.
-    m_tray->setToolTip(PlainText::toolTip(tipFor(m_hint, m_showHint)));
+    const QString tip = PlainText::toolTip(tipFor(m_hint, m_showHint));
+    if (tip != m_tray->toolTip()) {
+        m_tray->setToolTip(tip);
+        ++m_updateCount;
+    }
 }
 
 void TCoolTrayIcon::setCycleIcons(bool cycle)

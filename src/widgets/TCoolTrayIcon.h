@@ -14,6 +14,7 @@
 #include <memory>
 
 class TSimpleTimer;
+class TrayPresence;
 
 enum TMouseButton
 {
@@ -101,6 +102,8 @@ public:
 
     // Times the icon was handed to the notification area.
     int addCount() const { return m_addCount; }
+    // Times a new image or tip was handed to the platform's icon.
+    int updateCount() const { return m_updateCount; }
 
     // A desktop notification from the icon, titled "Travimetra"; without a
     // notification area (or with the icon hidden) the text goes to the
@@ -153,6 +156,8 @@ private:
     QString m_hint;
     bool m_showHint = true;
     QIcon m_icon;
+    // The image last handed to the platform's icon.
+    qint64 m_shownIconKey = -1;
     bool m_iconVisible = false;
     int m_iconIndex = 0;
     QPointer<QMenu> m_popupMenu;
@@ -164,7 +169,8 @@ private:
     bool m_doubleClicked = false;
     std::unique_ptr<TSimpleTimer> m_cycleTimer;
     std::unique_ptr<TSimpleTimer> m_clickTimer;
-    std::unique_ptr<TSimpleTimer> m_trayWatch;
     bool m_trayAvailable = false;
+    std::unique_ptr<TrayPresence> m_trayWatch;
     int m_addCount = 0;
+    int m_updateCount = 0;
 };

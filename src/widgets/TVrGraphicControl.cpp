@@ -1,5 +1,7 @@
 #include "TVrGraphicControl.h"
 
+#include "WindowCover.h"
+
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -34,7 +36,7 @@ void TVrGraphicControl::endUpdate()
 
 bool TVrGraphicControl::onScreen() const
 {
-    if (!isVisible() || window()->isMinimized())
+    if (!isVisible() || window()->isMinimized() || WindowCover::covered(window()))
         return false;
     const QRect global(mapToGlobal(QPoint(0, 0)), size());
     for (const QScreen* screen : QGuiApplication::screens()) {
@@ -80,6 +82,15 @@ void TVrGraphicControl::showEvent(QShowEvent* event)
         if (top != this)
             top->installEventFilter(this);
     }
+    WindowCover::watch(top);
+}
+
+bool TVrGraphicControl::event(QEvent* event)
+{
+    // A control that is a window of its own hears of being uncovered itself.
+    if (event->type() == WindowCover::uncoveredEvent())
+        redrawIfInView();
+    return QWidget::event(event);
 }
 
 void TVrGraphicControl::moveEvent(QMoveEvent* event)
@@ -91,6 +102,8 @@ void TVrGraphicControl::moveEvent(QMoveEvent* event)
 bool TVrGraphicControl::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_watchedWindow) {
+        if (event->type() == WindowCover::uncoveredEvent())
+            redrawIfInView();
         switch (event->type()) {
         case QEvent::Move:
         case QEvent::Resize:

@@ -10,7 +10,8 @@
 // once; the screen is brought up to date once per turn of the event loop, so
 // a window of many controls that all change together is copied out once,
 // not once per change. A control outside every screen (a tall window runs
-// off the bottom) is only marked and redrawn when it comes into view.
+// off the bottom) or in a window wholly covered by others is only marked and
+// redrawn when it comes into view.
 class TVrGraphicControl : public QWidget
 {
     Q_OBJECT
@@ -34,7 +35,8 @@ public:
     int paintCount() const { return m_paintCount; }
     // Whether a change waits to be drawn until the control is in view.
     bool redrawPending() const { return m_pending; }
-    // Shown, and at least partly on one of the screens.
+    // Shown, at least partly on one of the screens, and its window not
+    // wholly behind others.
     bool onScreen() const;
 
 protected:
@@ -48,6 +50,7 @@ protected:
     void clearPending() { m_pending = false; }
 
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
 

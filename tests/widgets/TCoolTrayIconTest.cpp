@@ -1,6 +1,7 @@
 #include "TCoolTrayIcon.h"
 
 #include "GuiTestApp.h"
+#include "ShownText.h"
 
 #include <QAction>
 #include <QMenu>
@@ -179,6 +180,31 @@ TEST(TCoolTrayIcon, IconReturnsWhenANotificationAreaAppears)
     tray.handleTrayAvailability(true);
     EXPECT_EQ(tray.addCount(), added + 1);
     EXPECT_FALSE(tray.iconVisible());
+}
+
+TEST(TCoolTrayIcon, APassThatChangesNothingTellsThePlatformNothing)
+{
+    TCoolTrayIcon tray;
+    const QList<QIcon> icons = trafficIcons();
+    tray.setIconList(icons);
+    tray.setHint(QStringLiteral("Sensor #1\n\rDL: 1.5 kb/s"));
+    tray.setIconVisible(true);
+    const int before = tray.updateCount();
+    for (int pass = 0; pass < 5; ++pass) { // what every poll does with the same rates
+        tray.setHint(QStringLiteral("Sensor #1\n\rDL: 1.5 kb/s"));
+        tray.setIconIndex(0);
+    }
+    EXPECT_EQ(tray.updateCount(), before);
+    EXPECT_EQ(ShownText::ofToolTip(tray.shownTip()), "Sensor #1\nDL: 1.5 kb/s");
+
+    tray.setHint(QStringLiteral("Sensor #1\n\rDL: 2.0 kb/s"));
+    EXPECT_EQ(tray.updateCount(), before + 1);
+    EXPECT_EQ(ShownText::ofToolTip(tray.shownTip()), "Sensor #1\nDL: 2.0 kb/s");
+    tray.setIconIndex(2);
+    EXPECT_EQ(tray.updateCount(), before + 2);
+    tray.setShowHint(false);
+    EXPECT_EQ(tray.updateCount(), before + 3);
+    EXPECT_TRUE(tray.shownTip().isEmpty());
 }
 
 TEST(TCoolTrayIcon, MinimizingSendsTheWindowToTheTray)
