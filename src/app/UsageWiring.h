@@ -3,6 +3,7 @@
 #include "RateUnit.h"
 #include "SensorPoll.h"
 #include "TMonitorSettings.h"
+#include "UsageClock.h"
 #include "UsageSettings.h"
 
 #include <QPointer>
@@ -14,6 +15,7 @@
 #include <string>
 
 class QWidget;
+class TUsageDatabase;
 class TUsageRecorder;
 class TUsageWindow;
 class TVrScale;
@@ -30,8 +32,10 @@ public:
 
     // Opens the history at `databasePath`; `tell` receives what the user
     // reads once (a history moved aside or not writable, the quota notices).
-    // `now` is the wall clock in seconds (the system's when empty).
-    UsageWiring(const std::string& databasePath, Tell tell, Clock now = {});
+    // `now` is the wall clock in seconds, `steady` a clock nobody sets, in
+    // seconds (the system's when both are empty; a wall clock given alone
+    // is trusted as it is). The history books by TUsageClock over them.
+    UsageWiring(const std::string& databasePath, Tell tell, Clock now = {}, Clock steady = {});
     ~UsageWiring();
     UsageWiring(const UsageWiring&) = delete;
     UsageWiring& operator=(const UsageWiring&) = delete;
@@ -74,11 +78,13 @@ public:
     TUsageRecorder& recorder() { return *m_recorder; }
 
 private:
-    int64_t now() const;
+    int64_t now();
 
     Tell m_tell;
-    Clock m_now;
+    TUsageClock m_clock;
     std::unique_ptr<TUsageRecorder> m_recorder;
+    // The history read beside another program that writes it, for the window.
+    std::unique_ptr<TUsageDatabase> m_readOnly;
     TUsageSettings m_settings;
     QPointer<TUsageWindow> m_window;
 };

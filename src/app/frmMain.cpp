@@ -143,7 +143,7 @@ TMainForm::TMainForm(Options options, QWidget* parent)
         [this](const QString& text) {
             QTimer::singleShot(0, this, [this, text] { m_trayIcon->showMessage(text); });
         },
-        std::move(options.wallClock));
+        std::move(options.wallClock), std::move(options.steadyClock));
     // The popup menu, on the window and on the tray icon; the tray click and
     // the "X" button go through it too.
     m_menu = std::make_unique<TMainMenu>(*this, std::move(options.deviceNetwork));

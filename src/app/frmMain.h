@@ -63,6 +63,9 @@ public:
         // The wall clock of the usage history in seconds; the system's when
         // empty.
         std::function<int64_t()> wallClock;
+        // A clock nobody sets, in seconds, to see the wall clock jump; with
+        // a wall clock given and this empty, the wall clock is trusted.
+        std::function<int64_t()> steadyClock;
         // Where the passwords of SNMPv3 sensors are kept; the desktop keyring
         // when empty.
         std::shared_ptr<ISecretStore> keyring;
