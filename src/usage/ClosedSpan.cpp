@@ -43,20 +43,26 @@ TClosedSpanDecision decide(const TKeptSample& before, const TKeptSample& now,
                            const CounterSpeeds& speeds)
 {
     TClosedSpanDecision d;
-    const int64_t span = now.wallTime - before.wallTime;
     const auto verdict = [&d](ClosedSpanVerdict v) {
         d.verdict = v;
         return d;
     };
-    if (span < 0)
+    if (now.wallTime < before.wallTime)
         return verdict(ClosedSpanVerdict::ClockWentBack);
+    // The kept reading comes from a file: a time no clock reads is no span.
+    int64_t span = 0;
+    if (__builtin_sub_overflow(now.wallTime, before.wallTime, &span))
+        return verdict(ClosedSpanVerdict::NoUpTime);
     if (before.interfaceName != now.interfaceName || before.counterBits != now.counterBits ||
         (now.counterBits != 32 && now.counterBits != 64))
         return verdict(ClosedSpanVerdict::OtherInterface);
     if (before.engineBoots >= 0 && now.engineBoots >= 0 && before.engineBoots != now.engineBoots)
         return verdict(ClosedSpanVerdict::EngineRebooted);
     // Half the uptime's circle is the longest span it tells anything about.
-    if (before.agentUpTime < 0 || now.agentUpTime < 0 ||
+    const auto upTimeRead = [](int64_t upTime) {
+        return upTime >= 0 && static_cast<uint64_t>(upTime) < kUpTimeModulus;
+    };
+    if (!upTimeRead(before.agentUpTime) || !upTimeRead(now.agentUpTime) ||
         static_cast<double>(span) * 100.0 >= static_cast<double>(kUpTimeModulus / 2))
         return verdict(ClosedSpanVerdict::NoUpTime);
     const uint64_t grew =

@@ -65,9 +65,10 @@ struct TUsageCarry
 };
 
 // Turns successive counter readings into octets and gathers them by minute.
-// Counts only what it saw happen: nothing for the first reading of a sensor
-// (the program just started: what went before happened while it was not
-// running), nothing across an agent restart (its uptime went back or fell
+// Counts only what it saw happen: the first reading of a sensor steps only
+// from the reading the history kept before the start, and only by the rule of
+// ClosedSpan (what it finds goes with the next write, counted or as a gap);
+// nothing across an agent restart (its uptime went back or fell
 // behind the wall clock), nothing for a counter that went back, nothing across
 // a gap longer than kMaxGapSeconds (the computer slept or the clock jumped),
 // nothing for a step the interface could not have carried. The counters step
