@@ -3,9 +3,9 @@
 #include "ScreenPlacement.h"
 #include "TUsageRecorder.h"
 #include "TUsageWindow.h"
-#include "TVrScale.h"
 #include "UsageDatabaseError.h"
 #include "UsageSensors.h"
+#include "WindowFrame.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -75,26 +75,6 @@ void UsageWiring::flush()
     m_recorder->flush(now());
 }
 
-std::string UsageWiring::rateText(const char* prefix, double bytesPerSecond) const
-{
-    return RateUnit::rateLabel(prefix, bytesPerSecond, m_settings.RateUnit);
-}
-
-void UsageWiring::formatScale(TVrScale& scale, double bytesPerScaleUnit) const
-{
-    const TRateUnit unit = m_settings.RateUnit;
-    if (unit == TRateUnit::KibibytesPerSecond) {
-        if (scale.hasLabelFormat())
-            scale.setLabelFormat({});
-        return;
-    }
-    scale.setLabelFormat([unit, bytesPerScaleUnit](std::int64_t value, int maxValue) {
-        const int decimals = RateUnit::scaleDecimals(double(maxValue) * bytesPerScaleUnit, unit);
-        return QString::fromStdString(
-            RateUnit::scaleLabel(double(value) * bytesPerScaleUnit, unit, decimals));
-    });
-}
-
 void UsageWiring::showWindow(const TMonitorSettings& model, QWidget* parent)
 {
     // What the last minute gathered belongs in what the window shows.
@@ -132,6 +112,7 @@ void UsageWiring::showWindow(const TMonitorSettings& model, QWidget* parent)
         m_window->move(
             ScreenPlacement::beside(parent->frameGeometry(), m_window->size(), 8, areas));
     }
+    WindowFrame::keepReachable(m_window);
     m_window->show();
     m_window->raise();
     m_window->activateWindow();

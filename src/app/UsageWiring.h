@@ -18,7 +18,6 @@ class QWidget;
 class TUsageDatabase;
 class TUsageRecorder;
 class TUsageWindow;
-class TVrScale;
 
 // The main window's side of the usage history: the recorder fed from every
 // applied poll, the usage settings kept beside the sensor model, the rate
@@ -62,13 +61,6 @@ public:
     void flush();
 
     TRateUnit unit() const { return m_settings.RateUnit; }
-    // A rate label or hint text in the chosen unit ("DL: 100.0 kb/s").
-    std::string rateText(const char* prefix, double bytesPerSecond) const;
-    // The scale's labels in the chosen unit; the digits the scale always
-    // showed for the default unit. `bytesPerScaleUnit` says what one step of
-    // the scale's own numbers is: a kibibyte per second as laid out, a byte
-    // per second once a live sensor has grown it to its highest rate.
-    void formatScale(TVrScale& scale, double bytesPerScaleUnit = 1024.0) const;
 
     // Opens (or raises) the usage window: not modal, it does not stop the
     // poll. A history that could not be opened is told instead.
