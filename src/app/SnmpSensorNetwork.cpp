@@ -86,6 +86,7 @@ TReadReply SnmpSensorNetwork::readV3(const TReadRequest& request)
     m_engines.giveBack(loan);
     TReadReply reply;
     reply.agentRestarted = result.EngineRebooted;
+    reply.engineBoots = result.EngineBoots;
     reply.values.resize(request.oids.size());
     reply.present.resize(request.oids.size());
     reply.types.resize(request.oids.size());

@@ -23,6 +23,8 @@ struct CounterSample
     // The agent said itself that it started again (its SNMPv3 engine boots
     // went up), whatever its uptime shows.
     bool agentRestarted = false;
+    // The SNMPv3 engine's boots the reply carried; -1 when not known.
+    int64_t engineBoots = -1;
     // Which choice of counters the sample comes from. The poll counts it up
     // whenever it chooses the counters anew (first poll, agent restart, the
     // interface moved to another number), so that no series steps from one

@@ -39,6 +39,8 @@ struct TReadReply
     // The agent said it started again since the last request (an SNMPv3
     // engine whose boots went up): its counters started again too.
     bool agentRestarted = false;
+    // The SNMPv3 engine's boots the reply carried; -1 when not known.
+    int64_t engineBoots = -1;
 };
 
 // Everything a poll asks of the outside world: SNMP gets, one echo round

@@ -139,6 +139,7 @@ struct TV2cReading
     uint32_t upTime = 0;
     uint64_t down = 0;
     uint64_t up = 0;
+    int64_t engineBoots = -1; // SNMPv3: the engine's boots the reply carried
     // The local tick count before and after the request (TimerToUse 1).
     uint32_t firstTick = 0;
     uint32_t secondTick = 0;

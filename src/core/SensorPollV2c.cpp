@@ -77,6 +77,7 @@ Sample sample(const TSensorTarget& target, const CounterOids& oids, ISensorNetwo
     Sample outcome;
     outcome.answered = reading.replied = reply.answered;
     outcome.rebooted = reply.agentRestarted;
+    v2c.engineBoots = reply.engineBoots;
     if (!reply.answered)
         return outcome;
     const std::string* upTime = valueOf(reply, 0);
@@ -284,6 +285,7 @@ void applyV2cReading(TSensorRecord& sensor, const TSensorReading& reading, TPoll
     sample.up = v2c.up;
     sample.width = v2c.highCapacity ? CounterWidth::Bits64 : CounterWidth::Bits32;
     sample.agentUpTime = v2c.upTime;
+    sample.engineBoots = v2c.engineBoots;
     sample.binding = sensor.CounterBinding;
     const SeriesStep step = sensor.GraphSeries.step(sample, counterSpeeds(sensor));
     result.downRate = step.downRate();

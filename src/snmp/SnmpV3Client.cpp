@@ -131,6 +131,7 @@ bool SnmpV3Client::roundTrip(const ScopedPdu& scoped, SnmpEngineState* engine, S
             lastRefusal = refusal;
             continue;
         }
+        result.EngineBoots = reply.Message.Usm.EngineBoots;
         // A Report may not carry the request-id when the agent could not read
         // the PDU (wrong privacy key); a Response must.
         const std::int32_t id = reply.Scoped.Pdu.RequestId;

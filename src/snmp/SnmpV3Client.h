@@ -26,6 +26,7 @@ struct SnmpV3Result
     std::string Detail;                // report OID, error status or refusal reason
     std::vector<SnmpBinding> VarBinds; // only with Outcome Ok
     bool EngineRebooted = false;       // the agent restarted since it was last seen
+    std::int64_t EngineBoots = -1;     // of the last message taken; -1 before one
     int RoundTrips = 0;
     // Walks only: how the walk ended; VarBinds holds the rows taken before.
     SnmpWalkEnd WalkEnd = SnmpWalkEnd::Complete;

@@ -57,6 +57,9 @@ bool TUsageRecorder::open()
         replaceDatabase(TUsageDatabase::openForWriting(m_path, notice));
         if (!notice.empty() && m_report)
             m_report(notice);
+        // What the agents counted while the program was closed is stepped
+        // from the readings the last run kept.
+        m_accounting.resumeFrom(m_db->keptSamples());
     } catch (const TUsageDatabaseError& error) {
         m_state = TState::Waiting;
         tellOnce(TState::Waiting,
@@ -109,7 +112,7 @@ void TUsageRecorder::write(int64_t now)
             names.push_back({s.key, s.name});
     for (int attempt = 0; attempt < 2 && isOpen(); ++attempt) {
         try {
-            m_db->write(m_accounting.pending(), names, now);
+            m_db->write(m_accounting.pending(), names, now, m_accounting.carry());
             m_accounting.takeBatch();
             m_namesChanged = false;
             m_writeFailed = false;

@@ -33,6 +33,11 @@ TOctets TUsageAccounting::goodPoll(const TGoodPoll& poll, const CounterSpeeds& s
     sample.agentUpTime = poll.agentUpTime;
     CounterSeries& series = m_series[poll.key];
     const bool had = series.hasBaseline();
+    TKeptSample kept{poll.wallTime,    poll.downCounter, poll.upCounter,    poll.counterBits,
+                     poll.agentUpTime, poll.engineBoots, poll.interfaceName};
+    if (!had)
+        closedSpan(poll.key, kept, speeds);
+    m_carry.latest[poll.key] = std::move(kept);
     const CounterSample before = series.last();
     const int64_t gap = poll.wallTime - static_cast<int64_t>(before.time);
     // What the wall clock sees and the series cannot: a gap the computer
@@ -52,9 +57,30 @@ TOctets TUsageAccounting::goodPoll(const TGoodPoll& poll, const CounterSpeeds& s
     return octets;
 }
 
+void TUsageAccounting::closedSpan(const std::string& key, const TKeptSample& now,
+                                  const CounterSpeeds& speeds)
+{
+    const auto kept = m_kept.find(key);
+    if (kept == m_kept.end())
+        return;
+    const TClosedSpanDecision decision = ClosedSpan::decide(kept->second, now, speeds);
+    m_carry.spans.push_back(
+        {key, kept->second.wallTime, now.wallTime, decision.verdict, decision.octets});
+    m_kept.erase(kept);
+}
+
+void TUsageAccounting::resumeFrom(std::map<std::string, TKeptSample> kept)
+{
+    for (const auto& [key, series] : m_series)
+        if (series.hasBaseline())
+            kept.erase(key);
+    m_kept = std::move(kept);
+}
+
 TUsageBatch TUsageAccounting::takeBatch()
 {
     TUsageBatch batch;
     batch.swap(m_pending);
+    m_carry = {};
     return batch;
 }

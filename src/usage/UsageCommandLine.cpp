@@ -124,6 +124,8 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& err, const std::
                 << " octets)\n"
                 << "  Upload:   " << UsageSummary::octetsText(octets.up) << " (" << octets.up
                 << " octets)\n";
+            for (const std::string& line : UsageSummary::closedLines(sum, args.last))
+                out << "  " << line << "\n";
             if (!args.last && sum.quotaShare)
                 out << "  Quota:    " << static_cast<int>(*sum.quotaShare * 100.0 + 1e-9)
                     << " % of " << s.settings.QuotaGB << " GB, "

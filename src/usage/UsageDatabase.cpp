@@ -1,5 +1,6 @@
 #include "UsageDatabase.h"
 
+#include "ClosedSpanStore.h"
 #include "UsageDatabaseError.h"
 #include "UsageStatement.h"
 
@@ -46,10 +47,11 @@ void TUsageDatabase::createSchema()
                "ROWID;"
                "CREATE TABLE IF NOT EXISTS notice(sensor INTEGER NOT NULL, period INTEGER NOT "
                "NULL, level INTEGER NOT NULL, PRIMARY KEY(sensor, period)) WITHOUT ROWID;");
+    ClosedSpanStore::createTables(m_db);
 }
 
 void TUsageDatabase::write(const TUsageBatch& batch, const std::vector<TUsageSensor>& names,
-                           int64_t now)
+                           int64_t now, const TUsageCarry& carry)
 {
     exec(m_db, "BEGIN IMMEDIATE");
     try {
@@ -83,6 +85,8 @@ void TUsageDatabase::write(const TUsageBatch& batch, const std::vector<TUsageSen
             addHour.bind(1, key).bind(2, minute - minute % 3600).bind(3, down).bind(4, up).run();
             addDay.bind(1, key).bind(2, value.localDay).bind(3, down).bind(4, up).run();
         }
+        if (!carry.empty())
+            ClosedSpanStore::write(m_db, carry, addHour, addDay);
         if (now - m_lastPrune >= 3600)
             prune(m_lastGoodWrite > 0 ? std::min(now, m_lastGoodWrite) : now);
         exec(m_db, "COMMIT");
@@ -179,4 +183,20 @@ void TUsageDatabase::setNoticeLevel(const std::string& key, int32_t periodStart,
                        "WHERE key = ?1), ?2, ?3) ON CONFLICT DO UPDATE SET level = "
                        "max(level, excluded.level)");
     q.bind(1, key).bind(2, periodStart).bind(3, level).run();
+}
+
+std::map<std::string, TKeptSample> TUsageDatabase::keptSamples() const
+{
+    return ClosedSpanStore::keptSamples(m_db);
+}
+
+TOctets TUsageDatabase::closedTotal(const std::string& key, int32_t fromDay, int32_t toDay) const
+{
+    return ClosedSpanStore::closedTotal(m_db, key, fromDay, toDay);
+}
+
+std::vector<TClosedSpanRecord> TUsageDatabase::gaps(const std::string& key, int64_t from,
+                                                    int64_t to) const
+{
+    return ClosedSpanStore::gaps(m_db, key, from, to);
 }

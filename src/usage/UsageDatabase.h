@@ -3,6 +3,7 @@
 #include "UsageAccounting.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -74,7 +75,11 @@ public:
     // once an hour of `now`, never counting back from later than the newest
     // minute kept before this write: a clock that ran ahead cannot take
     // the real rows with it.
-    void write(const TUsageBatch& batch, const std::vector<TUsageSensor>& names, int64_t now);
+    // The closed spans of `carry` go into the same transaction: a counted
+    // one's octets into the hourly and daily totals where they belong, and
+    // each key's newest reading is kept for the next start.
+    void write(const TUsageBatch& batch, const std::vector<TUsageSensor>& names, int64_t now,
+               const TUsageCarry& carry = {});
 
     std::vector<TUsageSensor> sensors() const;
     // Daily totals of a sensor for days in [fromDay, toDay) (yyyymmdd keys).
@@ -92,6 +97,14 @@ public:
     // `periodStart` (yyyymmdd), and recording a new one.
     int noticeLevel(const std::string& key, int32_t periodStart) const;
     void setNoticeLevel(const std::string& key, int32_t periodStart, int level);
+
+    // Each key's newest good reading kept by the last write.
+    std::map<std::string, TKeptSample> keptSamples() const;
+    // The part of the daily totals of [fromDay, toDay) the agent counted while
+    // the program was closed.
+    TOctets closedTotal(const std::string& key, int32_t fromDay, int32_t toDay) const;
+    // The spans of [from, to) the program was closed for and could not count.
+    std::vector<TClosedSpanRecord> gaps(const std::string& key, int64_t from, int64_t to) const;
 
     const std::string& path() const { return m_path; }
 

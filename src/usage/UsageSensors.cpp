@@ -42,7 +42,9 @@ TGoodPoll goodPoll(const TSensorRecord& sensor, const CounterSample& sample, int
             sample.down,
             sample.up,
             sample.width == CounterWidth::Bits64 ? 64 : 32,
-            sample.agentUpTime};
+            sample.agentUpTime,
+            sample.engineBoots,
+            sensor.SensorName};
 }
 
 } // namespace UsageSensors

@@ -3,6 +3,7 @@
 #include "QuotaNotice.h"
 
 #include <cstdio>
+#include <ctime>
 
 namespace UsageSummary {
 
@@ -18,6 +19,11 @@ TUsageSummary summarize(const TUsageDatabase& db, const TUsageSensorConfig& sens
     s.yesterday = db.total(sensor.key, today.plusDays(-1).key(), today.key());
     s.thisPeriod = db.total(sensor.key, s.current.first.key(), s.current.next.key());
     s.lastPeriod = db.total(sensor.key, s.last.first.key(), s.last.next.key());
+    s.thisPeriodClosed = db.closedTotal(sensor.key, s.current.first.key(), s.current.next.key());
+    s.lastPeriodClosed = db.closedTotal(sensor.key, s.last.first.key(), s.last.next.key());
+    s.thisPeriodGaps =
+        db.gaps(sensor.key, s.current.first.localStart(), s.current.next.localStart());
+    s.lastPeriodGaps = db.gaps(sensor.key, s.last.first.localStart(), s.last.next.localStart());
     const uint64_t quota = QuotaNotice::quotaOctets(sensor.settings.QuotaGB);
     if (quota > 0) {
         const uint64_t used = QuotaNotice::countedOctets(sensor.settings.QuotaKind,
@@ -45,6 +51,42 @@ std::vector<TDayOctets> periodDays(const TUsageDatabase& db, const std::string& 
         all.push_back(row);
     }
     return all;
+}
+
+namespace {
+
+std::string timeText(int64_t wallTime)
+{
+    const auto t = static_cast<std::time_t>(wallTime);
+    std::tm parts{};
+    localtime_r(&t, &parts);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &parts);
+    return text;
+}
+
+} // namespace
+
+std::vector<std::string> closedLines(const TUsageSummary& summary, bool lastPeriod)
+{
+    const TOctets& closed = lastPeriod ? summary.lastPeriodClosed : summary.thisPeriodClosed;
+    const auto& gaps = lastPeriod ? summary.lastPeriodGaps : summary.thisPeriodGaps;
+    std::vector<std::string> lines;
+    if (closed.down > 0 || closed.up > 0)
+        lines.push_back("Counted while closed: " + octetsText(closed.down) + " down, " +
+                        octetsText(closed.up) + " up");
+    // A laptop closed every night gives a gap a day: the newest few are
+    // named, the rest counted.
+    constexpr std::size_t kNamedGaps = 5;
+    const std::size_t first = gaps.size() > kNamedGaps ? gaps.size() - kNamedGaps : 0;
+    if (first > 0)
+        lines.push_back("Not counted (gaps): " + std::to_string(first) + " earlier spans");
+    for (std::size_t i = first; i < gaps.size(); ++i) {
+        const TClosedSpanRecord& gap = gaps[i];
+        lines.push_back("Not counted (gap): " + timeText(gap.from) + " to " + timeText(gap.to) +
+                        ", " + ClosedSpan::gapReason(gap.verdict));
+    }
+    return lines;
 }
 
 std::string octetsText(uint64_t octets)

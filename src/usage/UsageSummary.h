@@ -19,6 +19,12 @@ struct TUsageSummary
     TOctets yesterday;
     TOctets thisPeriod;
     TOctets lastPeriod;
+    // The part of each period's totals the agent counted while the program
+    // was closed, and the spans it was closed for that could not be counted.
+    TOctets thisPeriodClosed;
+    TOctets lastPeriodClosed;
+    std::vector<TClosedSpanRecord> thisPeriodGaps;
+    std::vector<TClosedSpanRecord> lastPeriodGaps;
     // Only with a quota: the share of it used (1.0 = all) and the octets the
     // quota counts projected to the period's end.
     std::optional<double> quotaShare;
@@ -32,6 +38,11 @@ TUsageSummary summarize(const TUsageDatabase& db, const TUsageSensorConfig& sens
 // Every day of a period with its octets; days without a record hold zero.
 std::vector<TDayOctets> periodDays(const TUsageDatabase& db, const std::string& key,
                                    const TBillingPeriod& period);
+
+// What the window and the report say of a period's closed spans: the part
+// counted while closed, then each gap with its reason, one line each; empty
+// when the program ran the whole period.
+std::vector<std::string> closedLines(const TUsageSummary& summary, bool lastPeriod);
 
 // "1.23 GB": octets in units of 10^3 with two decimals ("512 B" below a kB).
 std::string octetsText(uint64_t octets);

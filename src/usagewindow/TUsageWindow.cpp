@@ -85,6 +85,8 @@ TUsageWindow::TUsageWindow(const TUsageDatabase& db, std::vector<TUsageSensorCon
     m_periodLBL = new QLabel(this);
     m_quotaLBL = new QLabel(this);
     m_quotaLBL->setObjectName("QuotaLBL");
+    m_closedLBL = new QLabel(this);
+    m_closedLBL->setObjectName("ClosedLBL");
     m_messageLBL = new QLabel(this);
     m_messageLBL->setObjectName("MessageLBL");
     m_messageLBL->setWordWrap(true);
@@ -97,6 +99,7 @@ TUsageWindow::TUsageWindow(const TUsageDatabase& db, std::vector<TUsageSensorCon
     layout->addLayout(grid);
     layout->addWidget(m_periodLBL);
     layout->addWidget(m_quotaLBL);
+    layout->addWidget(m_closedLBL);
     layout->addWidget(m_barView, 1);
     layout->addWidget(m_rateView, 1);
     layout->addWidget(m_messageLBL);
@@ -183,6 +186,10 @@ void TUsageWindow::refresh()
         } else {
             m_quotaLBL->setText("No quota");
         }
+        QStringList closed;
+        for (const std::string& line : UsageSummary::closedLines(m_summary, last))
+            closed << QString::fromStdString(line);
+        m_closedLBL->setText(closed.join('\n'));
         m_days = UsageSummary::periodDays(m_db, m_summary.sensor.key, period);
         fillBars();
         fillRates();

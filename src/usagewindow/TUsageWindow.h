@@ -69,6 +69,7 @@ private:
     QLabel* m_totals[4][2] = {};
     QLabel* m_periodLBL = nullptr;
     QLabel* m_quotaLBL = nullptr;
+    QLabel* m_closedLBL = nullptr;
     QLabel* m_messageLBL = nullptr;
     QChartView* m_barView = nullptr;
     QChartView* m_rateView = nullptr;

@@ -6,6 +6,7 @@
 #include "BillingPeriod.h"
 
 #include <QFile>
+#include <QLabel>
 
 #include <gtest/gtest.h>
 
@@ -117,6 +118,28 @@ TEST_F(TUsageWindowTest, BarsShowEveryDayOfTheChosenPeriod)
             EXPECT_EQ(d.octets.down, storedDown(d.day, next)) << d.day;
         }
     }
+}
+
+TEST_F(TUsageWindowTest, ItSaysWhatWasCountedWhileClosedAndNamesTheGaps)
+{
+    auto window = open();
+    auto* closed = window->findChild<QLabel*>("ClosedLBL");
+    ASSERT_NE(closed, nullptr);
+    EXPECT_EQ(closed->text(), ""); // the program ran all along
+    TUsageCarry carry;
+    const int64_t night = localNoon(2026, 11, 8) + 9 * 3600; // 21:00
+    carry.spans.push_back(
+        {"10.0.0.1#2", night, night + 10 * 3600, ClosedSpanVerdict::Counted, {700000, 7000}});
+    carry.spans.push_back(
+        {"10.0.0.1#2", night + 86400, night + 86400 + 3600, ClosedSpanVerdict::AgentRestarted, {}});
+    m_db->write({}, {}, m_now, carry);
+    window->refresh();
+    EXPECT_EQ(closed->text().toStdString(), "Counted while closed: 700.00 kB down, 7.00 kB up\n"
+                                            "Not counted (gap): 2026-11-09 21:00 to 2026-11-09 "
+                                            "22:00, the agent restarted");
+    // The totals include it.
+    EXPECT_EQ(window->totalText(2, 0), octets(storedDown(20261101, 20261201)));
+    EXPECT_EQ(m_db->closedTotal("10.0.0.1#2", 20261101, 20261201).down, 700000u);
 }
 
 TEST_F(TUsageWindowTest, QuotaShareAndProjection)
