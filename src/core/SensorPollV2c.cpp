@@ -275,7 +275,8 @@ void applyV2cReading(TSensorRecord& sensor, const TSensorReading& reading, TPoll
     sample.width = v2c.highCapacity ? CounterWidth::Bits64 : CounterWidth::Bits32;
     sample.agentUpTime = v2c.upTime;
     sample.binding = sensor.CounterBinding;
-    const SeriesStep step = sensor.GraphSeries.step(sample, counterSpeeds(sensor));
+    const SeriesStep step =
+        sensor.GraphSeries.step(sample, counterSpeeds(sensor), rateRule(sensor));
     result.downRate = step.downRate();
     result.upRate = step.upRate();
     result.downText = rateLabel("DL: ", result.downRate);

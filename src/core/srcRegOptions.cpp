@@ -300,6 +300,7 @@ const std::vector<TSensorValue>& sensorValues()
         sensor("UseLightColorFor", Kind::Boolean, false, &TSensorRecord::UseLightColorFor),
         sensor("TimerToUse", Kind::Integer, int32_t(0), &TSensorRecord::TimerToUse, 0, 1),
         sensor("HalfHeight", Kind::Boolean, false, &TSensorRecord::HalfHeight),
+        sensor("SteadyRates", Kind::Boolean, true, &TSensorRecord::SteadyRates),
     };
     return values;
 }

@@ -1,0 +1,64 @@
+#include "RefreshSteps.h"
+
+#include <algorithm>
+
+namespace {
+
+bool moved(const CounterStep& step)
+{
+    return step.octets > 0 || step.reset;
+}
+
+// A change that came in the same poll as expected may come a little early by
+// the clocks' rounding: a quarter of the poll is tolerated.
+constexpr double kEarlyShare = 0.25;
+
+// Spans over more than one poll that make a sensor's counters stepped: one
+// can be an idle interface starting a transfer, two in the recent spans are
+// the agent's refresh.
+constexpr int kSteppedSpans = 2;
+
+} // namespace
+
+bool RefreshSteps::stepped() const
+{
+    int stepped = 0;
+    for (std::size_t i = 0; i < m_spanCount; ++i)
+        stepped += m_spans[i].polls > 1 ? 1 : 0;
+    return stepped >= kSteppedSpans;
+}
+
+double RefreshSteps::refreshSeconds() const
+{
+    double longest = 0;
+    for (std::size_t i = 0; i < m_spanCount; ++i)
+        longest = std::max(longest, m_spans[i].seconds);
+    return longest;
+}
+
+StepRates RefreshSteps::step(double seconds, const CounterStep& down, const CounterStep& up)
+{
+    const double elapsed = seconds > 0 ? seconds : 0;
+    m_sinceChange += elapsed;
+    ++m_pollsSinceChange;
+    if (!moved(down) && !moved(up)) {
+        // Nothing new from the agent: the last jump's rates hold while a
+        // refresh may still be due.
+        if (stepped() && m_sinceChange + kEarlyShare * elapsed < refreshSeconds())
+            return m_held;
+        m_held = {};
+        return m_held;
+    }
+    const double span = m_sinceChange;
+    const int polls = m_pollsSinceChange;
+    m_sinceChange = 0;
+    m_pollsSinceChange = 0;
+    if (span <= kLongestRefreshSeconds) {
+        m_spans[m_next] = {span, polls};
+        m_next = (m_next + 1) % kSpansKept;
+        m_spanCount = std::min(m_spanCount + 1, kSpansKept);
+    }
+    const double over = stepped() && span <= kLongestRefreshSeconds ? span : elapsed;
+    m_held = {stepRate(down, over), stepRate(up, over)};
+    return m_held;
+}
