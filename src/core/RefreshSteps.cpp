@@ -47,6 +47,7 @@ StepRates RefreshSteps::step(double seconds, const CounterStep& down, const Coun
         if (stepped() && m_sinceChange + kEarlyShare * elapsed < refreshSeconds())
             return m_held;
         m_held = {};
+        m_changeCount = 0;
         return m_held;
     }
     const double span = m_sinceChange;
@@ -59,6 +60,27 @@ StepRates RefreshSteps::step(double seconds, const CounterStep& down, const Coun
         m_spanCount = std::min(m_spanCount + 1, kSpansKept);
     }
     const double over = stepped() && span <= kLongestRefreshSeconds ? span : elapsed;
-    m_held = {stepRate(down, over), stepRate(up, over)};
+    if (span > kLongestRefreshSeconds || down.reset || up.reset || !(over > 0)) {
+        // Nothing before this change belongs with it.
+        m_changeCount = 0;
+        m_held = {stepRate(down, over), stepRate(up, over)};
+        return m_held;
+    }
+    m_held = averaged({double(down.octets), double(up.octets), over});
     return m_held;
+}
+
+StepRates RefreshSteps::averaged(const Change& change)
+{
+    m_changes[m_nextChange] = change;
+    m_nextChange = (m_nextChange + 1) % kChangesAveraged;
+    m_changeCount = std::min(m_changeCount + 1, kChangesAveraged);
+    Change sum;
+    for (std::size_t i = 0; i < m_changeCount; ++i) {
+        const Change& c = m_changes[(m_nextChange + kChangesAveraged - 1 - i) % kChangesAveraged];
+        sum.down += c.down;
+        sum.up += c.up;
+        sum.seconds += c.seconds;
+    }
+    return {sum.down / sum.seconds, sum.up / sum.seconds};
 }

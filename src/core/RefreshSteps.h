@@ -8,7 +8,11 @@
 // and then jumping, a jump's octets are spread over the span since the
 // previous jump, and the polls in between show the last jump's rate, until a
 // refresh period passes with nothing: then the interface is idle and shows 0.
-// Counters that move at every poll get exactly the per-poll rate.
+// An agent that refreshes on a clock of its own while polled less often than
+// that (every 3 s, polled every 5 s) moves at every poll by one refresh or
+// two: the rate is taken over the last kChangesAveraged changes (15 s there,
+// five whole refreshes), started afresh at every quiet poll, reset or quiet
+// time longer than a refresh.
 
 #include "CounterStep.h"
 
@@ -26,6 +30,7 @@ enum class RateRule
 // the agent's counters; a longer quiet time is an idle interface, and the
 // octets after it are the poll's own.
 constexpr double kLongestRefreshSeconds = 12;
+constexpr std::size_t kChangesAveraged = 3;
 
 struct StepRates
 {
@@ -54,7 +59,19 @@ private:
     };
     static constexpr std::size_t kSpansKept = 8;
 
+    // Octets of a change and the seconds they were counted over.
+    struct Change
+    {
+        double down = 0;
+        double up = 0;
+        double seconds = 0;
+    };
+    StepRates averaged(const Change& change);
+
     std::array<Span, kSpansKept> m_spans{};
+    std::array<Change, kChangesAveraged> m_changes{};
+    std::size_t m_changeCount = 0;
+    std::size_t m_nextChange = 0;
     std::size_t m_spanCount = 0;
     std::size_t m_next = 0;
     double m_sinceChange = 0;
