@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <arpa/inet.h>
+#include <fstream>
 #include <netinet/in.h>
+#include <string>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
@@ -87,4 +89,20 @@ void LoopbackTraffic::stop()
     if (m_receiver >= 0)
         ::close(m_receiver);
     m_sender = m_receiver = -1;
+}
+
+long long LoopbackTraffic::loopbackOctets()
+{
+    std::ifstream in("/proc/net/dev");
+    std::string line;
+    while (std::getline(in, line)) {
+        const auto colon = line.find(':');
+        if (colon == std::string::npos)
+            continue;
+        std::string name = line.substr(0, colon);
+        name.erase(0, name.find_first_not_of(' '));
+        if (name == "lo")
+            return std::stoll(line.substr(colon + 1));
+    }
+    return -1;
 }

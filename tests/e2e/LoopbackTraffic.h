@@ -27,6 +27,9 @@ public:
     ~LoopbackTraffic();
 
     bool start(Profile profile, std::chrono::seconds duration);
+    // Received octets of this network namespace's loopback interface (sysfs
+    // would show the namespace it was mounted in); -1 when not found.
+    static long long loopbackOctets();
     void stop();
     long long datagramsSent() const { return m_sent; }
 

@@ -30,24 +30,6 @@ std::vector<std::vector<std::string>> logLines(const std::string& file)
     return lines;
 }
 
-// Received octets of this network namespace's loopback interface (sysfs
-// would show the namespace it was mounted in).
-long long loopbackOctets()
-{
-    std::ifstream in("/proc/net/dev");
-    std::string line;
-    while (std::getline(in, line)) {
-        const auto colon = line.find(':');
-        if (colon == std::string::npos)
-            continue;
-        std::string name = line.substr(0, colon);
-        name.erase(0, name.find_first_not_of(' '));
-        if (name == "lo")
-            return std::stoll(line.substr(colon + 1));
-    }
-    return -1;
-}
-
 } // namespace
 
 TEST_F(E2EFixture, LoggedRatesMatchAKnownLoopbackStream)
@@ -74,7 +56,7 @@ TEST_F(E2EFixture, LoggedRatesMatchAKnownLoopbackStream)
     constexpr double kRate = 1'000'000; // octets per second on lo
     LoopbackTraffic traffic(kTrafficFrom, kTrafficTo, 9162);
     ASSERT_TRUE(traffic.start([](double) { return kRate; }, 70s));
-    const long long octetsBefore = loopbackOctets();
+    const long long octetsBefore = LoopbackTraffic::loopbackOctets();
     const auto begin = std::chrono::steady_clock::now();
     auto program = launch();
     ASSERT_TRUE(mainWindow(*program, 10s)) << program->output();
@@ -91,7 +73,7 @@ TEST_F(E2EFixture, LoggedRatesMatchAKnownLoopbackStream)
         << program->output();
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
-    const double measured = (loopbackOctets() - octetsBefore) / seconds;
+    const double measured = (LoopbackTraffic::loopbackOctets() - octetsBefore) / seconds;
     traffic.stop();
     EXPECT_EQ(program->endWith(SIGTERM, 10s), std::optional<int>(0));
 
