@@ -1,6 +1,7 @@
 #include "MessageBoxes.h"
 
 #include "DialogMessages.h"
+#include "WindowFrame.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>
@@ -23,7 +24,7 @@ void show(Kind kind, const QString& text)
         auto* box = new QMessageBox(QMessageBox::Information, QCoreApplication::applicationName(),
                                     shown, QMessageBox::Ok);
         box->setTextFormat(Qt::PlainText);
-        box->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+        WindowFrame::makeFixedDialog(box, true);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->setModal(false);
         box->show();

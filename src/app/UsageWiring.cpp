@@ -3,17 +3,17 @@
 #include "ScreenPlacement.h"
 #include "TUsageRecorder.h"
 #include "TUsageWindow.h"
-#include "TVrScale.h"
+#include "UsageDatabaseError.h"
+#include "UsageSensorKey.h"
 #include "UsageSensors.h"
+#include "WindowFrame.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
 
-#include <ctime>
-
-UsageWiring::UsageWiring(const std::string& databasePath, Tell tell, Clock now)
-    : m_tell(std::move(tell)), m_now(std::move(now))
+UsageWiring::UsageWiring(const std::string& databasePath, Tell tell, Clock now, Clock steady)
+    : m_tell(std::move(tell)), m_clock(std::move(now), std::move(steady))
 {
     m_recorder = std::make_unique<TUsageRecorder>(databasePath, [this](const std::string& text) {
         if (m_tell)
@@ -27,9 +27,9 @@ UsageWiring::~UsageWiring()
     delete m_window.data();
 }
 
-int64_t UsageWiring::now() const
+int64_t UsageWiring::now()
 {
-    return m_now ? m_now() : static_cast<int64_t>(std::time(nullptr));
+    return m_clock.now();
 }
 
 void UsageWiring::load(const TMonitorSettings& model)
@@ -76,26 +76,6 @@ void UsageWiring::flush()
     m_recorder->flush(now());
 }
 
-std::string UsageWiring::rateText(const char* prefix, double bytesPerSecond) const
-{
-    return RateUnit::rateLabel(prefix, bytesPerSecond, m_settings.RateUnit);
-}
-
-void UsageWiring::formatScale(TVrScale& scale, double bytesPerScaleUnit) const
-{
-    const TRateUnit unit = m_settings.RateUnit;
-    if (unit == TRateUnit::KibibytesPerSecond) {
-        if (scale.hasLabelFormat())
-            scale.setLabelFormat({});
-        return;
-    }
-    scale.setLabelFormat([unit, bytesPerScaleUnit](std::int64_t value, int maxValue) {
-        const int decimals = RateUnit::scaleDecimals(double(maxValue) * bytesPerScaleUnit, unit);
-        return QString::fromStdString(
-            RateUnit::scaleLabel(double(value) * bytesPerScaleUnit, unit, decimals));
-    });
-}
-
 void UsageWiring::showWindow(const TMonitorSettings& model, QWidget* parent)
 {
     // What the last minute gathered belongs in what the window shows.
@@ -107,13 +87,22 @@ void UsageWiring::showWindow(const TMonitorSettings& model, QWidget* parent)
         m_window->activateWindow();
         return;
     }
-    if (!m_recorder->isOpen()) {
-        if (m_tell)
-            m_tell(QStringLiteral("The usage history could not be opened; usage is not recorded."));
-        return;
+    TUsageDatabase* db = m_recorder->isOpen() ? m_recorder->database() : nullptr;
+    if (!db) {
+        // Another program records the history (or it cannot be written for
+        // now): what it holds can still be shown.
+        try {
+            m_readOnly = TUsageDatabase::openForReading(m_recorder->path());
+            db = m_readOnly.get();
+        } catch (const TUsageDatabaseError&) {
+            if (m_tell)
+                m_tell(QStringLiteral(
+                    "The usage history could not be opened; usage is not recorded."));
+            return;
+        }
     }
-    m_window = new TUsageWindow(*m_recorder->database(), UsageSensors::configs(model, m_settings),
-                                m_settings.RateUnit, m_now);
+    m_window = new TUsageWindow(*db, UsageSensors::configs(model, m_settings), m_settings.RateUnit,
+                                [this] { return now(); });
     m_window->setAttribute(Qt::WA_DeleteOnClose);
     // A window of its own beside the strip, wholly on a screen: without a
     // window manager nobody else would bring it there.
@@ -124,6 +113,7 @@ void UsageWiring::showWindow(const TMonitorSettings& model, QWidget* parent)
         m_window->move(
             ScreenPlacement::beside(parent->frameGeometry(), m_window->size(), 8, areas));
     }
+    WindowFrame::keepReachable(m_window);
     m_window->show();
     m_window->raise();
     m_window->activateWindow();

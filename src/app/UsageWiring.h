@@ -3,6 +3,7 @@
 #include "RateUnit.h"
 #include "SensorPoll.h"
 #include "TMonitorSettings.h"
+#include "UsageClock.h"
 #include "UsageSettings.h"
 
 #include <QPointer>
@@ -14,9 +15,9 @@
 #include <string>
 
 class QWidget;
+class TUsageDatabase;
 class TUsageRecorder;
 class TUsageWindow;
-class TVrScale;
 
 // The main window's side of the usage history: the recorder fed from every
 // applied poll, the usage settings kept beside the sensor model, the rate
@@ -30,8 +31,10 @@ public:
 
     // Opens the history at `databasePath`; `tell` receives what the user
     // reads once (a history moved aside or not writable, the quota notices).
-    // `now` is the wall clock in seconds (the system's when empty).
-    UsageWiring(const std::string& databasePath, Tell tell, Clock now = {});
+    // `now` is the wall clock in seconds, `steady` a clock nobody sets, in
+    // seconds (the system's when both are empty; a wall clock given alone
+    // is trusted as it is). The history books by TUsageClock over them.
+    UsageWiring(const std::string& databasePath, Tell tell, Clock now = {}, Clock steady = {});
     ~UsageWiring();
     UsageWiring(const UsageWiring&) = delete;
     UsageWiring& operator=(const UsageWiring&) = delete;
@@ -58,13 +61,6 @@ public:
     void flush();
 
     TRateUnit unit() const { return m_settings.RateUnit; }
-    // A rate label or hint text in the chosen unit ("DL: 100.0 kb/s").
-    std::string rateText(const char* prefix, double bytesPerSecond) const;
-    // The scale's labels in the chosen unit; the digits the scale always
-    // showed for the default unit. `bytesPerScaleUnit` says what one step of
-    // the scale's own numbers is: a kibibyte per second as laid out, a byte
-    // per second once a live sensor has grown it to its highest rate.
-    void formatScale(TVrScale& scale, double bytesPerScaleUnit = 1024.0) const;
 
     // Opens (or raises) the usage window: not modal, it does not stop the
     // poll. A history that could not be opened is told instead.
@@ -74,11 +70,13 @@ public:
     TUsageRecorder& recorder() { return *m_recorder; }
 
 private:
-    int64_t now() const;
+    int64_t now();
 
     Tell m_tell;
-    Clock m_now;
+    TUsageClock m_clock;
     std::unique_ptr<TUsageRecorder> m_recorder;
+    // The history read beside another program that writes it, for the window.
+    std::unique_ptr<TUsageDatabase> m_readOnly;
     TUsageSettings m_settings;
     QPointer<TUsageWindow> m_window;
 };

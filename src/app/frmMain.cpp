@@ -13,11 +13,15 @@
 #include "Platform.h"
 #include "RegStoreFile.h"
 #include "ScreenPlacement.h"
+#include "SensorGraphSet.h"
 #include "SensorNetworkLogIO.h"
 #include "SensorPasswordKeeper.h"
 #include "SensorPoll.h"
+#include "SensorPresenter.h"
 #include "ShellWindowStates.h"
 #include "SnmpSensorStore.h"
+#include "StripLayout.h"
+#include "StripLook.h"
 #include "TCoolTrayIcon.h"
 #include "TMainMenu.h"
 #include "TSensorControls.h"
@@ -45,6 +49,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
@@ -52,55 +57,17 @@
 
 namespace {
 
-// Design sizes at a scale of 100 %.
-constexpr int kWindowWidth = 260;
-constexpr int kLabelHeight = 13;
-constexpr int kLabelFontPixels = 11;  // "Tahoma", 11 pixels high
-constexpr int kWindowFontPixels = 11; // 8 points
-constexpr int kScaleFontPixels = 8;   // 6 points
-constexpr int kButtonFontPixels = 13; // 10 points
 constexpr TColor kLatencyTextColor = 0x808080;
 // How often a locked keyring is looked at again (without asking anything).
 constexpr int kKeyringRetryMs = 10000;
 
-QFont tahoma(int pixels, bool bold = false)
-{
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
-
-void setColors(QWidget* widget, TColor text, TColor back)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, VrColor::toQColor(text));
-    palette.setColor(QPalette::Window, VrColor::toQColor(back));
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
-
-// A label whose width follows its text; a right-aligned one keeps its right
-// edge and grows to the left.
-void setLabelText(QLabel* label, const std::string& text)
-{
-    if (!label)
-        return;
-    const QString shown = QString::fromStdString(text);
-    const int width = label->fontMetrics().horizontalAdvance(shown) + 1;
-    const QRect g = label->geometry();
-    if (label->alignment() & Qt::AlignRight)
-        label->setGeometry(g.right() + 1 - width, g.y(), width, g.height());
-    else
-        label->setGeometry(g.x(), g.y(), width, g.height());
-    // Names, addresses and rates from agents show as the characters they are.
-    PlainText::label(label)->setText(shown);
-}
-
-std::string joinedTitle(const TSensorRecord& s)
-{
-    return s.HostName + " / " + s.SensorName + " @ " + s.HostIP;
-}
+using StripLook::kButtonFontPixels;
+using StripLook::kLabelFontPixels;
+using StripLook::kLabelHeight;
+using StripLook::kWindowFontPixels;
+using StripLook::setColors;
+using StripLook::setLabelText;
+using StripLook::tahoma;
 
 // Start-up refusal: the one place where the program ends without saving.
 [[noreturn]] void endAtOnce()
@@ -133,7 +100,7 @@ TMainForm::TMainForm(Options options, QWidget* parent)
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Travimetra"));
     setFont(tahoma(kWindowFontPixels));
-    resize(kWindowWidth, 380);
+    resize(StripLayout::kColumnWidth, 380);
     createComponents();
     // Before the settings load, which brings the usage settings along.
     m_usage = std::make_unique<UsageWiring>(
@@ -143,7 +110,7 @@ TMainForm::TMainForm(Options options, QWidget* parent)
         [this](const QString& text) {
             QTimer::singleShot(0, this, [this, text] { m_trayIcon->showMessage(text); });
         },
-        std::move(options.wallClock));
+        std::move(options.wallClock), std::move(options.steadyClock));
     // The popup menu, on the window and on the tray icon; the tray click and
     // the "X" button go through it too.
     m_menu = std::make_unique<TMainMenu>(*this, std::move(options.deviceNetwork));
@@ -151,6 +118,7 @@ TMainForm::TMainForm(Options options, QWidget* parent)
     m_trayIcon->setPopupMenu(m_menu->popupMenu());
     m_trayIcon->OnClick = [this](TCoolTrayIcon*) { m_menu->TrayIconClick(); };
     if (options.startTimers) {
+        m_loadedAt.start();
         m_masterTimer->loaded();
         m_logTimer->loaded();
         m_latencyTimer->loaded();
@@ -233,6 +201,9 @@ void TMainForm::createComponents()
     // One black frame around the segments, none of the 3-D edges a new bar
     // has.
     m_latencyBar->setBevel(TVrBevel::blackFrame());
+    // A reply under a millisecond (position 1 of 200) is less than one
+    // segment's share, yet a reply came: the first segment says so.
+    m_latencyBar->setLightsFirstSegment(true);
     m_latencyBar->setGeometry(8, 0, 241, 12);
     attachShell(m_latencyBar);
 
@@ -286,6 +257,7 @@ void TMainForm::FormCreate()
         QCoreApplication::processEvents();
         UpdateControlProperties();
         m_masterTimer->setInterval(pollPeriod(m_settings.Interval));
+        keepFirstWait();
         m_alphaBlend = true;
         applyOpacity();
         m_menu->AlwaysOnTopCheck(); // the window's style and the menu's check mark
@@ -394,138 +366,37 @@ void TMainForm::UpdateControls()
 {
     for (TSensorRecord& sensor : m_settings.Sensors) {
         if (!sensor.Active) {
-            // A sensor taken off the window takes its graph with it.
-            if (sensor.Controls) {
-                delete sensor.Controls->TitleLabel.data();
-                delete sensor.Controls->DownLabel.data();
-                delete sensor.Controls->UpLabel.data();
-                delete sensor.Controls->Scope.data();
-                delete sensor.Controls->Scale.data();
-            }
+            if (sensor.Controls)
+                SensorGraphSet::freeAll(*sensor.Controls);
             continue;
         }
-        if (!sensor.Controls)
-            sensor.Controls = std::shared_ptr<TSensorControls>(
-                new TSensorControls, [](TSensorControls* controls) {
-                    // A record dropped from the list frees what is left of its set.
-                    delete controls->TitleLabel.data();
-                    delete controls->DownLabel.data();
-                    delete controls->UpLabel.data();
-                    delete controls->Scope.data();
-                    delete controls->Scale.data();
-                    delete controls;
-                });
-        TSensorControls& c = *sensor.Controls;
-        const auto made = [this](QWidget* control) {
-            attachShell(control);
-            control->show();
-        };
-        if (!c.TitleLabel)
-            made(c.TitleLabel = new QLabel(this));
-        if (!c.DownLabel)
-            made(c.DownLabel = new QLabel(this));
-        if (!c.UpLabel)
-            made(c.UpLabel = new QLabel(this));
-        if (!c.Scope)
-            made(c.Scope = new TVrScope(this));
-        if (!c.Scale)
-            made(c.Scale = new TVrScale(this));
+        SensorGraphSet::ensure(sensor.Controls, this,
+                               [this](QWidget* control) { attachShell(control); });
     }
 }
 
 void TMainForm::DeleteControls()
 {
     for (TSensorRecord& sensor : m_settings.Sensors) {
-        if (!sensor.Active || !sensor.Controls)
-            continue;
-        delete sensor.Controls->TitleLabel.data();
-        delete sensor.Controls->DownLabel.data();
-        delete sensor.Controls->UpLabel.data();
+        if (sensor.Active && sensor.Controls)
+            SensorGraphSet::freeLabels(*sensor.Controls);
     }
 }
 
-void TMainForm::layOutSensor(TSensorControls& c, const TSensorRecord& s, int y)
+SensorPresenter TMainForm::presenter() const
 {
-    const TColor back = m_settings.BackColor;
+    return SensorPresenter(m_usage->unit());
+}
 
-    QLabel* title = c.TitleLabel;
-    title->setGeometry(8, y + 1, 0, kLabelHeight);
-    title->setFont(tahoma(kLabelFontPixels));
-    title->setToolTip(PlainText::toolTip(QString::fromStdString(joinedTitle(s))));
-    setColors(title, s.LightColor, back);
-    setLabelText(title, m_settings.ShowExtendedInfo ? joinedTitle(s) : s.HostName);
-    title->raise();
-
-    QLabel* down = c.DownLabel;
-    down->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    down->setFont(tahoma(kLabelFontPixels));
-    down->setGeometry(8, y + 151, 0, kLabelHeight);
-    setColors(down, s.DLColor, back);
-    setLabelText(down, "Download Speed");
-    down->raise();
-
-    // The upload text starts at 184 and later texts keep its right edge.
-    QLabel* up = c.UpLabel;
-    up->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    up->setFont(tahoma(kLabelFontPixels));
-    up->setGeometry(184, y + 151, 0, kLabelHeight);
-    setColors(up, s.ULColor, back);
-    setLabelText(up, "Upload Speed");
-    // With a font wider than the one the strip was designed for, the right
-    // edge would fall outside the window and every rate would be cut off.
-    const int rightLimit = 260 - 2;
-    if (up->geometry().right() > rightLimit)
-        up->move(rightLimit + 1 - up->width(), up->y());
-    up->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    up->raise();
-
-    TVrScope* scope = c.Scope;
-    scope->setGeometry(26, y + 16, 232, 133);
-    scope->setInterval(10000);
-    scope->setMaxValue(static_cast<int32_t>(static_cast<uint32_t>(s.DownSpeed) << 7));
-    scope->setMinValue(-1);
-    scope->setGridSize(11);
-    scope->setGridColor(s.DarkColor);
-    scope->setBaseColor(s.LightColor);
-    scope->setBaseOffset(static_cast<std::uint8_t>(SensorPoll::baseOffset(s)));
-    scope->setFrequency(s.GraphPixels);
-    scope->setColor(back);
-    scope->setThreaded(true);
-    while (scope->channels().count() < 2)
-        scope->channels().add();
-    scope->channels().items(0).setColor(s.DLColor);
-    scope->channels().items(1).setColor(s.ULColor);
-
-    TVrScale* scale = c.Scale;
-    scale->setOrientation(voVertical);
-    scale->setGeometry(0, y + 11, 26, 141);
-    scale->setMinValue(0);
-    scale->setTicks(8);
-    scale->setScaleColor(s.DarkColor);
-    const int64_t top = s.DownSpeed / 8;
-    const auto toInt = [](int64_t v) {
-        return static_cast<int>(std::clamp<int64_t>(v, std::numeric_limits<int>::min(),
-                                                    std::numeric_limits<int>::max()));
-    };
-    scale->setMaxValue(toInt(top));
-    scale->setPeakLevel(toInt(top * 7 / 10));
-    scale->setPeakColor(s.LightColor);
-    scale->setShowSign(false);
-    scale->setScaleOffset(0);
-    scale->setFontColor(s.UseLightColorFor ? s.LightColor : s.DarkColor);
-    scale->setFont(tahoma(kScaleFontPixels));
-    scale->setLayout(tlTop);
-    scale->setColor(back);
-    m_usage->formatScale(*scale);
-    scale->lower();
-
-    if (s.HalfHeight) {
-        down->move(down->x(), y + 86);
-        up->move(up->x(), y + 86);
-        scale->setGeometry(0, y + 15, 26, 75);
-        scale->setTicks(3);
-        scope->resize(scope->width(), 68);
-    }
+int TMainForm::availableDesignHeight(int scale) const
+{
+    // The screen the strip is on (the first one while it has no place yet).
+    const QScreen* screen = QGuiApplication::screenAt(geometry().center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return 0;
+    return WindowScaling::mulDiv(screen->availableGeometry().height(), 100, scale);
 }
 
 void TMainForm::UpdateControlProperties()
@@ -553,18 +424,34 @@ void TMainForm::UpdateControlProperties()
     m_usage->sensorsChanged(m_settings);
     ++m_layoutGeneration;
     m_hintLines.clear();
-    int y = 0;
+
+    // A scale of 0 % or less would collapse the window for good.
+    const int scale = m_settings.ScaleSize > 0 ? m_settings.ScaleSize : 100;
+    // Where the first column is on the screen stays where it is, however
+    // many columns the strip has now.
+    const int firstColumnX = x() + m_firstColumnOffset;
+    StripLayout::TStripOptions options;
+    options.latencySensor = m_settings.LatencySensor;
+    options.availableHeight = availableDesignHeight(scale);
+    std::vector<TSensorRecord*> shown;
     for (TSensorRecord& sensor : m_settings.Sensors) {
         if (!sensor.Active || !sensor.Controls)
             continue;
         TSensorControls& c = *sensor.Controls;
         if (!c.TitleLabel || !c.DownLabel || !c.UpLabel || !c.Scope || !c.Scale)
             continue;
-        layOutSensor(c, sensor, y);
+        shown.push_back(&sensor);
+        options.halfHeight.push_back(sensor.HalfHeight);
+    }
+    const StripLayout::TStrip strip = StripLayout::layOut(options);
+    const SensorGraphSet::TLook look{m_settings.BackColor, m_settings.ShowExtendedInfo};
+    const SensorPresenter texts = presenter();
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        TSensorRecord& sensor = *shown[i];
+        SensorGraphSet::layOut(*sensor.Controls, sensor, strip.sets[i], look, texts);
         SensorPoll::buildCounterOids(sensor);
         sensor.PrevUpCount = 0;
         sensor.PrevDownCount = 0;
-        y += sensor.HalfHeight ? 105 : 170;
     }
 
     QPalette palette = this->palette();
@@ -584,34 +471,34 @@ void TMainForm::UpdateControlProperties()
         m_logTimer->setEnabled(false);
     }
 
-    if (m_settings.LatencySensor) {
+    if (strip.latencyBar && strip.latencyLabel) {
         m_latencyTimer->setEnabled(true);
-        m_latencyBar->setGeometry(8, y + 5, 241, 12);
+        m_latencyBar->setGeometry(*strip.latencyBar);
         m_latencyBar->show();
         m_latencyBar->lower();
         m_latencyLBL->setFont(tahoma(kLabelFontPixels));
         setColors(m_latencyLBL, kLatencyTextColor, m_settings.BackColor);
-        m_latencyLBL->setGeometry(8, y + 19, 0, kLabelHeight);
+        m_latencyLBL->setGeometry(*strip.latencyLabel);
         setLabelText(m_latencyLBL, "Please wait...");
         m_latencyLBL->show();
         m_latencyLBL->lower();
-        y += 40;
     } else {
         m_latencyTimer->setEnabled(false);
         m_latencyLBL->hide();
         m_latencyBar->hide();
     }
 
-    resize(kWindowWidth, y);
-    m_shutdownBT->setGeometry(243, 0, 15, 15);
+    resize(strip.window);
+    m_shutdownBT->setGeometry(strip.closeButton);
     m_shutdownBT->setFont(tahoma(kButtonFontPixels, true));
 
-    // A scale of 0 % or less would collapse the window for good.
-    const int scale = m_settings.ScaleSize > 0 ? m_settings.ScaleSize : 100;
     if (scale != 100) {
         WindowScaling::scaleBy(this, scale, 100);
         m_appliedScale = scale;
     }
+    m_firstColumnOffset = WindowScaling::mulDiv(strip.firstColumnLeft, scale, 100);
+    if (x() + m_firstColumnOffset != firstColumnX)
+        move(firstColumnX - m_firstColumnOffset, y());
 }
 
 // ---- the poll ---------------------------------------------------------------
@@ -621,8 +508,32 @@ void TMainForm::MasterTimerTimer()
     UpdateAllMonitors();
 }
 
+void TMainForm::keepFirstWait()
+{
+    // The master timer has waited for its first tick since the window was
+    // loaded; the period set now restarts that wait, which would put the
+    // first graph point a whole Interval after start. The first pass still
+    // comes one second after loading (if nothing has polled by then), and
+    // the ticks follow every Interval from there. A period of 0 polls not
+    // at all, as before.
+    if (!m_loadedAt.isValid() || m_masterTimer->interval() == kFirstWait ||
+        m_masterTimer->interval() == 0)
+        return;
+    const qint64 left = std::max<qint64>(0, kFirstWait - m_loadedAt.elapsed());
+    const unsigned passes = m_passesStarted;
+    QTimer::singleShot(std::chrono::milliseconds(left), this, [this, passes] {
+        if (passes != m_passesStarted || !m_masterTimer->enabled() ||
+            m_masterTimer->interval() == 0)
+            return;
+        m_masterTimer->setEnabled(false); // the next tick one Interval from now
+        m_masterTimer->setEnabled(true);
+        MasterTimerTimer();
+    });
+}
+
 void TMainForm::UpdateAllMonitors()
 {
+    ++m_passesStarted;
     m_masterTimer->setInterval(pollPeriod(m_settings.Interval));
     // Counters read for a layout that is rebuilt meanwhile would start the
     // new graphs from foreign baselines: such readings are dropped. Sensors
@@ -661,8 +572,9 @@ void TMainForm::UpdDeviceTimers(int index, const SensorPoll::TSensorReading& rea
     SensorPoll::TPollResult result = SensorPoll::applyReading(sensor, reading);
     m_usage->polled(m_settings, index, result);
     if (result.pinged && result.replied) {
-        result.downText = m_usage->rateText("DL: ", result.downRate);
-        result.upText = m_usage->rateText("UL: ", result.upRate);
+        const SensorPresenter texts = presenter();
+        result.downText = texts.downText(result.downRate);
+        result.upText = texts.upText(result.upRate);
     }
     if (!result.report.empty())
         ApplicationReport::report(QString::fromStdString(result.report));
@@ -680,12 +592,9 @@ void TMainForm::UpdDeviceTimers(int index, const SensorPoll::TSensorReading& rea
             c->TitleLabel->setToolTip(QString::fromStdString(*tip));
         setLabelText(c->DownLabel, result.downText);
         setLabelText(c->UpLabel, result.upText);
-        if (result.newMaximum && c->Scope && c->Scale) {
-            c->Scope->setMaxValue(*result.newMaximum);
-            // The grown maximum is the highest rate in bytes per second.
-            m_usage->formatScale(*c->Scale, 1.0);
-            c->Scale->setMaxValue(*result.newMaximum);
-        }
+        // The grown maximum is the highest rate in bytes per second.
+        if (result.newMaximum)
+            SensorGraphSet::growLive(*c, *result.newMaximum, presenter());
         if (c->Scope && result.pinged) {
             // Both samples of a poll in one drawing of the graph.
             c->Scope->beginUpdate();
@@ -699,7 +608,7 @@ void TMainForm::UpdDeviceTimers(int index, const SensorPoll::TSensorReading& rea
         return;
     }
     m_hintLines[index] =
-        SensorPoll::hintLine(sensor, result.downText, result.upText, result.failure);
+        SensorPresenter::hintLine(sensor, result.downText, result.upText, result.failure);
     if (index == 0)
         UpdateTrayIcon(down, up);
 }
@@ -714,8 +623,8 @@ void TMainForm::setTrayHint(const std::string& hint)
 
 void TMainForm::UpdateTrayIcon(std::int32_t downRate, std::int32_t upRate)
 {
-    m_trayIcon->setIconIndex(SensorPoll::trayIconIndex(downRate, upRate, m_settings.TrayDownSpeed,
-                                                       m_settings.TrayUpSpeed));
+    m_trayIcon->setIconIndex(SensorPresenter::trayIconIndex(
+        downRate, upRate, m_settings.TrayDownSpeed, m_settings.TrayUpSpeed));
 }
 
 void TMainForm::AlwaysOnTopCheck()
@@ -822,7 +731,8 @@ int TMainForm::windowTop() const
 
 int TMainForm::windowLeft() const
 {
-    return x();
+    // The place of the first column: further columns reach to its left.
+    return x() + m_firstColumnOffset;
 }
 
 void TMainForm::setWindowTop(int top)
@@ -832,7 +742,7 @@ void TMainForm::setWindowTop(int top)
 
 void TMainForm::setWindowLeft(int left)
 {
-    move(left, y());
+    move(left - m_firstColumnOffset, y());
 }
 
 int TMainForm::windowWidth() const
@@ -898,6 +808,7 @@ void TMainForm::scaleWindowBy(int m, int d)
     WindowScaling::scaleBy(this, m, d);
     // The next layout undoes the scale in force now.
     m_appliedScale = WindowScaling::mulDiv(m_appliedScale, m, d);
+    m_firstColumnOffset = WindowScaling::mulDiv(m_firstColumnOffset, m, d);
     // A strip grown at the screen's edge would reach past it.
     keepOnScreen();
 }

@@ -10,6 +10,7 @@
 
 #include "TVrLevelBar.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPoint>
 #include <QPointer>
@@ -27,6 +28,7 @@ class NetworkJobs;
 class SensorPasswordKeeper;
 class UsageWiring;
 class QLockFile;
+class SensorPresenter;
 class TCoolTrayIcon;
 class TMainMenu;
 class TVrTimer;
@@ -63,6 +65,9 @@ public:
         // The wall clock of the usage history in seconds; the system's when
         // empty.
         std::function<int64_t()> wallClock;
+        // A clock nobody sets, in seconds, to see the wall clock jump; with
+        // a wall clock given and this empty, the wall clock is trusted.
+        std::function<int64_t()> steadyClock;
         // Where the passwords of SNMPv3 sensors are kept; the desktop keyring
         // when empty.
         std::shared_ptr<ISecretStore> keyring;
@@ -190,12 +195,16 @@ private:
     void FormMouseDown(const QPoint& globalPosition);
     void dragTo(const QPoint& globalPosition);
     void attachShell(QWidget* control);
-    void layOutSensor(TSensorControls& controls, const TSensorRecord& sensor, int y);
+    // The rate texts and scales in the unit chosen now.
+    SensorPresenter presenter() const;
+    // The available height of the strip's screen in design pixels.
+    int availableDesignHeight(int scale) const;
     void setTrayHint(const std::string& hint);
     void applyOpacity();
     // Moves the window wholly onto the nearest screen when it is not.
     void keepOnScreen();
     void setUpExternalAddressRow();
+    void keepFirstWait();
 
     TMonitorSettings m_settings;
     std::shared_ptr<ISensorNetwork> m_network;
@@ -221,9 +230,16 @@ private:
     // Each polled sensor's latest tray hint line, by sensor index: a sensor
     // whose agent is slow keeps its last line until its reading is in.
     std::map<int, std::string> m_hintLines;
+    // Since the window was loaded (only when its timers run): the first
+    // pass comes kFirstWait after it, whatever the Interval.
+    static constexpr std::uint32_t kFirstWait = 1000;
+    QElapsedTimer m_loadedAt;
+    unsigned m_passesStarted = 0;
     int m_alpha = 255;
     bool m_alphaBlend = false;
     int m_appliedScale = 100;
+    // How far right of the window's left edge the first column starts.
+    int m_firstColumnOffset = 0;
     bool m_dragging = false;
     bool m_laidOut = false;
     QPoint m_dragOffset;

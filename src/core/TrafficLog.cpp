@@ -109,16 +109,28 @@ std::string perSensorFileName(const std::string& folder, const TSensorRecord& se
     return folder + "/" + std::string(cut) + address + tail;
 }
 
+namespace {
+
+// One field of a log line from a name: a line break in it would start a
+// record of the agent's making, a separator would add a field that moves
+// every rate after it. Both become a space; every other byte stays.
+std::string logField(std::string_view text)
+{
+    std::string field = ControlCharacters::replaced(text);
+    std::replace(field.begin(), field.end(), ';', ' ');
+    return field;
+}
+
+} // namespace
+
 std::string logLine(const std::string& stamp, const TSensorRecord& sensor, double rDown, double rUp,
                     const std::string& decimalPoint)
 {
     using namespace LogTextFormat;
-    // A line break in a name would start a record of the agent's making.
-    return stamp + ";" + ControlCharacters::replaced(sensor.HostName) + ";" +
-           ControlCharacters::replaced(sensor.HostIP) + ";" + formatGeneral(rDown, decimalPoint) +
-           ";" + formatOneDecimal(rDown / 1024, decimalPoint) + ";" +
-           formatGeneral(rUp, decimalPoint) + ";" + formatOneDecimal(rUp / 1024, decimalPoint) +
-           "\n";
+    return stamp + ";" + logField(sensor.HostName) + ";" + logField(sensor.HostIP) + ";" +
+           formatGeneral(rDown, decimalPoint) + ";" + formatOneDecimal(rDown / 1024, decimalPoint) +
+           ";" + formatGeneral(rUp, decimalPoint) + ";" +
+           formatOneDecimal(rUp / 1024, decimalPoint) + "\n";
 }
 
 std::string syslogText(const TSensorRecord& sensor, double rDown, double rUp,

@@ -1,5 +1,7 @@
 #include "DialogMessages.h"
 
+#include "WindowFrame.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
@@ -13,7 +15,7 @@ QMessageBox::StandardButton exec(QMessageBox::Icon icon, const QString& text,
 {
     QMessageBox box(icon, QApplication::applicationDisplayName(), text, buttons,
                     QApplication::activeModalWidget());
-    box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    WindowFrame::makeFixedDialog(&box, true);
     // Texts name devices and paths: shown as the characters they are.
     box.setTextFormat(Qt::PlainText);
     return static_cast<QMessageBox::StandardButton>(box.exec());

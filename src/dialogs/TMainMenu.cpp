@@ -16,6 +16,7 @@
 #include "srcGeneral.h"
 
 #include <QAction>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QKeySequence>
 #include <QMenu>
@@ -97,6 +98,22 @@ void TMainMenu::attachTo(QWidget* window)
     window->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(window, &QWidget::customContextMenuRequested, this,
             [this, window](const QPoint& pos) { m_menu->popup(window->mapToGlobal(pos)); });
+    // A right click on any child (graph, scale, label, latency bar) comes up
+    // to the window as this event before it becomes the signal above. Its
+    // screen position is the pointer's as the X server reported it: under a
+    // window manager the window's own idea of where it is can lag behind a
+    // move, and a position mapped from it would open the menu elsewhere.
+    window->installEventFilter(this);
+}
+
+bool TMainMenu::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::ContextMenu) {
+        const auto* request = static_cast<QContextMenuEvent*>(event);
+        m_menu->popup(request->globalPos());
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 // ---- About and the web items -------------------------------------------------------

@@ -33,8 +33,12 @@ public:
     // The item of that name ("About1", "EnableDisableMonitor1", ...).
     QAction* action(const char* name) const;
 
-    // Gives the window the menu: right-click anywhere on it opens the menu,
-    // and the shortcuts work while it is active.
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+public:
+    // Gives the window the menu: right-click anywhere on it opens the menu
+    // at the pointer, and the shortcuts work while it is active.
     void attachTo(QWidget* window);
 
     // The open options dialog, if any.

@@ -15,6 +15,7 @@
 #include "TColorBox.h"
 #include "V2cDeviceNetwork.h"
 #include "V3DeviceNetwork.h"
+#include "WindowFrame.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -112,8 +113,7 @@ THostConfigForm::THostConfigForm(IHostConfigOwner& owner, QWidget* parent)
 {
     setObjectName(QStringLiteral("HostConfigForm"));
     setWindowTitle(QStringLiteral("Travimetra - Device Configuration"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
+    WindowFrame::makeFixedDialog(this, true);
     QFont font(QStringLiteral("Tahoma"));
     font.setPointSize(8);
     setFont(font);

@@ -8,6 +8,7 @@
 #include "PlainText.h"
 #include "TColorBox.h"
 #include "TUsageOptionsPage.h"
+#include "WindowFrame.h"
 #include "frmHostConfig.h"
 #include "srcGeneral.h"
 
@@ -95,8 +96,7 @@ TOptionsForm::TOptionsForm(IOptionsHost& host, std::shared_ptr<IDeviceNetwork> n
 {
     setObjectName(QStringLiteral("OptionsForm"));
     setWindowTitle(QStringLiteral("Travimetra Options"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
+    WindowFrame::makeFixedDialog(this, true);
     createControls();
     DialogSizing::fixSize(this, QSize(502, 384));
 }

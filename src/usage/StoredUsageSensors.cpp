@@ -1,5 +1,6 @@
 #include "StoredUsageSensors.h"
 
+#include "RegSession.h"
 #include "UsageSensorKey.h"
 #include "srcGeneral.h"
 #include "srcRegOptions.h"
@@ -26,6 +27,9 @@ bool readText(const std::string& key, const char* name, std::string& text)
 
 std::vector<TUsageSensorConfig> storedUsageSensors()
 {
+    // One read of the file for all the values; nothing is changed, so
+    // nothing is written.
+    TRegSession session;
     std::vector<TUsageSensorConfig> sensors;
     int32_t count = 0;
     try {

@@ -1,5 +1,6 @@
 #include "UsageCommandLine.h"
 
+#include "RegStoreFile.h"
 #include "StoredUsageSensors.h"
 #include "UsageDatabaseError.h"
 #include "UsagePaths.h"
@@ -138,6 +139,8 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& err, const std::
 
 int main(int argc, char** argv)
 {
+    // A report: the settings are read as they are and never written back.
+    RegStoreFile::TReadOnlyScope readOnly;
     return run(argc, argv, std::cout, std::cerr, usageDatabasePath(),
                static_cast<int64_t>(std::time(nullptr)), storedUsageSensors());
 }

@@ -43,14 +43,27 @@ public:
     static constexpr int64_t kHourKeepSeconds = 400 * 86400;
 
     // Opens or creates the database at `path` (folders 0700, file 0600). A
-    // file that cannot be opened as a database, or fails the integrity check,
-    // is moved aside to "<path>.broken-<time>" (never deleted) and a new one
-    // is started; `notice` then holds the one text to tell the user.
+    // new history is built beside it and put in its place whole, so no empty
+    // file ever stands there. A file SQLite reports as damaged (not a
+    // database) is moved aside to "<path>.broken-<time>" (never deleted) and a
+    // new one is started; `notice` then holds the one text to tell the user.
+    // Any other failure (permissions, a full disk) raises and keeps the file.
+    // The whole file is not read here: see checkIntegrity.
     static std::unique_ptr<TUsageDatabase> openForWriting(const std::string& path,
                                                           std::string& notice);
-    // Opens an existing database for reading beside the running program.
+    // Opens an existing database read-only beside the running program.
     // Raises TUsageDatabaseError when it is missing or broken; moves nothing.
     static std::unique_ptr<TUsageDatabase> openForReading(const std::string& path);
+
+    // Moves a damaged history and its journal aside; returns where it went.
+    // Raises when it cannot be moved.
+    static std::string moveAside(const std::string& path);
+    // The text the user reads once after moveAside.
+    static std::string setAsideNotice(const std::string& why, const std::string& aside);
+    // Reads the whole file on a connection of its own (any thread): empty when
+    // it is sound, otherwise why it is damaged. A file that cannot be read for
+    // another reason (busy, gone) is not called damaged.
+    static std::string damageOf(const std::string& path);
 
     ~TUsageDatabase();
     TUsageDatabase(const TUsageDatabase&) = delete;
@@ -58,7 +71,9 @@ public:
 
     // Writes a batch in one transaction: minute rows, hourly and daily totals
     // added to. Sensor names are kept for display. Prunes old rows at most
-    // once an hour of `now`.
+    // once an hour of `now`, never counting back from later than the newest
+    // minute kept before this write: a clock that ran ahead cannot take
+    // the real rows with it.
     void write(const TUsageBatch& batch, const std::vector<TUsageSensor>& names, int64_t now);
 
     std::vector<TUsageSensor> sensors() const;
@@ -80,12 +95,23 @@ public:
 
     const std::string& path() const { return m_path; }
 
+    // Lets go of the file (before it is moved aside); every later call raises.
+    void close();
+    bool isOpen() const { return m_db != nullptr; }
+    // Takes over `other`'s file, so that whoever holds this object (the usage
+    // window) reads the new history; `other` is left closed.
+    void adopt(TUsageDatabase& other);
+
 private:
     TUsageDatabase(sqlite3* db, std::string path);
+    static std::unique_ptr<TUsageDatabase> openExisting(const std::string& path);
+    static void createNew(const std::string& path);
     void createSchema();
+    void checkTables() const;
     void prune(int64_t now);
 
     sqlite3* m_db;
     std::string m_path;
     int64_t m_lastPrune = 0;
+    int64_t m_lastGoodWrite = 0; // `now` of the last write; 0 before the first
 };

@@ -18,7 +18,18 @@ std::string path()
 
 namespace {
 std::string g_setAside;
+bool g_readOnly = false;
 } // namespace
+
+TReadOnlyScope::TReadOnlyScope() : m_was(g_readOnly)
+{
+    g_readOnly = true;
+}
+
+TReadOnlyScope::~TReadOnlyScope()
+{
+    g_readOnly = m_was;
+}
 
 void save(const TRegStore& store);
 
@@ -31,7 +42,7 @@ TRegStore load()
         return TRegStore();
     bool complete = error == 0;
     TRegStore store = complete ? TRegStore::parse(content, &complete) : TRegStore();
-    if (!complete) {
+    if (!complete && !g_readOnly) {
         // What the file holds beyond what was understood would be lost with
         // the next write: keep the whole file aside first.
         std::string movedTo;
@@ -53,6 +64,8 @@ std::string takeSetAside()
 
 void save(const TRegStore& store)
 {
+    if (g_readOnly)
+        throw TRegistryError::fromErrno(EROFS);
     const std::string content = store.serialize();
     // What the reader would refuse is never written: the file on disk stays
     // as it was, and the caller hears why.

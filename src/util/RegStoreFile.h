@@ -27,4 +27,19 @@ std::string takeSetAside();
 // than kMaxFileSize, or not read back completely).
 void save(const TRegStore& store);
 
+// While one lives, the file is only read: a load keeps what it could not
+// understand where it is (no copy aside, no rewrite) and save raises. For
+// commands that only report, which must leave the user's settings as they are.
+class TReadOnlyScope
+{
+public:
+    TReadOnlyScope();
+    ~TReadOnlyScope();
+    TReadOnlyScope(const TReadOnlyScope&) = delete;
+    TReadOnlyScope& operator=(const TReadOnlyScope&) = delete;
+
+private:
+    bool m_was;
+};
+
 } // namespace RegStoreFile

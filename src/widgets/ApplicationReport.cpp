@@ -1,5 +1,7 @@
 #include "ApplicationReport.h"
 
+#include "WindowFrame.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QSet>
@@ -26,6 +28,7 @@ void showNotice(const QString& text)
     auto* box = new QMessageBox(QMessageBox::Critical, QCoreApplication::applicationName(), text,
                                 QMessageBox::Ok);
     box->setTextFormat(Qt::PlainText);
+    WindowFrame::makeFixedDialog(box, false);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::NonModal);
     box->setObjectName(QStringLiteral("ApplicationReport"));

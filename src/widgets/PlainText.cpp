@@ -1,5 +1,7 @@
 #include "PlainText.h"
 
+#include "WindowFrame.h"
+
 #include <QLabel>
 #include <QTextDocument>
 
@@ -32,6 +34,7 @@ QMessageBox::StandardButton messageBox(QWidget* parent, QMessageBox::Icon icon,
 {
     QMessageBox box(icon, title, text, buttons, parent);
     box.setTextFormat(Qt::PlainText);
+    WindowFrame::makeFixedDialog(&box, false);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

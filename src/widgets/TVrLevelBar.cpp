@@ -173,7 +173,9 @@ void TVrLevelBar::paintImage(QPainter& painter)
         painter.fillRect(QRect(r.left(), bottom, right - r.left() + 1, 1), bottomRight);
     }
     const LevelBarGeometry::Layout l = currentLayout();
-    const int lit = LevelBarGeometry::litCount(m_position, m_minValue, m_maxValue, l.count);
+    int lit = LevelBarGeometry::litCount(m_position, m_minValue, m_maxValue, l.count);
+    if (m_lightsFirstSegment && lit == 0 && m_position > m_minValue && l.count > 0)
+        lit = 1;
     const LevelBarGeometry::Zones zones = LevelBarGeometry::zones(m_percent1, m_percent2, l.count);
     const TVrPalette* palettes[] = {&m_palette1, &m_palette2, &m_palette3};
     for (int k = 1; k <= l.count; ++k) {
@@ -182,4 +184,12 @@ void TVrLevelBar::paintImage(QPainter& painter)
             LevelBarGeometry::segmentRect(k, l, m_tickHeight, m_orientation, m_style);
         painter.fillRect(segment, VrColor::toQColor(k <= lit ? palette.High : palette.Low));
     }
+}
+
+void TVrLevelBar::setLightsFirstSegment(bool lights)
+{
+    if (lights == m_lightsFirstSegment)
+        return;
+    m_lightsFirstSegment = lights;
+    updateRequest();
 }

@@ -57,6 +57,12 @@ public:
     // The layout of the current size.
     LevelBarGeometry::Layout currentLayout() const;
 
+    // When set, any position above MinValue lights at least the first
+    // segment, so a reading too small for a whole segment still shows that
+    // there is one. Off by default: the share rule alone decides.
+    bool lightsFirstSegment() const { return m_lightsFirstSegment; }
+    void setLightsFirstSegment(bool lights);
+
     NotifyEvent OnChange;
     NotifyEvent OnMinValue;
     NotifyEvent OnMaxValue;
@@ -83,4 +89,5 @@ private:
     int m_spacing = 1;
     int m_tickHeight = 1;
     TVrProgressStyle m_style = psBottomLeft;
+    bool m_lightsFirstSegment = false;
 };

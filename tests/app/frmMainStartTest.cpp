@@ -5,7 +5,9 @@
 
 #include "MessageBoxes.h"
 #include "TSensorControls.h"
+#include "TVrTimer.h"
 
+#include <QElapsedTimer>
 #include <QLockFile>
 
 #include <cstdio>
@@ -126,6 +128,48 @@ TEST_F(MainFormStart, ScalingByNothingChangesNothing)
     form->UpdateControlProperties();
     EXPECT_EQ(form->size(), designed);
     EXPECT_EQ(form->sensorControls(0)->Scope->geometry(), QRect(26, 16, 232, 133));
+}
+
+} // namespace
+
+namespace {
+
+// The first graph point about a second after the window is loaded, whatever
+// the Interval; then one pass per Interval. Generous bounds: a loaded
+// machine may run a tick late, never a whole Interval early.
+TEST_F(MainFormStart, TheFirstPassComesOneSecondAfterLoadingThenEveryInterval)
+{
+    TMonitorSettings s = typicalSettings();
+    s.Interval = 5;
+    s.Sensors = {configuredSensor("127.0.0.1", "A")};
+    seedStore(s);
+    const auto requests = [this] {
+        std::lock_guard<std::mutex> lock(m_net->m_mutex);
+        return m_net->m_requests.size();
+    };
+    QElapsedTimer since;
+    since.start();
+    auto form = makeForm(m_net, true);
+    EXPECT_EQ(form->masterTimer()->interval(), 5000u);
+    const auto waitForRequests = [&](std::size_t more, qint64 limit) {
+        const std::size_t before = requests();
+        while (requests() <= before + more - 1 && since.elapsed() < limit) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            form->networkJobs().settle();
+        }
+        return since.elapsed();
+    };
+    const qint64 first = waitForRequests(1, 4000);
+    EXPECT_GE(first, 900);
+    EXPECT_LT(first, 3000) << "the first pass waited for the Interval";
+    // Nothing more until the next Interval.
+    const std::size_t afterFirst = requests();
+    while (since.elapsed() < first + 3000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(requests(), afterFirst);
+    const qint64 second = waitForRequests(1, first + 9000);
+    EXPECT_GE(second - first, 4500);
+    EXPECT_LT(second - first, 8000);
 }
 
 } // namespace

@@ -261,13 +261,13 @@ TEST_F(MainFormUsage, TheUnitChangesLabelsHintAndScaleButNotTheGraph)
         TRateUnit unit;
         const char* down; // 40960 B/s
         const char* hint;
-        double scaleTop; // 131072 B/s in the unit
+        double scaleTop; // the round top at or above 1024 kbit/s in the unit
     };
     const Case cases[] = {
         {TRateUnit::MegabitsPerSecond, "DL: 0.33 Mbit/s", "A -> DL: 0.33 Mbit/s | UL: 0.08 Mbit/s",
-         1.048576},
+         1.2},
         {TRateUnit::MegabytesPerSecond, "DL: 0.04 MB/s", "A -> DL: 0.04 MB/s | UL: 0.01 MB/s",
-         0.131072},
+         0.14},
         {TRateUnit::KibibytesPerSecond, "DL: 40.0 kb/s", "A -> DL: 40.0 kb/s | UL: 10.0 kb/s", 128},
     };
     std::string upTime = "1000";

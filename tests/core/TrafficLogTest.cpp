@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 using namespace TrafficLog;
@@ -158,6 +160,28 @@ TEST(TrafficLogLine, SevenFieldsWithTheLocaleSeparator)
               "03/09/26 14:05:07;router;192.168.1.1;102400;100.0;1536;1.5\n");
     EXPECT_EQ(logLine("09.03.2026", s, 1000.0 / 3.0, -2048, ","),
               "09.03.2026;router;192.168.1.1;333,333333333333;0,3;-2048;-2,0\n");
+}
+
+TEST(TrafficLogLine, ASeparatorInANameAddsNoField)
+{
+    const struct
+    {
+        const char* hostName;
+        const char* hostIP;
+        const char* line;
+    } rows[] = {
+        {"core;1;2", "10.0.0.1", "stamp;core 1 2;10.0.0.1;1024;1.0;0;0.0\n"},
+        {";", "10.0.0.1", "stamp; ;10.0.0.1;1024;1.0;0;0.0\n"},
+        {"a\n;b", "10.0.0.1;x", "stamp;a  b;10.0.0.1 x;1024;1.0;0;0.0\n"},
+        {"caf\xC3\xA9 \"q\"", "h", "stamp;caf\xC3\xA9 \"q\";h;1024;1.0;0;0.0\n"},
+    };
+    for (const auto& row : rows) {
+        TSensorRecord s = sensorAt(row.hostIP);
+        s.HostName = row.hostName;
+        const std::string line = logLine("stamp", s, 1024, 0, ".");
+        EXPECT_EQ(line, row.line);
+        EXPECT_EQ(std::count(line.begin(), line.end(), ';'), 6) << line;
+    }
 }
 
 TEST(TrafficLogLine, SyslogTextNamesSensorAndBothRates)

@@ -2,6 +2,7 @@
 
 #include "Waiting.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
@@ -47,7 +48,15 @@ bool TravimetraProcess::start()
         "NO_AT_BRIDGE=1",
         "QT_LINUX_ACCESSIBILITY_ALWAYS_ON=0",
     };
-    env.insert(env.end(), m_extraEnvironment.begin(), m_extraEnvironment.end());
+    // An added entry takes the place of one of the same name (a second login
+    // session's runtime folder).
+    for (const std::string& extra : m_extraEnvironment) {
+        const std::string name = extra.substr(0, extra.find('=') + 1);
+        env.erase(std::remove_if(env.begin(), env.end(),
+                                 [&](const std::string& e) { return e.rfind(name, 0) == 0; }),
+                  env.end());
+        env.push_back(extra);
+    }
     std::vector<char*> envp;
     for (std::string& e : env)
         envp.push_back(e.data());

@@ -26,7 +26,7 @@ public:
     static std::string executable();
 
     // Adds NAME=VALUE to the environment of the next start (QT_SCALE_FACTOR,
-    // as a user's session may set it).
+    // as a user's session may set it), in place of a default of that name.
     void addEnvironment(const std::string& entry) { m_extraEnvironment.push_back(entry); }
     bool start();
     pid_t pid() const { return m_pid; }

@@ -62,52 +62,71 @@ struct BrokenCase
 {
     const char* name;
     std::string content;
+    const char* foundBy;
 };
 
-TEST_F(UsageDatabaseTest, ABrokenDatabaseIsMovedAsideAndANewOneStarted)
+// A real database whose pages were then overwritten in the middle.
+std::string databaseWithDamagedPages(const std::string& path)
 {
-    // A real database whose pages were then overwritten in the middle.
-    std::string damaged;
     {
         std::string notice;
-        auto db = TUsageDatabase::openForWriting(dbPath(), notice);
+        auto db = TUsageDatabase::openForWriting(path, notice);
         TUsageBatch batch;
         for (int i = 0; i < 3000; ++i)
             batch[{"a#" + std::to_string(i % 7), localNoon(2026, 1, 1) + 60 * i}] = {{1, 2},
                                                                                      20260101};
         db->write(batch, {}, localNoon(2026, 1, 1));
     }
-    damaged = fileText(dbPath());
-    ASSERT_GT(damaged.size(), 16384u);
+    std::string damaged = fileText(path);
     for (std::size_t i = 4096 + 100; i < damaged.size(); i += 4096)
         damaged.replace(i, 64, std::string(64, '\xA5'));
+    return damaged;
+}
+
+TEST_F(UsageDatabaseTest, ABrokenDatabaseIsMovedAsideAndANewOneStarted)
+{
+    const std::string damaged = databaseWithDamagedPages(dbPath());
+    ASSERT_GT(damaged.size(), 16384u);
+    // found by: "open" when SQLite cannot read the file as a database at all,
+    // "check" when only the background check of the whole file sees it.
     const BrokenCase cases[] = {
-        {"not a database", "this is a text file, not a database\n" + std::string(600, 'x')},
-        {"damaged pages", damaged},
-        {"header torn", "SQLite format 3" + std::string(200, '\0')},
+        {"not a database", "this is a text file, not a database\n" + std::string(600, 'x'), "open"},
+        {"damaged pages", damaged, "check"},
+        {"header torn", "SQLite format 3" + std::string(200, '\0'), "open"},
     };
     for (const BrokenCase& c : cases) {
         fs::remove_all(fs::path(dbPath()).parent_path());
         fs::create_directories(fs::path(dbPath()).parent_path());
         std::ofstream(dbPath(), std::ios::binary) << c.content;
-        std::string notice;
-        auto db = TUsageDatabase::openForWriting(dbPath(), notice);
-        ASSERT_TRUE(db) << c.name;
+        std::vector<std::string> told;
+        TUsageRecorder recorder(dbPath(), [&](const std::string& t) { told.push_back(t); });
+        ASSERT_TRUE(recorder.isOpen()) << c.name;
+        TUsageDatabase* const db = recorder.database();
+        EXPECT_EQ(told.size(), std::string(c.foundBy) == "open" ? 1u : 0u) << c.name;
+        // The start reads no more of the file than it needs.
+        if (std::string(c.foundBy) == "check") {
+            EXPECT_EQ(fileText(dbPath()), c.content) << c.name;
+        }
+        recorder.afterPass(localNoon(2026, 5, 1) - 120);
+        recorder.finishIntegrityCheck();
+        ASSERT_EQ(told.size(), 1u) << c.name;
+        const std::string& notice = told[0];
         EXPECT_NE(notice.find("moved to"), std::string::npos) << c.name << ": " << notice;
         const auto aside = brokenFiles();
         ASSERT_EQ(aside.size(), 1u) << c.name;
         // Kept byte for byte, and named in the notice.
         EXPECT_EQ(fileText(aside[0]), c.content) << c.name;
         EXPECT_NE(notice.find(aside[0].string()), std::string::npos) << c.name;
-        // The new history works.
-        TUsageBatch batch;
-        batch[{"a#1", localNoon(2026, 5, 1)}] = {{10, 20}, 20260501};
-        db->write(batch, {}, localNoon(2026, 5, 1));
+        // The new history works, through the object the usage window holds.
+        EXPECT_EQ(recorder.database(), db) << c.name;
+        feedMinute(recorder, "a#1", localNoon(2026, 5, 1), 10);
+        recorder.flush(localNoon(2026, 5, 1) + 60);
         EXPECT_EQ(db->total("a#1", 20260501, 20260502).down, 10u) << c.name;
         // Opening again is quiet: the notice came once.
-        db.reset();
-        TUsageDatabase::openForWriting(dbPath(), notice);
-        EXPECT_TRUE(notice.empty()) << c.name;
+        std::string again;
+        TUsageDatabase::openForWriting(dbPath(), again);
+        EXPECT_TRUE(again.empty()) << c.name;
+        EXPECT_EQ(TUsageDatabase::damageOf(dbPath()), "") << c.name;
     }
 }
 

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <sys/wait.h>
 
 namespace {
@@ -59,6 +61,53 @@ TEST_F(UsageProgramTest, PrintsTheTotalsOfTheStoredSensors)
     const std::string wrong = runProgram("--usage --period soon", status);
     EXPECT_EQ(status, 2);
     EXPECT_NE(wrong.find("Usage: travimetra --usage"), std::string::npos) << wrong;
+}
+
+struct StoreCase
+{
+    const char* name;
+    std::string content;
+};
+
+// A report reads the settings as they are: a file its reader does not
+// understand whole is neither moved aside nor written again.
+TEST_F(UsageProgramTest, TheReportLeavesTheSettingsFileByteForByte)
+{
+    const std::string header = "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Quorvane\\Travimetra]\n";
+    const StoreCase cases[] = {
+        {"a value and a trailing comment", header + "\"NumberOfHosts\"=dword:00000000 ; none\n"},
+        {"a comment line after a value", header + "\"NumberOfHosts\"=dword:00000000\n; none\n"},
+        {"a line nobody understands", header + "\"NumberOfHosts\"=dword:00000000\nnonsense\n"},
+        {"understood whole", header + "\"NumberOfHosts\"=dword:00000000\n"},
+    };
+    const auto folder = m_root / "config" / "Quorvane";
+    const auto store = folder / "Travimetra.reg";
+    for (const bool withHistory : {true, false}) {
+        std::filesystem::remove_all(m_root / "data");
+        if (withHistory) {
+            TUsageRecorder recorder(dbPath(), nullptr);
+            feedMinute(recorder, "10.1.1.1#4", std::time(nullptr) - 120, 1000);
+            recorder.flush(std::time(nullptr));
+        }
+        for (const StoreCase& c : cases) {
+            std::filesystem::remove_all(folder);
+            std::filesystem::create_directories(folder);
+            std::ofstream(store, std::ios::binary) << c.content;
+            const auto written = std::filesystem::last_write_time(store);
+            int status = -1;
+            const std::string output = runProgram("--usage", status);
+            EXPECT_EQ(status, withHistory ? 0 : 1) << c.name << ": " << output;
+            std::ifstream in(store, std::ios::binary);
+            const std::string after((std::istreambuf_iterator<char>(in)),
+                                    std::istreambuf_iterator<char>());
+            EXPECT_EQ(after, c.content) << c.name;
+            EXPECT_EQ(std::filesystem::last_write_time(store), written) << c.name;
+            std::vector<std::string> files;
+            for (const auto& entry : std::filesystem::directory_iterator(folder))
+                files.push_back(entry.path().filename().string());
+            EXPECT_EQ(files, std::vector<std::string>{"Travimetra.reg"}) << c.name;
+        }
+    }
 }
 
 } // namespace

@@ -68,6 +68,30 @@ TEST_F(LatencyBar, LitSegmentsFollowThePosition)
     EXPECT_EQ(segment(1), clGreen);
 }
 
+TEST_F(LatencyBar, TheFirstSegmentCanStandForAReplyBelowOneSegment)
+{
+    bar.setLightsFirstSegment(true);
+    const struct
+    {
+        int position;
+        TColor first;
+        TColor second;
+    } rows[] = {
+        {0, clGreen, clGreen},                       // no reply: nothing lit
+        {1, clLime, clGreen},                        // under a millisecond: the first
+        {2, clLime, clGreen},  {3, clLime, clGreen}, // the share rule's own first segment
+        {5, clLime, clLime},
+    };
+    for (const auto& row : rows) {
+        bar.setPosition(row.position);
+        EXPECT_EQ(segment(1), row.first) << row.position;
+        EXPECT_EQ(segment(2), row.second) << row.position;
+    }
+    bar.setLightsFirstSegment(false);
+    bar.setPosition(1);
+    EXPECT_EQ(segment(1), clGreen);
+}
+
 TEST_F(LatencyBar, PositionIsClampedAndNotifiesOncePerChange)
 {
     int changes = 0;
