@@ -18,6 +18,11 @@ constexpr double kEarlyShare = 0.25;
 // the agent's refresh.
 constexpr int kSteppedSpans = 2;
 
+bool apart(double rate, double shown)
+{
+    return rate < shown / 2 || rate > shown * 2;
+}
+
 } // namespace
 
 bool RefreshSteps::stepped() const
@@ -66,6 +71,11 @@ StepRates RefreshSteps::step(double seconds, const CounterStep& down, const Coun
         m_held = {stepRate(down, over), stepRate(up, over)};
         return m_held;
     }
+    // A change far from the rates shown is the traffic changing, not the
+    // refresh clock beating against the poll (which stays within 0.5 to 2).
+    if (m_changeCount > 0 &&
+        (apart(stepRate(down, over), m_held.down) || apart(stepRate(up, over), m_held.up)))
+        m_changeCount = 0;
     m_held = averaged({double(down.octets), double(up.octets), over});
     return m_held;
 }

@@ -88,6 +88,16 @@ TEST(RefreshSteps, SteadyTransfersAreDrawnSteady)
          refreshedEvery(3, 5, 9), R::Steady, {0, 0.6 * K, 0.9 * K, K, K, K, K, K, K, K}},
         {"the same per poll beats between 0.6 and 1.2", refreshedEvery(3, 5, 5), R::PerPoll,
          {0, 0.6 * K, 1.2 * K, 1.2 * K, 0.6 * K, 1.2 * K}},
+        {"the transfer falling to a tenth shows at once, not averaged away",
+         [] {
+             auto s = refreshedEvery(3, 5, 6);
+             for (std::size_t i = 5; i < s.size(); ++i) {
+                 s[i].down = s[4].down + (s[i].down - s[4].down) / 10;
+                 s[i].up = s[4].up + (s[i].up - s[4].up) / 10;
+             }
+             return s;
+         }(),
+         R::Steady, {0, 0.6 * K, 0.9 * K, K, K, 0.12 * K, 0.12 * K}},
         {"counters moving every poll are the poll's own", refreshedEvery(1, 1, 5), R::Steady,
          {0, K, K, K, K, K}},
         {"idle after a steady transfer is 0 one refresh after the last change",
