@@ -4,7 +4,6 @@
 #include "TUsageRecorder.h"
 #include "TUsageWindow.h"
 #include "UsageDatabaseError.h"
-#include "UsageSensorKey.h"
 #include "UsageSensors.h"
 #include "WindowFrame.h"
 
