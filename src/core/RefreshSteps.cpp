@@ -18,9 +18,13 @@ constexpr double kEarlyShare = 0.25;
 // the agent's refresh.
 constexpr int kSteppedSpans = 2;
 
+// A refresh clock beating against the poll moves a change's rate from the
+// one shown by up to twice; the traffic changing moves it further.
+constexpr double kApart = 3;
+
 bool apart(double rate, double shown)
 {
-    return rate < shown / 2 || rate > shown * 2;
+    return rate < shown / kApart || rate > shown * kApart;
 }
 
 } // namespace
@@ -72,7 +76,7 @@ StepRates RefreshSteps::step(double seconds, const CounterStep& down, const Coun
         return m_held;
     }
     // A change far from the rates shown is the traffic changing, not the
-    // refresh clock beating against the poll (which stays within 0.5 to 2).
+    // refresh clock beating against the poll.
     if (m_changeCount > 0 &&
         (apart(stepRate(down, over), m_held.down) || apart(stepRate(up, over), m_held.up)))
         m_changeCount = 0;
