@@ -45,27 +45,36 @@ CounterStep boundedStep(uint64_t previous, uint64_t current, CounterWidth width,
     return step;
 }
 
-SeriesStep CounterSeries::step(const CounterSample& sample, const CounterSpeeds& speeds)
+SeriesStep CounterSeries::step(const CounterSample& sample, const CounterSpeeds& speeds,
+                               RateRule rule)
 {
     SeriesStep result;
     const CounterSample before = m_last;
     const bool had = m_have;
     m_last = sample;
     m_have = true;
-    if (!had)
+    if (!had) {
+        m_steady.restart();
         return result;
+    }
     if (before.binding != sample.binding || before.width != sample.width ||
         before.divisor != sample.divisor) {
         result.event = SeriesEvent::Rebound;
+        m_steady.restart();
         return result;
     }
     if (restartedBetween(before, sample)) {
         result.event = SeriesEvent::AgentRestarted;
+        m_steady.restart();
         return result;
     }
     result.event = SeriesEvent::Counted;
     result.seconds = secondsBetween(before.time, sample.time, sample.divisor);
     result.down = boundedStep(before.down, sample.down, sample.width, speeds.down, result.seconds);
     result.up = boundedStep(before.up, sample.up, sample.width, speeds.up, result.seconds);
+    const StepRates steady = m_steady.step(result.seconds, result.down, result.up);
+    result.rates = rule == RateRule::Steady ? steady
+                                            : StepRates{stepRate(result.down, result.seconds),
+                                                        stepRate(result.up, result.seconds)};
     return result;
 }

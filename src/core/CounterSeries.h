@@ -7,6 +7,7 @@
 
 #include "CounterSample.h"
 #include "CounterStep.h"
+#include "RefreshSteps.h"
 
 #include <cstdint>
 
@@ -29,13 +30,15 @@ struct SeriesStep
     CounterStep up;
     // Since the previous sample; 0 when the clock stood or went back.
     double seconds = 0;
+    // Bytes per second by the rule the step was asked for.
+    StepRates rates;
 
     bool counted() const { return event == SeriesEvent::Counted; }
     uint64_t downOctets() const { return counted() && !down.reset ? down.octets : 0; }
     uint64_t upOctets() const { return counted() && !up.reset ? up.octets : 0; }
     // Bytes per second; 0 outside a counted step and without time passing.
-    double downRate() const { return counted() ? stepRate(down, seconds) : 0; }
-    double upRate() const { return counted() ? stepRate(up, seconds) : 0; }
+    double downRate() const { return counted() ? rates.down : 0; }
+    double upRate() const { return counted() ? rates.up : 0; }
 };
 
 // A forward step an interface could not have carried is a discontinuity (an
@@ -60,10 +63,16 @@ class CounterSeries
 {
 public:
     // Steps from the previous sample (when it belongs to the same counters)
-    // to this one, which becomes the baseline in any case.
-    SeriesStep step(const CounterSample& sample, const CounterSpeeds& speeds = {});
+    // to this one, which becomes the baseline in any case. The octets are the
+    // same under either rule; the rule says how they become rates.
+    SeriesStep step(const CounterSample& sample, const CounterSpeeds& speeds = {},
+                    RateRule rule = RateRule::PerPoll);
     // Forgets the baseline: the next sample starts the series again.
-    void restart() { m_have = false; }
+    void restart()
+    {
+        m_have = false;
+        m_steady.restart();
+    }
 
     bool hasBaseline() const { return m_have; }
     const CounterSample& last() const { return m_last; }
@@ -71,4 +80,7 @@ public:
 private:
     bool m_have = false;
     CounterSample m_last;
+    // What the agent's refresh steps have shown so far, learnt under either
+    // rule so that a change of rule takes effect at once.
+    RefreshSteps m_steady;
 };

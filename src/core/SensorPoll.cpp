@@ -139,6 +139,11 @@ CounterSpeeds counterSpeeds(const TSensorRecord& sensor)
     return {double(sensor.DownSpeed) * 1000 / 8, double(sensor.UpSpeed) * 1000 / 8};
 }
 
+RateRule rateRule(const TSensorRecord& sensor)
+{
+    return sensor.SteadyRates ? RateRule::Steady : RateRule::PerPoll;
+}
+
 int32_t roundRate(double rate)
 {
     if (std::isnan(rate))

@@ -51,6 +51,9 @@ double counterRate(int32_t count, int32_t previous, double elapsed, double bytes
 // speeds the agent reported (stDetected); unknown (0) for speeds the user
 // chose for the scale or a live maximum.
 CounterSpeeds counterSpeeds(const TSensorRecord& sensor);
+// The rule the sensor's graph, labels, tray and log turn counter steps into
+// rates by.
+RateRule rateRule(const TSensorRecord& sensor);
 
 // Rounds to the nearest integer, halves to even, saturated to 32 bits.
 int32_t roundRate(double rate);

@@ -287,7 +287,8 @@ void applyV2cReading(TSensorRecord& sensor, const TSensorReading& reading, TPoll
     sample.agentUpTime = v2c.upTime;
     sample.engineBoots = v2c.engineBoots;
     sample.binding = sensor.CounterBinding;
-    const SeriesStep step = sensor.GraphSeries.step(sample, counterSpeeds(sensor));
+    const SeriesStep step =
+        sensor.GraphSeries.step(sample, counterSpeeds(sensor), rateRule(sensor));
     result.downRate = step.downRate();
     result.upRate = step.upRate();
     result.downText = rateLabel("DL: ", result.downRate);

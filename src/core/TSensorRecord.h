@@ -61,6 +61,10 @@ struct TSensorRecord
     CounterSeries LogSeries;
     int32_t TimerToUse = 0; // 0 agent uptime (1/100 s), 1 local tick count (ms)
     bool HalfHeight = false;
+    // The graph, its labels, the tray and the log spread an agent's refresh
+    // steps over their span (RateRule::Steady); false shows each poll's own
+    // octets over its own seconds.
+    bool SteadyRates = true;
     // The message version the agent is read with: 0 SNMPv1, 1 SNMPv2c, 3
     // SNMPv3 (the version field of the messages).
     int32_t SnmpVersion = 0;

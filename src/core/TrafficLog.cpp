@@ -269,7 +269,8 @@ void logOne(TMonitorSettings& settings, ITrafficLogIO& io, const TLocaleFormats&
     CounterSeries series = sensor.LogSeries;
     TLogRates rates;
     if (readings.v2c) {
-        const SeriesStep step = series.step(readings.sample, SensorPoll::counterSpeeds(sensor));
+        const SeriesStep step = series.step(readings.sample, SensorPoll::counterSpeeds(sensor),
+                                            SensorPoll::rateRule(sensor));
         rates = {step.downRate(), step.upRate()};
     } else {
         rates = logRates(sensor, readings);

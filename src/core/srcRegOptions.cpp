@@ -77,6 +77,9 @@ template <typename T> struct TStoredValue
     std::function<TRegVariant(const T&)> current;
     int32_t min = kNoMin;
     int32_t max = kNoMax;
+    // False for a value added later: while it holds its default it is not
+    // written, so a store that never changed it reads as it always did.
+    bool writtenAtDefault = true;
 };
 
 // The global key's target: the model and the window it is applied to.
@@ -170,6 +173,12 @@ TSensorValue agentText(const char* name, const char* fallback, std::string TSens
     value.current = [member](const TSensorRecord& source) -> TRegVariant {
         return std::string(ControlCharacters::cutUtf8(source.*member, kMaxStoredNameBytes));
     };
+    return value;
+}
+
+template <typename T> TStoredValue<T> laterValue(TStoredValue<T> value)
+{
+    value.writtenAtDefault = false;
     return value;
 }
 
@@ -300,6 +309,7 @@ const std::vector<TSensorValue>& sensorValues()
         sensor("UseLightColorFor", Kind::Boolean, false, &TSensorRecord::UseLightColorFor),
         sensor("TimerToUse", Kind::Integer, int32_t(0), &TSensorRecord::TimerToUse, 0, 1),
         sensor("HalfHeight", Kind::Boolean, false, &TSensorRecord::HalfHeight),
+        laterValue(sensor("SteadyRates", Kind::Boolean, true, &TSensorRecord::SteadyRates)),
     };
     return values;
 }
@@ -350,7 +360,8 @@ void loadKey(const std::string& key, const std::vector<TStoredValue<T>>& values,
             continue;
         }
         const TRegVariant fallback = value.fallback(target);
-        WriteRegValue(HKEY_CURRENT_USER, key, value.name, fallback, rdKind(value.kind));
+        if (value.writtenAtDefault)
+            WriteRegValue(HKEY_CURRENT_USER, key, value.name, fallback, rdKind(value.kind));
         value.apply(target, fallback, true);
     }
 }
@@ -359,7 +370,8 @@ template <typename T>
 void saveKey(const std::string& key, const std::vector<TStoredValue<T>>& values, const T& source)
 {
     for (const TStoredValue<T>& value : values) {
-        if (value.current)
+        if (value.current &&
+            (value.writtenAtDefault || value.current(source) != value.fallback(source)))
             WriteRegValue(HKEY_CURRENT_USER, key, value.name, value.current(source),
                           rdKind(value.kind));
     }

@@ -29,6 +29,7 @@ template <typename A, typename B> void copyFields(const A& from, B& to)
     to.UseLightColorFor = from.UseLightColorFor;
     to.TimerToUse = from.TimerToUse;
     to.HalfHeight = from.HalfHeight;
+    to.SteadyRates = from.SteadyRates;
     to.SnmpVersion = from.SnmpVersion;
     to.V3 = from.V3;
 }
@@ -43,7 +44,7 @@ auto tied(const TSensorConfig& c)
     return std::tie(c.Active, c.HostName, c.HostIP, c.Community, c.Sensor, c.SensorName, c.DownOID,
                     c.UpOID, c.DownSpeed, c.UpSpeed, c.SpeedType, c.SwapedInOut, c.ULColor,
                     c.DLColor, c.LightColor, c.DarkColor, c.GraphPixels, c.LighterLine,
-                    c.UseLightColorFor, c.TimerToUse, c.HalfHeight, c.SnmpVersion);
+                    c.UseLightColorFor, c.TimerToUse, c.HalfHeight, c.SnmpVersion, c.SteadyRates);
 }
 
 bool sameUser(const SnmpV3User& a, const SnmpV3User& b)

@@ -30,6 +30,7 @@ struct TSensorConfig
     bool UseLightColorFor = false;
     int32_t TimerToUse = 0;
     bool HalfHeight = false;
+    bool SteadyRates = true;
     int32_t SnmpVersion = 0; // 0 SNMPv1, 1 SNMPv2c, 3 SNMPv3
     // The SNMPv3 user with its passwords, in memory only, as the record has it.
     SnmpV3User V3;
