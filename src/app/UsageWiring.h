@@ -24,7 +24,6 @@ public:
     UsageWiring(const std::string& databasePath, Tell tell, Clock now = {}, Clock steady = {});
     ~UsageWiring() override;
 
-
     // Opens (or raises) the usage window: not modal, it does not stop the
     // poll. A history that could not be opened is told instead.
     void showWindow(const TMonitorSettings& model, QWidget* parent);

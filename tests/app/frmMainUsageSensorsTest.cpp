@@ -21,7 +21,7 @@ constexpr int32_t kV1 = 0;
 constexpr int32_t kV2c = SensorPoll::kSnmpVersion2c;
 constexpr int32_t kV3 = SensorPoll::kSnmpVersion3;
 
-struct SensorSpec
+struct SensorSetup
 {
     const char* host;
     int32_t version;
@@ -44,13 +44,13 @@ protected:
         return std::make_unique<TMainForm>(options);
     }
 
-    void seed(const std::vector<SensorSpec>& specs)
+    void seed(const std::vector<SensorSetup>& setups)
     {
         TMonitorSettings s = typicalSettings();
-        for (const SensorSpec& spec : specs) {
-            TSensorRecord sensor = configuredSensor(spec.host);
-            sensor.SnmpVersion = spec.version;
-            sensor.SwapedInOut = spec.swapped;
+        for (const SensorSetup& setup : setups) {
+            TSensorRecord sensor = configuredSensor(setup.host);
+            sensor.SnmpVersion = setup.version;
+            sensor.SwapedInOut = setup.swapped;
             sensor.V3 = {"monitor", SecurityLevel::NoAuthNoPriv, AuthProtocol::None,
                          "",        PrivProtocol::None,          ""};
             // 10 Gbit/s: every step below is traffic the interface carries.
@@ -76,7 +76,7 @@ TEST_F(MainFormUsageSensors, SensorsOnOneInterfaceEachCountTheirOwnCounters)
     struct Case
     {
         const char* what;
-        std::vector<SensorSpec> sensors;
+        std::vector<SensorSetup> sensors;
     };
     const Case cases[] = {
         {"v1 beside v2c", {{"127.0.0.1", kV1, false}, {"127.0.0.1", kV2c, false}}},
