@@ -32,6 +32,7 @@
 #include <QElapsedTimer>
 
 #include <atomic>
+#include <cctype>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -282,15 +283,20 @@ struct Reading
     double seconds = 0;
 };
 
-class ConsumersAgree : public MainFormFixture
+class ConsumersAgree : public MainFormFixture, public ::testing::WithParamInterface<MatrixRow>
 {
 protected:
+    static void SetUpTestSuite()
+    {
+        s_snmpd = std::make_unique<SnmpdPeer>(kSnmpd);
+        SnmpV3TestUsers::configure(*s_snmpd);
+        s_started = s_snmpd->start();
+    }
+    static void TearDownTestSuite() { s_snmpd.reset(); }
     void SetUp() override
     {
         MainFormFixture::SetUp();
-        m_snmpd = std::make_unique<SnmpdPeer>(kSnmpd);
-        SnmpV3TestUsers::configure(*m_snmpd);
-        REQUIRE_PEER(m_snmpd->start(), m_snmpd->error());
+        REQUIRE_PEER(s_started, s_snmpd->error());
     }
 
     TSensorRecord sensorFor(const SensorSpec& spec, int n) const
@@ -344,8 +350,11 @@ protected:
     }
 
     std::shared_ptr<SteppedClockNetwork> m_net = std::make_shared<SteppedClockNetwork>();
-    std::unique_ptr<SnmpdPeer> m_snmpd;
+    static std::unique_ptr<SnmpdPeer> s_snmpd;
+    static bool s_started;
 };
+std::unique_ptr<SnmpdPeer> ConsumersAgree::s_snmpd;
+bool ConsumersAgree::s_started = false;
 
 // Log lines by host name since the last call.
 class LogLines
@@ -390,156 +399,158 @@ uint64_t counterStep(uint64_t from, uint64_t to, int version, Agent agent)
     return wide ? to - from : uint32_t(to - from);
 }
 
-TEST_F(ConsumersAgree, RateLabelsTrayHintTrafficLogAndUsageTotalsAgreeWithTheAgent)
+TEST_P(ConsumersAgree, RateLabelsTrayHintTrafficLogAndUsageTotalsAgreeWithTheAgent)
 {
-    for (const MatrixRow& row : kRows) {
-        SCOPED_TRACE(row.what);
-        TearDown();
-        MainFormFixture::SetUp();
-        TableAgent scripted(kScripted);
-        TableAgent silent(kSilent);
-        ASSERT_TRUE(scripted.start()) << scripted.error();
-        ASSERT_TRUE(silent.start(true)) << silent.error();
+    const MatrixRow& row = GetParam();
+    TableAgent scripted(kScripted);
+    TableAgent silent(kSilent);
+    ASSERT_TRUE(scripted.start()) << scripted.error();
+    ASSERT_TRUE(silent.start(true)) << silent.error();
 
-        TMonitorSettings s = typicalSettings();
-        s.EnableLog = true;
-        s.LogType = 1;
-        s.LogTime = 1;
-        s.LogSecMinType = 0;
-        s.LogFile = (m_root / "traffic.log").string();
-        FileSecretStore keyring((m_root / "keyring").string());
-        for (std::size_t i = 0; i < row.sensors.size(); ++i) {
-            s.Sensors.push_back(sensorFor(row.sensors[i], int(i)));
-            std::string error;
-            const SnmpV3User& v3 = SnmpV3TestUsers::kSha;
-            SensorSecrets(keyring).save(kSnmpd, v3.UserName, {v3.AuthPassword, v3.PrivPassword},
-                                        error);
+    TMonitorSettings s = typicalSettings();
+    s.EnableLog = true;
+    s.LogType = 1;
+    s.LogTime = 1;
+    s.LogSecMinType = 0;
+    s.LogFile = (m_root / "traffic.log").string();
+    FileSecretStore keyring((m_root / "keyring").string());
+    for (std::size_t i = 0; i < row.sensors.size(); ++i) {
+        s.Sensors.push_back(sensorFor(row.sensors[i], int(i)));
+        std::string error;
+        const SnmpV3User& v3 = SnmpV3TestUsers::kSha;
+        SensorSecrets(keyring).save(kSnmpd, v3.UserName, {v3.AuthPassword, v3.PrivPassword}, error);
+    }
+    s.resizeSensors(int32_t(s.Sensors.size()));
+    seedStore(s);
+    SnmpSensorStore::save(s);
+    int64_t wallTime = 1767261600;
+    TMainForm::Options options;
+    options.network = m_net;
+    options.startTimers = false;
+    if (row.sensors[0].agent != Agent::Snmpd) // its uptime runs with the real clock
+        options.wallClock = [&wallTime] { return wallTime; };
+    options.keyring = std::make_shared<FileSecretStore>((m_root / "keyring").string());
+    auto form = std::make_unique<TMainForm>(options);
+    const std::string usagePath = form->usage().recorder().database()->path();
+    LogLines log(s.LogFile);
+
+    const std::size_t n = row.sensors.size();
+    // Good readings since the last baseline, of the poll and of the log.
+    std::vector<std::vector<Reading>> polls(n), logs(n);
+    std::vector<uint64_t> totalDown(n), totalUp(n);
+    const SensorPresenter texts;
+    for (std::size_t k = 0; row.events[k]; ++k) {
+        const char event = row.events[k];
+        SCOPED_TRACE("step " + std::to_string(k) + " " + event);
+        if (k > 0) {
+            scripted.step(event, kStepOctets);
+            if (row.sensors[0].agent == Agent::Snmpd) {
+                if (event == 'R') {
+                    ASSERT_TRUE(s_snmpd->restart()) << s_snmpd->error();
+                }
+                ASSERT_TRUE(sendLoopbackOctets(kSnmpd, kSnmpdOctets));
+                freshlyRefreshed();
+            }
+            m_net->advance(4000);
+            wallTime += 10;
         }
-        s.resizeSensors(int32_t(s.Sensors.size()));
-        seedStore(s);
-        SnmpSensorStore::save(s);
-        int64_t wallTime = 1767261600;
-        TMainForm::Options options;
-        options.network = m_net;
-        options.startTimers = false;
-        if (row.sensors[0].agent != Agent::Snmpd) // its uptime runs with the real clock
-            options.wallClock = [&wallTime] { return wallTime; };
-        options.keyring = std::make_shared<FileSecretStore>((m_root / "keyring").string());
-        auto form = std::make_unique<TMainForm>(options);
-        const std::string usagePath = form->usage().recorder().database()->path();
-        LogLines log(s.LogFile);
+        scripted.setDeaf(event == 'L');
+        form->UpdateAllMonitors();
+        form->networkJobs().settle();
+        scripted.setDeaf(false);
+        const SteppedClockNetwork::Seen polledValues = m_net->take();
+        QElapsedTimer logClock;
+        logClock.start();
+        form->LogTimerTimer();
+        form->networkJobs().settle();
+        const auto lines = log.take();
+        const SteppedClockNetwork::Seen loggedValues = m_net->take();
+        if (row.sensors.back().agent == Agent::Silent) {
+            EXPECT_LT(logClock.elapsed(), 2500) << "the answering sensors' lines on time";
+        }
 
-        const std::size_t n = row.sensors.size();
-        // Good readings since the last baseline, of the poll and of the log.
-        std::vector<std::vector<Reading>> polls(n), logs(n);
-        std::vector<uint64_t> totalDown(n), totalUp(n);
-        const SensorPresenter texts;
-        for (std::size_t k = 0; row.events[k]; ++k) {
-            const char event = row.events[k];
-            SCOPED_TRACE("step " + std::to_string(k) + " " + event);
-            if (k > 0) {
-                scripted.step(event, kStepOctets);
-                if (row.sensors[0].agent == Agent::Snmpd) {
-                    if (event == 'R') {
-                        ASSERT_TRUE(m_snmpd->restart()) << m_snmpd->error();
-                    }
-                    ASSERT_TRUE(sendLoopbackOctets(kSnmpd, kSnmpdOctets));
-                    freshlyRefreshed();
-                }
-                m_net->advance(4000);
-                wallTime += 10;
-            }
-            scripted.setDeaf(event == 'L');
-            form->UpdateAllMonitors();
-            form->networkJobs().settle();
-            scripted.setDeaf(false);
-            const SteppedClockNetwork::Seen polledValues = m_net->take();
-            QElapsedTimer logClock;
-            logClock.start();
-            form->LogTimerTimer();
-            form->networkJobs().settle();
-            const auto lines = log.take();
-            const SteppedClockNetwork::Seen loggedValues = m_net->take();
-            if (row.sensors.back().agent == Agent::Silent) {
-                EXPECT_LT(logClock.elapsed(), 2500) << "the answering sensors' lines on time";
-            }
-
-            for (std::size_t i = 0; i < n; ++i) {
-                const SensorSpec& spec = row.sensors[i];
-                const TSensorRecord& sensor = form->settings().Sensors[i];
-                SCOPED_TRACE(sensor.HostName);
-                const Reading now = agentCounters(spec, scripted, polledValues);
-                const auto rateOf = [&](const Reading& from, const Reading& now) {
-                    const double seconds = now.seconds - from.seconds;
-                    return std::pair<double, double>{
-                        counterStep(from.down, now.down, spec.version, spec.agent) / seconds,
-                        counterStep(from.up, now.up, spec.version, spec.agent) / seconds};
-                };
-                // The poll: labels and the tray hint.
-                const char polled = row.poll[i][k];
-                std::pair<std::string, std::string> label{"Error on DL sensor",
-                                                          "Error on UL sensor"};
-                if (polled != 'e') {
-                    const auto rate =
-                        polled == 'r' ? rateOf(since(polls[i], spec), now) : std::pair{0.0, 0.0};
-                    label = {texts.downText(rate.first), texts.upText(rate.second)};
-                    if (polled == 'r') {
-                        const Reading& last = polls[i].back();
-                        totalDown[i] += counterStep(last.down, now.down, spec.version, spec.agent);
-                        totalUp[i] += counterStep(last.up, now.up, spec.version, spec.agent);
-                    } else {
-                        polls[i].clear();
-                    }
-                    polls[i].push_back(now);
-                }
-                TSensorControls* c = form->sensorControls(int(i));
-                EXPECT_EQ(c->DownLabel->text().toStdString(), label.first);
-                EXPECT_EQ(c->UpLabel->text().toStdString(), label.second);
-                EXPECT_NE(form->trayHint().find("\n\r" + sensor.HostName + " -> " + label.first +
-                                                " | " + label.second),
-                          std::string::npos)
-                    << form->trayHint();
-                // The log: its own baseline, the same counters, the label's digits.
-                const char logged = row.log[i][k];
-                const auto line = lines.find(sensor.HostName);
-                EXPECT_EQ(line != lines.end(), logged != '-');
-                if (logged == '-' || line == lines.end())
-                    continue;
-                const Reading read = agentCounters(spec, scripted, loggedValues);
+        for (std::size_t i = 0; i < n; ++i) {
+            const SensorSpec& spec = row.sensors[i];
+            const TSensorRecord& sensor = form->settings().Sensors[i];
+            SCOPED_TRACE(sensor.HostName);
+            const Reading now = agentCounters(spec, scripted, polledValues);
+            const auto rateOf = [&](const Reading& from, const Reading& now) {
+                const double seconds = now.seconds - from.seconds;
+                return std::pair<double, double>{
+                    counterStep(from.down, now.down, spec.version, spec.agent) / seconds,
+                    counterStep(from.up, now.up, spec.version, spec.agent) / seconds};
+            };
+            // The poll: labels and the tray hint.
+            const char polled = row.poll[i][k];
+            std::pair<std::string, std::string> label{"Error on DL sensor", "Error on UL sensor"};
+            if (polled != 'e') {
                 const auto rate =
-                    logged == 'r' ? rateOf(since(logs[i], spec), read) : std::pair{0.0, 0.0};
-                if (logged != 'r')
-                    logs[i].clear();
-                logs[i].push_back(read);
-                EXPECT_EQ("DL: " + line->second[4] + " kb/s", texts.downText(rate.first));
-                EXPECT_EQ("UL: " + line->second[6] + " kb/s", texts.upText(rate.second));
-                if (polled == 'r' && logged == 'r') {
-                    EXPECT_EQ("DL: " + line->second[4] + " kb/s", label.first);
+                    polled == 'r' ? rateOf(since(polls[i], spec), now) : std::pair{0.0, 0.0};
+                label = {texts.downText(rate.first), texts.upText(rate.second)};
+                if (polled == 'r') {
+                    const Reading& last = polls[i].back();
+                    totalDown[i] += counterStep(last.down, now.down, spec.version, spec.agent);
+                    totalUp[i] += counterStep(last.up, now.up, spec.version, spec.agent);
+                } else {
+                    polls[i].clear();
                 }
+                polls[i].push_back(now);
             }
-        }
-        // A sensor that followed its interface to another index records under
-        // the new index from then on: its octets are the sum of both keys.
-        std::vector<std::vector<std::string>> keys(n);
-        for (std::size_t i = 0; i < n; ++i) {
-            keys[i] = {UsageSensors::sensorKey(s.Sensors[i])};
-            const std::string now = UsageSensors::sensorKey(form->settings().Sensors[i]);
-            if (now != keys[i][0])
-                keys[i].push_back(now);
-        }
-        form.reset(); // the exit writes what the last minute gathered
-        const auto db = TUsageDatabase::openForReading(usagePath);
-        ASSERT_NE(db, nullptr);
-        for (std::size_t i = 0; i < n; ++i) {
-            TOctets total;
-            for (const std::string& key : keys[i]) {
-                total.down += db->total(key, 0, 99999999).down;
-                total.up += db->total(key, 0, 99999999).up;
+            TSensorControls* c = form->sensorControls(int(i));
+            EXPECT_EQ(c->DownLabel->text().toStdString(), label.first);
+            EXPECT_EQ(c->UpLabel->text().toStdString(), label.second);
+            EXPECT_NE(form->trayHint().find("\n\r" + sensor.HostName + " -> " + label.first +
+                                            " | " + label.second),
+                      std::string::npos)
+                << form->trayHint();
+            // The log: its own baseline, the same counters, the label's digits.
+            const char logged = row.log[i][k];
+            const auto line = lines.find(sensor.HostName);
+            EXPECT_EQ(line != lines.end(), logged != '-');
+            if (logged == '-' || line == lines.end())
+                continue;
+            const Reading read = agentCounters(spec, scripted, loggedValues);
+            const auto rate =
+                logged == 'r' ? rateOf(since(logs[i], spec), read) : std::pair{0.0, 0.0};
+            if (logged != 'r')
+                logs[i].clear();
+            logs[i].push_back(read);
+            EXPECT_EQ("DL: " + line->second[4] + " kb/s", texts.downText(rate.first));
+            EXPECT_EQ("UL: " + line->second[6] + " kb/s", texts.upText(rate.second));
+            if (polled == 'r' && logged == 'r') {
+                EXPECT_EQ("DL: " + line->second[4] + " kb/s", label.first);
             }
-            EXPECT_EQ(total.down, totalDown[i]) << s.Sensors[i].HostName << " " << keys[i].size();
-            EXPECT_EQ(total.up, totalUp[i]) << s.Sensors[i].HostName;
         }
     }
+    // A sensor that followed its interface to another index records under
+    // the new index from then on: its octets are the sum of both keys.
+    std::vector<std::vector<std::string>> keys(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        keys[i] = {UsageSensors::sensorKey(s.Sensors[i])};
+        const std::string now = UsageSensors::sensorKey(form->settings().Sensors[i]);
+        if (now != keys[i][0])
+            keys[i].push_back(now);
+    }
+    form.reset(); // the exit writes what the last minute gathered
+    const auto db = TUsageDatabase::openForReading(usagePath);
+    ASSERT_NE(db, nullptr);
+    for (std::size_t i = 0; i < n; ++i) {
+        TOctets total;
+        for (const std::string& key : keys[i]) {
+            total.down += db->total(key, 0, 99999999).down;
+            total.up += db->total(key, 0, 99999999).up;
+        }
+        EXPECT_EQ(total.down, totalDown[i]) << s.Sensors[i].HostName << " " << keys[i].size();
+        EXPECT_EQ(total.up, totalUp[i]) << s.Sensors[i].HostName;
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(Matrix, ConsumersAgree, ::testing::ValuesIn(kRows), [](const auto& info) {
+    std::string name;
+    for (const char c : std::string(info.param.what))
+        if (std::isalnum(static_cast<unsigned char>(c)))
+            name += c;
+    return name;
+});
 
 } // namespace

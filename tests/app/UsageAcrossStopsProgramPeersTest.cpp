@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdio>
 #include <sstream>
 #include <thread>
 #include <unistd.h>
@@ -124,6 +125,12 @@ TEST_P(UsageAcrossStopsOfTheProgram, TheTotalIsTheAgentsGrowthOverTheWholeSpan)
     const uint64_t closedDown = after.first.down - before.second.down;
     const uint64_t closedUp = after.first.up - before.second.up;
     ASSERT_GE(closedDown, kClosedTransfer);
+    std::printf("%s: the agent counted %llu octets down from the first poll to the last, %llu "
+                "while closed; the report: %llu, %llu closed\n",
+                row.what, static_cast<unsigned long long>(after.second.down - before.first.down),
+                static_cast<unsigned long long>(closedDown),
+                static_cast<unsigned long long>(totals->down),
+                static_cast<unsigned long long>(totals->closedDown));
     if (row.agentRestarted) {
         // Only what each run saw itself.
         EXPECT_EQ(totals->down, after.second.down - closedDown - before.first.down) << csv;
