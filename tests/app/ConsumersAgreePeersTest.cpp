@@ -28,7 +28,6 @@
 #include "SnmpdPeer.h"
 #include "TSNMPRec.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 
 #include <atomic>
@@ -55,6 +54,8 @@ public:
         int index;
         uint32_t in, out;
     };
+
+    explicit TableAgent(const char* address) : m_agent(address) {}
 
     bool start(bool silent = false)
     {
@@ -148,9 +149,6 @@ private:
     uint32_t m_upTime = 100000;
     // Just below the top of 32 bits: every row passes a wrap.
     std::vector<Interface> m_interfaces{{1, 4294000000u, 4294900000u}, {2, 4293000000u, 5000}};
-
-public:
-    explicit TableAgent(const char* address) : m_agent(address) {}
 };
 
 // The program's own network with a local clock the test moves, so that a
