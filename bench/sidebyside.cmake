@@ -8,3 +8,6 @@ pkg_check_modules(FLOOR_XCB REQUIRED IMPORTED_TARGET xcb)
 travimetra_bench(sidebyside_first_map
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/sidebyside/floor/FirstMap.cpp
     LIBS PkgConfig::FLOOR_XCB)
+travimetra_bench(sidebyside_usage_front
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/sidebyside/floor/UsageFront.cpp
+    LIBS travimetra_usage)

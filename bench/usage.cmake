@@ -9,5 +9,6 @@ travimetra_bench(bench_usage_report
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/usage/UsageReportBench.cpp
     LIBS travimetra_usage)
 target_compile_definitions(bench_usage_report PRIVATE
-    TRAVIMETRA_PROGRAM="$<TARGET_FILE:travimetra>")
-add_dependencies(bench_usage_report travimetra)
+    TRAVIMETRA_PROGRAM="$<TARGET_FILE:travimetra>"
+    TRAVIMETRA_USAGE_FRONT="$<TARGET_FILE:sidebyside_usage_front>")
+add_dependencies(bench_usage_report travimetra sidebyside_usage_front)

@@ -77,8 +77,10 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # setcap for the helper at configure time; Qt's X11 platform plugin, which the
-# libraries only recommend; snmp tools to try an agent by hand.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcap2-bin, qt6-qpa-plugins")
+# libraries only recommend; the metrics endpoint's HTTP library and libcrypto,
+# opened when first needed and so not seen by shlibdeps; snmp tools to try an
+# agent by hand.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcap2-bin, qt6-qpa-plugins, libmicrohttpd12, libssl3")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "snmp, snmpd")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${packaging}/debian/postinst)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

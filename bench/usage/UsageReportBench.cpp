@@ -1,6 +1,7 @@
 // What the usage history costs at start and for a report, with a short and
 // a year-long history, beside sqlite3 computing the same totals:
 // - BM_UsageReportProgram: `travimetra --usage --csv` as a whole process;
+// - BM_UsageReportFront: the same command from a program without Qt;
 // - BM_UsageReportSqlite3: the sqlite3 shell summing the same period's days
 //   (budget: the program at most 2x this);
 // - BM_UsageRecorderStart: the program's opening of its history at start,
@@ -88,6 +89,17 @@ void BM_UsageReportProgram(benchmark::State& state)
             state.SkipWithError("the report failed");
 }
 BENCHMARK(BM_UsageReportProgram)->Arg(400)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same report from a front that links nothing but the history, the
+// settings reader and SQLite: the program's cost less the loading of Qt.
+void BM_UsageReportFront(benchmark::State& state)
+{
+    useHistory(historyOf(static_cast<int>(state.range(0))));
+    for (auto _ : state)
+        if (!runQuietly({TRAVIMETRA_USAGE_FRONT, "--usage", "--csv"}))
+            state.SkipWithError("the report failed");
+}
+BENCHMARK(BM_UsageReportFront)->Arg(400)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_UsageReportSqlite3(benchmark::State& state)
 {

@@ -32,11 +32,8 @@ void TextHistoryScope::pushText(int channel, int value)
         updateRequest();
 }
 
-void TextHistoryScope::paintImage(QPainter& painter)
+void TextHistoryScope::paintTraces(QPainter* painter, int base)
 {
-    PaintingGuard guard(paintingFlag());
-    const int base = baseRow();
-    paintGrid(painter, base);
     for (int i = channels().count() - 1; i >= 0; --i) {
         const TVrChannel& channel = channels().items(i);
         if (!channel.visible())

@@ -21,7 +21,7 @@ public:
     void pushText(int channel, int value);
 
 protected:
-    void paintImage(QPainter& painter) override;
+    void paintTraces(QPainter* painter, int base) override;
 
 private:
     std::vector<std::string> m_texts;

@@ -1,7 +1,8 @@
 #include "HeadlessLaunch.h"
 
+#include "OwnFolder.h"
+
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -20,15 +21,12 @@ bool wanted(int argc, char* argv[])
 
 int exec(int argc, char* argv[])
 {
-    char self[PATH_MAX];
-    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    if (length <= 0) {
+    const std::string folder = ownFolder();
+    if (folder.empty()) {
         std::fprintf(stderr, "travimetra: cannot find its own executable: %s\n",
                      std::strerror(errno));
         return 1;
     }
-    std::string folder(self, std::size_t(length));
-    folder.erase(folder.rfind('/') + 1);
     // Installed it is a helper, not a command of its own; in the build
     // folder it lies beside this one.
     std::string path = folder + "../libexec/travimetra/travimetra-headless";

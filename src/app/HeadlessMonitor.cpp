@@ -1,7 +1,7 @@
 #include "HeadlessMonitor.h"
 
 #include "AppliedPoll.h"
-#include "KeychainSecretStore.h"
+#include "DesktopKeyring.h"
 #include "LogTimerPeriod.h"
 #include "MonitorStore.h"
 #include "NetworkJobs.h"
@@ -21,7 +21,7 @@ HeadlessMonitor::HeadlessMonitor(Options options)
     // Nobody is there to answer a question: the file stays unchosen, and
     // the question is told so that the user can choose in the window.
     m_passwords = std::make_unique<SensorPasswordKeeper>(
-        options.keyring ? options.keyring : std::make_shared<KeychainSecretStore>(),
+        options.keyring ? options.keyring : std::make_shared<DesktopKeyring>(),
         SensorPasswordKeeper::defaultFilePath(), [this](const std::string& question) {
             report(question);
             return false;

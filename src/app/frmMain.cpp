@@ -3,10 +3,10 @@
 #include "ApplicationQuit.h"
 #include "ApplicationReport.h"
 #include "AppliedPoll.h"
+#include "DesktopKeyring.h"
 #include "DialogMessages.h"
 #include "ExternalAddress.h"
 #include "InstanceLock.h"
-#include "KeychainSecretStore.h"
 #include "LatencyDisplay.h"
 #include "LocalePlatform.h"
 #include "LogTimerPeriod.h"
@@ -93,7 +93,7 @@ TMainForm::TMainForm(Options options, QWidget* parent)
     m_logIO = std::make_shared<SensorNetworkLogIO>(m_network);
     m_jobs = std::make_unique<NetworkJobs>(this, m_network, options.networkThreads);
     m_passwords = std::make_unique<SensorPasswordKeeper>(
-        options.keyring ? options.keyring : std::make_shared<KeychainSecretStore>(),
+        options.keyring ? options.keyring : std::make_shared<DesktopKeyring>(),
         SensorPasswordKeeper::defaultFilePath(), [](const std::string& question) {
             return DialogMessages::confirm(QString::fromStdString(question));
         });

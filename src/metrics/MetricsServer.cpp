@@ -1,25 +1,31 @@
 #include "MetricsServer.h"
 
+#include "MicroHttpd.h"
 #include "OpenMetricsText.h"
 
 #include <arpa/inet.h>
 #include <cstring>
-#include <microhttpd.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 
 namespace {
 
+// Runs on the server's thread, which only exists once the library is loaded.
+const MicroHttpd& mhd()
+{
+    return *MicroHttpd::get();
+}
+
 MHD_Result answer(MHD_Connection* connection, unsigned status, const std::string& text,
                   const char* contentType)
 {
-    MHD_Response* response = MHD_create_response_from_buffer(
+    MHD_Response* response = mhd().createResponseFromBuffer(
         text.size(), const_cast<char*>(text.data()), MHD_RESPMEM_MUST_COPY);
     if (!response)
         return MHD_NO;
-    MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, contentType);
-    const MHD_Result queued = MHD_queue_response(connection, status, response);
-    MHD_destroy_response(response);
+    mhd().addResponseHeader(response, MHD_HTTP_HEADER_CONTENT_TYPE, contentType);
+    const MHD_Result queued = mhd().queueResponse(connection, status, response);
+    mhd().destroyResponse(response);
     return queued;
 }
 
@@ -38,7 +44,7 @@ MHD_Result onRequest(void* cls, MHD_Connection* connection, const char* url, con
     if (!get)
         return answer(connection, MHD_HTTP_METHOD_NOT_ALLOWED, "Only GET\n", "text/plain");
     const char* accept =
-        MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_ACCEPT);
+        mhd().lookupConnectionValue(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_ACCEPT);
     const OpenMetricsText::TFormat format = OpenMetricsText::formatFor(accept ? accept : "");
     return answer(connection, MHD_HTTP_OK, body(format), OpenMetricsText::contentType(format));
 }
@@ -69,7 +75,10 @@ MetricsServer::TStart MetricsServer::start(const std::string& address, uint16_t 
     } else {
         return TStart::BadAddress;
     }
-    m_daemon = MHD_start_daemon(
+    const MicroHttpd* library = MicroHttpd::get();
+    if (!library)
+        return TStart::NoLibrary;
+    m_daemon = library->startDaemon(
         flags, port, nullptr, nullptr, &onRequest, &m_body, MHD_OPTION_SOCK_ADDR,
         reinterpret_cast<const sockaddr*>(&storage), MHD_OPTION_CONNECTION_LIMIT,
         static_cast<unsigned>(kMaxConnections), MHD_OPTION_PER_IP_CONNECTION_LIMIT,
@@ -82,7 +91,7 @@ MetricsServer::TStart MetricsServer::start(const std::string& address, uint16_t 
 void MetricsServer::stop()
 {
     if (m_daemon)
-        MHD_stop_daemon(m_daemon);
+        MicroHttpd::get()->stopDaemon(m_daemon);
     m_daemon = nullptr;
 }
 
@@ -90,7 +99,8 @@ uint16_t MetricsServer::port() const
 {
     if (!m_daemon)
         return 0;
-    const MHD_DaemonInfo* info = MHD_get_daemon_info(m_daemon, MHD_DAEMON_INFO_BIND_PORT);
+    const MHD_DaemonInfo* info =
+        MicroHttpd::get()->getDaemonInfo(m_daemon, MHD_DAEMON_INFO_BIND_PORT);
     return info ? info->port : 0;
 }
 
@@ -102,6 +112,9 @@ std::string MetricsServer::startText(TStart outcome, const std::string& address,
     case TStart::BadAddress:
         return "The metrics address \"" + address +
                "\" is not a numeric IPv4 or IPv6 address; the metrics are not served.";
+    case TStart::NoLibrary:
+        return std::string("The metrics cannot be served: the library ") + MicroHttpd::soname() +
+               " is not installed.";
     case TStart::CannotListen:
         break;
     }

@@ -25,6 +25,7 @@ public:
         Started,
         BadAddress,   // not a numeric IPv4 or IPv6 address
         CannotListen, // the port is taken or the address is not this machine's
+        NoLibrary,    // the HTTP server library is not installed
     };
 
     static constexpr unsigned kIdleSeconds = 10;

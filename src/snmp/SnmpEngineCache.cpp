@@ -1,8 +1,8 @@
 #include "SnmpEngineCache.h"
 
-#include "UsmKeys.h"
+#include "LibCrypto.h"
 
-#include <openssl/evp.h>
+#include "UsmKeys.h"
 
 namespace {
 
@@ -14,7 +14,8 @@ std::string passwordFingerprint(const std::string& password)
 {
     unsigned char out[EVP_MAX_MD_SIZE];
     unsigned int length = 0;
-    if (EVP_Digest(password.data(), password.size(), out, &length, EVP_sha256(), nullptr) != 1)
+    if (LibCrypto::EVP_Digest(password.data(), password.size(), out, &length,
+                              LibCrypto::EVP_sha256(), nullptr) != 1)
         return {};
     return std::string(reinterpret_cast<const char*>(out), length);
 }

@@ -1,5 +1,7 @@
 #include "SnmpV3Client.h"
 
+#include "LibCrypto.h"
+
 #include "BerTag.h"
 #include "SocketErrors.h"
 #include "UsmPrivacy.h"
@@ -7,7 +9,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <openssl/rand.h>
 
 namespace {
 
@@ -20,7 +21,7 @@ constexpr int kProbeTimeoutMs = 1000;
 std::int32_t randomId()
 {
     std::uint32_t value = 0;
-    if (RAND_bytes(reinterpret_cast<unsigned char*>(&value), sizeof value) != 1)
+    if (LibCrypto::RAND_bytes(reinterpret_cast<unsigned char*>(&value), sizeof value) != 1)
         value =
             static_cast<std::uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count());
     value &= 0x7FFFFFFFu;

@@ -1,9 +1,8 @@
 #include "UsmAuthentication.h"
 
-#include "UsmDigest.h"
+#include "LibCrypto.h"
 
-#include <openssl/crypto.h>
-#include <openssl/hmac.h>
+#include "UsmDigest.h"
 
 std::string usmAuthenticationDigest(AuthProtocol protocol, const std::string& localizedKey,
                                     const std::string& message)
@@ -13,8 +12,9 @@ std::string usmAuthenticationDigest(AuthProtocol protocol, const std::string& lo
         return {};
     unsigned char out[EVP_MAX_MD_SIZE];
     unsigned int length = 0;
-    if (!HMAC(md, localizedKey.data(), static_cast<int>(localizedKey.size()),
-              reinterpret_cast<const unsigned char*>(message.data()), message.size(), out, &length))
+    if (!LibCrypto::HMAC(md, localizedKey.data(), static_cast<int>(localizedKey.size()),
+                         reinterpret_cast<const unsigned char*>(message.data()), message.size(),
+                         out, &length))
         return {};
     const std::size_t kept = authMacLength(protocol);
     if (length < kept)
@@ -28,5 +28,5 @@ bool usmDigestMatches(AuthProtocol protocol, const std::string& localizedKey,
     const std::string expected = usmAuthenticationDigest(protocol, localizedKey, message);
     if (expected.empty() || digest.size() != expected.size())
         return false;
-    return CRYPTO_memcmp(expected.data(), digest.data(), expected.size()) == 0;
+    return LibCrypto::CRYPTO_memcmp(expected.data(), digest.data(), expected.size()) == 0;
 }

@@ -1,20 +1,22 @@
 #include "UsmDigest.h"
 
+#include "LibCrypto.h"
+
 const EVP_MD* usmDigest(AuthProtocol protocol)
 {
     switch (protocol) {
     case AuthProtocol::MD5:
-        return EVP_md5();
+        return LibCrypto::EVP_md5();
     case AuthProtocol::SHA1:
-        return EVP_sha1();
+        return LibCrypto::EVP_sha1();
     case AuthProtocol::SHA224:
-        return EVP_sha224();
+        return LibCrypto::EVP_sha224();
     case AuthProtocol::SHA256:
-        return EVP_sha256();
+        return LibCrypto::EVP_sha256();
     case AuthProtocol::SHA384:
-        return EVP_sha384();
+        return LibCrypto::EVP_sha384();
     case AuthProtocol::SHA512:
-        return EVP_sha512();
+        return LibCrypto::EVP_sha512();
     case AuthProtocol::None:
         break;
     }

@@ -4,7 +4,7 @@
 
 #include "UsmProtocols.h"
 
-#include <openssl/evp.h>
+#include <openssl/types.h>
 
 // Null for AuthProtocol::None.
 const EVP_MD* usmDigest(AuthProtocol protocol);

@@ -1,10 +1,8 @@
 #include "UsmPrivacy.h"
 
+#include "LibCrypto.h"
+
 #include <memory>
-#include <openssl/crypto.h>
-#include <openssl/evp.h>
-#include <openssl/provider.h>
-#include <openssl/rand.h>
 
 namespace {
 
@@ -13,11 +11,11 @@ constexpr std::size_t kDesBlock = 8;
 
 struct CipherFree
 {
-    void operator()(EVP_CIPHER* cipher) const { EVP_CIPHER_free(cipher); }
+    void operator()(EVP_CIPHER* cipher) const { LibCrypto::EVP_CIPHER_free(cipher); }
 };
 struct CipherContextFree
 {
-    void operator()(EVP_CIPHER_CTX* context) const { EVP_CIPHER_CTX_free(context); }
+    void operator()(EVP_CIPHER_CTX* context) const { LibCrypto::EVP_CIPHER_CTX_free(context); }
 };
 using Cipher = std::unique_ptr<EVP_CIPHER, CipherFree>;
 using CipherContext = std::unique_ptr<EVP_CIPHER_CTX, CipherContextFree>;
@@ -29,16 +27,16 @@ class LegacyProviders
 {
 public:
     LegacyProviders()
-        : m_legacy(OSSL_PROVIDER_load(nullptr, "legacy")),
-          m_default(OSSL_PROVIDER_load(nullptr, "default"))
+        : m_legacy(LibCrypto::OSSL_PROVIDER_load(nullptr, "legacy")),
+          m_default(LibCrypto::OSSL_PROVIDER_load(nullptr, "default"))
     {
     }
     ~LegacyProviders()
     {
         if (m_legacy)
-            OSSL_PROVIDER_unload(m_legacy);
+            LibCrypto::OSSL_PROVIDER_unload(m_legacy);
         if (m_default)
-            OSSL_PROVIDER_unload(m_default);
+            LibCrypto::OSSL_PROVIDER_unload(m_default);
     }
     LegacyProviders(const LegacyProviders&) = delete;
     LegacyProviders& operator=(const LegacyProviders&) = delete;
@@ -56,10 +54,10 @@ void loadLegacyProviderOnce()
 Cipher fetchCipher(PrivProtocol protocol)
 {
     if (protocol == PrivProtocol::AES128)
-        return Cipher(EVP_CIPHER_fetch(nullptr, "AES-128-CFB", nullptr));
+        return Cipher(LibCrypto::EVP_CIPHER_fetch(nullptr, "AES-128-CFB", nullptr));
     if (protocol == PrivProtocol::DES) {
         loadLegacyProviderOnce();
-        return Cipher(EVP_CIPHER_fetch(nullptr, "DES-CBC", nullptr));
+        return Cipher(LibCrypto::EVP_CIPHER_fetch(nullptr, "DES-CBC", nullptr));
     }
     return nullptr;
 }
@@ -102,7 +100,7 @@ bool run(PrivProtocol protocol, bool encrypt, const std::string& localizedKey,
     if (!keyAndIv(protocol, localizedKey, engineBoots, engineTime, salt, iv))
         return false;
     Cipher cipher = fetchCipher(protocol);
-    CipherContext context(EVP_CIPHER_CTX_new());
+    CipherContext context(LibCrypto::EVP_CIPHER_CTX_new());
     if (!cipher || !context)
         return false;
     std::string input = in;
@@ -113,21 +111,22 @@ bool run(PrivProtocol protocol, bool encrypt, const std::string& localizedKey,
             return false;
     }
     const auto* key = reinterpret_cast<const unsigned char*>(localizedKey.data());
-    if (EVP_CipherInit_ex(context.get(), cipher.get(), nullptr, key, iv, encrypt ? 1 : 0) != 1 ||
-        EVP_CIPHER_CTX_set_padding(context.get(), 0) != 1)
+    if (LibCrypto::EVP_CipherInit_ex(context.get(), cipher.get(), nullptr, key, iv,
+                                     encrypt ? 1 : 0) != 1 ||
+        LibCrypto::EVP_CIPHER_CTX_set_padding(context.get(), 0) != 1)
         return false;
     std::string result(input.size() + 16, '\0');
     int written = 0;
     int finalWritten = 0;
     auto* target = reinterpret_cast<unsigned char*>(result.data());
-    if (EVP_CipherUpdate(context.get(), target, &written,
-                         reinterpret_cast<const unsigned char*>(input.data()),
-                         static_cast<int>(input.size())) != 1 ||
-        EVP_CipherFinal_ex(context.get(), target + written, &finalWritten) != 1)
+    if (LibCrypto::EVP_CipherUpdate(context.get(), target, &written,
+                                    reinterpret_cast<const unsigned char*>(input.data()),
+                                    static_cast<int>(input.size())) != 1 ||
+        LibCrypto::EVP_CipherFinal_ex(context.get(), target + written, &finalWritten) != 1)
         return false;
     result.resize(static_cast<std::size_t>(written + finalWritten));
     out.swap(result);
-    OPENSSL_cleanse(input.data(), input.size());
+    LibCrypto::OPENSSL_cleanse(input.data(), input.size());
     return true;
 }
 
@@ -136,7 +135,7 @@ bool run(PrivProtocol protocol, bool encrypt, const std::string& localizedKey,
 std::string usmMakeSalt(PrivProtocol protocol, std::uint32_t engineBoots)
 {
     unsigned char salt[kSaltLength];
-    if (RAND_bytes(salt, sizeof salt) != 1)
+    if (LibCrypto::RAND_bytes(salt, sizeof salt) != 1)
         return {};
     if (protocol == PrivProtocol::DES)
         putBigEndian(salt, engineBoots);

@@ -56,16 +56,22 @@ void TVrGraphicControl::updateRequest()
         return;
     }
     m_pending = false;
-    redraw();
-    update();
+    updateChanged(redraw());
+}
+
+void TVrGraphicControl::updateChanged(const QRect& changed)
+{
+    // Only what changed goes to the screen; nothing at all when a change
+    // left every pixel as it was.
+    if (!changed.isEmpty())
+        update(changed);
 }
 
 void TVrGraphicControl::redrawIfInView()
 {
     if (m_pending && m_updateLock == 0 && onScreen()) {
         m_pending = false;
-        redraw();
-        update();
+        updateChanged(redraw());
     }
 }
 

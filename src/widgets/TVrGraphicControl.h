@@ -6,10 +6,11 @@
 #include <QWidget>
 
 // Base of the display components: an opaque control that redraws itself
-// completely whenever one of its properties changes. The redraw is done at
-// once; the screen is brought up to date once per turn of the event loop, so
-// a window of many controls that all change together is copied out once,
-// not once per change. A control outside every screen (a tall window runs
+// whenever one of its properties changes. The redraw is done at once and
+// tells which part of the control changed; only that part is brought up to
+// date on the screen, once per turn of the event loop, so a window of many
+// controls that all change together is copied out once, not once per
+// change. A control outside every screen (a tall window runs
 // off the bottom) or in a window wholly covered by others is only marked and
 // redrawn when it comes into view.
 class TVrGraphicControl : public QWidget
@@ -44,8 +45,9 @@ protected:
     // else marks it for a redraw when it comes into view.
     void updateRequest();
     void notePaint() { ++m_paintCount; }
-    // Draws the control's content now (image controls into their image).
-    virtual void redraw() {}
+    // Draws the control's content now (image controls into their image) and
+    // returns the part of the control whose pixels changed.
+    virtual QRect redraw() { return rect(); }
     // The control is being painted with fresh content.
     void clearPending() { m_pending = false; }
 
@@ -56,6 +58,7 @@ protected:
 
 private:
     void redrawIfInView();
+    void updateChanged(const QRect& changed);
 
     TColor m_color = VrColor::clBlack;
     int m_updateLock = 0;

@@ -7,6 +7,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <limits>
 
 TVrScope::TVrScope(QWidget* parent)
     : TVrGraphicImageControl(parent), m_timer(std::make_unique<TVrTimer>()),
@@ -204,13 +205,75 @@ void TVrScope::paintImage(QPainter& painter)
     PaintingGuard guard(m_painting);
     const int base = baseRow();
     paintGrid(painter, base);
-    // The last channel first, so that channel 0 lies on top.
+    noteGrid(base);
+    m_drawnCount = 0;
+    m_drawnErasable = true;
+    paintTraces(&painter, base);
+}
+
+void TVrScope::paintTraces(QPainter* painter, int base)
+{
     for (int i = m_channels.count() - 1; i >= 0; --i) {
         const TVrChannel& channel = m_channels.items(i);
         if (channel.visible())
             paintTrace(painter, base, channel, channel.sampleCount(),
                        [&channel](int k) { return channel.sample(k); });
     }
+}
+
+std::optional<QRect> TVrScope::paintChanges()
+{
+    const int base = baseRow();
+    if (!m_drawnErasable || !gridUnchanged(base))
+        return std::nullopt;
+    for (int i = 0; i < m_channels.count(); ++i) {
+        const TVrChannel& channel = m_channels.items(i);
+        if (channel.visible() && channel.width() > 1)
+            return std::nullopt;
+    }
+    PaintingGuard guard(m_painting);
+    // The new traces are worked out first: when they lie where the old ones
+    // do (a quiet link's flat line), no pixel changes.
+    std::swap(m_previous, m_drawn);
+    const int previousCount = m_drawnCount;
+    m_drawnCount = 0;
+    m_collecting = true;
+    paintTraces(nullptr, base);
+    m_collecting = false;
+    const auto oldTraces = m_previous.begin();
+    const auto newTraces = m_drawn.begin();
+    bool same = previousCount == m_drawnCount;
+    for (int i = 0; same && i < m_drawnCount; ++i)
+        same =
+            oldTraces[i].color == newTraces[i].color && oldTraces[i].points == newTraces[i].points;
+    if (same)
+        return QRect();
+
+    // The pixels of a segment lie within the rectangle of its end points.
+    int left = std::numeric_limits<int>::max(), top = left;
+    int right = std::numeric_limits<int>::min(), bottom = right;
+    auto cover = [&](const DrawnTrace& trace) {
+        for (const QPoint& p : trace.points) {
+            left = std::min(left, p.x());
+            right = std::max(right, p.x());
+            top = std::min(top, p.y());
+            bottom = std::max(bottom, p.y());
+        }
+    };
+    QImage& target = image();
+    for (int i = 0; i < previousCount; ++i) {
+        const DrawnTrace& trace = oldTraces[i];
+        VrRaster::restorePolyline(target, trace.points.data(), int(trace.points.size()), m_grid);
+        cover(trace);
+    }
+    for (int i = 0; i < m_drawnCount; ++i) {
+        const DrawnTrace& trace = newTraces[i];
+        VrRaster::polyline(target, trace.points.data(), int(trace.points.size()), trace.color);
+        cover(trace);
+    }
+    if (left > right)
+        return QRect();
+    return QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
 void TVrScope::clearImage(QImage& target)
@@ -259,12 +322,60 @@ void TVrScope::paintGrid(QPainter& painter, int base)
     painter.drawLine(0, base, w, base);
 }
 
-void TVrScope::drawTrace(QPainter& painter, const TVrChannel& channel, int pointCount)
+void TVrScope::drawTrace(QPainter* painter, TColor color, int width, int pointCount)
 {
-    if (channel.width() <= 1) {
-        VrRaster::polyline(image(), m_points.data(), pointCount, channel.color());
+    if (m_drawn.size() <= std::size_t(m_drawnCount))
+        m_drawn.resize(std::size_t(m_drawnCount) + 1);
+    DrawnTrace& kept = m_drawn[std::size_t(m_drawnCount++)];
+    kept.points.assign(m_points.begin(), m_points.begin() + pointCount);
+    kept.color = color;
+    if (m_collecting)
+        return;
+    if (width <= 1 || !painter) {
+        VrRaster::polyline(image(), m_points.data(), pointCount, color);
         return;
     }
-    painter.setPen(vrPen(channel.color(), channel.width()));
-    painter.drawPolyline(m_points.data(), pointCount);
+    // A wide trace is QPainter's: its pixels cannot be taken off again.
+    m_drawnErasable = false;
+    painter->setPen(vrPen(color, width));
+    painter->drawPolyline(m_points.data(), pointCount);
+}
+
+bool TVrScope::gridIsPlain() const
+{
+    return m_gridLineWidth <= 1;
+}
+
+TVrScope::GridKey TVrScope::gridKey(int base) const
+{
+    return {width(), height(), base, m_gridSize, m_gridOffset, color(), m_gridColor, m_baseColor};
+}
+
+bool TVrScope::gridUnchanged(int base) const
+{
+    return gridIsPlain() && m_gridKey && *m_gridKey == gridKey(base);
+}
+
+void TVrScope::noteGrid(int base)
+{
+    m_gridKey.reset();
+    const QImage& target = image();
+    if (!gridIsPlain() || target.depth() != 32 || target.width() != width() ||
+        target.height() != height())
+        return;
+    // The colours exactly as clearImage() and the one-pixel lines wrote them.
+    auto rgb = [](TColor c) { return VrColor::toQColor(c).rgb(); };
+    const int w = target.width();
+    const int h = target.height();
+    m_grid.columns.assign(std::size_t(w), rgb(color()));
+    for (int x : ScopeGeometry::verticalGridLines(width(), m_gridSize, m_gridOffset))
+        if (x >= 0 && x < w)
+            m_grid.columns[std::size_t(x)] = rgb(m_gridColor);
+    m_grid.rows.assign(std::size_t(h), 0);
+    for (int y : ScopeGeometry::horizontalGridLines(h, m_gridSize, base))
+        if (y >= 0 && y < h)
+            m_grid.rows[std::size_t(y)] = rgb(m_gridColor);
+    if (base >= 0 && base < h)
+        m_grid.rows[std::size_t(base)] = rgb(m_baseColor);
+    m_gridKey = gridKey(base);
 }

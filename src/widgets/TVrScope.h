@@ -3,6 +3,7 @@
 #include "ScopeGeometry.h"
 #include "TVrChannels.h"
 #include "TVrGraphicImageControl.h"
+#include "VrRaster.h"
 
 #include <QPoint>
 
@@ -17,7 +18,8 @@ class TVrTimer;
 
 // The scrolling graph of a sensor: every channel is a trace over a grid,
 // the newest sample at one edge and each older one Frequency pixels further
-// away. Every change redraws the whole control.
+// away. A change that leaves the grid as it was takes the old traces off
+// and draws the new ones; any other redraws the whole control.
 class TVrScope : public TVrGraphicImageControl
 {
     Q_OBJECT
@@ -97,6 +99,11 @@ public:
 
 protected:
     void paintImage(QPainter& painter) override;
+    std::optional<QRect> paintChanges() override;
+    // Draws every visible channel's trace with paintTrace(), the last
+    // channel first so that channel 0 lies on top; painter is null where
+    // every trace is one pixel wide.
+    virtual void paintTraces(QPainter* painter, int base);
     // Clears the image and draws the vertical grid lines in one pass.
     void clearImage(QImage& image) override;
 
@@ -104,7 +111,7 @@ protected:
     void paintGrid(QPainter& painter, int base);
     // Draws one channel's trace; sampleAt(k) is the k-th newest sample.
     template <class SampleAt>
-    void paintTrace(QPainter& painter, int base, const TVrChannel& channel, int sampleCount,
+    void paintTrace(QPainter* painter, int base, const TVrChannel& channel, int sampleCount,
                     SampleAt sampleAt)
     {
         ScopeGeometry::TraceParams params;
@@ -121,7 +128,7 @@ protected:
             m_rows.emplace(m_minValue, m_maxValue, params.height);
         params.rows = &*m_rows;
         const int count = ScopeGeometry::tracePoints(m_points, params, sampleCount, sampleAt);
-        drawTrace(painter, channel, count);
+        drawTrace(painter, channel.color(), channel.width(), count);
     }
     int clampValue(int value) const;
     // Sets the painting flag for the lifetime of the guard.
@@ -137,7 +144,32 @@ protected:
 
 private:
     void applyTimerEnabled();
-    void drawTrace(QPainter& painter, const TVrChannel& channel, int pointCount);
+    // Draws m_points[0 .. pointCount) and keeps them, to take them off again.
+    void drawTrace(QPainter* painter, TColor color, int width, int pointCount);
+    // The grid as paintGrid() draws it for the current properties, when its
+    // lines are one pixel wide.
+    bool gridIsPlain() const;
+    void noteGrid(int base);
+    bool gridUnchanged(int base) const;
+
+    // One drawn trace, as it lies on the image.
+    struct DrawnTrace
+    {
+        std::vector<QPoint> points;
+        TColor color = 0;
+    };
+    struct GridKey
+    {
+        int width, height, base, gridSize, gridOffset;
+        TColor color, gridColor, baseColor;
+        bool operator==(const GridKey& o) const
+        {
+            return width == o.width && height == o.height && base == o.base &&
+                   gridSize == o.gridSize && gridOffset == o.gridOffset && color == o.color &&
+                   gridColor == o.gridColor && baseColor == o.baseColor;
+        }
+    };
+    GridKey gridKey(int base) const;
 
     int m_minValue = 0;
     int m_maxValue = 100;
@@ -160,4 +192,14 @@ private:
     std::optional<ScopeGeometry::RowMap> m_rows;
     std::vector<QRgb> m_rowTemplate;
     bool m_verticalGridDrawn = false;
+    // What the image holds besides the grid: the traces drawn since it was
+    // cleared, in drawing order, while every one was one pixel wide.
+    std::vector<DrawnTrace> m_drawn;
+    int m_drawnCount = 0;
+    bool m_drawnErasable = false;
+    std::vector<DrawnTrace> m_previous;
+    // While only collecting the new traces (drawTrace keeps, not draws).
+    bool m_collecting = false;
+    std::optional<GridKey> m_gridKey;
+    VrRaster::GridPicture m_grid;
 };

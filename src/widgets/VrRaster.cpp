@@ -27,7 +27,9 @@ Target targetOf(QImage& image)
             image.height()};
 }
 
-void lineRgb(const Target& target, QPoint a, QPoint b, QRgb rgb)
+// Visits the pixels of the line from a to b (the rule above) that lie in
+// the image: plot(pixel, x, y).
+template <class Plot> void rasterLine(const Target& target, QPoint a, QPoint b, Plot plot)
 {
     const std::int64_t dx = static_cast<std::int64_t>(b.x()) - a.x();
     const std::int64_t dy = static_cast<std::int64_t>(b.y()) - a.y();
@@ -41,9 +43,9 @@ void lineRgb(const Target& target, QPoint a, QPoint b, QRgb rgb)
         std::int64_t to = dx > 0 ? static_cast<std::int64_t>(b.x()) - 1 : a.x();
         from = std::max<std::int64_t>(from, 0);
         to = std::min<std::int64_t>(to, target.width - 1);
-        if (from <= to)
-            std::fill(target.pixels + a.y() * target.stride + from,
-                      target.pixels + a.y() * target.stride + to + 1, rgb);
+        QRgb* row = target.pixels + a.y() * target.stride;
+        for (std::int64_t x = from; x <= to; ++x)
+            plot(row + x, x, a.y());
         return;
     }
     const bool xMajor = std::llabs(dx) >= std::llabs(dy);
@@ -91,8 +93,10 @@ void lineRgb(const Target& target, QPoint a, QPoint b, QRgb rgb)
     const std::int64_t minorStep = xMajor ? ns * target.stride : ns;
     std::int64_t index = xMajor ? minor * target.stride + major : major * target.stride + minor;
     for (std::int64_t t = tFirst; t <= tLast; ++t) {
-        if (static_cast<std::uint64_t>(minor) < static_cast<std::uint64_t>(minorSize))
-            target.pixels[index] = rgb;
+        if (static_cast<std::uint64_t>(minor) < static_cast<std::uint64_t>(minorSize)) {
+            const std::int64_t m = m0 + ms * t;
+            plot(target.pixels + index, xMajor ? m : minor, xMajor ? minor : m);
+        }
         index += majorStep;
         remainder += twoDn;
         if (remainder >= twoDm) {
@@ -101,6 +105,11 @@ void lineRgb(const Target& target, QPoint a, QPoint b, QRgb rgb)
             index += minorStep;
         }
     }
+}
+
+void lineRgb(const Target& target, QPoint a, QPoint b, QRgb rgb)
+{
+    rasterLine(target, a, b, [rgb](QRgb* pixel, std::int64_t, std::int64_t) { *pixel = rgb; });
 }
 
 } // namespace
@@ -120,6 +129,21 @@ void polyline(QImage& image, const QPoint* points, int count, TColor color)
     const QRgb rgb = toRgb(color);
     for (int i = 1; i < count; ++i)
         lineRgb(target, points[i - 1], points[i], rgb);
+}
+
+void restorePolyline(QImage& image, const QPoint* points, int count, const GridPicture& grid)
+{
+    if (image.depth() != 32 || count < 2 || grid.columns.size() < std::size_t(image.width()) ||
+        grid.rows.size() < std::size_t(image.height()))
+        return;
+    const Target target = targetOf(image);
+    const QRgb* columns = grid.columns.data();
+    const QRgb* rows = grid.rows.data();
+    auto restore = [columns, rows](QRgb* pixel, std::int64_t x, std::int64_t y) {
+        *pixel = rows[y] != 0 ? rows[y] : columns[x];
+    };
+    for (int i = 1; i < count; ++i)
+        rasterLine(target, points[i - 1], points[i], restore);
 }
 
 } // namespace VrRaster

@@ -84,6 +84,12 @@ TEST_F(HeadlessPeersTest, PollsLogsCountsAndServesWithoutADisplay)
     EXPECT_EQ(maps.find("libQt6Widgets"), std::string::npos);
     EXPECT_EQ(maps.find("libQt6Gui"), std::string::npos);
     EXPECT_EQ(maps.find("libxcb"), std::string::npos);
+    // Nor the keyring client and libcrypto without SNMPv3 sensors; the HTTP
+    // library only because the metrics are served.
+    EXPECT_EQ(maps.find("qt6keychain"), std::string::npos);
+    EXPECT_EQ(maps.find("libcrypto"), std::string::npos);
+    EXPECT_EQ(maps.find("libQt6DBus"), std::string::npos);
+    EXPECT_NE(maps.find("libmicrohttpd"), std::string::npos);
 
     const std::string text = scrape();
     const std::string labels = "{sensor=\"Agent 0\",address=\"127.0.0.131\",interface=\"lo\","

@@ -205,6 +205,17 @@ TEST(MetricsServerTest, AnAddressThatIsNoNumberIsRefusedByName)
               "metrics are not served.");
 }
 
+// The HTTP library is opened at the first start; where it is missing the
+// user reads which file to install, and nothing is served.
+TEST(MetricsServerTest, AMissingLibraryIsToldByItsFileName)
+{
+    const std::string text =
+        MetricsServer::startText(MetricsServer::TStart::NoLibrary, "127.0.0.1", 9741);
+    EXPECT_EQ(text.rfind("The metrics cannot be served: the library libmicrohttpd.so.", 0), 0u)
+        << text;
+    EXPECT_EQ(text.substr(text.size() - 18), " is not installed.") << text;
+}
+
 TEST(MetricsEndpointTest, ATakenPortIsToldAndTriedAgainAtTheNextApply)
 {
     MetricsEndpoint first;
