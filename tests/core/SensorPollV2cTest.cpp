@@ -44,6 +44,7 @@ TEST(SensorPollV2c, RatesFromOneRequestPerPoll)
         uint64_t firstIn, secondIn;
         uint32_t hundredths; // between the polls
         double rate;         // bytes per second in
+        int32_t timerToUse = 0;
     };
     const Case cases[] = {
         {"64-bit wrap", true, kTop64 - 999, 500, 100, 1500},
@@ -52,12 +53,15 @@ TEST(SensorPollV2c, RatesFromOneRequestPerPoll)
         {"64-bit counter back: reset", true, 1ull << 62, 1000, 100, 0},
         {"32-bit wrap", false, 0xFFFFFF9Cull, 100, 100, 200},
         {"32-bit plain", false, 1000, 3000, 200, 1000},
+        {"32-bit plain, local clock", false, 1000, 3000, 200, 1000, 1},
+        {"10 Gbit/s, local clock", true, 1000, 1000 + 1250000000ull * 5, 500, 1250000000.0, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ScriptedV2cAgent agent;
         agent.interfaces[4] = {"wan", c.firstIn, 7, c.highCapacity};
         TSensorRecord sensor = v2cSensor("4", "wan");
+        sensor.TimerToUse = c.timerToUse;
         const TPollResult first = poll(sensor, agent);
         EXPECT_TRUE(first.replied);
         EXPECT_EQ(first.downRate, 0); // a baseline
@@ -66,6 +70,7 @@ TEST(SensorPollV2c, RatesFromOneRequestPerPoll)
         agent.interfaces[4].in = c.secondIn;
         agent.interfaces[4].out = 7 + 2 * c.hundredths;
         agent.upTime += c.hundredths;
+        agent.ticks += c.hundredths * 10;
         const TPollResult second = poll(sensor, agent);
         EXPECT_TRUE(second.replied);
         EXPECT_DOUBLE_EQ(second.downRate, c.rate);

@@ -168,6 +168,7 @@ TEST_F(UsageDatabaseTest, RowsAreKeptAsLongAsPromised)
     const Age ages[] = {
         {3600, true, true},         {7 * 86400 - 3600, true, true}, {7 * 86400 + 3600, false, true},
         {399 * 86400, false, true}, {401 * 86400, false, false},    {800 * 86400, false, false},
+        {7 * 86400, true, true},    {400 * 86400, false, true}, // the last ones kept
     };
     TUsageBatch batch;
     for (const Age& a : ages) {
@@ -201,10 +202,13 @@ TEST_F(UsageDatabaseTest, BatchesAddUp)
     first[{"a#1", t + 60}] = {{2000, 20}, 20260701};
     TUsageBatch second;
     second[{"a#1", t + 60}] = {{500, 5}, 20260701};
+    // Just past what is asked for: the next minute, the next day.
+    second[{"a#1", t + 120}] = {{4000, 40}, 20260701};
+    second[{"a#1", t + 86400}] = {{9000, 90}, 20260702};
     db->write(first, {{"a#1", "Old name"}}, t);
     db->write(second, {{"a#1", "New name"}}, t + 120);
-    EXPECT_EQ(db->total("a#1", 20260701, 20260702).down, 3500u);
-    EXPECT_EQ(db->hour("a#1", t - t % 3600)->up, 35u);
+    EXPECT_EQ(db->total("a#1", 20260701, 20260702).down, 7500u);
+    EXPECT_EQ(db->hour("a#1", t - t % 3600)->up, 75u);
     const auto minutes = db->minutes("a#1", t, t + 120);
     ASSERT_EQ(minutes.size(), 2u);
     EXPECT_EQ(minutes[1].octets.down, 2500u);
