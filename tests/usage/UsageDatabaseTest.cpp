@@ -7,6 +7,8 @@
 
 #include <csignal>
 #include <fstream>
+#include <functional>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <sys/stat.h>
@@ -56,6 +58,34 @@ TEST_F(UsageDatabaseTest, ANewDatabaseIsPrivateAndInWalMode)
     db->write(batch, {{"a#1", "Router"}}, localNoon(2026, 5, 1));
     // WAL mode leaves its journal beside the file while the writer is open.
     EXPECT_TRUE(fs::exists(dbPath() + "-wal"));
+}
+
+// What may stand in the history's place: a history others may read is
+// narrowed to its owner; a link or a FIFO is refused and left as it is.
+TEST_F(UsageDatabaseTest, OnlyARegularFileIsAHistoryAndItStaysPrivate)
+{
+    std::string notice;
+    TUsageDatabase::openForWriting(dbPath(), notice).reset();
+    ASSERT_EQ(::chmod(dbPath().c_str(), 0640), 0);
+    TUsageDatabase::openForWriting(dbPath(), notice).reset();
+    struct stat info
+    {
+    };
+    ASSERT_EQ(stat(dbPath().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+
+    const std::string real = (m_root / "real.sqlite").string();
+    fs::rename(dbPath(), real);
+    const std::function<void()> inPlace[] = {
+        [&] { fs::create_symlink(real, dbPath()); },
+        [&] { ASSERT_EQ(::mkfifo(dbPath().c_str(), 0600), 0); },
+    };
+    for (std::size_t i = 0; i < std::size(inPlace); ++i) {
+        fs::remove(dbPath());
+        inPlace[i]();
+        EXPECT_THROW(TUsageDatabase::openForWriting(dbPath(), notice), TUsageDatabaseError) << i;
+        EXPECT_TRUE(brokenFiles().empty()) << i; // nothing moved aside
+    }
 }
 
 struct BrokenCase
