@@ -269,26 +269,38 @@ TEST(SensorPollV2c, InterfaceKeepsItsNameAcrossRestarts)
     }
 }
 
+// Lost, and back as a new baseline, after a restart of the agent or with the
+// agent up all along (a modem unplugged and plugged in again), at a new
+// number or its own.
 TEST(SensorPollV2c, LostInterfaceIsFollowedWhenItComesBack)
 {
-    ScriptedV2cAgent agent;
-    agent.interfaces = {{3, {"ppp0", 0, 0}}};
-    TSensorRecord sensor = v2cSensor("3", "ppp0");
-    ASSERT_TRUE(poll(sensor, agent).replied);
-    agent.interfaces = {{2, {"eth0", 0, 0}}};
-    agent.upTime = 10;
-    EXPECT_FALSE(poll(sensor, agent).replied);
-    EXPECT_FALSE(poll(sensor, agent).replied); // still looked for at each poll
+    const struct
+    {
+        bool restarted;
+        int32_t backAt;
+    } rows[] = {{true, 9}, {false, 9}, {false, 3}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::to_string(row.restarted) + " " + std::to_string(row.backAt));
+        ScriptedV2cAgent agent;
+        agent.interfaces = {{3, {"ppp0", 0, 0}}};
+        TSensorRecord sensor = v2cSensor("3", "ppp0");
+        ASSERT_TRUE(poll(sensor, agent).replied);
+        agent.interfaces = {{2, {"eth0", 0, 0}}};
+        agent.upTime = row.restarted ? 10 : agent.upTime + 100;
+        EXPECT_FALSE(poll(sensor, agent).replied);
+        EXPECT_FALSE(poll(sensor, agent).replied); // still looked for at each poll
 
-    agent.interfaces[9] = {"ppp0", 5000, 5000};
-    agent.upTime += 100;
-    const TPollResult found = poll(sensor, agent);
-    EXPECT_TRUE(found.replied);
-    EXPECT_TRUE(found.storeChanged);
-    EXPECT_EQ(sensor.Sensor, "9");
-    agent.interfaces[9].in += 400;
-    agent.upTime += 100;
-    EXPECT_DOUBLE_EQ(poll(sensor, agent).downRate, 400);
+        agent.interfaces[row.backAt] = {"ppp0", 5000, 5000};
+        agent.upTime += 100;
+        const TPollResult found = poll(sensor, agent);
+        EXPECT_TRUE(found.replied);
+        EXPECT_EQ(found.downRate, 0); // octets from before it was lost are no step
+        EXPECT_EQ(found.storeChanged, row.backAt != 3);
+        EXPECT_EQ(sensor.Sensor, std::to_string(row.backAt));
+        agent.interfaces[row.backAt].in += 400;
+        agent.upTime += 100;
+        EXPECT_DOUBLE_EQ(poll(sensor, agent).downRate, 400);
+    }
 }
 
 TEST(SensorPollV2c, ParseUnsignedRefusesWhatIsNoCounter)
