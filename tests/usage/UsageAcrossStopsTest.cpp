@@ -84,8 +84,7 @@ TEST_F(UsageAcrossStopsTest, WhatTheAgentCountedWhileClosedIsAddedAndMarked)
     TUsageSummary upOnly;
     upOnly.thisPeriodClosed = {0, 1000};
     EXPECT_EQ(UsageSummary::closedLines(upOnly, false),
-              std::vector<std::string>{"Counted while closed: " + UsageSummary::octetsText(0) +
-                                       " down, " + UsageSummary::octetsText(1000) + " up"});
+              std::vector<std::string>{"Counted while closed: 0 B down, 1.00 kB up"});
 }
 
 struct TGapCase
