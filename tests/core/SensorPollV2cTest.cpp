@@ -296,6 +296,9 @@ TEST(SensorPollV2c, LostInterfaceIsFollowedWhenItComesBack)
         EXPECT_TRUE(found.replied);
         EXPECT_EQ(found.downRate, 0); // octets from before it was lost are no step
         EXPECT_EQ(found.storeChanged, row.backAt != 3);
+        // Nothing says any more that it is gone.
+        EXPECT_EQ(SensorPoll::titleToolTip(found).value_or("").find("no interface"),
+                  std::string::npos);
         EXPECT_EQ(sensor.Sensor, std::to_string(row.backAt));
         agent.interfaces[row.backAt].in += 400;
         agent.upTime += 100;
