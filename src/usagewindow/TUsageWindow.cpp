@@ -145,12 +145,32 @@ QString TUsageWindow::messageText() const
     return m_messageLBL->text();
 }
 
-int TUsageWindow::ratePoints() const
+QList<qreal> TUsageWindow::barHeights(int set) const
+{
+    const auto series = m_barView->chart()->series();
+    if (series.isEmpty())
+        return {};
+    const auto sets = static_cast<QBarSeries*>(series.first())->barSets();
+    if (set < 0 || set >= sets.size())
+        return {};
+    QList<qreal> heights;
+    for (int i = 0; i < sets[set]->count(); ++i)
+        heights << sets[set]->at(i);
+    return heights;
+}
+
+QString TUsageWindow::barUnit() const
+{
+    const auto axes = m_barView->chart()->axes(Qt::Vertical);
+    return axes.isEmpty() ? QString() : axes.first()->titleText();
+}
+
+QList<QPointF> TUsageWindow::rateLine(int line) const
 {
     const auto series = m_rateView->chart()->series();
-    if (series.isEmpty())
-        return 0;
-    return static_cast<int>(static_cast<QLineSeries*>(series.first())->count());
+    if (line < 0 || line >= series.size())
+        return {};
+    return static_cast<QLineSeries*>(series[line])->points();
 }
 
 void TUsageWindow::refresh()

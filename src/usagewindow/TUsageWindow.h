@@ -4,6 +4,9 @@
 #include "TUsageRecorder.h"
 #include "UsageSummary.h"
 
+#include <QList>
+#include <QPointF>
+#include <QString>
 #include <QWidget>
 
 #include <cstdint>
@@ -47,8 +50,13 @@ public:
     QString messageText() const;
     // The bar chart's octets of each day of the shown period.
     std::vector<TDayOctets> shownDays() const { return m_days; }
-    // The number of points of the rate chart's download line.
-    int ratePoints() const;
+    // The bars as drawn: the heights of set 0 (download) or 1 (upload), in
+    // the unit of the axis ("MB" or "GB").
+    QList<qreal> barHeights(int set) const;
+    QString barUnit() const;
+    // The points of the rate chart's line 0 (download) or 1 (upload): time in
+    // milliseconds, rate in the unit shown.
+    QList<QPointF> rateLine(int line) const;
 
 private:
     void exportClicked();

@@ -11,34 +11,13 @@ StoreFile::Seed HeadlessProcess::store(int interval, const std::vector<std::stri
                                        int ifIndex, const std::string& metricsAddress,
                                        int metricsPort) const
 {
-    StoreFile::Seed seed;
-    seed.integer("", "TimesRun", 3)
-        .integer("", "NumberOfHosts", int(agents.size()))
-        .integer("", "Top", 100)
-        .integer("", "Left", 200)
-        .integer("", "Alpha", 192)
-        .boolean("", "AlwaysOnTop", true)
-        .integer("", "ScaleSize", 100)
-        .integer("", "Interval", interval)
-        .integer("", "BackColor", 0)
-        .boolean("", "ShowExtendedInfo", false)
-        .boolean("", "ShowX", true)
-        .integer("", "XAction", 0)
-        .boolean("", "AutoStart", false)
-        .boolean("", "StartMinimized", false)
-        .boolean("", "ShowHints", true)
-        .boolean("", "DoPing", false)
-        .boolean("", "EnableLog", true)
-        .text("", "LogFile", logFile())
-        .text("", "LogFolder", home() + "/")
-        .integer("", "LogType", 1)
-        .text("", "SysLogServer", "127.0.0.1")
-        .integer("", "LogTime", 1)
-        .integer("", "LogSecMinType", 0)
-        .boolean("", "LatencySensor", false)
-        .integer("", "LatencyTimer", 2000)
-        .text("", "LatencyHost", "127.0.0.1")
-        .boolean("", "MetricsEnabled", true)
+    StoreFile::ReturningUser user;
+    user.home = home();
+    user.sensors = int(agents.size());
+    user.interval = interval;
+    user.enableLog = true;
+    StoreFile::Seed seed = StoreFile::returningUser(user);
+    seed.boolean("", "MetricsEnabled", true)
         .text("", "MetricsAddress", metricsAddress)
         .integer("", "MetricsPort", metricsPort);
     for (std::size_t i = 0; i < agents.size(); ++i)

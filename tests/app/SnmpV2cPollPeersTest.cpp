@@ -9,8 +9,8 @@
 #include "ChildProcess.h"
 #include "InterfaceCounters.h"
 #include "LoopbackOctets.h"
-#include "PeerRequirement.h"
 #include "SnmpdPeer.h"
+#include "SnmpdPollSuite.h"
 
 #include <gtest/gtest.h>
 
@@ -44,40 +44,14 @@ std::vector<uint64_t> snmpget()
 
 TSensorRecord loopbackSensor(const std::string& index, const std::string& name)
 {
-    TSensorRecord sensor;
-    sensor.Active = true;
-    sensor.HostIP = kSnmpdAddress;
-    sensor.Community = SnmpdPeer::community();
-    sensor.Sensor = index;
-    sensor.SensorName = name;
-    sensor.SnmpVersion = SensorPoll::kSnmpVersion2c;
-    SensorPoll::buildCounterOids(sensor);
-    return sensor;
+    return agentSensor(kSnmpdAddress, SensorPoll::kSnmpVersion2c, index, name);
 }
 
-class V2cPollAgainstSnmpd : public ::testing::Test
+class V2cPollAgainstSnmpd : public SnmpdPollSuite<V2cPollAgainstSnmpd>
 {
-protected:
-    static void SetUpTestSuite()
-    {
-        s_agent = std::make_unique<SnmpdPeer>(kSnmpdAddress);
-        s_started = s_agent->start();
-    }
-    static void TearDownTestSuite() { s_agent.reset(); }
-    void SetUp() override { REQUIRE_PEER(s_started, s_agent->error()); }
-
-    SensorPoll::TPollResult poll(TSensorRecord& sensor)
-    {
-        return SensorPoll::applyReading(
-            sensor, SensorPoll::readSensor(SensorPoll::targetOf(sensor, false), m_net));
-    }
-
-    SnmpSensorNetwork m_net;
-    static std::unique_ptr<SnmpdPeer> s_agent;
-    static bool s_started;
+public:
+    static constexpr const char* kAgentAddress = kSnmpdAddress;
 };
-std::unique_ptr<SnmpdPeer> V2cPollAgainstSnmpd::s_agent;
-bool V2cPollAgainstSnmpd::s_started = false;
 
 TEST_F(V2cPollAgainstSnmpd, RatesFollowTheAgentsHighCapacityCounters)
 {

@@ -12,9 +12,9 @@
 #include "ChildProcess.h"
 #include "InterfaceCounters.h"
 #include "LoopbackOctets.h"
-#include "PeerRequirement.h"
 #include "SnmpV3TestUsers.h"
 #include "SnmpdPeer.h"
+#include "SnmpdPollSuite.h"
 
 #include <gtest/gtest.h>
 
@@ -60,42 +60,18 @@ std::vector<uint64_t> snmpget(const SnmpV3User& user, const char* agent)
 
 TSensorRecord loopbackSensor(const char* agent, const SnmpV3User& user)
 {
-    TSensorRecord sensor;
-    sensor.Active = true;
-    sensor.HostName = "agent";
-    sensor.HostIP = agent;
-    sensor.Sensor = "1";
-    sensor.SensorName = "lo";
-    sensor.SnmpVersion = SensorPoll::kSnmpVersion3;
+    TSensorRecord sensor = agentSensor(agent, SensorPoll::kSnmpVersion3);
+    sensor.Community = TSensorRecord().Community;
     sensor.V3 = user;
-    SensorPoll::buildCounterOids(sensor);
     return sensor;
 }
 
-SensorPoll::TPollResult poll(TSensorRecord& sensor, ISensorNetwork& network)
+class V3PollAgainstSnmpd : public SnmpdPollSuite<V3PollAgainstSnmpd>
 {
-    return SensorPoll::applyReading(
-        sensor, SensorPoll::readSensor(SensorPoll::targetOf(sensor, false), network));
-}
-
-class V3PollAgainstSnmpd : public ::testing::Test
-{
-protected:
-    static void SetUpTestSuite()
-    {
-        s_agent = std::make_unique<SnmpdPeer>(kAgent);
-        configure(*s_agent);
-        s_started = s_agent->start();
-    }
-    static void TearDownTestSuite() { s_agent.reset(); }
-    void SetUp() override { REQUIRE_PEER(s_started, s_agent->error()); }
-
-    SnmpSensorNetwork m_net;
-    static std::unique_ptr<SnmpdPeer> s_agent;
-    static bool s_started;
+public:
+    static constexpr const char* kAgentAddress = kAgent;
+    static void prepareAgent(SnmpdPeer& agent) { configure(agent); }
 };
-std::unique_ptr<SnmpdPeer> V3PollAgainstSnmpd::s_agent;
-bool V3PollAgainstSnmpd::s_started = false;
 
 // Each user's poll reads the agent's own 64-bit counters and uptime, between
 // two reads of snmpget -v3; one request per poll once the agent is known.
@@ -106,7 +82,7 @@ TEST_F(V3PollAgainstSnmpd, EveryUserReadsWhatSnmpgetReads)
         TSensorRecord sensor = loopbackSensor(kAgent, user);
         for (int n = 0; n < 2; ++n) {
             const std::vector<uint64_t> before = snmpget(user, kAgent);
-            const SensorPoll::TPollResult result = poll(sensor, m_net);
+            const SensorPoll::TPollResult result = pollOnce(sensor, m_net);
             const std::vector<uint64_t> after = snmpget(user, kAgent);
             ASSERT_TRUE(result.replied) << result.failure;
             EXPECT_TRUE(sensor.HighCapacity);
@@ -141,7 +117,7 @@ TEST_F(V3PollAgainstSnmpd, OnlyTheFirstReadFindsTheEngine)
     std::vector<double> datagrams;
     for (TSensorRecord* sensor : {&first, &first, &second, &first}) {
         const double before = agentPackets();
-        ASSERT_TRUE(poll(*sensor, fresh).replied);
+        ASSERT_TRUE(pollOnce(*sensor, fresh).replied);
         // Less the count's own read.
         datagrams.push_back(agentPackets() - before - 1);
     }
@@ -156,7 +132,7 @@ TEST_F(V3PollAgainstSnmpd, InterfaceIsFoundByNameWithAVersion3Walk)
     TSensorRecord moved = loopbackSensor(kAgent, kSha256);
     moved.Sensor = "4242";
     SensorPoll::buildCounterOids(moved);
-    const SensorPoll::TPollResult found = poll(moved, m_net);
+    const SensorPoll::TPollResult found = pollOnce(moved, m_net);
     EXPECT_TRUE(found.replied) << found.failure;
     EXPECT_TRUE(found.storeChanged);
     EXPECT_EQ(moved.Sensor, "1");
@@ -194,7 +170,7 @@ TEST_F(V3PollAgainstSnmpd, RefusalsSayWhyAndGiveNoValue)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         TSensorRecord sensor = loopbackSensor(kAgent, c.user);
-        const SensorPoll::TPollResult result = poll(sensor, m_net);
+        const SensorPoll::TPollResult result = pollOnce(sensor, m_net);
         EXPECT_FALSE(result.replied);
         EXPECT_EQ(result.downText, "Error on DL sensor");
         EXPECT_EQ(result.upText, "Error on UL sensor");
@@ -272,13 +248,13 @@ TEST(V3PollRestartedAgent, RestartIsANewBaseline)
     // The local clock keeps time going forward across the restart, so only
     // the restart itself can make the poll a baseline.
     sensor.TimerToUse = 1;
-    ASSERT_TRUE(poll(sensor, net).replied);
+    ASSERT_TRUE(pollOnce(sensor, net).replied);
     const auto engine = net.engines().engine(kRestartedAgent);
     ASSERT_TRUE(engine.has_value());
 
     ASSERT_TRUE(sendLoopbackOctets(kRestartedAgent, 2000000));
     ASSERT_TRUE(agent.restart()) << agent.error();
-    const SensorPoll::TPollResult afterRestart = poll(sensor, net);
+    const SensorPoll::TPollResult afterRestart = pollOnce(sensor, net);
     ASSERT_TRUE(afterRestart.replied) << afterRestart.failure;
     EXPECT_EQ(afterRestart.downRate, 0);
     EXPECT_EQ(afterRestart.upRate, 0);
@@ -286,7 +262,7 @@ TEST(V3PollRestartedAgent, RestartIsANewBaseline)
     ASSERT_TRUE(rebooted.has_value());
     EXPECT_EQ(rebooted->Boots, engine->Boots + 1);
 
-    const SensorPoll::TPollResult next = poll(sensor, net);
+    const SensorPoll::TPollResult next = pollOnce(sensor, net);
     EXPECT_TRUE(next.replied) << next.failure;
 }
 

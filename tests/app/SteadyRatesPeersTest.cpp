@@ -8,8 +8,7 @@
 #include "SensorPollV2c.h"
 #include "SnmpSensorNetwork.h"
 
-#include "PeerRequirement.h"
-#include "SnmpdPeer.h"
+#include "SnmpdPollSuite.h"
 
 #include <gtest/gtest.h>
 
@@ -90,15 +89,8 @@ private:
 
 TSensorRecord loopbackSensor(bool steady)
 {
-    TSensorRecord sensor;
-    sensor.Active = true;
-    sensor.HostIP = kSnmpdAddress;
-    sensor.Community = SnmpdPeer::community();
-    sensor.Sensor = "1";
-    sensor.SensorName = "lo";
-    sensor.SnmpVersion = SensorPoll::kSnmpVersion2c;
+    TSensorRecord sensor = agentSensor(kSnmpdAddress, SensorPoll::kSnmpVersion2c);
     sensor.SteadyRates = steady;
-    SensorPoll::buildCounterOids(sensor);
     return sensor;
 }
 
@@ -109,17 +101,12 @@ struct Measured
     std::vector<double> perPoll; // and off
 };
 
-class SteadyRatesAgainstSnmpd : public ::testing::Test
+class SteadyRatesAgainstSnmpd : public SnmpdPollSuite<SteadyRatesAgainstSnmpd>
 {
-protected:
-    static void SetUpTestSuite()
-    {
-        s_agent = std::make_unique<SnmpdPeer>(kSnmpdAddress);
-        s_started = s_agent->start();
-    }
-    static void TearDownTestSuite() { s_agent.reset(); }
-    void SetUp() override { REQUIRE_PEER(s_started, s_agent->error()); }
+public:
+    static constexpr const char* kAgentAddress = kSnmpdAddress;
 
+protected:
     // Polls a sensor of each rule every `interval` for `length` of a steady
     // transfer.
     Measured measure(std::chrono::seconds interval, std::chrono::seconds length)
@@ -150,12 +137,6 @@ protected:
         return m;
     }
 
-    SensorPoll::TPollResult poll(TSensorRecord& sensor)
-    {
-        return SensorPoll::applyReading(
-            sensor, SensorPoll::readSensor(SensorPoll::targetOf(sensor, false), m_net));
-    }
-
     static void report(const char* what, const Measured& m)
     {
         std::printf("%s: true %.0f B/s\n  steady:  ", what, m.trueRate);
@@ -176,13 +157,7 @@ protected:
             EXPECT_NEAR(m.steady[i], m.trueRate, m.trueRate * 0.1);
         }
     }
-
-    SnmpSensorNetwork m_net;
-    static std::unique_ptr<SnmpdPeer> s_agent;
-    static bool s_started;
 };
-std::unique_ptr<SnmpdPeer> SteadyRatesAgainstSnmpd::s_agent;
-bool SteadyRatesAgainstSnmpd::s_started = false;
 
 TEST_F(SteadyRatesAgainstSnmpd, EveryPollAtOneSecond)
 {

@@ -91,7 +91,8 @@ public:
         return !silent && value(oid, text);
     }
     int pingRoundTrip(const std::string&) override { return 1; }
-    uint32_t tickCount() override { return 0; }
+    uint32_t tickCount() override { return ticks; }
+    uint32_t ticks = 0; // the local clock, in milliseconds
 
     // Requests since the last call.
     std::vector<TReadRequest> takeRequests()

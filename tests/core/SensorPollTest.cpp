@@ -400,6 +400,11 @@ TEST(SensorPoll, LiveMaximumOnlyGrowsWithHalvesToEven)
     r = pollSensor(s, net);
     EXPECT_FALSE(r.newMaximum.has_value());
     EXPECT_EQ(s.DownSpeed, 4);
+    // Nor does a rate above one direction's maximum but below the other's.
+    s.UpSpeed = 100;
+    scriptPoll(net, "800", "800", "1016", "1009");
+    EXPECT_FALSE(pollSensor(s, net).newMaximum.has_value());
+    EXPECT_EQ(s.DownSpeed, 4);
 
     // A silent agent's rate of 1 never raises a maximum of 1 or more.
     FakeSensorNetwork silent;

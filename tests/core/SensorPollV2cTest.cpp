@@ -44,6 +44,7 @@ TEST(SensorPollV2c, RatesFromOneRequestPerPoll)
         uint64_t firstIn, secondIn;
         uint32_t hundredths; // between the polls
         double rate;         // bytes per second in
+        int32_t timerToUse = 0;
     };
     const Case cases[] = {
         {"64-bit wrap", true, kTop64 - 999, 500, 100, 1500},
@@ -52,12 +53,15 @@ TEST(SensorPollV2c, RatesFromOneRequestPerPoll)
         {"64-bit counter back: reset", true, 1ull << 62, 1000, 100, 0},
         {"32-bit wrap", false, 0xFFFFFF9Cull, 100, 100, 200},
         {"32-bit plain", false, 1000, 3000, 200, 1000},
+        {"32-bit plain, local clock", false, 1000, 3000, 200, 1000, 1},
+        {"10 Gbit/s, local clock", true, 1000, 1000 + 1250000000ull * 5, 500, 1250000000.0, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ScriptedV2cAgent agent;
         agent.interfaces[4] = {"wan", c.firstIn, 7, c.highCapacity};
         TSensorRecord sensor = v2cSensor("4", "wan");
+        sensor.TimerToUse = c.timerToUse;
         const TPollResult first = poll(sensor, agent);
         EXPECT_TRUE(first.replied);
         EXPECT_EQ(first.downRate, 0); // a baseline
@@ -66,6 +70,7 @@ TEST(SensorPollV2c, RatesFromOneRequestPerPoll)
         agent.interfaces[4].in = c.secondIn;
         agent.interfaces[4].out = 7 + 2 * c.hundredths;
         agent.upTime += c.hundredths;
+        agent.ticks += c.hundredths * 10;
         const TPollResult second = poll(sensor, agent);
         EXPECT_TRUE(second.replied);
         EXPECT_DOUBLE_EQ(second.downRate, c.rate);
@@ -264,26 +269,41 @@ TEST(SensorPollV2c, InterfaceKeepsItsNameAcrossRestarts)
     }
 }
 
+// Lost, and back as a new baseline, after a restart of the agent or with the
+// agent up all along (a modem unplugged and plugged in again), at a new
+// number or its own.
 TEST(SensorPollV2c, LostInterfaceIsFollowedWhenItComesBack)
 {
-    ScriptedV2cAgent agent;
-    agent.interfaces = {{3, {"ppp0", 0, 0}}};
-    TSensorRecord sensor = v2cSensor("3", "ppp0");
-    ASSERT_TRUE(poll(sensor, agent).replied);
-    agent.interfaces = {{2, {"eth0", 0, 0}}};
-    agent.upTime = 10;
-    EXPECT_FALSE(poll(sensor, agent).replied);
-    EXPECT_FALSE(poll(sensor, agent).replied); // still looked for at each poll
+    const struct
+    {
+        bool restarted;
+        int32_t backAt;
+    } rows[] = {{true, 9}, {false, 9}, {false, 3}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::to_string(row.restarted) + " " + std::to_string(row.backAt));
+        ScriptedV2cAgent agent;
+        agent.interfaces = {{3, {"ppp0", 0, 0}}};
+        TSensorRecord sensor = v2cSensor("3", "ppp0");
+        ASSERT_TRUE(poll(sensor, agent).replied);
+        agent.interfaces = {{2, {"eth0", 0, 0}}};
+        agent.upTime = row.restarted ? 10 : agent.upTime + 100;
+        EXPECT_FALSE(poll(sensor, agent).replied);
+        EXPECT_FALSE(poll(sensor, agent).replied); // still looked for at each poll
 
-    agent.interfaces[9] = {"ppp0", 5000, 5000};
-    agent.upTime += 100;
-    const TPollResult found = poll(sensor, agent);
-    EXPECT_TRUE(found.replied);
-    EXPECT_TRUE(found.storeChanged);
-    EXPECT_EQ(sensor.Sensor, "9");
-    agent.interfaces[9].in += 400;
-    agent.upTime += 100;
-    EXPECT_DOUBLE_EQ(poll(sensor, agent).downRate, 400);
+        agent.interfaces[row.backAt] = {"ppp0", 5000, 5000};
+        agent.upTime += 100;
+        const TPollResult found = poll(sensor, agent);
+        EXPECT_TRUE(found.replied);
+        EXPECT_EQ(found.downRate, 0); // octets from before it was lost are no step
+        EXPECT_EQ(found.storeChanged, row.backAt != 3);
+        // Nothing says any more that it is gone.
+        EXPECT_EQ(SensorPoll::titleToolTip(found).value_or("").find("no interface"),
+                  std::string::npos);
+        EXPECT_EQ(sensor.Sensor, std::to_string(row.backAt));
+        agent.interfaces[row.backAt].in += 400;
+        agent.upTime += 100;
+        EXPECT_DOUBLE_EQ(poll(sensor, agent).downRate, 400);
+    }
 }
 
 TEST(SensorPollV2c, ParseUnsignedRefusesWhatIsNoCounter)

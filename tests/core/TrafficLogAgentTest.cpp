@@ -107,64 +107,49 @@ protected:
     TLocaleFormats formats; // the C library's own
 };
 
-TEST_F(TrafficLogAgent, TwoTicksThirtySecondsApart)
+// Two ticks a row apart, each row's sensor logging into a file of its own:
+// the first line a baseline, the second the rates over the step.
+TEST_F(TrafficLogAgent, TwoTicksGiveTheRatesOfTheStep)
 {
-    agent.setCounters(1000, 500);
-    io.ticks = 7000000;
-    logTick(settings, io, formats);
-    agent.setCounters(1000 + 3072000, 500 + 61440);
-    io.ticks += 30000;
-    logTick(settings, io, formats);
+    const struct
+    {
+        const char* what;
+        int32_t timerToUse; // 1: `clock` in ms of the local clock; 0: the agent's uptime
+        uint32_t clock;
+        uint32_t step;
+        uint32_t firstIn, firstOut, secondIn, secondOut;
+        const char* rates; // down;down/1024;up;up/1024
+    } rows[] = {
+        // clang-format off
+        {"thirty seconds by the local clock", 1, 7000000, 30000, 1000, 500, 1000 + 3072000, 500 + 61440, "102400;100.0;2048;2.0"},
+        {"counters and clock past 2^32", 1, 0xFFFFF000u, 30000, 4294967000u, 4294967295u, 3071704, 30719, "102400;100.0;1024;1.0"},
+        {"five minutes by the agent's uptime", 0, 123456, 30000, 10, 10, 10 + 300 * 102400, 10 + 300 * 512, "102400;100.0;512;0.5"},
+        // clang-format on
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        TMonitorSettings each = settings;
+        each.LogFile = dir.path() + "/" + row.what + ".log";
+        each.Sensors[0].TimerToUse = row.timerToUse;
+        uint32_t upTime = 0;
+        uint32_t& clock = row.timerToUse == 1 ? io.ticks : upTime;
+        clock = row.clock;
+        agent.setUpTime(upTime);
+        agent.setCounters(row.firstIn, row.firstOut);
+        logTick(each, io, formats);
+        clock += row.step;
+        agent.setUpTime(upTime);
+        agent.setCounters(row.secondIn, row.secondOut);
+        logTick(each, io, formats);
 
-    const auto lines = readLog(settings.LogFile);
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0], (std::vector<std::string>{"11/30/26 18:30:01", "router", kAgentAddress, "0",
-                                                  "0.0", "0", "0.0"}));
-    ASSERT_EQ(lines[1].size(), 7u);
-    EXPECT_EQ(lines[1][3], "102400");
-    EXPECT_EQ(lines[1][4], "100.0");
-    EXPECT_EQ(lines[1][5], "2048");
-    EXPECT_EQ(lines[1][6], "2.0");
-}
-
-TEST_F(TrafficLogAgent, CounterThatWrappedPastTwoToTheThirtyTwo)
-{
-    agent.setCounters(4294967000u, 4294967295u);
-    io.ticks = 0xFFFFF000u; // the clock wraps too
-    logTick(settings, io, formats);
-    agent.setCounters(3071704u, 30719u);
-    io.ticks += 30000;
-    logTick(settings, io, formats);
-
-    const auto lines = readLog(settings.LogFile);
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[1][3], "102400");
-    EXPECT_EQ(lines[1][4], "100.0");
-    EXPECT_EQ(lines[1][5], "1024");
-    EXPECT_EQ(lines[1][6], "1.0");
-}
-
-TEST_F(TrafficLogAgent, FiveMinutePeriodWithTheAgentsUptime)
-{
-    settings.LogSecMinType = 1;
-    settings.LogTime = 5;
-    const uint32_t period = logPeriod(settings.LogTime, settings.LogSecMinType);
-    EXPECT_EQ(period, 300000u);
-
-    settings.Sensors[0].TimerToUse = 0;
-    agent.setUpTime(123456);
-    agent.setCounters(10, 10);
-    logTick(settings, io, formats);
-    // One period later by the agent's own clock, in hundredths.
-    agent.setUpTime(123456 + period / 10);
-    agent.setCounters(10 + 300 * 102400, 10 + 300 * 512);
-    logTick(settings, io, formats);
-
-    const auto lines = readLog(settings.LogFile);
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[1][3], "102400");
-    EXPECT_EQ(lines[1][5], "512");
-    EXPECT_EQ(lines[1][6], "0.5");
+        const auto lines = readLog(each.LogFile);
+        ASSERT_EQ(lines.size(), 2u);
+        EXPECT_EQ(lines[0], (std::vector<std::string>{"11/30/26 18:30:01", "router", kAgentAddress,
+                                                      "0", "0.0", "0", "0.0"}));
+        ASSERT_EQ(lines[1].size(), 7u);
+        EXPECT_EQ(lines[1][3] + ";" + lines[1][4] + ";" + lines[1][5] + ";" + lines[1][6],
+                  row.rates);
+    }
 }
 
 TEST_F(TrafficLogAgent, InactiveSensorWritesNothingAndKeepsItsReadings)
@@ -197,38 +182,40 @@ TEST_F(TrafficLogAgent, InactiveSensorWritesNothingAndKeepsItsReadings)
     EXPECT_EQ(idle.LogPrevTime, 43);
 }
 
-TEST_F(TrafficLogAgent, FolderPathEndingInASeparator)
+// One file per sensor, named after it, inside the folder: a folder given
+// with a separator at its end, a device name with a slash that would climb
+// out of it.
+TEST_F(TrafficLogAgent, FilePerSensorStaysInItsFolder)
 {
-    settings.LogType = ltFilePerSensor;
-    settings.LogFolder = dir.path() + "/";
-    agent.setCounters(1000, 1000);
-    io.ticks = 1000;
-    logTick(settings, io, formats);
-
-    const std::string file = dir.path() + "/router@127.0.0.71.log";
-    ASSERT_TRUE(exists(file));
-    EXPECT_EQ(readLog(file).size(), 1u);
-    EXPECT_FALSE(exists(settings.LogFile));
-}
-
-TEST_F(TrafficLogAgent, DeviceNameWithASlashStaysInTheFolder)
-{
-    settings.LogType = ltFilePerSensor;
-    const std::string folder = dir.path() + "/logs";
-    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
-    settings.LogFolder = folder;
-    settings.Sensors[0].HostName = "../escape/router";
+    ASSERT_EQ(::mkdir((dir.path() + "/logs").c_str(), 0755), 0);
     ASSERT_EQ(::mkdir((dir.path() + "/escape").c_str(), 0755), 0);
-    agent.setCounters(1000, 1000);
-    io.ticks = 1000;
-    logTick(settings, io, formats);
+    const struct
+    {
+        const char* folder;
+        const char* hostName;
+        const char* file;
+        const char* notThere;
+    } rows[] = {
+        {"/", "router", "/router@127.0.0.71.log", "/Travimetra.log"},
+        {"/logs", "../escape/router", "/logs/.._escape_router@127.0.0.71.log",
+         "/escape/router@127.0.0.71.log"},
+    };
+    for (const auto& row : rows) {
+        TMonitorSettings each = settings;
+        each.LogType = ltFilePerSensor;
+        each.LogFolder = dir.path() + row.folder;
+        each.Sensors[0].HostName = row.hostName;
+        agent.setCounters(1000, 1000);
+        io.ticks = 1000;
+        logTick(each, io, formats);
 
-    const std::string file = folder + "/.._escape_router@127.0.0.71.log";
-    ASSERT_TRUE(exists(file));
-    const auto lines = readLog(file);
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0][1], "../escape/router");
-    EXPECT_FALSE(exists(dir.path() + "/escape/router@127.0.0.71.log"));
+        const std::string file = dir.path() + row.file;
+        ASSERT_TRUE(exists(file)) << file;
+        const auto lines = readLog(file);
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_EQ(lines[0][1], row.hostName);
+        EXPECT_FALSE(exists(dir.path() + row.notThere)) << row.notThere;
+    }
 }
 
 } // namespace

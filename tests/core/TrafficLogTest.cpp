@@ -160,6 +160,9 @@ TEST(TrafficLogLine, SevenFieldsWithTheLocaleSeparator)
               "03/09/26 14:05:07;router;192.168.1.1;102400;100.0;1536;1.5\n");
     EXPECT_EQ(logLine("09.03.2026", s, 1000.0 / 3.0, -2048, ","),
               "09.03.2026;router;192.168.1.1;333,333333333333;0,3;-2048;-2,0\n");
+    // Kibibytes in both directions: ten of them are not 10.2 thousand bytes.
+    EXPECT_EQ(logLine("stamp", s, 10240, 20480, "."),
+              "stamp;router;192.168.1.1;10240;10.0;20480;20.0\n");
 }
 
 TEST(TrafficLogLine, ASeparatorInANameAddsNoField)
@@ -189,6 +192,7 @@ TEST(TrafficLogLine, SyslogTextNamesSensorAndBothRates)
     TSensorRecord s = sensorAt("192.168.1.1");
     EXPECT_EQ(syslogText(s, 102400, 51.2, "."), "router [eth0@192.168.1.1] 100.0 Up: 0.1");
     EXPECT_EQ(syslogText(s, 0, 1536, ","), "router [eth0@192.168.1.1] 0,0 Up: 1,5");
+    EXPECT_EQ(syslogText(s, 10240, 20480, "."), "router [eth0@192.168.1.1] 10.0 Up: 20.0");
 }
 
 TEST(TrafficLogRates, FirstTickAndStalledClockLogZero)
@@ -232,18 +236,24 @@ TEST(TrafficLogRates, CounterGoingBackLogsZeroAndBecomesTheBaseline)
 TEST(TrafficLogDetached, ATickOnACopyComesBackOnlyForUnchangedSensors)
 {
     TMonitorSettings model;
-    model.Sensors = {sensorAt("10.0.0.1"), sensorAt("10.0.0.2")};
+    model.Sensors = {sensorAt("10.0.0.1"), sensorAt("10.0.0.2"), sensorAt("10.0.0.2"),
+                     sensorAt("10.0.0.2"), sensorAt("10.0.0.2")};
     TMonitorSettings logged = detachedCopy(model);
     for (TSensorRecord& sensor : logged.Sensors) {
         sensor.LogPrevDownCount = 77;
         sensor.LogPrevTime = 5;
     }
-    // Sensor 1 was edited while the tick was out: it starts its log afresh.
+    // Sensors edited while the tick was out (the address, either counter,
+    // the version) start their log afresh.
     model.Sensors[1].HostIP = "10.0.0.3";
+    model.Sensors[2].DownOID += "0";
+    model.Sensors[3].UpOID += "0";
+    model.Sensors[4].SnmpVersion += 1;
     keepLogged(model, logged);
     EXPECT_EQ(model.Sensors[0].LogPrevDownCount, 77);
     EXPECT_EQ(model.Sensors[0].LogPrevTime, 5);
-    EXPECT_EQ(model.Sensors[1].LogPrevDownCount, 0);
+    for (std::size_t i = 1; i < model.Sensors.size(); ++i)
+        EXPECT_EQ(model.Sensors[i].LogPrevDownCount, 0) << i;
 
     // An error of the tick is its report, not an exception.
     FakeTrafficLogIO io;

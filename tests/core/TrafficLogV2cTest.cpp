@@ -110,6 +110,7 @@ TEST(TrafficLogV2c, RatesOfTheLogLine)
         {"64-bit wrap at 10 Gbit/s", true, kTop64 - 999999999, 37500000000, 3000,
          "1250000000;1220703.1;1024;1.0", 1},
         {"10 Gbit/s", true, 5000000000000, 37500000000, 3000, "1250000000;1220703.1;1024;1.0", 1},
+        {"10 Gbit/s, local clock", true, 5000000000000, 37500000000, 3000, "1250000000;1220703.1;1024;1.0", 1, 1},
         {"64-bit counter back: a reset", true, 1ull << 62, kTop64 - (1ull << 62) + 1001, 3000,
          "0;0.0;1024;1.0", 1},
         {"32-bit only agent across its top", false, 0xFFFFFF9C, 200, 100, "200;0.2;30720;30.0", 2},

@@ -55,28 +55,36 @@ struct RangeCase
 
 TEST_F(UsageSettingsTest, ValuesOutOfRangeTakeTheDefault)
 {
+    // Both bounds of each range, kept, and the values just beyond them.
     const RangeCase cases[] = {
         {"UsagePeriodStart", 0, false},  {"UsagePeriodStart", 1, true},
         {"UsagePeriodStart", 31, true},  {"UsagePeriodStart", 32, false},
         {"UsageQuotaGB", -1, false},     {"UsageQuotaGB", 0, true},
         {"UsageQuotaGB", 1000000, true}, {"UsageQuotaGB", 1000001, false},
-        {"UsageQuotaKind", 3, false},    {"UsageQuotaKind", 0, true},
+        {"UsageQuotaKind", -1, false},   {"UsageQuotaKind", 0, true},
+        {"UsageQuotaKind", 1, true},     {"UsageQuotaKind", 3, false},
+        {"RateUnit", -1, false},         {"RateUnit", 2, true},
+        {"RateUnit", 1, true},           {"RateUnit", 3, false},
     };
     const TSensorUsageSettings defaults;
     for (const RangeCase& c : cases) {
-        WriteRegValue(HKEY_CURRENT_USER, sensorKeyPath(0), c.name, c.stored, rdInteger);
-        const TSensorUsageSettings s = UsageSettingsStore::load(1, true).Sensors[0];
         const std::string name = c.name;
+        const std::string key = name == "RateUnit" ? kSettingsKey : sensorKeyPath(0);
+        WriteRegValue(HKEY_CURRENT_USER, key, c.name, c.stored, rdInteger);
+        const TUsageSettings loaded = UsageSettingsStore::load(1, true);
+        const TSensorUsageSettings& s = loaded.Sensors[0];
         const int32_t got = name == "UsagePeriodStart" ? s.PeriodStartDay
                             : name == "UsageQuotaGB"   ? s.QuotaGB
+                            : name == "RateUnit"       ? static_cast<int32_t>(loaded.RateUnit)
                                                        : static_cast<int32_t>(s.QuotaKind);
         const int32_t fallback = name == "UsagePeriodStart" ? defaults.PeriodStartDay
-                                 : name == "UsageQuotaGB"
-                                     ? defaults.QuotaGB
+                                 : name == "UsageQuotaGB"   ? defaults.QuotaGB
+                                 : name == "RateUnit"
+                                     ? static_cast<int32_t>(TUsageSettings().RateUnit)
                                      : static_cast<int32_t>(defaults.QuotaKind);
         EXPECT_EQ(got, c.kept ? c.stored : fallback) << c.name << " " << c.stored;
         // Healing wrote the default over the bad value.
-        EXPECT_EQ(storedInteger(sensorKeyPath(0), c.name), got);
+        EXPECT_EQ(storedInteger(key, c.name), got);
     }
 }
 

@@ -46,33 +46,17 @@ int E2EFixture::startAgent()
 
 StoreFile::Seed E2EFixture::returningUser(int sensors, int loIndex, int scaleSize)
 {
-    StoreFile::Seed seed;
-    seed.integer("", "TimesRun", 3)
-        .integer("", "NumberOfHosts", sensors)
-        .integer("", "Top", XSession::kHeight - 380 - 1)
-        .integer("", "Left", XSession::kWidth - 260 - 1)
-        .integer("", "Alpha", 192)
-        .boolean("", "AlwaysOnTop", true)
-        .integer("", "ScaleSize", scaleSize)
-        .integer("", "Interval", 1)
-        .integer("", "BackColor", 0)
-        .boolean("", "ShowExtendedInfo", false)
-        .boolean("", "ShowX", true)
-        .integer("", "XAction", 0)
-        .boolean("", "AutoStart", false)
-        .boolean("", "StartMinimized", false)
-        .boolean("", "ShowHints", true)
-        .boolean("", "DoPing", false)
-        .boolean("", "EnableLog", false)
-        .text("", "LogFile", home() + "/Travimetra.log")
-        .text("", "LogFolder", home() + "/")
-        .integer("", "LogType", 1)
-        .text("", "SysLogServer", "127.0.0.85")
-        .integer("", "LogTime", 6)
-        .integer("", "LogSecMinType", 0)
-        .boolean("", "LatencySensor", true)
-        .integer("", "LatencyTimer", 2000)
-        .text("", "LatencyHost", kLatencyHost);
+    StoreFile::ReturningUser user;
+    user.home = home();
+    user.sensors = sensors;
+    user.top = XSession::kHeight - 380 - 1;
+    user.left = XSession::kWidth - 260 - 1;
+    user.scaleSize = scaleSize;
+    user.sysLogServer = "127.0.0.85";
+    user.logTime = 6;
+    user.latencySensor = true;
+    user.latencyHost = kLatencyHost;
+    StoreFile::Seed seed = StoreFile::returningUser(user);
     for (int i = 0; i < sensors; ++i)
         seed.sensor(i, "Loopback " + std::to_string(i + 1), kAgentAddress, loIndex, 10000);
     return seed;

@@ -154,4 +154,36 @@ bool Seed::write(const std::string& home) const
     return static_cast<bool>(out);
 }
 
+Seed returningUser(const ReturningUser& user)
+{
+    Seed seed;
+    seed.integer("", "TimesRun", 3)
+        .integer("", "NumberOfHosts", user.sensors)
+        .integer("", "Top", user.top)
+        .integer("", "Left", user.left)
+        .integer("", "Alpha", 192)
+        .boolean("", "AlwaysOnTop", true)
+        .integer("", "ScaleSize", user.scaleSize)
+        .integer("", "Interval", user.interval)
+        .integer("", "BackColor", 0)
+        .boolean("", "ShowExtendedInfo", false)
+        .boolean("", "ShowX", true)
+        .integer("", "XAction", 0)
+        .boolean("", "AutoStart", false)
+        .boolean("", "StartMinimized", false)
+        .boolean("", "ShowHints", true)
+        .boolean("", "DoPing", false)
+        .boolean("", "EnableLog", user.enableLog)
+        .text("", "LogFile", user.home + "/Travimetra.log")
+        .text("", "LogFolder", user.home + "/")
+        .integer("", "LogType", 1)
+        .text("", "SysLogServer", user.sysLogServer)
+        .integer("", "LogTime", user.logTime)
+        .integer("", "LogSecMinType", 0)
+        .boolean("", "LatencySensor", user.latencySensor)
+        .integer("", "LatencyTimer", 2000)
+        .text("", "LatencyHost", user.latencyHost);
+    return seed;
+}
+
 } // namespace StoreFile

@@ -39,4 +39,23 @@ private:
     std::vector<std::string>& key(const std::string& name);
 };
 
+// The settings of a user who set the program up in its window and started it
+// before; what the suites choose differently is given here, sensors and
+// anything more are added to the seed.
+struct ReturningUser
+{
+    std::string home;
+    int sensors = 1;
+    int top = 100;
+    int left = 200;
+    int scaleSize = 100;
+    int interval = 1;
+    bool enableLog = false;
+    std::string sysLogServer = "127.0.0.1";
+    int logTime = 1;
+    bool latencySensor = false;
+    std::string latencyHost = "127.0.0.1";
+};
+Seed returningUser(const ReturningUser& user);
+
 } // namespace StoreFile

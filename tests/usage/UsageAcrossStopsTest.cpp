@@ -80,7 +80,11 @@ TEST_F(UsageAcrossStopsTest, WhatTheAgentCountedWhileClosedIsAddedAndMarked)
     EXPECT_NE(out.find("Counted while closed: " + UsageSummary::octetsText(3000000) + " down, " +
                        UsageSummary::octetsText(1000) + " up"),
               std::string::npos)
-        << out;
+        << out; // Upload alone, counted while closed, is said as well.
+    TUsageSummary upOnly;
+    upOnly.thisPeriodClosed = {0, 1000};
+    EXPECT_EQ(UsageSummary::closedLines(upOnly, false),
+              std::vector<std::string>{"Counted while closed: 0 B down, 1.00 kB up"});
 }
 
 struct TGapCase
@@ -98,6 +102,9 @@ TEST_F(UsageAcrossStopsTest, ASpanTheAgentCannotVouchForIsAGapAndShownAsOne)
         {"uptime went back", {kKey, back, 9000, 600, 64, 500, 7, "eth0"}, "the agent restarted"},
         {"engine boots went up",
          {kKey, back, 9000, 600, 64, 103000 + 360000, 8, "eth0"},
+         "the agent restarted"},
+        {"engine replaced: boots went down",
+         {kKey, back, 9000, 600, 64, 103000 + 360000, 6, "eth0"},
          "the agent restarted"},
         {"interface renamed",
          {kKey, back, 9000, 600, 64, 103000 + 360000, 7, "eth1"},

@@ -7,6 +7,8 @@
 
 #include <csignal>
 #include <fstream>
+#include <functional>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <sys/stat.h>
@@ -56,6 +58,34 @@ TEST_F(UsageDatabaseTest, ANewDatabaseIsPrivateAndInWalMode)
     db->write(batch, {{"a#1", "Router"}}, localNoon(2026, 5, 1));
     // WAL mode leaves its journal beside the file while the writer is open.
     EXPECT_TRUE(fs::exists(dbPath() + "-wal"));
+}
+
+// What may stand in the history's place: a history others may read is
+// narrowed to its owner; a link or a FIFO is refused and left as it is.
+TEST_F(UsageDatabaseTest, OnlyARegularFileIsAHistoryAndItStaysPrivate)
+{
+    std::string notice;
+    TUsageDatabase::openForWriting(dbPath(), notice).reset();
+    ASSERT_EQ(::chmod(dbPath().c_str(), 0640), 0);
+    TUsageDatabase::openForWriting(dbPath(), notice).reset();
+    struct stat info
+    {
+    };
+    ASSERT_EQ(stat(dbPath().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+
+    const std::string real = (m_root / "real.sqlite").string();
+    fs::rename(dbPath(), real);
+    const std::function<void()> inPlace[] = {
+        [&] { fs::create_symlink(real, dbPath()); },
+        [&] { ASSERT_EQ(::mkfifo(dbPath().c_str(), 0600), 0); },
+    };
+    for (std::size_t i = 0; i < std::size(inPlace); ++i) {
+        fs::remove(dbPath());
+        inPlace[i]();
+        EXPECT_THROW(TUsageDatabase::openForWriting(dbPath(), notice), TUsageDatabaseError) << i;
+        EXPECT_TRUE(brokenFiles().empty()) << i; // nothing moved aside
+    }
 }
 
 struct BrokenCase
@@ -168,6 +198,7 @@ TEST_F(UsageDatabaseTest, RowsAreKeptAsLongAsPromised)
     const Age ages[] = {
         {3600, true, true},         {7 * 86400 - 3600, true, true}, {7 * 86400 + 3600, false, true},
         {399 * 86400, false, true}, {401 * 86400, false, false},    {800 * 86400, false, false},
+        {7 * 86400, true, true},    {400 * 86400, false, true}, // the last ones kept
     };
     TUsageBatch batch;
     for (const Age& a : ages) {
@@ -201,10 +232,13 @@ TEST_F(UsageDatabaseTest, BatchesAddUp)
     first[{"a#1", t + 60}] = {{2000, 20}, 20260701};
     TUsageBatch second;
     second[{"a#1", t + 60}] = {{500, 5}, 20260701};
+    // Just past what is asked for: the next minute, the next day.
+    second[{"a#1", t + 120}] = {{4000, 40}, 20260701};
+    second[{"a#1", t + 86400}] = {{9000, 90}, 20260702};
     db->write(first, {{"a#1", "Old name"}}, t);
     db->write(second, {{"a#1", "New name"}}, t + 120);
-    EXPECT_EQ(db->total("a#1", 20260701, 20260702).down, 3500u);
-    EXPECT_EQ(db->hour("a#1", t - t % 3600)->up, 35u);
+    EXPECT_EQ(db->total("a#1", 20260701, 20260702).down, 7500u);
+    EXPECT_EQ(db->hour("a#1", t - t % 3600)->up, 75u);
     const auto minutes = db->minutes("a#1", t, t + 120);
     ASSERT_EQ(minutes.size(), 2u);
     EXPECT_EQ(minutes[1].octets.down, 2500u);

@@ -7,7 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
+#include <iterator>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -121,10 +124,25 @@ TEST_F(UsageHistoryLockTest, WhatAnotherProgramWroteIsShownBoundedAndPrintable)
 TEST_F(UsageHistoryLockTest, ALockThatCannotBeMadeIsNoLockHeldByAnother)
 {
     fs::create_directories(fs::path(dbPath()).parent_path());
-    fs::create_directories(dbPath() + ".lock"); // a folder in its place
-    TUsageHistoryLock lock(dbPath());
-    EXPECT_EQ(lock.take(), TUsageHistoryLock::TOutcome::Unavailable);
-    EXPECT_FALSE(lock.error().empty());
+    const std::string lockPath = dbPath() + ".lock";
+    const std::string elsewhere = (m_root / "elsewhere").string();
+    std::ofstream(elsewhere) << "kept";
+    // In the lock's place: a folder, a FIFO, a link to a file it would overwrite.
+    const std::function<void()> inPlace[] = {
+        [&] { fs::create_directories(lockPath); },
+        [&] { ASSERT_EQ(::mkfifo(lockPath.c_str(), 0600), 0); },
+        [&] { fs::create_symlink(elsewhere, lockPath); },
+    };
+    for (std::size_t i = 0; i < std::size(inPlace); ++i) {
+        fs::remove_all(lockPath);
+        inPlace[i]();
+        TUsageHistoryLock lock(dbPath());
+        EXPECT_EQ(lock.take(), TUsageHistoryLock::TOutcome::Unavailable) << i;
+        EXPECT_FALSE(lock.error().empty()) << i;
+    }
+    std::stringstream kept;
+    kept << std::ifstream(elsewhere).rdbuf();
+    EXPECT_EQ(kept.str(), "kept");
     TUsageHistoryLock nowhere("");
     EXPECT_EQ(nowhere.take(), TUsageHistoryLock::TOutcome::Unavailable);
 }

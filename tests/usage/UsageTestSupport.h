@@ -1,6 +1,7 @@
 #pragma once
 
 #include "TUsageRecorder.h"
+#include "UsagePaths.h"
 
 #include <gtest/gtest.h>
 
@@ -23,6 +24,7 @@ protected:
         setenv("XDG_CONFIG_HOME", (m_root / "config").c_str(), 1);
         setenv("TZ", "Europe/Berlin", 1);
         tzset();
+        ASSERT_EQ(usageDatabasePath(), dbPath()); // where the program keeps its history
     }
 
     void TearDown() override

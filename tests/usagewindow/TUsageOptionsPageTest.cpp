@@ -16,16 +16,17 @@ TEST(TUsageOptionsPageTest, ShowsAndReturnsEverySensorsSettings)
     usageQtApplication();
     TUsageSettings in;
     in.RateUnit = TRateUnit::MegabytesPerSecond;
-    in.Sensors = {{15, 250, TQuotaKind::Download}, {31, 0, TQuotaKind::Upload}};
+    // Both ends of each range, and a sensor with no settings yet (the defaults).
+    in.Sensors = {{15, 250, TQuotaKind::Download},
+                  {31, 0, TQuotaKind::Upload},
+                  {1, UsageSettingsStore::kMaxQuotaGB, TQuotaKind::Both}};
     TUsageOptionsPage page;
-    // The third sensor has no settings yet: it shows the defaults.
-    page.setSettings(in, {"Router", "Modem", "New"});
+    page.setSettings(in, {"Router", "Modem", "Link", "New"});
     const TUsageSettings out = page.settings();
     EXPECT_EQ(out.RateUnit, in.RateUnit);
-    ASSERT_EQ(out.Sensors.size(), 3u);
-    const TSensorUsageSettings defaults;
-    const TSensorUsageSettings expected[] = {in.Sensors[0], in.Sensors[1], defaults};
-    for (std::size_t i = 0; i < 3; ++i) {
+    ASSERT_EQ(out.Sensors.size(), 4u);
+    const TSensorUsageSettings expected[] = {in.Sensors[0], in.Sensors[1], in.Sensors[2], {}};
+    for (std::size_t i = 0; i < 4; ++i) {
         EXPECT_EQ(out.Sensors[i].PeriodStartDay, expected[i].PeriodStartDay) << i;
         EXPECT_EQ(out.Sensors[i].QuotaGB, expected[i].QuotaGB) << i;
         EXPECT_EQ(out.Sensors[i].QuotaKind, expected[i].QuotaKind) << i;

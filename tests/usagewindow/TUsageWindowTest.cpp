@@ -45,6 +45,13 @@ protected:
             slot.localDay = TCalendarDay::localDayOf(t).key();
             m_byDay[TCalendarDay::localDayOf(t).key()] += 6000;
         }
+        // Traffic on the far side of each bound: the minute after the rate
+        // chart's last, the day after today, the day after this period.
+        for (const int64_t at : {m_now + 60, localNoon(2026, 11, 11), localNoon(2026, 12, 1)}) {
+            batch[{"10.0.0.1#2", at}] = {{700000000, 7000}, TCalendarDay::localDayOf(at).key()};
+            m_byDay[TCalendarDay::localDayOf(at).key()] += 700000000;
+        }
+        m_fed = batch;
         m_db->write(batch, {{"10.0.0.1#2", "Router"}}, m_now);
         m_sensors = {{"10.0.0.1#2", "Router", {1, 10, TQuotaKind::Download}},
                      {"10.0.0.2#1", "Empty", {}}};
@@ -64,6 +71,7 @@ protected:
     std::unique_ptr<TUsageDatabase> m_db;
     std::vector<TUsageSensorConfig> m_sensors;
     std::map<int32_t, uint64_t> m_byDay;
+    TUsageBatch m_fed;
     int64_t m_now = 0;
 };
 
@@ -113,9 +121,18 @@ TEST_F(TUsageWindowTest, BarsShowEveryDayOfTheChosenPeriod)
         const auto days = window->shownDays();
         ASSERT_EQ(days.size(), c.days);
         EXPECT_EQ(days.front().day, c.first);
-        for (const TDayOctets& d : days) {
+        // Over a gigabyte on the busiest day: the bars are in GB.
+        EXPECT_EQ(window->barUnit(), "GB");
+        const QList<qreal> down = window->barHeights(0);
+        const QList<qreal> up = window->barHeights(1);
+        ASSERT_EQ(down.size(), static_cast<int>(c.days));
+        ASSERT_EQ(up.size(), static_cast<int>(c.days));
+        for (std::size_t i = 0; i < days.size(); ++i) {
+            const TDayOctets& d = days[i];
             const int32_t next = TCalendarDay::fromKey(d.day).plusDays(1).key();
             EXPECT_EQ(d.octets.down, storedDown(d.day, next)) << d.day;
+            EXPECT_DOUBLE_EQ(down[int(i)], static_cast<double>(d.octets.down) / 1e9) << d.day;
+            EXPECT_DOUBLE_EQ(up[int(i)], static_cast<double>(d.octets.up) / 1e9) << d.day;
         }
     }
 }
@@ -158,17 +175,35 @@ TEST_F(TUsageWindowTest, QuotaShareAndProjection)
     EXPECT_EQ(window->totalText(2, 0), octets(0));
 }
 
-TEST_F(TUsageWindowTest, RateChartPointsFromTheMinuteHistory)
+// Each point is the octets fed for its minute (or ten minutes, over a week)
+// as Mbit/s, up to the minute before the next.
+TEST_F(TUsageWindowTest, RateChartShowsTheFedOctetsAsRates)
 {
     auto window = open();
-    const auto samples = m_db->minutes("10.0.0.1#2", m_now - 86400, m_now + 60);
-    EXPECT_EQ(window->ratePoints(), static_cast<int>(samples.size()));
-    window->selectWeek(true);
-    // Ten-minute means over the week: one point per ten minutes with data.
-    std::map<int64_t, int> buckets;
-    for (const auto& s : m_db->minutes("10.0.0.1#2", m_now - 7 * 86400, m_now + 60))
-        ++buckets[s.minute - s.minute % 600];
-    EXPECT_EQ(window->ratePoints(), static_cast<int>(buckets.size()));
+    for (const bool week : {false, true}) {
+        window->selectWeek(week);
+        const int64_t span = week ? 7 * 86400 : 86400;
+        const int64_t step = week ? 600 : 60;
+        std::map<int64_t, TOctets> buckets;
+        for (const auto& [at, slot] : m_fed) {
+            if (at.second >= m_now - span && at.second < m_now + 60) {
+                TOctets& bucket = buckets[at.second - at.second % step];
+                bucket.down += slot.octets.down;
+                bucket.up += slot.octets.up;
+            }
+        }
+        const QList<QPointF> down = window->rateLine(0);
+        const QList<QPointF> up = window->rateLine(1);
+        ASSERT_EQ(down.size(), static_cast<int>(buckets.size())) << week;
+        ASSERT_EQ(up.size(), down.size()) << week;
+        int i = 0;
+        for (const auto& [start, octets] : buckets) {
+            EXPECT_EQ(down[i].x(), static_cast<double>(start) * 1000.0) << week << " " << i;
+            EXPECT_DOUBLE_EQ(down[i].y(), static_cast<double>(octets.down) * 8 / step / 1e6) << i;
+            EXPECT_DOUBLE_EQ(up[i].y(), static_cast<double>(octets.up) * 8 / step / 1e6) << i;
+            ++i;
+        }
+    }
 }
 
 TEST_F(TUsageWindowTest, CsvExportOfTheShownPeriod)
