@@ -1,5 +1,6 @@
 #include "UsageSettings.h"
 
+#include "RegSession.h"
 #include "srcGeneral.h"
 #include "srcRegOptions.h"
 
@@ -30,6 +31,9 @@ int32_t readInteger(const std::string& key, const char* name, int32_t fallback, 
 
 TUsageSettings load(std::size_t numberOfHosts, bool heal)
 {
+    // One read and at most one replacement of the store for every sensor's
+    // values, not one per value healed.
+    TRegSession session;
     TUsageSettings settings;
     const TSensorUsageSettings defaults;
     settings.RateUnit = RateUnit::fromStored(
@@ -44,11 +48,13 @@ TUsageSettings load(std::size_t numberOfHosts, bool heal)
         s.QuotaKind = static_cast<TQuotaKind>(readInteger(
             key, "UsageQuotaKind", static_cast<int32_t>(defaults.QuotaKind), 0, 2, heal));
     }
+    session.commit();
     return settings;
 }
 
 void save(const TUsageSettings& settings)
 {
+    TRegSession session;
     WriteRegValue(HKEY_CURRENT_USER, kSettingsKey, "RateUnit",
                   static_cast<int32_t>(settings.RateUnit), rdInteger);
     for (std::size_t i = 0; i < settings.Sensors.size(); ++i) {
@@ -59,6 +65,7 @@ void save(const TUsageSettings& settings)
         WriteRegValue(HKEY_CURRENT_USER, key, "UsageQuotaKind", static_cast<int32_t>(s.QuotaKind),
                       rdInteger);
     }
+    session.commit();
 }
 
 } // namespace UsageSettingsStore

@@ -1,5 +1,6 @@
 #include "MetricsSettings.h"
 
+#include "RegSession.h"
 #include "RegVariant.h"
 #include "RegistryError.h"
 #include "srcGeneral.h"
@@ -27,6 +28,7 @@ std::optional<TRegVariant> read(const char* name)
 
 TMetricsSettings load(bool heal)
 {
+    TRegSession session;
     TMetricsSettings settings;
     const TMetricsSettings defaults;
     bool enabled = false;
@@ -47,14 +49,17 @@ TMetricsSettings load(bool heal)
         settings.Port = port;
     else if (heal)
         WriteRegValue(HKEY_CURRENT_USER, kSettingsKey, "MetricsPort", defaults.Port, rdInteger);
+    session.commit();
     return settings;
 }
 
 void save(const TMetricsSettings& settings)
 {
+    TRegSession session;
     WriteRegValue(HKEY_CURRENT_USER, kSettingsKey, "MetricsEnabled", settings.Enabled, rdBinary);
     WriteRegValue(HKEY_CURRENT_USER, kSettingsKey, "MetricsAddress", settings.Address, rdString);
     WriteRegValue(HKEY_CURRENT_USER, kSettingsKey, "MetricsPort", settings.Port, rdInteger);
+    session.commit();
 }
 
 } // namespace MetricsSettingsStore
