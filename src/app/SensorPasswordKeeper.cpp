@@ -19,7 +19,7 @@ const char* const kWaitingNote =
 
 bool isV3(const TSensorRecord& sensor)
 {
-    return sensor.SnmpVersion == SensorPoll::kSnmpVersion3 && !sensor.V3.UserName.empty();
+    return sensor.SnmpVersion == TSnmpVersion::V3 && !sensor.V3.UserName.empty();
 }
 
 bool same(const SensorPasswords& a, const SensorPasswords& b)

@@ -17,11 +17,6 @@ const char* const kLevelName = "V3SecurityLevel";
 const char* const kAuthName = "V3AuthProtocol";
 const char* const kPrivName = "V3PrivProtocol";
 
-bool knownVersion(int32_t version)
-{
-    return version == 0 || version == 1 || version == 3;
-}
-
 // A value read as text; false when it is missing or not text.
 bool readText(const std::string& key, const char* name, std::string& text)
 {
@@ -76,17 +71,18 @@ void load(TMonitorSettings& settings)
     TRegSession session;
     for (std::size_t i = 0; i < settings.Sensors.size(); ++i) {
         const std::string key = sensorKeyPath(i);
-        int32_t version = 0;
+        int32_t stored = 0;
+        TSnmpVersion version = TSnmpVersion::V1;
         bool ok = false;
         try {
-            ok = regVariantToInt(ReadRegValue(HKEY_CURRENT_USER, key, kVersionName), version) &&
-                 knownVersion(version);
+            ok = regVariantToInt(ReadRegValue(HKEY_CURRENT_USER, key, kVersionName), stored) &&
+                 snmpVersionFromStored(stored, version);
         } catch (const TRegistryError&) {
             ok = false;
         }
         if (!ok) {
-            version = 0;
-            WriteRegValue(HKEY_CURRENT_USER, key, kVersionName, version, rdInteger);
+            version = TSnmpVersion::V1;
+            WriteRegValue(HKEY_CURRENT_USER, key, kVersionName, storedNumber(version), rdInteger);
         }
         settings.Sensors[i].SnmpVersion = version;
         // The passwords are not in the store; whoever loads them keeps them.
@@ -107,8 +103,8 @@ void save(const TMonitorSettings& settings)
         std::min(settings.Sensors.size(), std::size_t(std::max(0, settings.NumberOfHosts)));
     for (std::size_t i = 0; i < count; ++i) {
         const std::string key = sensorKeyPath(i);
-        WriteRegValue(HKEY_CURRENT_USER, key, kVersionName, settings.Sensors[i].SnmpVersion,
-                      rdInteger);
+        WriteRegValue(HKEY_CURRENT_USER, key, kVersionName,
+                      storedNumber(settings.Sensors[i].SnmpVersion), rdInteger);
         saveV3(key, settings.Sensors[i].V3);
     }
     session.commit();

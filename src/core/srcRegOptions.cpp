@@ -103,28 +103,30 @@ TStoredValue<T> field(const char* name, Kind kind, TRegVariant fallback, Field O
                       Owner& (*owner)(T&), const Owner& (*ownerOf)(const T&), int32_t min = kNoMin,
                       int32_t max = kNoMax)
 {
-    return TStoredValue<T>{name,
-                           kind,
-                           [fallback](const T&) { return fallback; },
-                           [member, owner](T& target, const TRegVariant& v, bool) {
-                               std::visit(
-                                   [&](const auto& value) {
-                                       using V = std::decay_t<decltype(value)>;
-                                       if constexpr (std::is_convertible_v<V, Field>)
-                                           owner(target).*member = static_cast<Field>(value);
-                                   },
-                                   v);
-                           },
-                           [member, ownerOf](const T& target) -> TRegVariant {
-                               const Field& value = ownerOf(target).*member;
-                               if constexpr (std::is_same_v<Field, bool> ||
-                                             std::is_same_v<Field, std::string>)
-                                   return value;
-                               else
-                                   return static_cast<int32_t>(value);
-                           },
-                           min,
-                           max};
+    return TStoredValue<T>{
+        name,
+        kind,
+        [fallback](const T&) { return fallback; },
+        [member, owner](T& target, const TRegVariant& v, bool) {
+            std::visit(
+                [&](const auto& value) {
+                    using V = std::decay_t<decltype(value)>;
+                    // A choice is read as its stored number.
+                    if constexpr (std::is_convertible_v<V, Field> ||
+                                  (std::is_enum_v<Field> && std::is_same_v<V, int32_t>))
+                        owner(target).*member = static_cast<Field>(value);
+                },
+                v);
+        },
+        [member, ownerOf](const T& target) -> TRegVariant {
+            const Field& value = ownerOf(target).*member;
+            if constexpr (std::is_same_v<Field, bool> || std::is_same_v<Field, std::string>)
+                return value;
+            else
+                return static_cast<int32_t>(value);
+        },
+        min,
+        max};
 }
 
 TMonitorSettings& settingsOf(TGlobalTarget& t)
@@ -152,18 +154,21 @@ TGlobalValue global(const char* name, Kind kind, TRegVariant fallback,
                                 &constSettingsOf, min, max);
 }
 
+// A field of the sensor's definition, reached through the record.
 template <typename Field>
-TSensorValue sensor(const char* name, Kind kind, TRegVariant fallback, Field TSensorRecord::*member,
-                    int32_t min = kNoMin, int32_t max = kNoMax)
+TSensorValue sensor(const char* name, Kind kind, TRegVariant fallback,
+                    Field TSensorDefinition::*member, int32_t min = kNoMin, int32_t max = kNoMax)
 {
-    return field<TSensorRecord>(name, kind, std::move(fallback), member, &sensorOf, &constSensorOf,
-                                min, max);
+    return field<TSensorRecord>(name, kind, std::move(fallback),
+                                static_cast<Field TSensorRecord::*>(member), &sensorOf,
+                                &constSensorOf, min, max);
 }
 
 // A name an agent gave (sysName, ifDescr) is cut to kMaxStoredNameBytes when
 // read and when written: no agent can grow the store past what its reader
 // takes.
-TSensorValue agentText(const char* name, const char* fallback, std::string TSensorRecord::*member)
+TSensorValue agentText(const char* name, const char* fallback,
+                       std::string TSensorDefinition::*member)
 {
     TSensorValue value = sensor(name, Kind::Text, std::string(fallback), member);
     value.apply = [member](TSensorRecord& target, const TRegVariant& v, bool) {
@@ -193,7 +198,7 @@ int32_t storedSpeed(int64_t speed)
     return int32_t(speed);
 }
 
-TSensorValue speed(const char* name, int64_t TSensorRecord::*member)
+TSensorValue speed(const char* name, int64_t TSensorDefinition::*member)
 {
     return TSensorValue{
         name,
@@ -247,7 +252,9 @@ const std::vector<TGlobalValue>& globalValues()
         global("BackColor", Kind::Integer, int32_t(0), &TMonitorSettings::BackColor, 0, kMaxColour),
         global("ShowExtendedInfo", Kind::Boolean, true, &TMonitorSettings::ShowExtendedInfo),
         global("ShowX", Kind::Boolean, true, &TMonitorSettings::ShowX),
-        global("XAction", Kind::Integer, int32_t(0), &TMonitorSettings::XAction, 0, 1),
+        global("XAction", Kind::Integer, storedNumber(TXAction::MinimizeToTray),
+               &TMonitorSettings::XAction, storedNumber(TXAction::MinimizeToTray),
+               storedNumber(TXAction::Terminate)),
         global("AutoStart", Kind::Boolean, true, &TMonitorSettings::AutoStart),
         global("StartMinimized", Kind::Boolean, false, &TMonitorSettings::StartMinimized),
         global("ShowHints", Kind::Boolean, true, &TMonitorSettings::ShowHints),
@@ -264,11 +271,15 @@ const std::vector<TGlobalValue>& globalValues()
              t.settings.LogFolder = std::get<std::string>(v);
          },
          [](const TGlobalTarget& t) { return TRegVariant(t.settings.LogFolder); }},
-        global("LogType", Kind::Integer, int32_t(1), &TMonitorSettings::LogType, 1, 3),
+        global("LogType", Kind::Integer, storedNumber(TLogType::OneFile),
+               &TMonitorSettings::LogType, storedNumber(TLogType::OneFile),
+               storedNumber(TLogType::Syslog)),
         global("SysLogServer", Kind::Text, std::string("localhost"),
                &TMonitorSettings::SysLogServer),
         global("LogTime", Kind::Integer, int32_t(30), &TMonitorSettings::LogTime, 1, 60),
-        global("LogSecMinType", Kind::Integer, int32_t(0), &TMonitorSettings::LogSecMinType, 0, 1),
+        global("LogSecMinType", Kind::Integer, storedNumber(TLogSecMinType::Seconds),
+               &TMonitorSettings::LogSecMinType, storedNumber(TLogSecMinType::Seconds),
+               storedNumber(TLogSecMinType::Minutes)),
         global("LatencySensor", Kind::Boolean, false, &TMonitorSettings::LatencySensor),
         {"LatencyTimer", Kind::Integer,
          [](const TGlobalTarget&) { return TRegVariant(int32_t(1000)); },
@@ -294,8 +305,8 @@ const std::vector<TSensorValue>& sensorValues()
         agentText("SensorName", "Test Interface", &TSensorRecord::SensorName),
         speed("DownSpeed", &TSensorRecord::DownSpeed),
         speed("UpSpeed", &TSensorRecord::UpSpeed),
-        sensor("SpeedType", Kind::Integer, int32_t(stDetected), &TSensorRecord::SpeedType, stLive,
-               stBypass),
+        sensor("SpeedType", Kind::Integer, storedNumber(stDetected), &TSensorRecord::SpeedType,
+               storedNumber(stLive), storedNumber(stBypass)),
         sensor("SwapedInOut", Kind::Boolean, false, &TSensorRecord::SwapedInOut),
         sensor("ULColor", Kind::Integer, int32_t(0x0000FF), &TSensorRecord::ULColor, 0, kMaxColour),
         sensor("DLColor", Kind::Integer, int32_t(0x00FF00), &TSensorRecord::DLColor, 0, kMaxColour),
@@ -307,7 +318,9 @@ const std::vector<TSensorValue>& sensorValues()
         sensor("GraphPixels", Kind::Integer, int32_t(1), &TSensorRecord::GraphPixels, 1, 5),
         sensor("LighterLine", Kind::Boolean, false, &TSensorRecord::LighterLine),
         sensor("UseLightColorFor", Kind::Boolean, false, &TSensorRecord::UseLightColorFor),
-        sensor("TimerToUse", Kind::Integer, int32_t(0), &TSensorRecord::TimerToUse, 0, 1),
+        sensor("TimerToUse", Kind::Integer, storedNumber(TTimerToUse::AgentUpTime),
+               &TSensorRecord::TimerToUse, storedNumber(TTimerToUse::AgentUpTime),
+               storedNumber(TTimerToUse::LocalTickCount)),
         sensor("HalfHeight", Kind::Boolean, false, &TSensorRecord::HalfHeight),
         laterValue(sensor("SteadyRates", Kind::Boolean, true, &TSensorRecord::SteadyRates)),
     };

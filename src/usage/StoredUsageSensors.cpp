@@ -52,11 +52,13 @@ std::vector<TUsageSensorConfig> storedUsageSensors()
         // As the program keys them: a value missing or unreadable is its
         // default, as at the program's start.
         bool swapped = false;
-        int32_t version = 0;
+        int32_t stored = 0;
+        TSnmpVersion version = TSnmpVersion::V1;
         if (!readValue(key, "SwapedInOut", swapped, regVariantToBool))
             swapped = false;
-        if (!readValue(key, "SnmpVersion", version, regVariantToInt))
-            version = 0;
+        if (!readValue(key, "SnmpVersion", stored, regVariantToInt) ||
+            !snmpVersionFromStored(stored, version))
+            version = TSnmpVersion::V1;
         sensors.push_back({usageSensorKey(host, index, swapped, version), name, usage.Sensors[i]});
     }
     return sensors;

@@ -50,7 +50,7 @@ TSensorRecord loopbackSensor(const std::string& index, const std::string& name)
     sensor.Community = SnmpdPeer::community();
     sensor.Sensor = index;
     sensor.SensorName = name;
-    sensor.SnmpVersion = SensorPoll::kSnmpVersion2c;
+    sensor.SnmpVersion = TSnmpVersion::V2c;
     SensorPoll::buildCounterOids(sensor);
     return sensor;
 }

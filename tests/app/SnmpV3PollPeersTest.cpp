@@ -66,7 +66,7 @@ TSensorRecord loopbackSensor(const char* agent, const SnmpV3User& user)
     sensor.HostIP = agent;
     sensor.Sensor = "1";
     sensor.SensorName = "lo";
-    sensor.SnmpVersion = SensorPoll::kSnmpVersion3;
+    sensor.SnmpVersion = TSnmpVersion::V3;
     sensor.V3 = user;
     SensorPoll::buildCounterOids(sensor);
     return sensor;
@@ -271,7 +271,7 @@ TEST(V3PollRestartedAgent, RestartIsANewBaseline)
     TSensorRecord sensor = loopbackSensor(kRestartedAgent, kSha);
     // The local clock keeps time going forward across the restart, so only
     // the restart itself can make the poll a baseline.
-    sensor.TimerToUse = 1;
+    sensor.TimerToUse = TTimerToUse::LocalTickCount;
     ASSERT_TRUE(poll(sensor, net).replied);
     const auto engine = net.engines().engine(kRestartedAgent);
     ASSERT_TRUE(engine.has_value());

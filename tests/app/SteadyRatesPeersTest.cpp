@@ -96,7 +96,7 @@ TSensorRecord loopbackSensor(bool steady)
     sensor.Community = SnmpdPeer::community();
     sensor.Sensor = "1";
     sensor.SensorName = "lo";
-    sensor.SnmpVersion = SensorPoll::kSnmpVersion2c;
+    sensor.SnmpVersion = TSnmpVersion::V2c;
     sensor.SteadyRates = steady;
     SensorPoll::buildCounterOids(sensor);
     return sensor;

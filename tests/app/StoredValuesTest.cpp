@@ -139,7 +139,7 @@ TEST_F(StoredValues, SavingTheseSettingsWritesTheFixture)
     s.BackColor = 0x102030;
     s.ShowExtendedInfo = false;
     s.ShowX = false;
-    s.XAction = 1;
+    s.XAction = TXAction::Terminate;
     s.AutoStart = false;
     s.StartMinimized = true;
     s.ShowHints = false;
@@ -147,10 +147,10 @@ TEST_F(StoredValues, SavingTheseSettingsWritesTheFixture)
     s.EnableLog = true;
     s.LogFile = "/var/tmp/traffic \"today\".log";
     s.LogFolder = "/var/tmp/";
-    s.LogType = 3;
+    s.LogType = TLogType::Syslog;
     s.SysLogServer = "logs.example";
     s.LogTime = 45;
-    s.LogSecMinType = 1;
+    s.LogSecMinType = TLogSecMinType::Minutes;
     s.LatencySensor = true;
     s.LatencyHost = "192.0.2.9";
     m_window.setWindowTop(40);
@@ -178,13 +178,13 @@ TEST_F(StoredValues, SavingTheseSettingsWritesTheFixture)
         r.UseLightColorFor = i == 2;
         r.HalfHeight = i == 0;
     }
-    s.Sensors[0].SpeedType = 3;
-    s.Sensors[0].TimerToUse = 1;
-    s.Sensors[1].SpeedType = 1; // live: saved with speeds of 1
+    s.Sensors[0].SpeedType = TSpeedType::Bypass;
+    s.Sensors[0].TimerToUse = TTimerToUse::LocalTickCount;
+    s.Sensors[1].SpeedType = TSpeedType::Live; // live: saved with speeds of 1
     s.Sensors[1].SteadyRates = false;
-    s.Sensors[1].SnmpVersion = 1;
-    s.Sensors[2].SpeedType = 2;
-    s.Sensors[2].SnmpVersion = 3;
+    s.Sensors[1].SnmpVersion = TSnmpVersion::V2c;
+    s.Sensors[2].SpeedType = TSpeedType::Detected;
+    s.Sensors[2].SnmpVersion = TSnmpVersion::V3;
     s.Sensors[2].V3.UserName = "watcher";
     s.Sensors[2].V3.Level = SecurityLevel::AuthNoPriv;
     s.Sensors[2].V3.Auth = AuthProtocol::SHA512;

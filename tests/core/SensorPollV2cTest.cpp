@@ -23,7 +23,7 @@ TSensorRecord v2cSensor(const std::string& index, const std::string& name)
     sensor.Sensor = index;
     sensor.SensorName = name;
     sensor.SpeedType = stDetected;
-    sensor.SnmpVersion = SensorPoll::kSnmpVersion2c;
+    sensor.SnmpVersion = TSnmpVersion::V2c;
     SensorPoll::buildCounterOids(sensor);
     return sensor;
 }
@@ -325,7 +325,7 @@ TEST(SensorPollV2c, AJumpBeyondTheInterfacesSpeedIsNoTraffic)
     struct Case
     {
         const char* what;
-        int32_t speedType;
+        TSpeedType speedType;
         int64_t speed; // kbit/s
         uint64_t step;
         double rate;

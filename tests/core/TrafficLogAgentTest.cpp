@@ -93,7 +93,7 @@ protected:
         s.SensorName = "eth0";
         s.DownOID = "1.3.6.1.2.1.2.2.1.10.1";
         s.UpOID = "1.3.6.1.2.1.2.2.1.16.1";
-        s.TimerToUse = 1;
+        s.TimerToUse = TTimerToUse::LocalTickCount;
         settings.EnableLog = true;
         settings.LogType = ltOneFile;
         settings.LogFile = dir.path() + "/Travimetra.log";
@@ -146,12 +146,12 @@ TEST_F(TrafficLogAgent, CounterThatWrappedPastTwoToTheThirtyTwo)
 
 TEST_F(TrafficLogAgent, FiveMinutePeriodWithTheAgentsUptime)
 {
-    settings.LogSecMinType = 1;
+    settings.LogSecMinType = TLogSecMinType::Minutes;
     settings.LogTime = 5;
     const uint32_t period = logPeriod(settings.LogTime, settings.LogSecMinType);
     EXPECT_EQ(period, 300000u);
 
-    settings.Sensors[0].TimerToUse = 0;
+    settings.Sensors[0].TimerToUse = TTimerToUse::AgentUpTime;
     agent.setUpTime(123456);
     agent.setCounters(10, 10);
     logTick(settings, io, formats);
