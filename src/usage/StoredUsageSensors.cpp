@@ -52,13 +52,11 @@ std::vector<TUsageSensorConfig> storedUsageSensors()
         // As the program keys them: a value missing or unreadable is its
         // default, as at the program's start.
         bool swapped = false;
-        int32_t stored = 0;
         TSnmpVersion version = TSnmpVersion::V1;
         if (!readValue(key, "SwapedInOut", swapped, regVariantToBool))
             swapped = false;
-        if (!readValue(key, "SnmpVersion", stored, regVariantToInt) ||
-            !snmpVersionFromStored(stored, version))
-            version = TSnmpVersion::V1;
+        snmpVersionFromStored(std::get<int32_t>(loadStoredValue(key, "SnmpVersion", false)),
+                              version);
         sensors.push_back({usageSensorKey(host, index, swapped, version), name, usage.Sensors[i]});
     }
     return sensors;

@@ -344,3 +344,35 @@ TEST_F(StoredValues, SnmpVersionKeepsItsThreeCodesAndReplacesAnyOther)
 }
 
 } // namespace
+
+namespace {
+
+// The settings table's defaults are the ones the types in memory start with.
+TEST_F(StoredValues, AnEmptyStoreLoadsWhatTheTypesStartWith)
+{
+    m_metrics = TMetricsSettings{false, "somewhere", 1};
+    load();
+
+    EXPECT_EQ(m_metrics, TMetricsSettings());
+    const TUsageSettings fresh;
+    const TSensorUsageSettings sensor;
+    EXPECT_EQ(m_usage->settings().RateUnit, fresh.RateUnit);
+    ASSERT_EQ(m_usage->settings().Sensors.size(), 1u);
+    EXPECT_EQ(m_usage->settings().Sensors[0].PeriodStartDay, sensor.PeriodStartDay);
+    EXPECT_EQ(m_usage->settings().Sensors[0].QuotaGB, sensor.QuotaGB);
+    EXPECT_EQ(m_usage->settings().Sensors[0].QuotaKind, sensor.QuotaKind);
+    EXPECT_EQ(m_settings.Sensors[0].SnmpVersion, TSnmpVersion::V1);
+    EXPECT_EQ(storedLine(kGlobal, "SecretsInFile"), dword(0));
+}
+
+TEST_F(StoredValues, OnlyTheTableNamesValuesItsOwnersLoad)
+{
+    EXPECT_THROW(loadStoredValue(kSettingsKey, "NoSuchValue", false), std::invalid_argument);
+    // Loaded by LoadSettings itself, not by an owner.
+    EXPECT_THROW(loadStoredValue(kSettingsKey, "Interval", false), std::invalid_argument);
+    EXPECT_THROW(saveStoredValue(sensorKeyPath(0), "RateUnit", int32_t(1)), std::invalid_argument);
+    EXPECT_EQ(std::get<int32_t>(loadStoredValue(sensorKeyPath(0), "UsageQuotaKind", false)),
+              storedNumber(TQuotaKind::Both));
+}
+
+} // namespace
