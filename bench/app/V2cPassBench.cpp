@@ -35,7 +35,7 @@ void BM_Pass(benchmark::State& state)
         sensor.Community = SnmpdPeer::community();
         sensor.Sensor = "1";
         sensor.SensorName = "lo";
-        sensor.SnmpVersion = version;
+        sensor.SnmpVersion = static_cast<TSnmpVersion>(version);
         SensorPoll::buildCounterOids(sensor);
     }
     NetworkWorkers workers(64);

@@ -26,7 +26,7 @@ TSensorRecord loopbackSensor(int32_t version)
     sensor.Community = SnmpdPeer::community();
     sensor.Sensor = "1";
     sensor.SensorName = "lo";
-    sensor.SnmpVersion = version;
+    sensor.SnmpVersion = static_cast<TSnmpVersion>(version);
     sensor.V3 = SnmpV3TestUsers::kSha256;
     SensorPoll::buildCounterOids(sensor);
     return sensor;

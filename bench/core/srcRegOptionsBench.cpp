@@ -62,7 +62,7 @@ TMonitorSettings twentySensors()
         sensor.SensorName = "eth" + std::to_string(n);
         sensor.DownSpeed = 100000;
         sensor.UpSpeed = 40000;
-        sensor.SpeedType = n % 3 + 1;
+        sensor.SpeedType = static_cast<TSpeedType>(n % 3 + 1);
     }
     return settings;
 }

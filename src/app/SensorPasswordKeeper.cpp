@@ -14,12 +14,15 @@
 namespace {
 
 const char* const kInFileName = "SecretsInFile";
+// Its two stored choices.
+constexpr int32_t kInKeyring = 0;
+constexpr int32_t kInFile = 1;
 const char* const kWaitingNote =
     "The passwords are being read from the desktop keyring, which may ask to be unlocked.";
 
 bool isV3(const TSensorRecord& sensor)
 {
-    return sensor.SnmpVersion == SensorPoll::kSnmpVersion3 && !sensor.V3.UserName.empty();
+    return sensor.SnmpVersion == TSnmpVersion::V3 && !sensor.V3.UserName.empty();
 }
 
 bool same(const SensorPasswords& a, const SensorPasswords& b)
@@ -73,21 +76,8 @@ std::string SensorPasswordKeeper::leaveQuestion() const
 bool SensorPasswordKeeper::inFile()
 {
     if (!m_inFile) {
-        int32_t value = 0;
-        bool read = false;
-        try {
-            read = regVariantToInt(ReadRegValue(HKEY_CURRENT_USER, kSettingsKey, kInFileName),
-                                   value) &&
-                   (value == 0 || value == 1);
-        } catch (const TRegistryError&) {
-            read = false;
-        }
-        if (!read) {
-            // Missing or unknown: the keyring, as before there was a choice.
-            value = 0;
-            WriteRegValue(HKEY_CURRENT_USER, kSettingsKey, kInFileName, value, rdInteger);
-        }
-        m_inFile = value == 1;
+        // Missing or unknown: the keyring, as before there was a choice.
+        m_inFile = std::get<int32_t>(loadStoredValue(kSettingsKey, kInFileName, true)) == kInFile;
     }
     return *m_inFile;
 }
@@ -116,7 +106,7 @@ bool SensorPasswordKeeper::fallBackToFile()
     m_askedToLeave = true;
     if (!m_ask || !m_ask(question()))
         return false;
-    WriteRegValue(HKEY_CURRENT_USER, kSettingsKey, kInFileName, int32_t(1), rdInteger);
+    saveStoredValue(kSettingsKey, kInFileName, kInFile);
     m_inFile = true;
     return true;
 }
@@ -132,7 +122,7 @@ void SensorPasswordKeeper::leaveFile(const std::set<Account>& accounts)
             keyring.save(account.first, account.second, passwords, error) != SecretStatus::Ok)
             return;
     }
-    WriteRegValue(HKEY_CURRENT_USER, kSettingsKey, kInFileName, int32_t(0), rdInteger);
+    saveStoredValue(kSettingsKey, kInFileName, kInKeyring);
     m_inFile = false;
     // Only once all are in the keyring: never a password in neither place.
     for (const Account& account : accounts)

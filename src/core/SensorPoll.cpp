@@ -41,7 +41,7 @@ std::optional<std::string> readOne(const TSensorTarget& target, const std::strin
 std::optional<std::string> timeReading(const TSensorTarget& target, ISensorNetwork& network,
                                        std::string& otherSender)
 {
-    if (target.timerToUse == 1)
+    if (target.timerToUse == TTimerToUse::LocalTickCount)
         return std::to_string(tickReading(network.tickCount()));
     std::optional<std::string> text = readOne(target, kUpTimeOid, network, otherSender);
     if (text && text->empty()) {
@@ -342,7 +342,8 @@ void applyV1Reading(TSensorRecord& sensor, const TSensorReading& reading, TPollR
     }
 
     if (result.replied) {
-        const int32_t divisor = sensor.TimerToUse == 1 ? kLocalDivisor : kAgentDivisor;
+        const int32_t divisor =
+            sensor.TimerToUse == TTimerToUse::LocalTickCount ? kLocalDivisor : kAgentDivisor;
         sensor.DownCount = down;
         sensor.UpCount = up;
         sensor.CurTime = midpointTime(first, second);

@@ -118,10 +118,10 @@ struct TSensorTarget
     std::string community;
     std::string downOid;
     std::string upOid;
-    int32_t timerToUse = 0;
+    TTimerToUse timerToUse = TTimerToUse::AgentUpTime;
     bool pingFirst = false; // the global DoPing
     // SNMPv2c and SNMPv3 sensors only.
-    int32_t version = 0;
+    TSnmpVersion version = TSnmpVersion::V1;
     SnmpV3User v3; // SNMPv3: who reads and how, passwords included
     int32_t ifIndex = 0;
     std::string sensorName;

@@ -21,8 +21,8 @@ constexpr uint64_t kMaxUpTime = std::numeric_limits<uint32_t>::max();
 TReadReply get(const TSensorTarget& target, std::vector<std::string> oids, ISensorNetwork& network,
                TSensorReading& reading)
 {
-    TReadReply reply =
-        network.read({target.host, target.community, std::move(oids), target.version, target.v3});
+    TReadReply reply = network.read(
+        {target.host, target.community, std::move(oids), storedNumber(target.version), target.v3});
     if (!reply.otherSender.empty())
         reading.otherSender = reply.otherSender;
     reading.failure = reply.failure;
@@ -69,10 +69,10 @@ Sample sample(const TSensorTarget& target, const CounterOids& oids, ISensorNetwo
               TSensorReading& reading)
 {
     TV2cReading& v2c = reading.v2c;
-    if (target.timerToUse == 1)
+    if (target.timerToUse == TTimerToUse::LocalTickCount)
         v2c.firstTick = network.tickCount();
     const TReadReply reply = get(target, {kUpTimeOid, oids.in, oids.out}, network, reading);
-    if (target.timerToUse == 1)
+    if (target.timerToUse == TTimerToUse::LocalTickCount)
         v2c.secondTick = network.tickCount();
     Sample outcome;
     outcome.answered = reading.replied = reply.answered;
@@ -111,7 +111,11 @@ bool findInterface(const TSensorTarget& target, ISensorNetwork& network, TSensor
     if (const std::string* name = valueOf(reply, 0); name && *name == target.sensorName)
         return true;
     std::vector<std::pair<std::string, std::string>> rows;
-    if (!network.walk({target.host, target.community, {kIfDescrColumn}, target.version, target.v3},
+    if (!network.walk({target.host,
+                       target.community,
+                       {kIfDescrColumn},
+                       storedNumber(target.version),
+                       target.v3},
                       rows))
         return false;
     decision =
@@ -163,15 +167,15 @@ std::string countersKey(const TSensorRecord& sensor)
            (sensor.SwapedInOut ? "/s" : "");
 }
 
-bool readsInOneRequest(int32_t version)
+bool readsInOneRequest(TSnmpVersion version)
 {
-    return version == kSnmpVersion2c || version == kSnmpVersion3;
+    return version == TSnmpVersion::V2c || version == TSnmpVersion::V3;
 }
 
 void describeV2cTarget(const TSensorRecord& sensor, TSensorTarget& target)
 {
-    target.version = sensor.SnmpVersion == kSnmpVersion3 ? kSnmpVersion3 : kSnmpVersion2c;
-    if (target.version == kSnmpVersion3)
+    target.version = sensor.SnmpVersion == TSnmpVersion::V3 ? TSnmpVersion::V3 : TSnmpVersion::V2c;
+    if (target.version == TSnmpVersion::V3)
         target.v3 = sensor.V3;
     int32_t index = 0;
     target.ifIndex = tryStrToInt32(sensor.Sensor, index) ? index : 0;
@@ -274,7 +278,7 @@ void applyV2cReading(TSensorRecord& sensor, const TSensorReading& reading, TPoll
         ++sensor.CounterBinding;
         sensor.NameCheckPending = false;
     }
-    const bool local = sensor.TimerToUse == 1;
+    const bool local = sensor.TimerToUse == TTimerToUse::LocalTickCount;
     sensor.CurTime = local ? midpointTime(tickReading(v2c.firstTick), tickReading(v2c.secondTick))
                            : double(v2c.upTime);
     sensor.LastAgentUpTime = v2c.upTime;

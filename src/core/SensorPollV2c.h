@@ -9,14 +9,15 @@
 
 namespace SensorPoll {
 
-constexpr int32_t kSnmpVersion1 = 0;
-constexpr int32_t kSnmpVersion2c = 1;
-constexpr int32_t kSnmpVersion3 = 3;
+// The version field of the messages a request is sent in.
+constexpr int32_t kSnmpVersion1 = storedNumber(TSnmpVersion::V1);
+constexpr int32_t kSnmpVersion2c = storedNumber(TSnmpVersion::V2c);
+constexpr int32_t kSnmpVersion3 = storedNumber(TSnmpVersion::V3);
 
 extern const char* const kIfDescrColumn; // 1.3.6.1.2.1.2.2.1.2
 
 // The versions polled with one request per poll (SNMPv2c and SNMPv3).
-bool readsInOneRequest(int32_t version);
+bool readsInOneRequest(TSnmpVersion version);
 
 // Copies what an SNMPv2c or SNMPv3 read needs from the sensor into its
 // target: the version, and for SNMPv3 the user.

@@ -17,56 +17,26 @@ const char* const kLevelName = "V3SecurityLevel";
 const char* const kAuthName = "V3AuthProtocol";
 const char* const kPrivName = "V3PrivProtocol";
 
-bool knownVersion(int32_t version)
+// Kind, default and choices are the settings table's: what is loaded parses.
+std::string loadText(const std::string& key, const char* name)
 {
-    return version == 0 || version == 1 || version == 3;
-}
-
-// A value read as text; false when it is missing or not text.
-bool readText(const std::string& key, const char* name, std::string& text)
-{
-    try {
-        return regVariantToText(ReadRegValue(HKEY_CURRENT_USER, key, name), text);
-    } catch (const TRegistryError&) {
-        return false;
-    }
-}
-
-// A protocol or level value: its name parsed with parse, or the default
-// written back when the value is missing or names nothing known.
-template <typename Value, typename Parse, typename Name>
-void loadChoice(const std::string& key, const char* name, Value fallback, Parse parse, Name nameOf,
-                Value& value)
-{
-    std::string text;
-    if (readText(key, name, text) && parse(text, value))
-        return;
-    value = fallback;
-    WriteRegValue(HKEY_CURRENT_USER, key, name, nameOf(value), rdString);
+    return std::get<std::string>(loadStoredValue(key, name, true));
 }
 
 void loadV3(const std::string& key, SnmpV3User& user)
 {
-    if (!readText(key, kUserName, user.UserName)) {
-        user.UserName.clear();
-        WriteRegValue(HKEY_CURRENT_USER, key, kUserName, user.UserName, rdString);
-    }
-    // A new SNMPv3 sensor is authenticated and private with the current
-    // protocols unless its user chooses otherwise.
-    loadChoice(key, kLevelName, SecurityLevel::AuthPriv, parseSecurityLevel, securityLevelName,
-               user.Level);
-    loadChoice(key, kAuthName, AuthProtocol::SHA256, parseAuthProtocol, authProtocolName,
-               user.Auth);
-    loadChoice(key, kPrivName, PrivProtocol::AES128, parsePrivProtocol, privProtocolName,
-               user.Priv);
+    user.UserName = loadText(key, kUserName);
+    parseSecurityLevel(loadText(key, kLevelName), user.Level);
+    parseAuthProtocol(loadText(key, kAuthName), user.Auth);
+    parsePrivProtocol(loadText(key, kPrivName), user.Priv);
 }
 
 void saveV3(const std::string& key, const SnmpV3User& user)
 {
-    WriteRegValue(HKEY_CURRENT_USER, key, kUserName, user.UserName, rdString);
-    WriteRegValue(HKEY_CURRENT_USER, key, kLevelName, securityLevelName(user.Level), rdString);
-    WriteRegValue(HKEY_CURRENT_USER, key, kAuthName, authProtocolName(user.Auth), rdString);
-    WriteRegValue(HKEY_CURRENT_USER, key, kPrivName, privProtocolName(user.Priv), rdString);
+    saveStoredValue(key, kUserName, user.UserName);
+    saveStoredValue(key, kLevelName, securityLevelName(user.Level));
+    saveStoredValue(key, kAuthName, authProtocolName(user.Auth));
+    saveStoredValue(key, kPrivName, privProtocolName(user.Priv));
 }
 
 } // namespace
@@ -76,18 +46,8 @@ void load(TMonitorSettings& settings)
     TRegSession session;
     for (std::size_t i = 0; i < settings.Sensors.size(); ++i) {
         const std::string key = sensorKeyPath(i);
-        int32_t version = 0;
-        bool ok = false;
-        try {
-            ok = regVariantToInt(ReadRegValue(HKEY_CURRENT_USER, key, kVersionName), version) &&
-                 knownVersion(version);
-        } catch (const TRegistryError&) {
-            ok = false;
-        }
-        if (!ok) {
-            version = 0;
-            WriteRegValue(HKEY_CURRENT_USER, key, kVersionName, version, rdInteger);
-        }
+        TSnmpVersion version = TSnmpVersion::V1;
+        snmpVersionFromStored(std::get<int32_t>(loadStoredValue(key, kVersionName, true)), version);
         settings.Sensors[i].SnmpVersion = version;
         // The passwords are not in the store; whoever loads them keeps them.
         SnmpV3User& user = settings.Sensors[i].V3;
@@ -107,8 +67,7 @@ void save(const TMonitorSettings& settings)
         std::min(settings.Sensors.size(), std::size_t(std::max(0, settings.NumberOfHosts)));
     for (std::size_t i = 0; i < count; ++i) {
         const std::string key = sensorKeyPath(i);
-        WriteRegValue(HKEY_CURRENT_USER, key, kVersionName, settings.Sensors[i].SnmpVersion,
-                      rdInteger);
+        saveStoredValue(key, kVersionName, storedNumber(settings.Sensors[i].SnmpVersion));
         saveV3(key, settings.Sensors[i].V3);
     }
     session.commit();

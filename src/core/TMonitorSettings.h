@@ -1,5 +1,6 @@
 #pragma once
 
+#include "StoredCodes.h"
 #include "TSensorRecord.h"
 
 #include <cstdint>
@@ -19,7 +20,7 @@ struct TMonitorSettings
     bool ShowExtendedInfo = false;
     int32_t Interval = 0; // poll period, seconds
     bool ShowX = false;
-    int32_t XAction = 0;
+    TXAction XAction{};
     bool AutoStart = false;
     bool StartMinimized = false;
     int32_t TrayDownSpeed = 0; // not stored: low 32 bits of sensor 0's speeds
@@ -28,8 +29,8 @@ struct TMonitorSettings
     bool DoPing = false;
     std::string LogFile;
     std::string LogFolder; // with trailing separator
-    int32_t LogType = 0;   // 1 one file, 2 one file per sensor, 3 syslog
-    int32_t LogSecMinType = 0;
+    TLogType LogType{};    // 0, no choice, until loaded
+    TLogSecMinType LogSecMinType{};
     int32_t LogTime = 0;
     std::string SysLogServer;
     bool EnableLog = false;

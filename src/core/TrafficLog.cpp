@@ -37,7 +37,8 @@ std::optional<int32_t> readCounter(const TSensorRecord& sensor, const std::strin
 
 std::optional<TLogReadings> readV2c(const TSensorRecord& sensor, ITrafficLogIO& io)
 {
-    if (sensor.TimerToUse != 0 && sensor.TimerToUse != 1)
+    if (sensor.TimerToUse != TTimerToUse::AgentUpTime &&
+        sensor.TimerToUse != TTimerToUse::LocalTickCount)
         return std::nullopt;
     SensorPoll::TSensorTarget target = SensorPoll::targetOf(sensor, false);
     if (!target.countersChosen && sensor.LogSeries.hasBaseline()) {
@@ -53,7 +54,7 @@ std::optional<TLogReadings> readV2c(const TSensorRecord& sensor, ITrafficLogIO& 
     TLogReadings readings;
     readings.v2c = true;
     CounterSample& sample = readings.sample;
-    if (sensor.TimerToUse == 0) {
+    if (sensor.TimerToUse == TTimerToUse::AgentUpTime) {
         sample.time = got.upTime;
         sample.divisor = kAgentDivisor;
     } else {
@@ -73,12 +74,12 @@ std::optional<TLogReadings> readV2c(const TSensorRecord& sensor, ITrafficLogIO& 
 
 } // namespace
 
-uint32_t logPeriod(int32_t logTime, int32_t logSecMinType)
+uint32_t logPeriod(int32_t logTime, TLogSecMinType logSecMinType)
 {
     int64_t unit = 0;
-    if (logSecMinType == 0)
+    if (logSecMinType == TLogSecMinType::Seconds)
         unit = 1000;
-    else if (logSecMinType == 1)
+    else if (logSecMinType == TLogSecMinType::Minutes)
         unit = 60000;
     const int64_t period = int64_t(logTime) * unit;
     if (period <= 0 || period > int64_t(std::numeric_limits<uint32_t>::max()))
@@ -148,7 +149,7 @@ std::optional<TLogReadings> readSensor(const TSensorRecord& sensor, ITrafficLogI
     if (SensorPoll::readsInOneRequest(sensor.SnmpVersion))
         return readV2c(sensor, io);
     TLogReadings readings;
-    if (sensor.TimerToUse == 0) {
+    if (sensor.TimerToUse == TTimerToUse::AgentUpTime) {
         std::string text;
         if (!io.readValue(kUpTimeOid, sensor.Community, sensor.HostIP, text))
             return std::nullopt;
@@ -160,7 +161,7 @@ std::optional<TLogReadings> readSensor(const TSensorRecord& sensor, ITrafficLogI
         }
         readings.time = strToInt32(text);
         readings.divisor = kAgentDivisor;
-    } else if (sensor.TimerToUse == 1) {
+    } else if (sensor.TimerToUse == TTimerToUse::LocalTickCount) {
         readings.time = static_cast<int32_t>(io.tickCount());
         readings.divisor = kLocalDivisor;
     } else {
@@ -206,7 +207,7 @@ void keepReadings(TSensorRecord& sensor, const TLogReadings& readings)
 }
 
 void WriteOneLog(const TMonitorSettings& settings, ITrafficLogIO& io, const TLocaleFormats& formats,
-                 const std::string& path, int32_t mode, int index, double rDown, double rUp)
+                 const std::string& path, TLogType mode, int index, double rDown, double rUp)
 {
     if (index < 0 || std::size_t(index) >= settings.Sensors.size())
         throw std::out_of_range("No sensor " + std::to_string(index) + " to log");
@@ -306,7 +307,7 @@ void logTick(TMonitorSettings& settings, ITrafficLogIO& io, const TLocaleFormats
     }
 }
 
-std::chrono::milliseconds readDeadline(int32_t logTime, int32_t logSecMinType)
+std::chrono::milliseconds readDeadline(int32_t logTime, TLogSecMinType logSecMinType)
 {
     return std::chrono::milliseconds(logPeriod(logTime, logSecMinType) / 2);
 }

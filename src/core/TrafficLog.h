@@ -18,19 +18,19 @@
 // readings, and written as one line to a file or as one syslog message.
 namespace TrafficLog {
 
-// LogType
-constexpr int32_t ltOneFile = 1;
-constexpr int32_t ltFilePerSensor = 2;
-constexpr int32_t ltSyslog = 3;
+// LogType, by the names the program has always used.
+constexpr TLogType ltOneFile = TLogType::OneFile;
+constexpr TLogType ltFilePerSensor = TLogType::FilePerSensor;
+constexpr TLogType ltSyslog = TLogType::Syslog;
 
 // Syslog priority of a log message: facility news, severity info.
 constexpr int kSyslogFacility = 7;
 constexpr int kSyslogSeverity = 6;
 
-// Period of the log timer in milliseconds: LogTime seconds (LogSecMinType 0)
-// or minutes (1). 0, meaning no ticks, for any other unit and for a period
-// that is not positive or does not fit the timer.
-uint32_t logPeriod(int32_t logTime, int32_t logSecMinType);
+// Period of the log timer in milliseconds: LogTime seconds or minutes. 0,
+// meaning no ticks, for any other unit and for a period that is not positive
+// or does not fit the timer.
+uint32_t logPeriod(int32_t logTime, TLogSecMinType logSecMinType);
 
 // The longest file name (one element of a path) file systems take.
 constexpr std::size_t kMaxFileNameBytes = 255;
@@ -98,7 +98,7 @@ void keepReadings(TSensorRecord& sensor, const TLogReadings& readings);
 // for mode ltOneFile and the folder of the per-sensor files for
 // ltFilePerSensor. Raises TLogFileError when the file cannot be written.
 void WriteOneLog(const TMonitorSettings& settings, ITrafficLogIO& io, const TLocaleFormats& formats,
-                 const std::string& path, int32_t mode, int index, double rDown, double rUp);
+                 const std::string& path, TLogType mode, int index, double rDown, double rUp);
 
 // One tick of the log timer over all sensors, in order. An error (a value
 // that is not a number, a file that cannot be written) ends the tick at that
@@ -124,7 +124,7 @@ std::vector<TTickRead> readTogether(const TMonitorSettings& settings,
                                     std::chrono::milliseconds deadline);
 // How long a tick waits for its reads: half the log's period, so that the
 // lines of the sensors that answer come at every tick.
-std::chrono::milliseconds readDeadline(int32_t logTime, int32_t logSecMinType);
+std::chrono::milliseconds readDeadline(int32_t logTime, TLogSecMinType logSecMinType);
 // A tick over reads made beforehand: lines, rates and baselines in sensor
 // order exactly as logTick makes them, the first read error raised at its
 // sensor.

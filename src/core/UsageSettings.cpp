@@ -1,5 +1,6 @@
 #include "UsageSettings.h"
 
+#include "RegSession.h"
 #include "srcGeneral.h"
 #include "srcRegOptions.h"
 
@@ -7,58 +8,45 @@ namespace UsageSettingsStore {
 
 namespace {
 
-// One integer in [min, max], or the fallback (written back when healing).
-int32_t readInteger(const std::string& key, const char* name, int32_t fallback, int32_t min,
-                    int32_t max, bool heal)
+// Kind, default and range are the settings table's.
+int32_t loadInteger(const std::string& key, const char* name, bool heal)
 {
-    int32_t value = 0;
-    bool ok = false;
-    try {
-        ok = regVariantToInt(ReadRegValue(HKEY_CURRENT_USER, key, name), value) && value >= min &&
-             value <= max;
-    } catch (const TRegistryError&) {
-        ok = false;
-    }
-    if (ok)
-        return value;
-    if (heal)
-        WriteRegValue(HKEY_CURRENT_USER, key, name, fallback, rdInteger);
-    return fallback;
+    return std::get<int32_t>(loadStoredValue(key, name, heal));
 }
 
 } // namespace
 
 TUsageSettings load(std::size_t numberOfHosts, bool heal)
 {
+    // One read and at most one replacement of the store for every sensor's
+    // values, not one per value healed.
+    TRegSession session;
     TUsageSettings settings;
-    const TSensorUsageSettings defaults;
-    settings.RateUnit = RateUnit::fromStored(
-        readInteger(kSettingsKey, "RateUnit", static_cast<int32_t>(settings.RateUnit), 0, 2, heal));
+    settings.RateUnit = RateUnit::fromStored(loadInteger(kSettingsKey, "RateUnit", heal));
     settings.Sensors.resize(numberOfHosts);
     for (std::size_t i = 0; i < numberOfHosts; ++i) {
         const std::string key = sensorKeyPath(i);
         TSensorUsageSettings& s = settings.Sensors[i];
-        s.PeriodStartDay =
-            readInteger(key, "UsagePeriodStart", defaults.PeriodStartDay, 1, 31, heal);
-        s.QuotaGB = readInteger(key, "UsageQuotaGB", defaults.QuotaGB, 0, kMaxQuotaGB, heal);
-        s.QuotaKind = static_cast<TQuotaKind>(readInteger(
-            key, "UsageQuotaKind", static_cast<int32_t>(defaults.QuotaKind), 0, 2, heal));
+        s.PeriodStartDay = loadInteger(key, "UsagePeriodStart", heal);
+        s.QuotaGB = loadInteger(key, "UsageQuotaGB", heal);
+        s.QuotaKind = static_cast<TQuotaKind>(loadInteger(key, "UsageQuotaKind", heal));
     }
+    session.commit();
     return settings;
 }
 
 void save(const TUsageSettings& settings)
 {
-    WriteRegValue(HKEY_CURRENT_USER, kSettingsKey, "RateUnit",
-                  static_cast<int32_t>(settings.RateUnit), rdInteger);
+    TRegSession session;
+    saveStoredValue(kSettingsKey, "RateUnit", storedNumber(settings.RateUnit));
     for (std::size_t i = 0; i < settings.Sensors.size(); ++i) {
         const std::string key = sensorKeyPath(i);
         const TSensorUsageSettings& s = settings.Sensors[i];
-        WriteRegValue(HKEY_CURRENT_USER, key, "UsagePeriodStart", s.PeriodStartDay, rdInteger);
-        WriteRegValue(HKEY_CURRENT_USER, key, "UsageQuotaGB", s.QuotaGB, rdInteger);
-        WriteRegValue(HKEY_CURRENT_USER, key, "UsageQuotaKind", static_cast<int32_t>(s.QuotaKind),
-                      rdInteger);
+        saveStoredValue(key, "UsagePeriodStart", s.PeriodStartDay);
+        saveStoredValue(key, "UsageQuotaGB", s.QuotaGB);
+        saveStoredValue(key, "UsageQuotaKind", storedNumber(s.QuotaKind));
     }
+    session.commit();
 }
 
 } // namespace UsageSettingsStore

@@ -4,12 +4,16 @@
 #include "RegSession.h"
 #include "RegistryError.h"
 #include "StorePlatform.h"
+#include "UsageSettings.h"
+#include "UsmProtocols.h"
 #include "srcGeneral.h"
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <optional>
+#include <stdexcept>
 #include <type_traits>
 #include <variant>
 #include <vector>
@@ -80,6 +84,14 @@ template <typename T> struct TStoredValue
     // False for a value added later: while it holds its default it is not
     // written, so a store that never changed it reads as it always did.
     bool writtenAtDefault = true;
+    // For a choice that is not a plain range (the SNMP version's 0, 1 and 3,
+    // a protocol's name): whether a value of the right kind is one of them.
+    std::function<bool(const TRegVariant&)> accepts = {};
+    // A value its owner loads and saves, when it loads its part (the SNMP
+    // fields, the password store, usage, metrics): LoadSettings and
+    // SaveSettings pass it by, the owner reads it through loadStoredValue.
+    // Its default then depends on nothing.
+    std::optional<TRegVariant> ownedDefault = {};
 };
 
 // The global key's target: the model and the window it is applied to.
@@ -103,28 +115,30 @@ TStoredValue<T> field(const char* name, Kind kind, TRegVariant fallback, Field O
                       Owner& (*owner)(T&), const Owner& (*ownerOf)(const T&), int32_t min = kNoMin,
                       int32_t max = kNoMax)
 {
-    return TStoredValue<T>{name,
-                           kind,
-                           [fallback](const T&) { return fallback; },
-                           [member, owner](T& target, const TRegVariant& v, bool) {
-                               std::visit(
-                                   [&](const auto& value) {
-                                       using V = std::decay_t<decltype(value)>;
-                                       if constexpr (std::is_convertible_v<V, Field>)
-                                           owner(target).*member = static_cast<Field>(value);
-                                   },
-                                   v);
-                           },
-                           [member, ownerOf](const T& target) -> TRegVariant {
-                               const Field& value = ownerOf(target).*member;
-                               if constexpr (std::is_same_v<Field, bool> ||
-                                             std::is_same_v<Field, std::string>)
-                                   return value;
-                               else
-                                   return static_cast<int32_t>(value);
-                           },
-                           min,
-                           max};
+    return TStoredValue<T>{
+        name,
+        kind,
+        [fallback](const T&) { return fallback; },
+        [member, owner](T& target, const TRegVariant& v, bool) {
+            std::visit(
+                [&](const auto& value) {
+                    using V = std::decay_t<decltype(value)>;
+                    // A choice is read as its stored number.
+                    if constexpr (std::is_convertible_v<V, Field> ||
+                                  (std::is_enum_v<Field> && std::is_same_v<V, int32_t>))
+                        owner(target).*member = static_cast<Field>(value);
+                },
+                v);
+        },
+        [member, ownerOf](const T& target) -> TRegVariant {
+            const Field& value = ownerOf(target).*member;
+            if constexpr (std::is_same_v<Field, bool> || std::is_same_v<Field, std::string>)
+                return value;
+            else
+                return static_cast<int32_t>(value);
+        },
+        min,
+        max};
 }
 
 TMonitorSettings& settingsOf(TGlobalTarget& t)
@@ -152,18 +166,21 @@ TGlobalValue global(const char* name, Kind kind, TRegVariant fallback,
                                 &constSettingsOf, min, max);
 }
 
+// A field of the sensor's definition, reached through the record.
 template <typename Field>
-TSensorValue sensor(const char* name, Kind kind, TRegVariant fallback, Field TSensorRecord::*member,
-                    int32_t min = kNoMin, int32_t max = kNoMax)
+TSensorValue sensor(const char* name, Kind kind, TRegVariant fallback,
+                    Field TSensorDefinition::*member, int32_t min = kNoMin, int32_t max = kNoMax)
 {
-    return field<TSensorRecord>(name, kind, std::move(fallback), member, &sensorOf, &constSensorOf,
-                                min, max);
+    return field<TSensorRecord>(name, kind, std::move(fallback),
+                                static_cast<Field TSensorRecord::*>(member), &sensorOf,
+                                &constSensorOf, min, max);
 }
 
 // A name an agent gave (sysName, ifDescr) is cut to kMaxStoredNameBytes when
 // read and when written: no agent can grow the store past what its reader
 // takes.
-TSensorValue agentText(const char* name, const char* fallback, std::string TSensorRecord::*member)
+TSensorValue agentText(const char* name, const char* fallback,
+                       std::string TSensorDefinition::*member)
 {
     TSensorValue value = sensor(name, Kind::Text, std::string(fallback), member);
     value.apply = [member](TSensorRecord& target, const TRegVariant& v, bool) {
@@ -174,6 +191,33 @@ TSensorValue agentText(const char* name, const char* fallback, std::string TSens
         return std::string(ControlCharacters::cutUtf8(source.*member, kMaxStoredNameBytes));
     };
     return value;
+}
+
+// A value loaded and saved by its owner, after LoadSettings and SaveSettings.
+template <typename T>
+TStoredValue<T> owned(const char* name, Kind kind, TRegVariant fallback, int32_t min = kNoMin,
+                      int32_t max = kNoMax, std::function<bool(const TRegVariant&)> accepts = {})
+{
+    TStoredValue<T> value{name,
+                          kind,
+                          [fallback](const T&) { return fallback; },
+                          [](T&, const TRegVariant&, bool) {},
+                          {},
+                          min,
+                          max};
+    value.accepts = std::move(accepts);
+    value.ownedDefault = std::move(fallback);
+    return value;
+}
+
+// A text that must parse as one of a protocol's names.
+template <typename Value>
+std::function<bool(const TRegVariant&)> oneOfNames(bool (*parse)(const std::string&, Value&))
+{
+    return [parse](const TRegVariant& v) {
+        Value ignored{};
+        return parse(std::get<std::string>(v), ignored);
+    };
 }
 
 template <typename T> TStoredValue<T> laterValue(TStoredValue<T> value)
@@ -193,7 +237,7 @@ int32_t storedSpeed(int64_t speed)
     return int32_t(speed);
 }
 
-TSensorValue speed(const char* name, int64_t TSensorRecord::*member)
+TSensorValue speed(const char* name, int64_t TSensorDefinition::*member)
 {
     return TSensorValue{
         name,
@@ -247,7 +291,9 @@ const std::vector<TGlobalValue>& globalValues()
         global("BackColor", Kind::Integer, int32_t(0), &TMonitorSettings::BackColor, 0, kMaxColour),
         global("ShowExtendedInfo", Kind::Boolean, true, &TMonitorSettings::ShowExtendedInfo),
         global("ShowX", Kind::Boolean, true, &TMonitorSettings::ShowX),
-        global("XAction", Kind::Integer, int32_t(0), &TMonitorSettings::XAction, 0, 1),
+        global("XAction", Kind::Integer, storedNumber(TXAction::MinimizeToTray),
+               &TMonitorSettings::XAction, storedNumber(TXAction::MinimizeToTray),
+               storedNumber(TXAction::Terminate)),
         global("AutoStart", Kind::Boolean, true, &TMonitorSettings::AutoStart),
         global("StartMinimized", Kind::Boolean, false, &TMonitorSettings::StartMinimized),
         global("ShowHints", Kind::Boolean, true, &TMonitorSettings::ShowHints),
@@ -264,11 +310,15 @@ const std::vector<TGlobalValue>& globalValues()
              t.settings.LogFolder = std::get<std::string>(v);
          },
          [](const TGlobalTarget& t) { return TRegVariant(t.settings.LogFolder); }},
-        global("LogType", Kind::Integer, int32_t(1), &TMonitorSettings::LogType, 1, 3),
+        global("LogType", Kind::Integer, storedNumber(TLogType::OneFile),
+               &TMonitorSettings::LogType, storedNumber(TLogType::OneFile),
+               storedNumber(TLogType::Syslog)),
         global("SysLogServer", Kind::Text, std::string("localhost"),
                &TMonitorSettings::SysLogServer),
         global("LogTime", Kind::Integer, int32_t(30), &TMonitorSettings::LogTime, 1, 60),
-        global("LogSecMinType", Kind::Integer, int32_t(0), &TMonitorSettings::LogSecMinType, 0, 1),
+        global("LogSecMinType", Kind::Integer, storedNumber(TLogSecMinType::Seconds),
+               &TMonitorSettings::LogSecMinType, storedNumber(TLogSecMinType::Seconds),
+               storedNumber(TLogSecMinType::Minutes)),
         global("LatencySensor", Kind::Boolean, false, &TMonitorSettings::LatencySensor),
         {"LatencyTimer", Kind::Integer,
          [](const TGlobalTarget&) { return TRegVariant(int32_t(1000)); },
@@ -279,6 +329,15 @@ const std::vector<TGlobalValue>& globalValues()
          1000, 60000},
         global("LatencyHost", Kind::Text, std::string(kDefaultLatencyHost),
                &TMonitorSettings::LatencyHost),
+        // 0 the desktop keyring, 1 a file only the user may read.
+        owned<TGlobalTarget>("SecretsInFile", Kind::Integer, int32_t(0), 0, 1),
+        owned<TGlobalTarget>("RateUnit", Kind::Integer, storedNumber(TRateUnit::KibibytesPerSecond),
+                             storedNumber(TRateUnit::KibibytesPerSecond),
+                             storedNumber(TRateUnit::MegabytesPerSecond)),
+        // Off, and on this computer only, until the user says otherwise.
+        owned<TGlobalTarget>("MetricsEnabled", Kind::Boolean, false),
+        owned<TGlobalTarget>("MetricsAddress", Kind::Text, std::string("127.0.0.1")),
+        owned<TGlobalTarget>("MetricsPort", Kind::Integer, int32_t(9741), 1, 65535),
     };
     return values;
 }
@@ -294,8 +353,8 @@ const std::vector<TSensorValue>& sensorValues()
         agentText("SensorName", "Test Interface", &TSensorRecord::SensorName),
         speed("DownSpeed", &TSensorRecord::DownSpeed),
         speed("UpSpeed", &TSensorRecord::UpSpeed),
-        sensor("SpeedType", Kind::Integer, int32_t(stDetected), &TSensorRecord::SpeedType, stLive,
-               stBypass),
+        sensor("SpeedType", Kind::Integer, storedNumber(stDetected), &TSensorRecord::SpeedType,
+               storedNumber(stLive), storedNumber(stBypass)),
         sensor("SwapedInOut", Kind::Boolean, false, &TSensorRecord::SwapedInOut),
         sensor("ULColor", Kind::Integer, int32_t(0x0000FF), &TSensorRecord::ULColor, 0, kMaxColour),
         sensor("DLColor", Kind::Integer, int32_t(0x00FF00), &TSensorRecord::DLColor, 0, kMaxColour),
@@ -307,9 +366,34 @@ const std::vector<TSensorValue>& sensorValues()
         sensor("GraphPixels", Kind::Integer, int32_t(1), &TSensorRecord::GraphPixels, 1, 5),
         sensor("LighterLine", Kind::Boolean, false, &TSensorRecord::LighterLine),
         sensor("UseLightColorFor", Kind::Boolean, false, &TSensorRecord::UseLightColorFor),
-        sensor("TimerToUse", Kind::Integer, int32_t(0), &TSensorRecord::TimerToUse, 0, 1),
+        sensor("TimerToUse", Kind::Integer, storedNumber(TTimerToUse::AgentUpTime),
+               &TSensorRecord::TimerToUse, storedNumber(TTimerToUse::AgentUpTime),
+               storedNumber(TTimerToUse::LocalTickCount)),
         sensor("HalfHeight", Kind::Boolean, false, &TSensorRecord::HalfHeight),
         laterValue(sensor("SteadyRates", Kind::Boolean, true, &TSensorRecord::SteadyRates)),
+        owned<TSensorRecord>("SnmpVersion", Kind::Integer, storedNumber(TSnmpVersion::V1),
+                             storedNumber(TSnmpVersion::V1), storedNumber(TSnmpVersion::V3),
+                             [](const TRegVariant& v) {
+                                 TSnmpVersion version{};
+                                 return snmpVersionFromStored(std::get<int32_t>(v), version);
+                             }),
+        // A new SNMPv3 sensor is authenticated and private with the current
+        // protocols unless its user chooses otherwise.
+        owned<TSensorRecord>("V3UserName", Kind::Text, std::string()),
+        owned<TSensorRecord>("V3SecurityLevel", Kind::Text,
+                             securityLevelName(SecurityLevel::AuthPriv), kNoMin, kNoMax,
+                             oneOfNames(parseSecurityLevel)),
+        owned<TSensorRecord>("V3AuthProtocol", Kind::Text, authProtocolName(AuthProtocol::SHA256),
+                             kNoMin, kNoMax, oneOfNames(parseAuthProtocol)),
+        owned<TSensorRecord>("V3PrivProtocol", Kind::Text, privProtocolName(PrivProtocol::AES128),
+                             kNoMin, kNoMax, oneOfNames(parsePrivProtocol)),
+        // 1..31; a month shorter than that starts on its last day.
+        owned<TSensorRecord>("UsagePeriodStart", Kind::Integer, int32_t(1), 1, 31),
+        // 0: no quota; GB of 10^9 octets.
+        owned<TSensorRecord>("UsageQuotaGB", Kind::Integer, int32_t(0), 0,
+                             UsageSettingsStore::kMaxQuotaGB),
+        owned<TSensorRecord>("UsageQuotaKind", Kind::Integer, storedNumber(TQuotaKind::Both),
+                             storedNumber(TQuotaKind::Download), storedNumber(TQuotaKind::Both)),
     };
     return values;
 }
@@ -325,27 +409,30 @@ std::optional<TRegVariant> readValue(const std::string& key, const TStoredValue<
     } catch (const TRegistryError&) {
         return std::nullopt;
     }
+    std::optional<TRegVariant> usable;
     switch (value.kind) {
     case Kind::Integer: {
         int32_t number = 0;
         if (regVariantToInt(read, number) && number >= value.min && number <= value.max)
-            return TRegVariant(number);
-        return std::nullopt;
+            usable = TRegVariant(number);
+        break;
     }
     case Kind::Boolean: {
         bool flag = false;
         if (regVariantToBool(read, flag))
-            return TRegVariant(flag);
-        return std::nullopt;
+            usable = TRegVariant(flag);
+        break;
     }
     case Kind::Text: {
         std::string text;
         if (regVariantToText(read, text))
-            return TRegVariant(std::move(text));
+            usable = TRegVariant(std::move(text));
+        break;
+    }
+    }
+    if (usable && value.accepts && !value.accepts(*usable))
         return std::nullopt;
-    }
-    }
-    return std::nullopt;
+    return usable;
 }
 
 // Each value read goes into memory; one that is missing or unusable is
@@ -355,6 +442,8 @@ template <typename T>
 void loadKey(const std::string& key, const std::vector<TStoredValue<T>>& values, T& target)
 {
     for (const TStoredValue<T>& value : values) {
+        if (value.ownedDefault)
+            continue;
         if (const auto read = readValue(key, value)) {
             value.apply(target, *read, false);
             continue;
@@ -377,7 +466,47 @@ void saveKey(const std::string& key, const std::vector<TStoredValue<T>>& values,
     }
 }
 
+// The table's entry of a value its owner loads; raises for any other name.
+template <typename T>
+const TStoredValue<T>& ownedValue(const std::vector<TStoredValue<T>>& values, const char* name)
+{
+    for (const TStoredValue<T>& value : values) {
+        if (value.ownedDefault && std::strcmp(value.name, name) == 0)
+            return value;
+    }
+    throw std::invalid_argument(std::string("No stored value ") + name + " in the settings table");
+}
+
+template <typename T>
+TRegVariant loadOwned(const std::string& key, const TStoredValue<T>& value, bool heal)
+{
+    if (const auto read = readValue(key, value))
+        return *read;
+    if (heal)
+        WriteRegValue(HKEY_CURRENT_USER, key, value.name, *value.ownedDefault, rdKind(value.kind));
+    return *value.ownedDefault;
+}
+
+bool isGlobalKey(const std::string& key)
+{
+    return key == kSettingsKey;
+}
+
 } // namespace
+
+TRegVariant loadStoredValue(const std::string& key, const char* name, bool heal)
+{
+    if (isGlobalKey(key))
+        return loadOwned(key, ownedValue(globalValues(), name), heal);
+    return loadOwned(key, ownedValue(sensorValues(), name), heal);
+}
+
+void saveStoredValue(const std::string& key, const char* name, const TRegVariant& value)
+{
+    const Kind kind = isGlobalKey(key) ? ownedValue(globalValues(), name).kind
+                                       : ownedValue(sensorValues(), name).kind;
+    WriteRegValue(HKEY_CURRENT_USER, key, name, value, rdKind(kind));
+}
 
 void LoadSettings(TMonitorSettings& settings, IMonitorWindow& window)
 {

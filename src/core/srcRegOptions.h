@@ -1,6 +1,7 @@
 #pragma once
 
 #include "IMonitorWindow.h"
+#include "RegVariant.h"
 #include "TMonitorSettings.h"
 
 #include <cstddef>
@@ -33,6 +34,20 @@ extern const char* const kDefaultLatencyHost;
 // period go to the window. Raises TRegistryError when the store cannot be
 // written.
 void LoadSettings(TMonitorSettings& settings, IMonitorWindow& window);
+
+// The stored values the settings table describes whose owners load them after
+// LoadSettings and save them after SaveSettings, in the table's order: in the
+// global key "SecretsInFile", "RateUnit", "MetricsEnabled", "MetricsAddress",
+// "MetricsPort"; in a sensor's key "SnmpVersion", the "V3..." values and the
+// "Usage..." values. `key` is kSettingsKey or sensorKeyPath(n).
+//
+// The value as stored when it is of its kind, within its range and one of its
+// choices; else its default, which `heal` writes back (a failed write raises
+// TRegistryError). Raises std::invalid_argument for a name the table does not
+// hold as such a value.
+TRegVariant loadStoredValue(const std::string& key, const char* name, bool heal);
+// Writes the value in the kind the table gives it. Raises TRegistryError.
+void saveStoredValue(const std::string& key, const char* name, const TRegVariant& value);
 
 // Writes every setting and sensors 0 .. NumberOfHosts-1; higher subkeys stay as
 // they are. A live sensor's speeds are set to 1 first, in memory too, so its

@@ -192,10 +192,10 @@ void TMainMenu::Showrouterinformation1Click()
         return;
     // Asked the way the sensor is polled.
     const TSensorRecord& sensor = s.Sensors.front();
-    if (sensor.SnmpVersion == SensorPoll::kSnmpVersion2c) {
+    if (sensor.SnmpVersion == TSnmpVersion::V2c) {
         V2cDeviceNetwork v2c(*m_network);
         ShowRouterInfo(v2c, sensor.HostIP, sensor.Community);
-    } else if (sensor.SnmpVersion == SensorPoll::kSnmpVersion3) {
+    } else if (sensor.SnmpVersion == TSnmpVersion::V3) {
         V3DeviceNetwork v3(*m_network, [user = sensor.V3] { return user; });
         ShowRouterInfo(v3, sensor.HostIP, sensor.Community);
     } else {
@@ -263,7 +263,7 @@ void TMainMenu::Exit1Click()
 
 void TMainMenu::ShutdownBTClick()
 {
-    if (m_host.settings().XAction == 0)
+    if (m_host.settings().XAction == TXAction::MinimizeToTray)
         Minimizetotray1Click();
     else
         Exit1Click();

@@ -47,8 +47,7 @@ const char* const kSysName = "1.3.6.1.2.1.1.5.0";
 const char* const kSysNameBare = "1.3.6.1.2.1.1.5";
 
 // The version list's items, in the order of the message versions they choose.
-const int32_t kVersions[] = {SensorPoll::kSnmpVersion1, SensorPoll::kSnmpVersion2c,
-                             SensorPoll::kSnmpVersion3};
+const TSnmpVersion kVersions[] = {TSnmpVersion::V1, TSnmpVersion::V2c, TSnmpVersion::V3};
 const QSize kDesignSize(504, 494);
 
 const char* const kSpeedItems[] = {
@@ -332,15 +331,15 @@ bool THostConfigForm::readValue(const std::string& oid, std::string& value)
     return reads().readValue(oid, typed(m_readCommunityEdit), typed(m_hostAddressEdit), value);
 }
 
-int32_t THostConfigForm::snmpVersion() const
+TSnmpVersion THostConfigForm::snmpVersion() const
 {
     const int i = m_versionCombo->currentIndex();
-    return i >= 0 && i < int(std::size(kVersions)) ? kVersions[i] : SensorPoll::kSnmpVersion1;
+    return i >= 0 && i < int(std::size(kVersions)) ? kVersions[i] : TSnmpVersion::V1;
 }
 
 bool THostConfigForm::readsInBulk() const
 {
-    return snmpVersion() != SensorPoll::kSnmpVersion1;
+    return snmpVersion() != TSnmpVersion::V1;
 }
 
 CancellableDeviceNetwork& THostConfigForm::network()
@@ -352,12 +351,12 @@ CancellableDeviceNetwork& THostConfigForm::network()
 
 IDeviceNetwork& THostConfigForm::reads()
 {
-    if (snmpVersion() == SensorPoll::kSnmpVersion2c) {
+    if (snmpVersion() == TSnmpVersion::V2c) {
         if (!m_v2cReads)
             m_v2cReads = std::make_unique<V2cDeviceNetwork>(network());
         return *m_v2cReads;
     }
-    if (snmpVersion() == SensorPoll::kSnmpVersion3) {
+    if (snmpVersion() == TSnmpVersion::V3) {
         // One decorator, and so one engine cache, for the dialog's life.
         if (!m_v3Reads)
             m_v3Reads =
@@ -369,7 +368,7 @@ IDeviceNetwork& THostConfigForm::reads()
 
 void THostConfigForm::showVersionFields()
 {
-    const bool v3 = snmpVersion() == SensorPoll::kSnmpVersion3;
+    const bool v3 = snmpVersion() == TSnmpVersion::V3;
     if (m_v3Fields->isVisibleTo(this) == v3)
         return;
     m_readCommunityLBL->setVisible(!v3);
@@ -456,19 +455,19 @@ void THostConfigForm::clearSpeedRadios()
     }
 }
 
-void THostConfigForm::checkSpeedRadio(int32_t speedType)
+void THostConfigForm::checkSpeedRadio(TSpeedType speedType)
 {
     clearSpeedRadios();
     switch (speedType) {
-    case 1:
+    case TSpeedType::Live:
         m_liveSpeedRB->setChecked(true);
         LiveSpeedRBClick();
         break;
-    case 2:
+    case TSpeedType::Detected:
         m_defaultSpeedRB->setChecked(true);
         DefaultSpeedRBClick();
         break;
-    case 3:
+    case TSpeedType::Bypass:
         m_bypassSpeedRB->setChecked(true);
         BypassSpeedRBClick();
         break;
@@ -528,7 +527,7 @@ void THostConfigForm::FormActivate()
         m_lighterLineChB->setChecked(false);
         m_halfSizeChB->setChecked(false);
         m_useLighterColorChB->setChecked(false);
-        checkSpeedRadio(1);
+        checkSpeedRadio(TSpeedType::Live);
         m_activationDone = true;
         return;
     }
@@ -545,11 +544,11 @@ void THostConfigForm::FormActivate()
     const TSensorConfig entry = list[std::size_t(m_entryIndex)];
     m_activeChB->setChecked(entry.Active);
     ActiveChBClick();
-    m_timerChB->setCurrentIndex(std::clamp(entry.TimerToUse, 0, 1));
+    m_timerChB->setCurrentIndex(std::clamp(storedNumber(entry.TimerToUse), 0, 1));
     const auto version = std::find(std::begin(kVersions), std::end(kVersions), entry.SnmpVersion);
     m_versionCombo->setCurrentIndex(
         version == std::end(kVersions) ? 0 : int(version - std::begin(kVersions)));
-    if (entry.SnmpVersion == SensorPoll::kSnmpVersion3)
+    if (entry.SnmpVersion == TSnmpVersion::V3)
         m_v3Fields->setUser(entry.V3);
     else
         m_v3Fields->setDefaults();
@@ -591,7 +590,7 @@ void THostConfigForm::CheckConnectionBTClick()
 {
     if (m_busy)
         return;
-    if (snmpVersion() == SensorPoll::kSnmpVersion3) {
+    if (snmpVersion() == TSnmpVersion::V3) {
         const QString problem = m_v3Fields->problem();
         if (!problem.isEmpty()) {
             DialogMessages::error(problem);
@@ -843,7 +842,7 @@ void THostConfigForm::OKBTClick()
         return;
     const std::string host = typed(m_hostAddressEdit);
     const std::string community = typed(m_readCommunityEdit);
-    const bool v3 = snmpVersion() == SensorPoll::kSnmpVersion3;
+    const bool v3 = snmpVersion() == TSnmpVersion::V3;
     if (v3) {
         // An SNMPv3 agent is read as a user: no community is asked for.
         const QString problem =
@@ -909,7 +908,7 @@ void THostConfigForm::OKBTClick()
     entry.Community = community;
     entry.HalfHeight = m_halfSizeChB->isChecked();
     entry.Sensor = index;
-    entry.TimerToUse = m_timerChB->currentIndex();
+    entry.TimerToUse = static_cast<TTimerToUse>(m_timerChB->currentIndex());
     entry.SnmpVersion = snmpVersion();
     if (v3)
         entry.V3 = m_v3Fields->user();
@@ -920,15 +919,15 @@ void THostConfigForm::OKBTClick()
     if (m_bypassSpeedRB->isChecked()) {
         entry.DownSpeed = speedOfItem(m_downSpeedCombo->currentText());
         entry.UpSpeed = speedOfItem(m_upSpeedCombo->currentText());
-        entry.SpeedType = 3;
+        entry.SpeedType = TSpeedType::Bypass;
     } else if (m_defaultSpeedRB->isChecked()) {
         entry.DownSpeed = detected;
         entry.UpSpeed = detected;
-        entry.SpeedType = 2;
+        entry.SpeedType = TSpeedType::Detected;
     } else if (m_liveSpeedRB->isChecked()) {
         entry.DownSpeed = 1;
         entry.UpSpeed = 1;
-        entry.SpeedType = 1;
+        entry.SpeedType = TSpeedType::Live;
     }
 
     entry.DownOID = (entry.SwapedInOut ? kIfOutOctets : kIfInOctets) + index;

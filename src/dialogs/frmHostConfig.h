@@ -3,6 +3,7 @@
 #include "CancellableDeviceNetwork.h"
 #include "DeviceInterfaces.h"
 #include "HintSwitch.h"
+#include "StoredCodes.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
@@ -85,12 +86,12 @@ private:
     bool busy() const;
     void setSpeedControlsEnabled(bool enabled);
     void clearSpeedRadios();
-    void checkSpeedRadio(int32_t speedType);
+    void checkSpeedRadio(TSpeedType speedType);
     void selectSpeedItem(QComboBox* combo, int64_t speed);
     std::string typed(const QLineEdit* edit) const;
     bool readValue(const std::string& oid, std::string& value);
     // The message version chosen: 0 SNMPv1, 1 SNMPv2c, 3 SNMPv3.
-    int32_t snmpVersion() const;
+    TSnmpVersion snmpVersion() const;
     // SNMPv2c and SNMPv3 agents are listed and read with GetBulk.
     bool readsInBulk() const;
     // The network as the chosen version reads.

@@ -404,18 +404,18 @@ void TOptionsForm::showEvent(QShowEvent* event)
     }
 }
 
-void TOptionsForm::checkLogType(int logType)
+void TOptionsForm::checkLogType(TLogType logType)
 {
     switch (logType) {
-    case 1:
+    case TLogType::OneFile:
         m_oneFileRB->setChecked(true);
         OneFileRBClick();
         break;
-    case 2:
+    case TLogType::FilePerSensor:
         m_manyFilesRB->setChecked(true);
         ManyFilesRBClick();
         break;
-    case 3:
+    case TLogType::Syslog:
         m_syslogRB->setChecked(true);
         SyslogRBClick();
         break;
@@ -455,7 +455,7 @@ void TOptionsForm::loadSettings()
     showLogFolder();
 
     m_logTrBar->setValue(s.LogTime);
-    m_secMinCB->setCurrentIndex(std::clamp(s.LogSecMinType, 0, 1));
+    m_secMinCB->setCurrentIndex(std::clamp(storedNumber(s.LogSecMinType), 0, 1));
     m_logTimeLBL->setText(QString::number(m_logTrBar->value()));
     m_sysLogEdit->setText(qs(s.SysLogServer));
 
@@ -465,7 +465,7 @@ void TOptionsForm::loadSettings()
     SensorList.resize(s.Sensors.size());
     m_startMinimizedChB->setChecked(s.StartMinimized);
     m_autoStartChB->setChecked(s.AutoStart);
-    m_xActionCB->setCurrentIndex(std::clamp(s.XAction, 0, 1));
+    m_xActionCB->setCurrentIndex(std::clamp(storedNumber(s.XAction), 0, 1));
     m_showXChB->setChecked(s.ShowX);
     ShowXChBClick();
 
@@ -810,16 +810,18 @@ void TOptionsForm::OKBTClick()
     s.ShowExtendedInfo = m_showExInfoChB->isChecked();
     m_host.DeleteControls();
     s.ShowX = m_showXChB->isChecked();
-    s.XAction = m_xActionCB->currentIndex();
+    s.XAction = static_cast<TXAction>(m_xActionCB->currentIndex());
     s.AutoStart = m_autoStartChB->isChecked();
     s.StartMinimized = m_startMinimizedChB->isChecked();
     s.DoPing = m_pingChB->isChecked();
     s.LogFile = WorkLogFile;
     s.LogFolder = WorkLogFolder;
     s.EnableLog = m_loggingChB->isChecked();
-    s.LogType = m_oneFileRB->isChecked() ? 1 : (m_manyFilesRB->isChecked() ? 2 : 3);
+    s.LogType = m_oneFileRB->isChecked()     ? TLogType::OneFile
+                : m_manyFilesRB->isChecked() ? TLogType::FilePerSensor
+                                             : TLogType::Syslog;
     s.LogTime = m_logTrBar->value();
-    s.LogSecMinType = m_secMinCB->currentIndex();
+    s.LogSecMinType = static_cast<TLogSecMinType>(m_secMinCB->currentIndex());
     s.SysLogServer = m_sysLogEdit->text().toStdString();
     s.LatencySensor = m_latencyChB->isChecked();
     s.LatencyHost = m_latencyHostEdit->text().toStdString();

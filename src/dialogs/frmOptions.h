@@ -114,7 +114,7 @@ private:
     void openHostConfig(int mode);
     void showLogFile();
     void showLogFolder();
-    void checkLogType(int logType);
+    void checkLogType(TLogType logType);
     // The usage page's edits into the working usage settings, and back.
     void takeUsagePage();
     void showUsagePage();

@@ -1,5 +1,6 @@
 #include "MetricsSettings.h"
 
+#include "RegSession.h"
 #include "RegVariant.h"
 #include "RegistryError.h"
 #include "srcGeneral.h"
@@ -7,54 +8,28 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <optional>
 
 namespace MetricsSettingsStore {
 
-namespace {
-
-// The value as read, or nothing when it is missing or unreadable.
-std::optional<TRegVariant> read(const char* name)
-{
-    try {
-        return ReadRegValue(HKEY_CURRENT_USER, kSettingsKey, name);
-    } catch (const TRegistryError&) {
-        return std::nullopt;
-    }
-}
-
-} // namespace
-
+// Kind, default and range are the settings table's.
 TMetricsSettings load(bool heal)
 {
+    TRegSession session;
     TMetricsSettings settings;
-    const TMetricsSettings defaults;
-    bool enabled = false;
-    if (const auto v = read("MetricsEnabled"); v && regVariantToBool(*v, enabled))
-        settings.Enabled = enabled;
-    else if (heal)
-        WriteRegValue(HKEY_CURRENT_USER, kSettingsKey, "MetricsEnabled", defaults.Enabled,
-                      rdBinary);
-    std::string address;
-    if (const auto v = read("MetricsAddress"); v && regVariantToText(*v, address))
-        settings.Address = address;
-    else if (heal)
-        WriteRegValue(HKEY_CURRENT_USER, kSettingsKey, "MetricsAddress", defaults.Address,
-                      rdString);
-    int32_t port = 0;
-    if (const auto v = read("MetricsPort");
-        v && regVariantToInt(*v, port) && port >= 1 && port <= 65535)
-        settings.Port = port;
-    else if (heal)
-        WriteRegValue(HKEY_CURRENT_USER, kSettingsKey, "MetricsPort", defaults.Port, rdInteger);
+    settings.Enabled = std::get<bool>(loadStoredValue(kSettingsKey, "MetricsEnabled", heal));
+    settings.Address = std::get<std::string>(loadStoredValue(kSettingsKey, "MetricsAddress", heal));
+    settings.Port = std::get<int32_t>(loadStoredValue(kSettingsKey, "MetricsPort", heal));
+    session.commit();
     return settings;
 }
 
 void save(const TMetricsSettings& settings)
 {
-    WriteRegValue(HKEY_CURRENT_USER, kSettingsKey, "MetricsEnabled", settings.Enabled, rdBinary);
-    WriteRegValue(HKEY_CURRENT_USER, kSettingsKey, "MetricsAddress", settings.Address, rdString);
-    WriteRegValue(HKEY_CURRENT_USER, kSettingsKey, "MetricsPort", settings.Port, rdInteger);
+    TRegSession session;
+    saveStoredValue(kSettingsKey, "MetricsEnabled", settings.Enabled);
+    saveStoredValue(kSettingsKey, "MetricsAddress", settings.Address);
+    saveStoredValue(kSettingsKey, "MetricsPort", settings.Port);
+    session.commit();
 }
 
 } // namespace MetricsSettingsStore

@@ -52,11 +52,11 @@ std::vector<TUsageSensorConfig> storedUsageSensors()
         // As the program keys them: a value missing or unreadable is its
         // default, as at the program's start.
         bool swapped = false;
-        int32_t version = 0;
+        TSnmpVersion version = TSnmpVersion::V1;
         if (!readValue(key, "SwapedInOut", swapped, regVariantToBool))
             swapped = false;
-        if (!readValue(key, "SnmpVersion", version, regVariantToInt))
-            version = 0;
+        snmpVersionFromStored(std::get<int32_t>(loadStoredValue(key, "SnmpVersion", false)),
+                              version);
         sensors.push_back({usageSensorKey(host, index, swapped, version), name, usage.Sensors[i]});
     }
     return sensors;

@@ -1,11 +1,11 @@
 #include "UsageSensorKey.h"
 
-#include "SensorPollV2c.h"
+#include "StoredCodes.h"
 
 #include <cctype>
 
 std::string usageSensorKey(const std::string& hostIP, const std::string& interfaceIndex,
-                           bool swapped, int32_t snmpVersion)
+                           bool swapped, TSnmpVersion snmpVersion)
 {
     // Host names match without regard to case; the index as stored.
     std::string host;
@@ -14,9 +14,9 @@ std::string usageSensorKey(const std::string& hostIP, const std::string& interfa
     std::string key = host + "#" + interfaceIndex;
     if (swapped)
         key += "#swapped";
-    if (snmpVersion == SensorPoll::kSnmpVersion2c)
+    if (snmpVersion == TSnmpVersion::V2c)
         key += "#v2c";
-    else if (snmpVersion == SensorPoll::kSnmpVersion3)
+    else if (snmpVersion == TSnmpVersion::V3)
         key += "#v3";
     return key;
 }

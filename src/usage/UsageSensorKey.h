@@ -1,5 +1,7 @@
 #pragma once
 
+#include "StoredCodes.h"
+
 #include <cstdint>
 #include <string>
 
@@ -19,4 +21,4 @@
 // always had, so its history stays with it; sensors alike in all four share
 // a key, and the first of them records it (UsageSensors::recordingSensors).
 std::string usageSensorKey(const std::string& hostIP, const std::string& interfaceIndex,
-                           bool swapped = false, int32_t snmpVersion = 0);
+                           bool swapped = false, TSnmpVersion snmpVersion = TSnmpVersion::V1);

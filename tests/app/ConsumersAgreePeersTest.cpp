@@ -306,11 +306,11 @@ protected:
                                                                          : kScripted,
                                            "Sensor " + std::to_string(n));
         s.Community = SnmpdPeer::community();
-        s.SnmpVersion = spec.version;
+        s.SnmpVersion = static_cast<TSnmpVersion>(spec.version);
         s.Sensor = std::to_string(spec.interface);
         s.SensorName = snmpd ? "lo" : "eth" + std::to_string(spec.interface - 1);
         s.DownSpeed = s.UpSpeed = 10'000'000; // 10 Gbit/s: every step is traffic it carries
-        s.TimerToUse = snmpd ? 1 : 0;
+        s.TimerToUse = snmpd ? TTimerToUse::LocalTickCount : TTimerToUse::AgentUpTime;
         if (spec.version == 3)
             s.V3 = SnmpV3TestUsers::kSha;
         return s;
@@ -408,9 +408,9 @@ TEST_P(ConsumersAgree, RateLabelsTrayHintTrafficLogAndUsageTotalsAgreeWithTheAge
 
     TMonitorSettings s = typicalSettings();
     s.EnableLog = true;
-    s.LogType = 1;
+    s.LogType = TLogType::OneFile;
     s.LogTime = 1;
-    s.LogSecMinType = 0;
+    s.LogSecMinType = TLogSecMinType::Seconds;
     s.LogFile = (m_root / "traffic.log").string();
     FileSecretStore keyring((m_root / "keyring").string());
     for (std::size_t i = 0; i < row.sensors.size(); ++i) {

@@ -103,7 +103,7 @@ protected:
         s.ShowExtendedInfo = true;
         s.Interval = 5;
         s.ShowX = true;
-        s.LogType = 1;
+        s.LogType = TLogType::OneFile;
         s.LogTime = 30;
         s.SysLogServer = "localhost";
         s.LatencyHost = "127.0.0.1";

@@ -82,7 +82,7 @@ TEST(SensorNetworkLogIO, SnmpV2cSensorReadInOneRequest)
     sensor.HostIP = "127.0.0.1";
     sensor.Community = "public";
     sensor.Sensor = "3";
-    sensor.SnmpVersion = SensorPoll::kSnmpVersion2c;
+    sensor.SnmpVersion = TSnmpVersion::V2c;
     SensorPoll::buildCounterOids(sensor);
     TrafficLog::logTick(settings, io, {});
 

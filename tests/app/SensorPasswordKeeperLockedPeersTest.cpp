@@ -32,7 +32,7 @@ TSensorRecord v3Sensor(const std::string& host, const std::string& user)
 {
     TSensorRecord sensor;
     sensor.HostIP = host;
-    sensor.SnmpVersion = SensorPoll::kSnmpVersion3;
+    sensor.SnmpVersion = TSnmpVersion::V3;
     sensor.V3.UserName = user;
     sensor.V3.Level = SecurityLevel::AuthPriv;
     return sensor;

@@ -28,7 +28,7 @@ TMonitorSettings oneV3Sensor(const std::string& host, const std::string& user)
     settings.resizeSensors(1);
     TSensorRecord& sensor = settings.Sensors[0];
     sensor.HostIP = host;
-    sensor.SnmpVersion = SensorPoll::kSnmpVersion3;
+    sensor.SnmpVersion = TSnmpVersion::V3;
     sensor.V3.UserName = user;
     sensor.V3.Level = SecurityLevel::AuthPriv;
     return settings;

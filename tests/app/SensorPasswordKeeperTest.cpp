@@ -70,7 +70,7 @@ TSensorRecord v3Sensor(const std::string& host, const std::string& user,
 {
     TSensorRecord sensor;
     sensor.HostIP = host;
-    sensor.SnmpVersion = SensorPoll::kSnmpVersion3;
+    sensor.SnmpVersion = TSnmpVersion::V3;
     sensor.V3.UserName = user;
     sensor.V3.Level = level;
     return sensor;
@@ -246,7 +246,7 @@ TEST_F(SensorPasswordKeeperTest, NothingToKeepTouchesNoStore)
     m_keyring->status = SecretStatus::Unavailable;
     TSensorRecord v1;
     TSensorRecord v2c;
-    v2c.SnmpVersion = SensorPoll::kSnmpVersion2c;
+    v2c.SnmpVersion = TSnmpVersion::V2c;
     TSensorRecord noAuth = v3Sensor("10.0.0.3", "guest", SecurityLevel::NoAuthNoPriv);
     TMonitorSettings settings = withSensors({v1, v2c, noAuth});
     SensorPasswordKeeper k = keeper();

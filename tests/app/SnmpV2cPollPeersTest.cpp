@@ -44,7 +44,7 @@ std::vector<uint64_t> snmpget()
 
 TSensorRecord loopbackSensor(const std::string& index, const std::string& name)
 {
-    return agentSensor(kSnmpdAddress, SensorPoll::kSnmpVersion2c, index, name);
+    return agentSensor(kSnmpdAddress, TSnmpVersion::V2c, index, name);
 }
 
 class V2cPollAgainstSnmpd : public SnmpdPollSuite<V2cPollAgainstSnmpd>

@@ -60,7 +60,7 @@ std::vector<uint64_t> snmpget(const SnmpV3User& user, const char* agent)
 
 TSensorRecord loopbackSensor(const char* agent, const SnmpV3User& user)
 {
-    TSensorRecord sensor = agentSensor(agent, SensorPoll::kSnmpVersion3);
+    TSensorRecord sensor = agentSensor(agent, TSnmpVersion::V3);
     sensor.Community = TSensorRecord().Community;
     sensor.V3 = user;
     return sensor;
@@ -247,7 +247,7 @@ TEST(V3PollRestartedAgent, RestartIsANewBaseline)
     TSensorRecord sensor = loopbackSensor(kRestartedAgent, kSha);
     // The local clock keeps time going forward across the restart, so only
     // the restart itself can make the poll a baseline.
-    sensor.TimerToUse = 1;
+    sensor.TimerToUse = TTimerToUse::LocalTickCount;
     ASSERT_TRUE(pollOnce(sensor, net).replied);
     const auto engine = net.engines().engine(kRestartedAgent);
     ASSERT_TRUE(engine.has_value());

@@ -15,7 +15,7 @@
 #include <string>
 
 // A sensor of the agent's interface `index` of `name`, read with `version`.
-inline TSensorRecord agentSensor(const std::string& address, int32_t version,
+inline TSensorRecord agentSensor(const std::string& address, TSnmpVersion version,
                                  const std::string& index = "1", const std::string& name = "lo")
 {
     TSensorRecord sensor;

@@ -89,7 +89,7 @@ private:
 
 TSensorRecord loopbackSensor(bool steady)
 {
-    TSensorRecord sensor = agentSensor(kSnmpdAddress, SensorPoll::kSnmpVersion2c);
+    TSensorRecord sensor = agentSensor(kSnmpdAddress, TSnmpVersion::V2c);
     sensor.SteadyRates = steady;
     return sensor;
 }

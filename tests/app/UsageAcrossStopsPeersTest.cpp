@@ -39,7 +39,7 @@ TSensorRecord loopbackSensor()
     sensor.Community = SnmpdPeer::community();
     sensor.Sensor = "1";
     sensor.SensorName = "lo";
-    sensor.SnmpVersion = SensorPoll::kSnmpVersion2c;
+    sensor.SnmpVersion = TSnmpVersion::V2c;
     SensorPoll::buildCounterOids(sensor);
     return sensor;
 }

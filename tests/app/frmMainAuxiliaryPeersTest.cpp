@@ -22,14 +22,14 @@ TEST_F(MainFormFixture, SyslogGetsOneNewsInfoMessagePerActiveSensorAndTick)
     net->answer("1.3.6.1.2.1.2.2.1.16.1", "4096");
     TMonitorSettings s = typicalSettings();
     TSensorRecord first = configuredSensor("10.0.0.1", "aux-first");
-    first.TimerToUse = 1;
+    first.TimerToUse = TTimerToUse::LocalTickCount;
     TSensorRecord idle = configuredSensor("10.0.0.2", "aux-idle");
     idle.Active = false;
     TSensorRecord second = configuredSensor("10.0.0.3", "aux-second");
-    second.TimerToUse = 1;
+    second.TimerToUse = TTimerToUse::LocalTickCount;
     s.Sensors = {first, idle, second};
     s.EnableLog = true;
-    s.LogType = 3;
+    s.LogType = TLogType::Syslog;
     s.LogTime = 30;
     s.SysLogServer = kSyslogAddress;
     seedStore(s);

@@ -84,11 +84,11 @@ protected:
     {
         TMonitorSettings s = typicalSettings();
         TSensorRecord sensor = configuredSensor("10.9.8.7");
-        sensor.TimerToUse = 1;
+        sensor.TimerToUse = TTimerToUse::LocalTickCount;
         s.Sensors = {sensor};
         s.EnableLog = true;
-        s.LogType = 1;
-        s.LogSecMinType = 0;
+        s.LogType = TLogType::OneFile;
+        s.LogSecMinType = TLogSecMinType::Seconds;
         s.LogTime = 1;
         s.LogFile = logFile;
         return s;
@@ -160,7 +160,7 @@ TEST_F(MainFormAuxiliary, LatencyStripFollowsTheSwitch)
 TEST_F(MainFormAuxiliary, LogPeriodFromItsSettings)
 {
     TMonitorSettings s = loggingSettings((m_root / "state" / "t.log").string());
-    s.LogSecMinType = 1;
+    s.LogSecMinType = TLogSecMinType::Minutes;
     s.LogTime = 5;
     seedStore(s);
     auto form = makeForm(m_net);

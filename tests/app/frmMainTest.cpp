@@ -572,14 +572,14 @@ TEST_F(MainForm, TimersFollowTheirSettings)
     TMonitorSettings s = typicalSettings();
     s.EnableLog = true;
     s.LogTime = 30;
-    s.LogSecMinType = 1;
+    s.LogSecMinType = TLogSecMinType::Minutes;
     s.Sensors = {configuredSensor("127.0.0.1")};
     seedStore(s);
     auto form = makeForm(m_net);
     EXPECT_TRUE(form->logTimer()->enabled());
     EXPECT_EQ(form->logTimer()->interval(), 1800000u);
     EXPECT_FALSE(form->exteIPTimer()->enabled());
-    form->settings().LogSecMinType = 0;
+    form->settings().LogSecMinType = TLogSecMinType::Seconds;
     form->UpdateControlProperties();
     EXPECT_EQ(form->logTimer()->interval(), 30000u);
     form->settings().EnableLog = false;

@@ -17,14 +17,14 @@
 namespace {
 
 constexpr int64_t kStart = 1767261600; // 2026-01-01 10:00 UTC
-constexpr int32_t kV1 = 0;
-constexpr int32_t kV2c = SensorPoll::kSnmpVersion2c;
-constexpr int32_t kV3 = SensorPoll::kSnmpVersion3;
+constexpr TSnmpVersion kV1 = TSnmpVersion::V1;
+constexpr TSnmpVersion kV2c = TSnmpVersion::V2c;
+constexpr TSnmpVersion kV3 = TSnmpVersion::V3;
 
 struct SensorSetup
 {
     const char* host;
-    int32_t version;
+    TSnmpVersion version;
     bool swapped;
 };
 

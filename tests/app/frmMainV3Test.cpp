@@ -49,7 +49,7 @@ protected:
     {
         TMonitorSettings s = typicalSettings();
         s.Sensors = {configuredSensor("127.0.0.1", "Router")}; // interface 1, "eth0"
-        s.Sensors[0].SnmpVersion = 3;
+        s.Sensors[0].SnmpVersion = TSnmpVersion::V3;
         s.Sensors[0].V3 = kUser;
         s.resizeSensors(1);
         seedStore(s);

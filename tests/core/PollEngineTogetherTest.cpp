@@ -127,7 +127,7 @@ TSensorRecord sensorAt(int n)
     sensor.Community = "public";
     sensor.Sensor = "1";
     sensor.SensorName = "eth0";
-    sensor.SnmpVersion = kSnmpVersion2c;
+    sensor.SnmpVersion = TSnmpVersion::V2c;
     buildCounterOids(sensor);
     return sensor;
 }
@@ -192,7 +192,7 @@ TEST(PollEngineTogether, EveryPollEndsAsItWouldAloneWithEachGetSentOnce)
         {"polled before, local clock",
          [](TSensorRecord& s) {
              polledBefore(s);
-             s.TimerToUse = 1;
+             s.TimerToUse = TTimerToUse::LocalTickCount;
          },
          false, true},
         {"first poll: name checked, counters chosen", [](TSensorRecord&) {}, false, true},
@@ -217,7 +217,7 @@ TEST(PollEngineTogether, EveryPollEndsAsItWouldAloneWithEachGetSentOnce)
          },
          false, true},
         {"interface gone", [](TSensorRecord& s) { s.SensorName = "ppp0"; }, false, true},
-        {"version 1", [](TSensorRecord& s) { s.SnmpVersion = 0; }, false, false},
+        {"version 1", [](TSensorRecord& s) { s.SnmpVersion = TSnmpVersion::V1; }, false, false},
         {"pinged first", polledBefore, true, false},
     };
 

@@ -347,7 +347,7 @@ TEST(SensorPoll, LocalClockNeedsTheAgentButTimesWithTicks)
 {
     FakeSensorNetwork net;
     TSensorRecord s = sensorOn("10.0.0.1");
-    s.TimerToUse = 1;
+    s.TimerToUse = TTimerToUse::LocalTickCount;
     // Past 2^31 ms of uptime: the readings become negative and still differ
     // by the elapsed time.
     net.m_ticks = 2147483000u;

@@ -23,7 +23,7 @@ TSensorRecord v2cSensor(const std::string& index, const std::string& name)
     sensor.Sensor = index;
     sensor.SensorName = name;
     sensor.SpeedType = stDetected;
-    sensor.SnmpVersion = SensorPoll::kSnmpVersion2c;
+    sensor.SnmpVersion = TSnmpVersion::V2c;
     SensorPoll::buildCounterOids(sensor);
     return sensor;
 }
@@ -44,7 +44,7 @@ TEST(SensorPollV2c, RatesFromOneRequestPerPoll)
         uint64_t firstIn, secondIn;
         uint32_t hundredths; // between the polls
         double rate;         // bytes per second in
-        int32_t timerToUse = 0;
+        TTimerToUse timerToUse = TTimerToUse::AgentUpTime;
     };
     const Case cases[] = {
         {"64-bit wrap", true, kTop64 - 999, 500, 100, 1500},
@@ -53,8 +53,9 @@ TEST(SensorPollV2c, RatesFromOneRequestPerPoll)
         {"64-bit counter back: reset", true, 1ull << 62, 1000, 100, 0},
         {"32-bit wrap", false, 0xFFFFFF9Cull, 100, 100, 200},
         {"32-bit plain", false, 1000, 3000, 200, 1000},
-        {"32-bit plain, local clock", false, 1000, 3000, 200, 1000, 1},
-        {"10 Gbit/s, local clock", true, 1000, 1000 + 1250000000ull * 5, 500, 1250000000.0, 1},
+        {"32-bit plain, local clock", false, 1000, 3000, 200, 1000, TTimerToUse::LocalTickCount},
+        {"10 Gbit/s, local clock", true, 1000, 1000 + 1250000000ull * 5, 500, 1250000000.0,
+         TTimerToUse::LocalTickCount},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -345,7 +346,7 @@ TEST(SensorPollV2c, AJumpBeyondTheInterfacesSpeedIsNoTraffic)
     struct Case
     {
         const char* what;
-        int32_t speedType;
+        TSpeedType speedType;
         int64_t speed; // kbit/s
         uint64_t step;
         double rate;

@@ -28,7 +28,7 @@ TSensorRecord v3Sensor(const std::string& index = "4", const std::string& name =
     sensor.Sensor = index;
     sensor.SensorName = name;
     sensor.SpeedType = stDetected;
-    sensor.SnmpVersion = SensorPoll::kSnmpVersion3;
+    sensor.SnmpVersion = TSnmpVersion::V3;
     sensor.V3 = kUser;
     SensorPoll::buildCounterOids(sensor);
     return sensor;

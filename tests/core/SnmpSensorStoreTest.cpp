@@ -44,7 +44,7 @@ TEST_F(SnmpSensorStoreTest, VersionLoadsAndHeals)
         SCOPED_TRACE(c.what);
         TMonitorSettings settings;
         settings.resizeSensors(2);
-        settings.Sensors[1].SnmpVersion = 1; // memory is replaced, not kept
+        settings.Sensors[1].SnmpVersion = TSnmpVersion::V2c; // memory is replaced, not kept
         if (c.write) {
             const bool text = std::holds_alternative<std::string>(c.stored);
             if (text)
@@ -55,8 +55,8 @@ TEST_F(SnmpSensorStoreTest, VersionLoadsAndHeals)
                               std::get<int32_t>(c.stored), rdInteger);
         }
         SnmpSensorStore::load(settings);
-        EXPECT_EQ(settings.Sensors[0].SnmpVersion, 0);
-        EXPECT_EQ(settings.Sensors[1].SnmpVersion, c.loaded);
+        EXPECT_EQ(settings.Sensors[0].SnmpVersion, TSnmpVersion::V1);
+        EXPECT_EQ(storedNumber(settings.Sensors[1].SnmpVersion), c.loaded);
         EXPECT_EQ(storedVersion(0), 0);
         EXPECT_EQ(storedVersion(1), c.loaded);
     }
@@ -66,8 +66,8 @@ TEST_F(SnmpSensorStoreTest, SavedVersionsAndFollowedIndexLoadBack)
 {
     TMonitorSettings settings;
     settings.resizeSensors(3);
-    settings.Sensors[0].SnmpVersion = 1;
-    settings.Sensors[2].SnmpVersion = 1;
+    settings.Sensors[0].SnmpVersion = TSnmpVersion::V2c;
+    settings.Sensors[2].SnmpVersion = TSnmpVersion::V2c;
     SnmpSensorStore::save(settings);
 
     settings.Sensors[2].Sensor = "17";
@@ -77,9 +77,9 @@ TEST_F(SnmpSensorStoreTest, SavedVersionsAndFollowedIndexLoadBack)
     TMonitorSettings loaded;
     loaded.resizeSensors(3);
     SnmpSensorStore::load(loaded);
-    EXPECT_EQ(loaded.Sensors[0].SnmpVersion, 1);
-    EXPECT_EQ(loaded.Sensors[1].SnmpVersion, 0);
-    EXPECT_EQ(loaded.Sensors[2].SnmpVersion, 1);
+    EXPECT_EQ(loaded.Sensors[0].SnmpVersion, TSnmpVersion::V2c);
+    EXPECT_EQ(loaded.Sensors[1].SnmpVersion, TSnmpVersion::V1);
+    EXPECT_EQ(loaded.Sensors[2].SnmpVersion, TSnmpVersion::V2c);
     std::string index;
     EXPECT_TRUE(
         regVariantToText(ReadRegValue(HKEY_CURRENT_USER, sensorKeyPath(2), "Sensor"), index));
@@ -105,7 +105,7 @@ TEST_F(SnmpSensorStoreTest, V3UserLoadsHealsAndKeepsPasswordsOut)
     SnmpV3User& user = settings.Sensors[0].V3;
     user = {"ops",          SecurityLevel::AuthNoPriv, AuthProtocol::SHA512,
             "authsecret-1", PrivProtocol::DES,         "privsecret-2"};
-    settings.Sensors[0].SnmpVersion = 3;
+    settings.Sensors[0].SnmpVersion = TSnmpVersion::V3;
     SnmpSensorStore::save(settings);
     EXPECT_EQ(storeText().find("secret"), std::string::npos);
 

@@ -80,15 +80,15 @@ int load()
     line("ShowExtendedInfo", s.ShowExtendedInfo);
     line("Interval", s.Interval);
     line("ShowX", s.ShowX);
-    line("XAction", s.XAction);
+    line("XAction", storedNumber(s.XAction));
     line("AutoStart", s.AutoStart);
     line("StartMinimized", s.StartMinimized);
     line("ShowHints", s.ShowHints);
     line("DoPing", s.DoPing);
     line("LogFile", visible(s.LogFile));
     line("LogFolder", visible(s.LogFolder));
-    line("LogType", s.LogType);
-    line("LogSecMinType", s.LogSecMinType);
+    line("LogType", storedNumber(s.LogType));
+    line("LogSecMinType", storedNumber(s.LogSecMinType));
     line("LogTime", s.LogTime);
     line("SysLogServer", visible(s.SysLogServer));
     line("EnableLog", s.EnableLog);
@@ -105,7 +105,7 @@ int load()
         line(p + "SensorName", visible(r.SensorName));
         line(p + "DownSpeed", r.DownSpeed);
         line(p + "UpSpeed", r.UpSpeed);
-        line(p + "SpeedType", r.SpeedType);
+        line(p + "SpeedType", storedNumber(r.SpeedType));
         line(p + "SwapedInOut", r.SwapedInOut);
         line(p + "ULColor", r.ULColor);
         line(p + "DLColor", r.DLColor);
@@ -114,7 +114,7 @@ int load()
         line(p + "GraphPixels", r.GraphPixels);
         line(p + "LighterLine", r.LighterLine);
         line(p + "UseLightColorFor", r.UseLightColorFor);
-        line(p + "TimerToUse", r.TimerToUse);
+        line(p + "TimerToUse", storedNumber(r.TimerToUse));
         line(p + "HalfHeight", r.HalfHeight);
     }
     for (const std::string& call : window.m_calls)

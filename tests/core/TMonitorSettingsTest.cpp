@@ -21,7 +21,7 @@ TEST(MonitorSettings, StartsEmptyAndResizesWithTheCount)
     const TSensorRecord& fresh = settings.Sensors[4];
     EXPECT_FALSE(fresh.Active);
     EXPECT_TRUE(fresh.HostIP.empty());
-    EXPECT_EQ(fresh.SpeedType, 0);
+    EXPECT_EQ(fresh.SpeedType, static_cast<TSpeedType>(0));
     EXPECT_EQ(fresh.PrevTime, 0.0);
     EXPECT_EQ(fresh.Controls, nullptr);
 

@@ -93,7 +93,7 @@ protected:
         s.SensorName = "eth0";
         s.DownOID = "1.3.6.1.2.1.2.2.1.10.1";
         s.UpOID = "1.3.6.1.2.1.2.2.1.16.1";
-        s.TimerToUse = 1;
+        s.TimerToUse = TTimerToUse::LocalTickCount;
         settings.EnableLog = true;
         settings.LogType = ltOneFile;
         settings.LogFile = dir.path() + "/Travimetra.log";
@@ -114,16 +114,16 @@ TEST_F(TrafficLogAgent, TwoTicksGiveTheRatesOfTheStep)
     const struct
     {
         const char* what;
-        int32_t timerToUse; // 1: `clock` in ms of the local clock; 0: the agent's uptime
+        TTimerToUse timerToUse; // whose clock `clock` is
         uint32_t clock;
         uint32_t step;
         uint32_t firstIn, firstOut, secondIn, secondOut;
         const char* rates; // down;down/1024;up;up/1024
     } rows[] = {
         // clang-format off
-        {"thirty seconds by the local clock", 1, 7000000, 30000, 1000, 500, 1000 + 3072000, 500 + 61440, "102400;100.0;2048;2.0"},
-        {"counters and clock past 2^32", 1, 0xFFFFF000u, 30000, 4294967000u, 4294967295u, 3071704, 30719, "102400;100.0;1024;1.0"},
-        {"five minutes by the agent's uptime", 0, 123456, 30000, 10, 10, 10 + 300 * 102400, 10 + 300 * 512, "102400;100.0;512;0.5"},
+        {"thirty seconds by the local clock", TTimerToUse::LocalTickCount, 7000000, 30000, 1000, 500, 1000 + 3072000, 500 + 61440, "102400;100.0;2048;2.0"},
+        {"counters and clock past 2^32", TTimerToUse::LocalTickCount, 0xFFFFF000u, 30000, 4294967000u, 4294967295u, 3071704, 30719, "102400;100.0;1024;1.0"},
+        {"five minutes by the agent's uptime", TTimerToUse::AgentUpTime, 123456, 30000, 10, 10, 10 + 300 * 102400, 10 + 300 * 512, "102400;100.0;512;0.5"},
         // clang-format on
     };
     for (const auto& row : rows) {
@@ -132,7 +132,7 @@ TEST_F(TrafficLogAgent, TwoTicksGiveTheRatesOfTheStep)
         each.LogFile = dir.path() + "/" + row.what + ".log";
         each.Sensors[0].TimerToUse = row.timerToUse;
         uint32_t upTime = 0;
-        uint32_t& clock = row.timerToUse == 1 ? io.ticks : upTime;
+        uint32_t& clock = row.timerToUse == TTimerToUse::LocalTickCount ? io.ticks : upTime;
         clock = row.clock;
         agent.setUpTime(upTime);
         agent.setCounters(row.firstIn, row.firstOut);

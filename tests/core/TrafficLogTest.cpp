@@ -27,7 +27,7 @@ TSensorRecord sensorAt(const std::string& host, int32_t timerToUse = 1)
     s.SensorName = "eth0";
     s.DownOID = kDown;
     s.UpOID = kUp;
-    s.TimerToUse = timerToUse;
+    s.TimerToUse = static_cast<TTimerToUse>(timerToUse);
     return s;
 }
 
@@ -76,14 +76,14 @@ protected:
 
 TEST(TrafficLogPeriod, SecondsOrMinutesAndNothingElse)
 {
-    EXPECT_EQ(logPeriod(30, 0), 30000u);
-    EXPECT_EQ(logPeriod(5, 1), 300000u);
-    EXPECT_EQ(logPeriod(5, 2), 0u);
-    EXPECT_EQ(logPeriod(5, -1), 0u);
-    EXPECT_EQ(logPeriod(0, 0), 0u);
-    EXPECT_EQ(logPeriod(-3, 1), 0u);
-    EXPECT_EQ(logPeriod(71583, 1), 0u); // beyond 2^32 ms
-    EXPECT_EQ(logPeriod(71582, 1), 4294920000u);
+    EXPECT_EQ(logPeriod(30, TLogSecMinType::Seconds), 30000u);
+    EXPECT_EQ(logPeriod(5, TLogSecMinType::Minutes), 300000u);
+    EXPECT_EQ(logPeriod(5, static_cast<TLogSecMinType>(2)), 0u);
+    EXPECT_EQ(logPeriod(5, static_cast<TLogSecMinType>(-1)), 0u);
+    EXPECT_EQ(logPeriod(0, TLogSecMinType::Seconds), 0u);
+    EXPECT_EQ(logPeriod(-3, TLogSecMinType::Minutes), 0u);
+    EXPECT_EQ(logPeriod(71583, TLogSecMinType::Minutes), 0u); // beyond 2^32 ms
+    EXPECT_EQ(logPeriod(71582, TLogSecMinType::Minutes), 4294920000u);
 }
 
 TEST(TrafficLogNames, PerSensorFileKeepsTheNameInsideTheFolder)
@@ -248,7 +248,7 @@ TEST(TrafficLogDetached, ATickOnACopyComesBackOnlyForUnchangedSensors)
     model.Sensors[1].HostIP = "10.0.0.3";
     model.Sensors[2].DownOID += "0";
     model.Sensors[3].UpOID += "0";
-    model.Sensors[4].SnmpVersion += 1;
+    model.Sensors[4].SnmpVersion = TSnmpVersion::V2c;
     keepLogged(model, logged);
     EXPECT_EQ(model.Sensors[0].LogPrevDownCount, 77);
     EXPECT_EQ(model.Sensors[0].LogPrevTime, 5);
@@ -284,7 +284,7 @@ TEST(TrafficLogRates, DifferencesWrapModulo32Bits)
 TEST_F(TrafficLogTick, ReadsAgentUptimeWithItsFallback)
 {
     TSensorRecord& s = settings.Sensors[0];
-    s.TimerToUse = 0;
+    s.TimerToUse = TTimerToUse::AgentUpTime;
     io.answer("10.0.0.1", kUpTime, "");
     io.answer("10.0.0.1", kUpTimeBare, "4500");
     counters("10.0.0.1", "7", "8");
@@ -302,7 +302,7 @@ TEST_F(TrafficLogTick, ReadsAgentUptimeWithItsFallback)
 TEST_F(TrafficLogTick, UnreadableUptimeSkipsTheSensorAndKeepsItsReadings)
 {
     TSensorRecord& s = settings.Sensors[0];
-    s.TimerToUse = 0;
+    s.TimerToUse = TTimerToUse::AgentUpTime;
     s.LogPrevDownCount = 11;
     s.LogPrevUpCount = 22;
     s.LogPrevTime = 33;
@@ -321,11 +321,11 @@ TEST_F(TrafficLogTick, UnknownTimeSourceOrUnreadableCounterSkipsTheSensor)
     TSensorRecord& s = settings.Sensors[0];
     s.LogPrevDownCount = 5;
     counters("10.0.0.1", "1000", "2000");
-    s.TimerToUse = 2;
+    s.TimerToUse = static_cast<TTimerToUse>(2);
     logTick(settings, io, formats);
     EXPECT_TRUE(io.appends.empty());
 
-    s.TimerToUse = 1;
+    s.TimerToUse = TTimerToUse::LocalTickCount;
     io.answer("10.0.0.1", kUp, "", false);
     logTick(settings, io, formats);
     io.answer("10.0.0.1", kUp, ""); // answered, but with nothing
@@ -418,7 +418,7 @@ TEST_F(TrafficLogTick, LoggingOffOrUnknownTypeWritesNothingButFollowsTheCounters
 {
     counters("10.0.0.1", "1000", "2000");
     io.ticks = 5000;
-    settings.LogType = 4;
+    settings.LogType = static_cast<TLogType>(4);
     logTick(settings, io, formats);
     settings.LogType = ltOneFile;
     settings.EnableLog = false;

@@ -76,7 +76,7 @@ TSensorRecord sensorAt(const std::string& host)
     s.HostIP = host;
     s.DownOID = kDown;
     s.UpOID = kUp;
-    s.TimerToUse = 1; // the local clock: no uptime reads
+    s.TimerToUse = TTimerToUse::LocalTickCount; // the local clock: no uptime reads
     return s;
 }
 
@@ -88,7 +88,7 @@ TEST(TrafficLogTogether, ASilentAgentHoldsUpNoOtherLineAndTheOrderStays)
     settings.LogType = ltOneFile;
     settings.LogFile = "/log";
     settings.LogTime = 1; // a tick waits half a second for its reads
-    settings.LogSecMinType = 0;
+    settings.LogSecMinType = TLogSecMinType::Seconds;
     for (const char* host : {"10.0.0.1", "10.0.0.2", kHeldHost, "10.0.0.4"}) {
         settings.Sensors.push_back(sensorAt(host));
         io->answer(host, kDown, "1000");

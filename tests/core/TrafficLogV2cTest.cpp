@@ -53,7 +53,7 @@ TSensorRecord v2cSensor()
     TSensorRecord sensor = activeSensor("core", kV2cHost);
     sensor.Sensor = "4";
     sensor.SensorName = "wan";
-    sensor.SnmpVersion = SensorPoll::kSnmpVersion2c;
+    sensor.SnmpVersion = TSnmpVersion::V2c;
     SensorPoll::buildCounterOids(sensor);
     return sensor;
 }
@@ -124,7 +124,7 @@ TEST(TrafficLogV2c, RatesOfTheLogLine)
         V2cLogIO io;
         io.agent.interfaces[4] = {"wan", c.firstIn, 7, c.highCapacity};
         TSensorRecord sensor = v2cSensor();
-        sensor.TimerToUse = c.timerToUse;
+        sensor.TimerToUse = static_cast<TTimerToUse>(c.timerToUse);
         TMonitorSettings settings = logSettings({sensor});
         logTick(settings, io, {});
         EXPECT_EQ(io.agent.takeRequests().size(), c.firstRequests);
@@ -204,7 +204,7 @@ TEST(TrafficLogV2c, VersionOneReadsUnchanged)
         V2cLogIO io;
         io.answerV1("100", "1000", "1000");
         TSensorRecord old = v1Sensor();
-        old.TimerToUse = timerToUse;
+        old.TimerToUse = static_cast<TTimerToUse>(timerToUse);
         TMonitorSettings settings = logSettings({old, v2cSensor()});
         io.ticks = 5000;
         logTick(settings, io, {});
@@ -247,7 +247,7 @@ TEST(TrafficLogV2c, SnmpV3SensorLogsLikeV2c)
 {
     V2cLogIO io;
     TSensorRecord sensor = v2cSensor();
-    sensor.SnmpVersion = SensorPoll::kSnmpVersion3;
+    sensor.SnmpVersion = TSnmpVersion::V3;
     sensor.V3 = {"monitor",     SecurityLevel::AuthNoPriv, AuthProtocol::SHA1,
                  "authSecret1", PrivProtocol::None,        ""};
     TMonitorSettings settings = logSettings({sensor});
@@ -286,7 +286,8 @@ TEST(TrafficLogV2c, KeepLoggedBaseline)
     };
     const Case cases[] = {
         {"untouched", [](TSensorRecord&) {}, true},
-        {"switched to version 1", [](TSensorRecord& s) { s.SnmpVersion = 0; }, false},
+        {"switched to version 1", [](TSensorRecord& s) { s.SnmpVersion = TSnmpVersion::V1; },
+         false},
         {"other interface", [](TSensorRecord& s) { s.DownOID = "1.3.6.1.2.1.2.2.1.10.5"; }, false},
     };
     for (const Case& c : cases) {

@@ -286,7 +286,7 @@ TEST_F(SettingsStore, SavedModelComesBackInAnotherProcess)
     m_settings.ShowExtendedInfo = true;
     m_settings.Interval = 2;
     m_settings.ShowX = true;
-    m_settings.XAction = 1;
+    m_settings.XAction = TXAction::Terminate;
     m_settings.AutoStart = false;
     m_settings.StartMinimized = true;
     m_settings.ShowHints = false;
@@ -294,10 +294,10 @@ TEST_F(SettingsStore, SavedModelComesBackInAnotherProcess)
     m_settings.EnableLog = true;
     m_settings.LogFile = "/var/tmp/log \"one\".txt";
     m_settings.LogFolder = "/var/tmp/logs/";
-    m_settings.LogType = 3;
+    m_settings.LogType = TLogType::Syslog;
     m_settings.SysLogServer = "127.0.0.9";
     m_settings.LogTime = 7;
-    m_settings.LogSecMinType = 1;
+    m_settings.LogSecMinType = TLogSecMinType::Minutes;
     m_settings.LatencySensor = true;
     m_settings.LatencyHost = "127.0.0.1";
     TSensorRecord& r = m_settings.Sensors[1];
@@ -318,7 +318,7 @@ TEST_F(SettingsStore, SavedModelComesBackInAnotherProcess)
     r.GraphPixels = 4;
     r.LighterLine = true;
     r.UseLightColorFor = true;
-    r.TimerToUse = 1;
+    r.TimerToUse = TTimerToUse::LocalTickCount;
     r.HalfHeight = true;
     r.DownOID = "not stored";
     m_window.m_top = -20;
@@ -467,15 +467,15 @@ TEST_F(SettingsStore, EveryNumberIsHeldToTheRangeItsDialogAllows)
             {"LogTime", settings.LogTime},
             {"Alpha", window.alphaBlendValue()},
             {"BackColor", settings.BackColor},
-            {"XAction", settings.XAction},
-            {"LogType", settings.LogType},
-            {"LogSecMinType", settings.LogSecMinType},
+            {"XAction", storedNumber(settings.XAction)},
+            {"LogType", storedNumber(settings.LogType)},
+            {"LogSecMinType", storedNumber(settings.LogSecMinType)},
             {"GraphPixels", settings.Sensors.at(0).GraphPixels},
             {"ULColor", settings.Sensors.at(0).ULColor},
             {"DLColor", settings.Sensors.at(0).DLColor},
             {"LightColor", settings.Sensors.at(0).LightColor},
-            {"SpeedType", settings.Sensors.at(0).SpeedType},
-            {"TimerToUse", settings.Sensors.at(0).TimerToUse},
+            {"SpeedType", storedNumber(settings.Sensors.at(0).SpeedType)},
+            {"TimerToUse", storedNumber(settings.Sensors.at(0).TimerToUse)},
             {"DownSpeed", settings.Sensors.at(0).DownSpeed},
         };
         EXPECT_EQ(memory.at(c.name), c.loaded) << "in memory";

@@ -41,7 +41,7 @@ TSensorRecord sample(const char* name, const char* ip, const char* index, const 
     r.SensorName = ifName;
     r.DownSpeed = 16384;
     r.UpSpeed = 1024;
-    r.SpeedType = 3;
+    r.SpeedType = TSpeedType::Bypass;
     r.DLColor = 0x00FF00;
     r.ULColor = 0x0000FF;
     r.LightColor = 0xFF0000;

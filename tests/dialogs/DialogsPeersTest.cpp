@@ -177,7 +177,7 @@ TEST_F(DialogsPeersTest, addInEachSpeedModeAndConfirm)
         EXPECT_EQ(e.HostName, SnmpdPeer::sysName());
         EXPECT_EQ(e.Sensor, "1");
         EXPECT_EQ(e.SensorName, "lo");
-        EXPECT_EQ(e.SpeedType, int32_t(i) + 1);
+        EXPECT_EQ(storedNumber(e.SpeedType), int32_t(i) + 1);
         EXPECT_EQ(e.DownSpeed, expectedSpeeds[i]);
         EXPECT_EQ(e.DownOID, "1.3.6.1.2.1.2.2.1.10.1");
         EXPECT_EQ(e.UpOID, "1.3.6.1.2.1.2.2.1.16.1");
@@ -195,9 +195,9 @@ TEST_F(DialogsPeersTest, addInEachSpeedModeAndConfirm)
     ASSERT_EQ(stored.NumberOfHosts, 3);
     EXPECT_EQ(stored.Sensors[1].HostIP, kAgent);
     EXPECT_EQ(stored.Sensors[1].Sensor, "1");
-    EXPECT_EQ(stored.Sensors[1].SpeedType, 2);
+    EXPECT_EQ(stored.Sensors[1].SpeedType, TSpeedType::Detected);
     EXPECT_EQ(stored.Sensors[1].DownSpeed, loKbps);
-    EXPECT_EQ(stored.Sensors[2].SpeedType, 3);
+    EXPECT_EQ(stored.Sensors[2].SpeedType, TSpeedType::Bypass);
     // A live sensor starts its maximum afresh at every run.
     EXPECT_EQ(stored.Sensors[0].DownSpeed, 1);
 }
@@ -232,7 +232,7 @@ TEST_F(DialogsPeersTest, editWalksAgainAndSelectsTheStoredInterface)
     s.Sensor = last;
     s.SensorName = "old name";
     s.Active = true;
-    s.SpeedType = 3;
+    s.SpeedType = TSpeedType::Bypass;
     s.DownSpeed = s.UpSpeed = 512;
     openOptions();
     form->selectRow(1);
@@ -262,7 +262,7 @@ TEST_F(DialogsPeersTest, editOfAnUnreachableDeviceKeepsItsInterface)
     s.Sensor = "1";
     s.SensorName = "lo";
     s.Active = true;
-    s.SpeedType = 1;
+    s.SpeedType = TSpeedType::Live;
     openOptions();
     form->selectRow(1);
     whenModal<THostConfigForm>(

@@ -88,7 +88,7 @@ TEST_F(DialogsV3PeersTest, startConnectionWithSha256AndAesListsWhatSnmpwalkSees)
     // OK keeps the user with the entry.
     get<QPushButton>("OKBT")->click();
     ASSERT_EQ(owner->list.size(), 1u);
-    EXPECT_EQ(owner->list[0].SnmpVersion, 3);
+    EXPECT_EQ(owner->list[0].SnmpVersion, TSnmpVersion::V3);
     EXPECT_EQ(owner->list[0].V3.UserName, "sha256User");
     EXPECT_EQ(owner->list[0].V3.Auth, AuthProtocol::SHA256);
     EXPECT_EQ(owner->list[0].V3.Priv, PrivProtocol::AES128);

@@ -165,14 +165,14 @@ TEST_F(HostConfigV2cTest, theVersionIsStoredAndShownAgain)
     connectTo();
     get<QPushButton>("OKBT")->click();
     ASSERT_EQ(owner->list.size(), 1u);
-    EXPECT_EQ(owner->list[0].SnmpVersion, 1);
+    EXPECT_EQ(owner->list[0].SnmpVersion, TSnmpVersion::V2c);
     EXPECT_EQ(owner->list[0].Sensor, "1");
     EXPECT_EQ(owner->list[0].SensorName, "lo"); // read as SNMPv2c too
     form.reset();
 
     // Editing it shows v2c; editing a version 1 entry shows v1.
     for (const int version : {1, 0}) {
-        owner->list[0].SnmpVersion = version;
+        owner->list[0].SnmpVersion = static_cast<TSnmpVersion>(version);
         owner->mode = 2;
         owner->row = 1;
         open();

@@ -228,7 +228,7 @@ TEST_F(HostConfigV3Test, anEntrysUserGoesThroughAddAndEditAndTheWorkingList)
     get<QPushButton>("OKBT")->click();
     ASSERT_EQ(owner->list.size(), 1u);
     const TSensorConfig added = owner->list[0];
-    EXPECT_EQ(added.SnmpVersion, 3);
+    EXPECT_EQ(added.SnmpVersion, TSnmpVersion::V3);
     EXPECT_EQ(added.Sensor, "2");
     EXPECT_EQ(added.SensorName, "ge-0/0/1"); // read as the user too
     EXPECT_EQ(added.HostName, "core-switch");
@@ -400,7 +400,7 @@ TEST_F(HostConfigV3Test, deviceInformationAsksTheFirstSensorsAgentTheWayItIsPoll
     TMainMenu menu(host, net);
 
     // SNMPv3 as the sensor's user.
-    sensor.SnmpVersion = 3;
+    sensor.SnmpVersion = TSnmpVersion::V3;
     sensor.V3 = kAnn;
     menu.action("Showrouterinformation1")->trigger();
     EXPECT_EQ(m_messages->last(), "Device Name: core-switch\n\rInterfaces found: 2\n\r"
@@ -418,11 +418,11 @@ TEST_F(HostConfigV3Test, deviceInformationAsksTheFirstSensorsAgentTheWayItIsPoll
 
     // SNMPv2c through its own gets (none here: no reply), version 1 the community's.
     const std::size_t v3Calls = net->calls().size();
-    sensor.SnmpVersion = 1;
+    sensor.SnmpVersion = TSnmpVersion::V2c;
     menu.action("Showrouterinformation1")->trigger();
     EXPECT_NE(m_messages->last().find("did not reply to the SNMP call"), std::string::npos);
     EXPECT_EQ(net->countOf("get " + kSysName), 0);
-    sensor.SnmpVersion = 0;
+    sensor.SnmpVersion = TSnmpVersion::V1;
     net->values[kSysName] = "v1-name";
     menu.action("Showrouterinformation1")->trigger();
     EXPECT_EQ(net->calls().size(), v3Calls);

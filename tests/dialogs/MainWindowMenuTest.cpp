@@ -174,7 +174,7 @@ TEST_F(MainWindowMenuTest, toTheTrayAndBack)
     EXPECT_TRUE(waitFor([&] { return form->isVisible(); }));
 
     // The "X" button minimises with XAction 0.
-    form->settings().XAction = 0;
+    form->settings().XAction = TXAction::MinimizeToTray;
     form->shutdownButton()->click();
     EXPECT_TRUE(waitFor([&] { return !form->isVisible(); }));
     form->mainMenu()->action("BringToFront1")->trigger();

@@ -192,9 +192,9 @@ TEST_F(MainMenuTest, windowItemsAndTheXButton)
     trigger("BringToFront1");
     trigger("Exit1");
     menu->TrayIconClick();
-    host.model.XAction = 0;
+    host.model.XAction = TXAction::MinimizeToTray;
     menu->ShutdownBTClick();
-    host.model.XAction = 1;
+    host.model.XAction = TXAction::Terminate;
     menu->ShutdownBTClick();
     EXPECT_EQ(host.calls,
               std::vector<std::string>({"minimizeToTray", "bringWindowToFront", "quitApplication",

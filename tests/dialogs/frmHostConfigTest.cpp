@@ -49,7 +49,7 @@ protected:
         e.UpOID = "1.3.6.1.2.1.2.2.1.16.3";
         e.DownSpeed = 28;
         e.UpSpeed = 1024;
-        e.SpeedType = 3;
+        e.SpeedType = TSpeedType::Bypass;
         e.SwapedInOut = true;
         e.ULColor = 0x0000FF;
         e.DLColor = 0x00FF00;
@@ -58,7 +58,7 @@ protected:
         e.GraphPixels = 4;
         e.LighterLine = true;
         e.UseLightColorFor = true;
-        e.TimerToUse = 1;
+        e.TimerToUse = TTimerToUse::LocalTickCount;
         e.HalfHeight = true;
         return e;
     }
@@ -379,10 +379,10 @@ TEST_F(HostConfigTest, okAppendsTheEntryInEachSpeedMode)
         EXPECT_EQ(e.UpOID, "1.3.6.1.2.1.2.2.1.16.3");
         EXPECT_EQ(e.DownSpeed, c.down);
         EXPECT_EQ(e.UpSpeed, c.up);
-        EXPECT_EQ(e.SpeedType, c.type);
+        EXPECT_EQ(storedNumber(e.SpeedType), c.type);
         EXPECT_TRUE(e.Active);
         EXPECT_EQ(e.GraphPixels, 3);
-        EXPECT_EQ(e.TimerToUse, 1);
+        EXPECT_EQ(e.TimerToUse, TTimerToUse::LocalTickCount);
         EXPECT_EQ(e.LightColor, 0x00FFFFu);
         EXPECT_EQ(e.DLColor, 65280u);
         EXPECT_TRUE(e.HalfHeight);
@@ -447,7 +447,7 @@ TEST_F(HostConfigTest, editFillsTheControlsAndSelectsTheEntrysInterface)
 TEST_F(HostConfigTest, editAfterAFailedPingKeepsTheStoredInterface)
 {
     owner->list = {storedEntry()};
-    owner->list[0].SpeedType = 2;
+    owner->list[0].SpeedType = TSpeedType::Detected;
     owner->list[0].DownSpeed = 5000;
     owner->mode = 2;
     owner->row = 1;
@@ -470,7 +470,7 @@ TEST_F(HostConfigTest, editAfterAFailedPingKeepsTheStoredInterface)
     EXPECT_EQ(e.Sensor, "3");
     EXPECT_EQ(e.SensorName, "stored eth0");
     EXPECT_EQ(e.DownOID, "1.3.6.1.2.1.2.2.1.16.3");
-    EXPECT_EQ(e.SpeedType, 1);
+    EXPECT_EQ(e.SpeedType, TSpeedType::Live);
 }
 
 // The agent answers ping but not SNMP: the walk finds nothing, and OK must

@@ -35,7 +35,7 @@ TSensorRecord sensor(const std::string& name, bool active, int64_t speed = 1024)
     r.SensorName = name + "-if";
     r.DownSpeed = speed;
     r.UpSpeed = speed / 2;
-    r.SpeedType = 3;
+    r.SpeedType = TSpeedType::Bypass;
     r.GraphPixels = 2;
     r.DLColor = 0x00FF00;
     r.ULColor = 0x0000FF;
@@ -136,7 +136,7 @@ TEST_F(OptionsTest, loadingShowsTheSettings)
 {
     TMonitorSettings& s = host.model;
     setSensors({sensor("Router", true), sensor("Modem", false)});
-    s.LogType = 2;
+    s.LogType = TLogType::FilePerSensor;
     s.EnableLog = true;
     s.LatencySensor = false;
     s.LatencyHost = "ping.example";
@@ -144,9 +144,9 @@ TEST_F(OptionsTest, loadingShowsTheSettings)
     s.LogFile = "/home/ann/.local/state/Travimetra/logs/with/a/long/path/below/it/Travimetra.log";
     s.LogFolder = "/var/log/travimetra/";
     s.LogTime = 12;
-    s.LogSecMinType = 1;
+    s.LogSecMinType = TLogSecMinType::Minutes;
     s.SysLogServer = "loghost";
-    s.XAction = 1;
+    s.XAction = TXAction::Terminate;
     s.ShowX = false;
     s.Interval = 9;
     s.ScaleSize = 150;
@@ -314,7 +314,7 @@ TEST_F(OptionsTest, deletingTheLastRowSelectsTheNewLastRow)
 TEST_F(OptionsTest, pathLabelsLookDisabledWhenTheirChoiceOrLoggingIsOff)
 {
     host.model.EnableLog = true;
-    host.model.LogType = 1;
+    host.model.LogType = TLogType::OneFile;
     open();
     auto* file = get<QLabel>("LogFilenameLBL");
     auto* folder = get<QLabel>("LogFolderLBL");
@@ -430,12 +430,12 @@ TEST_F(OptionsTest, okAppliesEverythingInOrderAndSaves)
     EXPECT_TRUE(s.LatencySensor);
     EXPECT_EQ(s.LatencyHost, "127.0.0.1");
     EXPECT_TRUE(s.EnableLog);
-    EXPECT_EQ(s.LogType, 3);
+    EXPECT_EQ(s.LogType, TLogType::Syslog);
     EXPECT_EQ(s.SysLogServer, "loghost");
     EXPECT_EQ(s.LogTime, 3);
-    EXPECT_EQ(s.LogSecMinType, 1);
+    EXPECT_EQ(s.LogSecMinType, TLogSecMinType::Minutes);
     EXPECT_TRUE(s.ShowX);
-    EXPECT_EQ(s.XAction, 1);
+    EXPECT_EQ(s.XAction, TXAction::Terminate);
     EXPECT_FALSE(s.AutoStart);
     EXPECT_TRUE(s.StartMinimized);
     EXPECT_TRUE(s.DoPing);
@@ -456,7 +456,7 @@ TEST_F(OptionsTest, okAppliesEverythingInOrderAndSaves)
     FakeMainWindowHost window;
     LoadSettings(stored, window);
     EXPECT_EQ(stored.Interval, 7);
-    EXPECT_EQ(stored.LogType, 3);
+    EXPECT_EQ(stored.LogType, TLogType::Syslog);
     EXPECT_EQ(stored.NumberOfHosts, 3);
     EXPECT_EQ(stored.Sensors[2].HostName, "C");
     EXPECT_TRUE(stored.Sensors[2].Active);
@@ -500,7 +500,7 @@ TEST_F(OptionsTest, theLogFileGetsItsExtensionCaseSensitively)
 TEST_F(OptionsTest, theLogFolderCanBeChosen)
 {
     host.model.EnableLog = true;
-    host.model.LogType = 2;
+    host.model.LogType = TLogType::FilePerSensor;
     host.model.LogFolder = "/tmp/before/";
     setSensors({sensor("A", true)});
     open();

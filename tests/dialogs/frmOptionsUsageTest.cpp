@@ -29,7 +29,7 @@ TSensorRecord named(const std::string& name)
     r.SensorName = "if";
     r.DownSpeed = 1024;
     r.UpSpeed = 512;
-    r.SpeedType = 3;
+    r.SpeedType = TSpeedType::Bypass;
     r.GraphPixels = 2;
     return r;
 }

@@ -83,7 +83,7 @@ protected:
     {
         TMonitorSettings s = typicalSettings();
         s.Sensors = {configuredSensor(address, "Agent")};
-        s.Sensors[0].TimerToUse = timerToUse;
+        s.Sensors[0].TimerToUse = static_cast<TTimerToUse>(timerToUse);
         seedStore(s);
         return makeForm(m_net);
     }

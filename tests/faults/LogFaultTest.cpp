@@ -96,7 +96,7 @@ protected:
         MainFormFixture::TearDown();
     }
 
-    void startLogging(int logType, const std::string& file, const std::string& folder,
+    void startLogging(TLogType logType, const std::string& file, const std::string& folder,
                       const std::string& hostName)
     {
         TMonitorSettings s = typicalSettings();
@@ -106,7 +106,7 @@ protected:
         s.LogFile = file;
         s.LogFolder = folder;
         s.LogTime = 1;
-        s.LogSecMinType = 0;
+        s.LogSecMinType = TLogSecMinType::Seconds;
         s.Sensors = {configuredSensor("127.0.0.96", hostName)};
         seedStore(s);
         m_form = makeForm(m_net, true);

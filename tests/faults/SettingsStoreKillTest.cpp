@@ -39,7 +39,7 @@ TMonitorSettings generation(int which)
     s.SysLogServer = tag + ".example";
     s.LatencyHost = "127.0.0." + std::to_string(10 + which);
     // Values the dialogs allow, so that a load finds nothing to heal.
-    s.LogType = 1;
+    s.LogType = TLogType::OneFile;
     s.LogTime = 30;
     s.resizeSensors(which == 0 ? 2 : 3);
     for (std::size_t i = 0; i < s.Sensors.size(); ++i) {
