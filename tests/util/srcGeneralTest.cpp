@@ -281,6 +281,9 @@ TEST(RegVariantConversion, AcceptsOnlyWhatStandsForTheTarget)
     EXPECT_TRUE(regVariantToInt(std::string("-2147483648"), number));
     EXPECT_EQ(number, INT32_MIN);
     EXPECT_FALSE(regVariantToInt(std::string("2147483648"), number));
+    EXPECT_FALSE(regVariantToInt(std::string("-2147483649"), number));
+    EXPECT_TRUE(regVariantToInt(std::string("+2147483647"), number));
+    EXPECT_EQ(number, INT32_MAX);
     EXPECT_FALSE(regVariantToInt(std::string(" 5"), number));
     EXPECT_FALSE(regVariantToInt(std::string(""), number));
     EXPECT_FALSE(regVariantToInt(std::string("-"), number));
