@@ -5,6 +5,7 @@
 #include "widgets/Watchdog.h"
 
 #include "ApplicationReport.h"
+#include "LogTimerPeriod.h"
 #include "MessageBoxes.h"
 #include "SensorPoll.h"
 #include "TCoolTrayIcon.h"
@@ -586,6 +587,22 @@ TEST_F(MainForm, TimersFollowTheirSettings)
     form->UpdateControlProperties();
     EXPECT_FALSE(form->logTimer()->enabled());
 
+    // The log's period: seconds or minutes, within 32 bits, none for another unit.
+    const struct
+    {
+        int time;
+        int unit;
+        std::uint32_t period;
+    } logPeriods[] = {
+        {5, 0, 5000u},           {5, 1, 300000u}, {-3, 1, 0u}, {INT32_MAX, 0, 4294967295u},
+        {71582, 1, 4294920000u}, {5, 2, 0u}};
+    for (const auto& c : logPeriods) {
+        s.LogTime = c.time;
+        s.LogSecMinType = c.unit;
+        EXPECT_EQ(LogTimerPeriod::of(s), c.period) << c.time << " in unit " << c.unit;
+    }
+    s.EnableLog = false;
+    EXPECT_EQ(LogTimerPeriod::of(s), std::nullopt);
     EXPECT_EQ(TMainForm::pollPeriod(5), 5000u);
     EXPECT_EQ(TMainForm::pollPeriod(-3), 0u);
     EXPECT_EQ(TMainForm::pollPeriod(INT32_MAX), 4294967295u);
