@@ -61,11 +61,19 @@ TEST(SensorNetworkLogIO, SendsOnlyPrioritiesSyslogCanCarry)
     for (const auto& r : refused)
         EXPECT_FALSE(io.sendSyslog(kReceiver, r.facility, r.severity, "refused"))
             << r.facility << "/" << r.severity;
-    // The highest priority there is: facility 23, severity 7 -> 191.
-    EXPECT_TRUE(io.sendSyslog(kReceiver, 23, 7, "last"));
-    const std::string first = receiver.next();
-    EXPECT_EQ(first.rfind("<191>", 0), 0u) << first;
-    EXPECT_NE(first.find("last"), std::string::npos) << "something was sent before: " << first;
+    // The lowest and the highest priority there are: facility 23, severity 7 -> 191.
+    const struct
+    {
+        int facility;
+        int severity;
+        const char* priority;
+    } sent[] = {{0, 0, "<0>"}, {23, 7, "<191>"}};
+    for (const auto& c : sent) {
+        EXPECT_TRUE(io.sendSyslog(kReceiver, c.facility, c.severity, "sent"));
+        const std::string datagram = receiver.next();
+        EXPECT_EQ(datagram.rfind(c.priority, 0), 0u) << datagram;
+        EXPECT_NE(datagram.find("sent"), std::string::npos) << "something was sent before";
+    }
 }
 
 // The program's log reads an SNMPv2c sensor through the poll's network, in

@@ -287,6 +287,10 @@ TEST_F(SensorPasswordKeeperTest, SaveKeepsChangesAndForgetsOnlyItsOwn)
     EXPECT_EQ(m_keyring->entries[SensorSecrets::authKey("10.0.0.3", "carl")], "authC");
     EXPECT_EQ(m_keyring->entries.count(bobAuth), 0u);
     EXPECT_EQ(m_keyring->entries[stranger], "theirs");
+    // The other password of the two alone changes: it is kept all the same.
+    settings.Sensors[0].V3.PrivPassword = "privA2";
+    EXPECT_EQ(k.save(settings), "");
+    EXPECT_EQ(m_keyring->entries[SensorSecrets::privKey("10.0.0.1", "ann")], "privA2");
 
     // Passwords the keyring could not give are not taken as emptied.
     SensorPasswordKeeper next = keeper();

@@ -157,21 +157,6 @@ TEST_F(MainFormAuxiliary, LatencyStripFollowsTheSwitch)
     EXPECT_EQ(textColor(form->latencyLabel()), VrColor::toQColor(0x808080));
 }
 
-TEST_F(MainFormAuxiliary, LogPeriodFromItsSettings)
-{
-    TMonitorSettings s = loggingSettings((m_root / "state" / "t.log").string());
-    s.LogSecMinType = TLogSecMinType::Minutes;
-    s.LogTime = 5;
-    seedStore(s);
-    auto form = makeForm(m_net);
-    EXPECT_TRUE(form->logTimer()->enabled());
-    EXPECT_EQ(form->logTimer()->interval(), 300000u);
-
-    form->settings().EnableLog = false;
-    form->UpdateControlProperties();
-    EXPECT_FALSE(form->logTimer()->enabled());
-}
-
 TEST_F(MainFormAuxiliary, LogTicksReadThroughThePollsNetwork)
 {
     const std::string logFile = (m_root / "state" / "traffic.log").string();

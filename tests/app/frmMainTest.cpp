@@ -5,6 +5,7 @@
 #include "widgets/Watchdog.h"
 
 #include "ApplicationReport.h"
+#include "LogTimerPeriod.h"
 #include "MessageBoxes.h"
 #include "SensorPoll.h"
 #include "TCoolTrayIcon.h"
@@ -586,6 +587,22 @@ TEST_F(MainForm, TimersFollowTheirSettings)
     form->UpdateControlProperties();
     EXPECT_FALSE(form->logTimer()->enabled());
 
+    // The log's period: seconds or minutes, within 32 bits, none for another unit.
+    const struct
+    {
+        int time;
+        int unit;
+        std::uint32_t period;
+    } logPeriods[] = {
+        {5, 0, 5000u},           {5, 1, 300000u}, {-3, 1, 0u}, {INT32_MAX, 0, 4294967295u},
+        {71582, 1, 4294920000u}, {5, 2, 0u}};
+    for (const auto& c : logPeriods) {
+        s.LogTime = c.time;
+        s.LogSecMinType = static_cast<TLogSecMinType>(c.unit);
+        EXPECT_EQ(LogTimerPeriod::of(s), c.period) << c.time << " in unit " << c.unit;
+    }
+    s.EnableLog = false;
+    EXPECT_EQ(LogTimerPeriod::of(s), std::nullopt);
     EXPECT_EQ(TMainForm::pollPeriod(5), 5000u);
     EXPECT_EQ(TMainForm::pollPeriod(-3), 0u);
     EXPECT_EQ(TMainForm::pollPeriod(INT32_MAX), 4294967295u);
@@ -661,35 +678,39 @@ TEST_F(MainForm, AutoStartEntryFollowsTheSetting)
     EXPECT_FALSE(std::filesystem::exists(entry));
 }
 
-TEST(XdgAutostart, ExecQuotesWhatTheShellWouldExpand)
-{
-    const auto text = XdgAutostart::entryText("/opt/a b/$x\"y`z\\w%/travimetra");
-    ASSERT_TRUE(text.has_value());
-    EXPECT_NE(text->find("Exec=\"/opt/a b/\\\\$x\\\\\"y\\\\`z\\\\\\\\w%%/travimetra\"\n"),
-              std::string::npos)
-        << *text;
-    EXPECT_FALSE(XdgAutostart::entryText("relative/travimetra").has_value());
-    EXPECT_FALSE(XdgAutostart::entryText("/a\nExec=/bin/evil").has_value());
-}
-
+// The program's path quoted as the shell would not expand it, the program to
+// try and the icon; no entry for a path that is not absolute or that would
+// start a key of its own on a new line.
 TEST(XdgAutostart, TheEntryNamesTheProgramToTryAndItsIconAndIsValid)
 {
     struct Case
     {
-        const char* executable;
+        std::string executable;
+        const char* exec; // nothing: no entry
         const char* tryExec;
     };
     const Case cases[] = {
-        {"/usr/bin/travimetra", "TryExec=/usr/bin/travimetra\n"},
-        {"/opt/a b/$x\"y`z%/travimetra", "TryExec=/opt/a b/$x\"y`z%/travimetra\n"},
-        {"/opt/back\\slash/travimetra", "TryExec=/opt/back\\\\slash/travimetra\n"},
+        {"/usr/bin/travimetra", "Exec=\"/usr/bin/travimetra\"\n", "TryExec=/usr/bin/travimetra\n"},
+        {"/opt/a b/$x\"y`z%/travimetra", "Exec=\"/opt/a b/\\\\$x\\\\\"y\\\\`z%%/travimetra\"\n",
+         "TryExec=/opt/a b/$x\"y`z%/travimetra\n"},
+        {"/opt/back\\slash/travimetra", "Exec=\"/opt/back\\\\\\\\slash/travimetra\"\n",
+         "TryExec=/opt/back\\\\slash/travimetra\n"},
+        {"relative/travimetra", nullptr, nullptr},
+        {"/a\nExec=/bin/evil", nullptr, nullptr},
+        {"/a\rExec=/bin/evil", nullptr, nullptr},
+        {std::string("/a\0/bin/evil", 12), nullptr, nullptr},
     };
     const QString validator =
         QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.executable);
         const auto text = XdgAutostart::entryText(c.executable);
+        if (!c.exec) {
+            EXPECT_FALSE(text.has_value());
+            continue;
+        }
         ASSERT_TRUE(text.has_value());
+        EXPECT_NE(text->find(c.exec), std::string::npos) << *text;
         EXPECT_NE(text->find(c.tryExec), std::string::npos) << *text;
         EXPECT_NE(text->find("\nIcon=com.quorvane.Travimetra\n"), std::string::npos) << *text;
 

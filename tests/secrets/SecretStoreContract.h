@@ -48,6 +48,9 @@ inline void checkSecretStoreContract(ISecretStore& store)
     ASSERT_EQ(sensors.save("192.0.2.1", "ann", {"authPass", "privPass"}, error), SecretStatus::Ok)
         << error;
     ASSERT_EQ(sensors.save("192.0.2.1/ann", "", {"otherAuth", ""}, error), SecretStatus::Ok);
+    ASSERT_EQ(sensors.save("192.0.2.1%2Fann", "", {"thirdAuth", ""}, error), SecretStatus::Ok);
+    // The keys name agent and user in the keyring: a new spelling loses what users kept.
+    EXPECT_EQ(SensorSecrets::privKey("192.0.2.1/a%", "ann"), "snmpv3/192.0.2.1%2Fa%25/ann/priv");
     SensorPasswords read;
     ASSERT_EQ(sensors.load("192.0.2.1", "ann", read, error), SecretStatus::Ok);
     EXPECT_EQ(read.Auth, "authPass");
@@ -59,7 +62,11 @@ inline void checkSecretStoreContract(ISecretStore& store)
     ASSERT_EQ(sensors.save("192.0.2.1", "ann", {"authPass", ""}, error), SecretStatus::Ok);
     EXPECT_EQ(store.read(SensorSecrets::privKey("192.0.2.1", "ann"), secret, error),
               SecretStatus::NotFound);
+    ASSERT_EQ(sensors.save("192.0.2.1", "ann", {"", "privPass"}, error), SecretStatus::Ok);
+    EXPECT_EQ(store.read(SensorSecrets::authKey("192.0.2.1", "ann"), secret, error),
+              SecretStatus::NotFound);
     ASSERT_EQ(sensors.forget("192.0.2.1", "ann", error), SecretStatus::Ok);
     ASSERT_EQ(sensors.load("192.0.2.1", "ann", read, error), SecretStatus::Ok);
     EXPECT_EQ(read.Auth, "");
+    EXPECT_EQ(read.Priv, "");
 }

@@ -163,15 +163,30 @@ TEST_F(V3Scripted, AReplacedEngineIsLearntAgainAndTheRequestRepeated)
     EXPECT_EQ(result.RoundTrips, 2) << "the report, then the request again";
     EXPECT_EQ(cache.find(std::string(kAgent) + "|161")->EngineID, newEngine);
 
-    // An engine that keeps refusing its own id is reported, not looped on.
-    script([&](const Request& r) {
-        return std::vector<ScriptedAgent::Datagram>{
-            {discoveryReport(r, r.message.Usm.EngineID + "x")}};
-    });
-    const SnmpV3Result stuck = SNMPv3Get({"1.3.6.1.2.1.1.3.0"}, kUser, kAgent, cache);
-    EXPECT_EQ(stuck.Outcome, SnmpV3Outcome::UnknownEngineID);
-    EXPECT_TRUE(stuck.VarBinds.empty());
-    EXPECT_EQ(cache.find(std::string(kAgent) + "|161"), nullptr) << "found again next time";
+    // An engine that keeps refusing its own id, or a clock no unsigned report
+    // may set, is reported after at most one more try, not looped on, and
+    // the engine is found again next time.
+    const struct
+    {
+        const char* report;
+        SnmpV3Outcome outcome;
+        int roundTrips;
+    } stuckCases[] = {{"1.3.6.1.6.3.15.1.1.4.0", SnmpV3Outcome::UnknownEngineID, 2},
+                      {"1.3.6.1.6.3.15.1.1.2.0", SnmpV3Outcome::NotInTimeWindow, 1}};
+    for (const auto& c : stuckCases) {
+        SCOPED_TRACE(c.report);
+        script([&](const Request& r) {
+            return std::vector<ScriptedAgent::Datagram>{
+                {answer(r, BerTag::Report, {{c.report, BerTag::Counter32, "\x01"}},
+                        r.message.Usm.EngineID + "x")}};
+        });
+        cache.learn(std::string(kAgent) + "|161", kEngine, 1, 100, SnmpEngineState::Clock::now());
+        const SnmpV3Result stuck = SNMPv3Get({"1.3.6.1.2.1.1.3.0"}, kUser, kAgent, cache);
+        EXPECT_EQ(stuck.Outcome, c.outcome);
+        EXPECT_EQ(stuck.RoundTrips, c.roundTrips);
+        EXPECT_TRUE(stuck.VarBinds.empty());
+        EXPECT_EQ(cache.find(std::string(kAgent) + "|161"), nullptr);
+    }
 }
 
 TEST_F(V3Scripted, AnEngineIdNewAtEveryRequestCostsOneEngineAndItsKeys)
@@ -250,6 +265,9 @@ TEST_F(V3Scripted, SettingsThatCannotMakeARequestSendNothing)
     noPrivPassword.Auth = AuthProtocol::SHA256;
     noPrivPassword.Level = SecurityLevel::AuthPriv;
     noPrivPassword.Priv = PrivProtocol::AES128;
+    SnmpV3User noPrivProtocol = noPrivPassword;
+    noPrivProtocol.Priv = PrivProtocol::None;
+    noPrivProtocol.PrivPassword = "password2";
     const struct
     {
         SnmpV3User user;
@@ -259,6 +277,7 @@ TEST_F(V3Scripted, SettingsThatCannotMakeARequestSendNothing)
         {noAuthProtocol, "no authentication protocol"},
         {noAuthPassword, "no authentication password"},
         {noPrivPassword, "no privacy password"},
+        {noPrivProtocol, "no privacy protocol"},
     };
     for (const auto& c : cases) {
         SnmpEngineCache cache;

@@ -184,10 +184,14 @@ TEST(SnmpEngineCache, KeepsKeysOnlyForEngineIdsAnAddressHas)
     EXPECT_EQ(cache.localizedKey(AuthProtocol::SHA256, "secretWord", "E2"),
               localizedKeyFromPassword(AuthProtocol::SHA256, "secretWord", "E2"));
     EXPECT_EQ(cache.keyCount(), 2u);
+    // A second password of the same engine has keys of its own.
+    EXPECT_EQ(cache.localizedKey(AuthProtocol::SHA256, "otherWord", "E2"),
+              localizedKeyFromPassword(AuthProtocol::SHA256, "otherWord", "E2"));
+    EXPECT_EQ(cache.keyCount(), 4u);
     // Nothing is derived from nothing.
     EXPECT_EQ(cache.localizedKey(AuthProtocol::SHA256, "", "E2"), "");
     EXPECT_EQ(cache.localizedKey(AuthProtocol::None, "secretWord", "E2"), "");
-    EXPECT_EQ(cache.keyCount(), 2u);
+    EXPECT_EQ(cache.keyCount(), 4u);
 }
 
 } // namespace

@@ -363,27 +363,46 @@ TEST(UsmSecurity, TakesAPaddedScopedPduForEveryPrivacyProtocol)
     }
 }
 
+// For every level a user may have, a Response protected more or less than
+// the request is refused; a Report may come in clear: an agent that does not
+// know the user cannot sign.
 TEST(UsmSecurity, AResponseIsProtectedAsTheRequestWas)
 {
-    const Agent signing =
-        makeAgent(SecurityLevel::AuthPriv, AuthProtocol::SHA1, PrivProtocol::AES128);
-    Agent clear = signing;
-    clear.user.Level = SecurityLevel::NoAuthNoPriv;
-    Agent signedOnly = signing;
-    signedOnly.user.Level = SecurityLevel::AuthNoPriv;
-    SnmpEngineState ours = signing.engine;
-    UsmReply reply;
-    EXPECT_EQ(usmUnwrapReply(response(clear, 9, 9), 9, signing.user, signing.keys, &ours,
-                             Clock::now(), reply),
-              UsmRefusal::Unauthenticated);
-    EXPECT_EQ(usmUnwrapReply(response(signedOnly, 9, 9), 9, signing.user, signing.keys, &ours,
-                             Clock::now(), reply),
-              UsmRefusal::WrongLevel);
-    // A Report may come in clear: an agent that does not know the user cannot sign.
-    EXPECT_EQ(usmUnwrapReply(response(clear, 9, 0, BerTag::Report), 9, signing.user, signing.keys,
-                             &ours, Clock::now(), reply),
-              UsmRefusal::Ok);
-    EXPECT_FALSE(reply.Authenticated);
+    using L = SecurityLevel;
+    const struct
+    {
+        SecurityLevel user;
+        SecurityLevel reply;
+        int pduType;
+        UsmRefusal expected;
+    } cases[] = {
+        {L::AuthPriv, L::AuthPriv, BerTag::GetResponse, UsmRefusal::Ok},
+        {L::AuthPriv, L::NoAuthNoPriv, BerTag::GetResponse, UsmRefusal::Unauthenticated},
+        {L::AuthPriv, L::AuthNoPriv, BerTag::GetResponse, UsmRefusal::WrongLevel},
+        {L::AuthPriv, L::NoAuthNoPriv, BerTag::Report, UsmRefusal::Ok},
+        {L::AuthNoPriv, L::AuthNoPriv, BerTag::GetResponse, UsmRefusal::Ok},
+        {L::AuthNoPriv, L::NoAuthNoPriv, BerTag::GetResponse, UsmRefusal::Unauthenticated},
+        {L::AuthNoPriv, L::AuthPriv, BerTag::GetResponse, UsmRefusal::NotOurs},
+        {L::AuthNoPriv, L::NoAuthNoPriv, BerTag::Report, UsmRefusal::Ok},
+        {L::NoAuthNoPriv, L::NoAuthNoPriv, BerTag::GetResponse, UsmRefusal::Ok},
+        {L::NoAuthNoPriv, L::AuthNoPriv, BerTag::GetResponse, UsmRefusal::NotOurs},
+        {L::NoAuthNoPriv, L::AuthPriv, BerTag::GetResponse, UsmRefusal::NotOurs},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(int(c.user)) + " <- " + std::to_string(int(c.reply)) + " " +
+                     std::to_string(c.pduType));
+        Agent user = makeAgent(c.user, AuthProtocol::SHA1, PrivProtocol::AES128);
+        Agent agent = user;
+        agent.user.Level = c.reply;
+        SnmpEngineState ours = user.engine;
+        UsmReply reply;
+        EXPECT_EQ(usmUnwrapReply(response(agent, 9, c.pduType == BerTag::Report ? 0 : 9, c.pduType),
+                                 9, user.user, user.keys, &ours, Clock::now(), reply),
+                  c.expected);
+        if (c.expected == UsmRefusal::Ok) {
+            EXPECT_EQ(reply.Authenticated, c.reply != SecurityLevel::NoAuthNoPriv);
+        }
+    }
 }
 
 TEST(UsmSecurity, KeepsTheTimeWindowAndSeesARestart)

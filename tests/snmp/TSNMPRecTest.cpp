@@ -180,8 +180,11 @@ TEST(TSNMPRec, EncodesEachValueType)
         {BerTag::OctetString, std::string("a\0b", 3), "04 03 61 00 62", std::string("a\0b", 3)},
         {BerTag::Opaque, "x", "44 01 78", "x"},
         {BerTag::IpAddress, "10.0.0.1", "40 04 0A 00 00 01", "10.0.0.1"},
+        {BerTag::IpAddress, "255.-1.256.1", "40 04 FF 00 00 01", "255.0.0.1"},
         {BerTag::Counter32, "-1", "41 05 00 FF FF FF FF", "-1"},
         {BerTag::Counter32, "4294967295", "41 05 00 FF FF FF FF", "-1"},
+        {BerTag::Counter32, "-2147483648", "41 05 00 80 00 00 00", "-2147483648"},
+        {BerTag::Counter32, "-2147483649", "41 01 00", "0"},
         {BerTag::Gauge32, "0", "42 01 00", "0"},
         {BerTag::TimeTicks, "65536", "43 03 01 00 00", "65536"},
     };

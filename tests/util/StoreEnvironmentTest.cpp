@@ -100,24 +100,45 @@ int entriesOfKind(const std::filesystem::path& folder, std::filesystem::file_typ
 
 // A FIFO or a device in the store's place is never read as an empty store
 // that a write then puts in its place: whatever happens to the store, the
-// thing the user put there is still in the folder.
+// thing the user put there is still in the folder. A link to a store is
+// followed only from a folder nobody but its owner, this user or root, may
+// write to: elsewhere another user could point it anywhere.
 TEST_F(StoreEnvironment, NonFilesInTheStoresPlaceAreNeverReplaced)
 {
     const std::filesystem::path folder = storeFile().parent_path();
-    std::filesystem::create_directories(folder);
+    const std::filesystem::path elsewhere = m_root / "elsewhere.reg";
+    std::ofstream(elsewhere) << kHead << "\"Interval\"=dword:00000007\n";
     const struct
     {
         const char* what;
         std::filesystem::file_type kind;
+        const char* target = "/dev/null"; // of a link
+        mode_t folderMode = 0700;
+        uid_t folderOwner = 0;
+        bool followed = false;
     } cases[] = {{"FIFO", std::filesystem::file_type::fifo},
-                 {"link to a device", std::filesystem::file_type::symlink}};
+                 {"link to a device", std::filesystem::file_type::symlink},
+                 {"link, private folder", std::filesystem::file_type::symlink, elsewhere.c_str(),
+                  0700, 0, true},
+                 {"link, folder the group may write", std::filesystem::file_type::symlink,
+                  elsewhere.c_str(), 0770},
+                 {"link, folder all may write", std::filesystem::file_type::symlink,
+                  elsewhere.c_str(), 01777},
+                 {"link, another user's folder", std::filesystem::file_type::symlink,
+                  elsewhere.c_str(), 0700, 65534}};
     for (const auto& c : cases) {
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
         if (c.kind == std::filesystem::file_type::fifo)
             ASSERT_EQ(mkfifo(storeFile().c_str(), 0600), 0);
         else
-            std::filesystem::create_symlink("/dev/null", storeFile());
+            std::filesystem::create_symlink(c.target, storeFile());
+        ASSERT_EQ(chmod(folder.c_str(), c.folderMode), 0);
+        ASSERT_EQ(chown(folder.c_str(), c.folderOwner, c.folderOwner), 0) << "tests run as root";
+        if (c.followed) {
+            EXPECT_EQ(readInterval(), 7) << c.what;
+            continue;
+        }
         EXPECT_THROW(readInterval(), TRegistryError) << c.what;
         try {
             WriteRegValue(HKEY_CURRENT_USER, kKey, "Interval", int32_t(5), rdInteger);
@@ -126,6 +147,7 @@ TEST_F(StoreEnvironment, NonFilesInTheStoresPlaceAreNeverReplaced)
         }
         EXPECT_EQ(entriesOfKind(folder, c.kind), 1) << c.what << " was replaced";
     }
+    EXPECT_EQ(std::filesystem::file_size(elsewhere), kHead.size() + 26) << "never written through";
 }
 
 // A store exactly as large as allowed is read; one byte more is not read,

@@ -39,14 +39,37 @@ TEST(VersionRecord, RefusesEveryDamagedRecord)
         bad[i] = char(bad[i] ^ 0x01);
         EXPECT_EQ(parseVersionRecord(bytes(bad), bad.size(), block), 0u) << "flip at " << i;
     }
-    // Consistent checksums but broken content.
-    for (const std::string& bad : {
-             buildVersionRecord({{"File Version", "1"}}),            // blank in a name
-             buildVersionRecord({{"", "1"}}),                        // empty name
-             buildVersionRecord({{"Name", std::string("a\0b", 3)}}), // zero in a value
-             buildVersionRecord({{"Name", std::string(1025, 'v')}}), // value too long
-         })
-        EXPECT_EQ(parseVersionRecord(bytes(bad), bad.size(), block), 0u);
+    // Consistent checksums: content at each limit is read, one past it or
+    // broken is not. `strings` entries of `each` value bytes, the last of `last`.
+    const auto record = [](std::size_t strings, std::size_t each, std::size_t last) {
+        std::vector<std::pair<std::string, std::string>> entries(strings,
+                                                                 {"N", std::string(each, 'v')});
+        entries.back().second.resize(last);
+        return buildVersionRecord(entries);
+    };
+    const struct
+    {
+        std::string record;
+        bool read;
+    } contents[] = {
+        {buildVersionRecord({{"File Version", "1"}}), false},            // blank in a name
+        {buildVersionRecord({{"", "1"}}), false},                        // empty name
+        {buildVersionRecord({{"Name", std::string("a\0b", 3)}}), false}, // zero in a value
+        {buildVersionRecord({{"Name\x7f", "1"}}), false},                // DEL in a name
+        {buildVersionRecord({{"!~", "1"}}), true},                       // the outermost name bytes
+        {buildVersionRecord({{std::string(64, 'n'), "1"}}), true},
+        {buildVersionRecord({{std::string(65, 'n'), "1"}}), false},
+        {record(1, 1024, 1024), true},
+        {buildVersionRecord({{"Name", std::string(1025, 'v')}}), false},
+        {record(16, 1024, 944), true}, // a table of 16384 bytes
+        {record(16, 1024, 945), false},
+        {record(64, 1, 1), true},
+        {record(65, 1, 1), false},
+    };
+    for (const auto& c : contents)
+        EXPECT_EQ(parseVersionRecord(bytes(c.record), c.record.size(), block),
+                  c.read ? c.record.size() : 0u)
+            << c.record.size();
     // A count that leaves table bytes over: patch the count and re-checksum.
     std::string spare = buildVersionRecord({{"A", "1"}, {"B", "2"}});
     spare[14] = 1;

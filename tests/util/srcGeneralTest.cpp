@@ -1,5 +1,6 @@
 #include "util/StoreFixture.h"
 
+#include "ControlCharacters.h"
 #include "RegSession.h"
 #include "RegStoreFile.h"
 #include "srcGeneral.h"
@@ -12,44 +13,48 @@ const std::string kKey = "Software\\Quorvane\\Travimetra";
 
 // ---- ShortenPath ----
 
+// Beyond the maximum, a path keeps its start and its whole last element with
+// "..." between them, and never half a UTF-8 character ("ä" is two bytes).
 TEST(ShortenPath, KeepsTheStartAndTheWholeLastElement)
 {
-    const std::string tail = "/" + std::string(19, 'f'); // 20 bytes with its slash
-    const std::string path = "/" + std::string(79, 'd') + tail;
-    ASSERT_EQ(path.size(), 100u);
-
-    const std::string shortened = ShortenPath(path, 70);
-    EXPECT_EQ(shortened, path.substr(0, 47) + "..." + tail);
-    EXPECT_EQ(shortened.size(), 70u);
+    const std::string deep = "/" + std::string(79, 'd') + "/" + std::string(19, 'f'); // 100 bytes
+    const std::string log = "/home/ann/" + std::string(60, 'x') + "/Travimetra.log";  // 85 bytes
+    const std::string wide = "/ab\xC3\xA4\xC3\xA4\xC3\xA4\xC3\xA4" + std::string(20, 'c') + "/f";
+    const struct
+    {
+        std::string path;
+        int max;
+        std::string shortened;
+    } cases[] = {
+        {deep, 70, deep.substr(0, 47) + ".../" + std::string(19, 'f')},
+        {log, 85, log},
+        {log, 84, log.substr(0, 66) + ".../Travimetra.log"},
+        {std::string(100, 'a'), 70, std::string(67, 'a') + "..."},
+        {"/var/log/" + std::string(80, 'n'), 70, ".../" + std::string(80, 'n')},
+        {wide, 12, "/ab\xC3\xA4\xC3\xA4.../f"},
+        {"/a/b", -1, ".../b"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ShortenPath(c.path, c.max), c.shortened) << c.path << " to " << c.max;
 }
 
-TEST(ShortenPath, ShortensOnlyBeyondTheMaximum)
+// Texts become lines and names only without control characters (DEL is one,
+// a byte above it is not), and are cut only between UTF-8 characters.
+TEST(ControlCharacters, ReplacedAndNeverCutInsideACharacter)
 {
-    const std::string path = "/home/ann/" + std::string(60, 'x') + "/Travimetra.log";
-    EXPECT_EQ(ShortenPath(path, int(path.size())), path);
-    const std::string shortened = ShortenPath(path, int(path.size()) - 1);
-    EXPECT_EQ(shortened.size(), path.size() - 1);
-    EXPECT_NE(shortened.find("..."), std::string::npos);
-}
-
-TEST(ShortenPath, TextWithoutSeparatorKeepsItsStart)
-{
-    const std::string text(100, 'a');
-    EXPECT_EQ(ShortenPath(text, 70), std::string(67, 'a') + "...");
-}
-
-TEST(ShortenPath, OverlongLastElementComesOutWhole)
-{
-    const std::string name = "/" + std::string(80, 'n');
-    EXPECT_EQ(ShortenPath("/var/log" + name, 70), "..." + name);
-}
-
-TEST(ShortenPath, NeverCutsAUtf8Character)
-{
-    // "ä" is two bytes; the cut would fall between them at byte 7.
-    const std::string path = "/ab\xC3\xA4\xC3\xA4\xC3\xA4\xC3\xA4" + std::string(20, 'c') + "/f";
-    const std::string shortened = ShortenPath(path, 12);
-    EXPECT_EQ(shortened, "/ab\xC3\xA4\xC3\xA4.../f");
+    EXPECT_EQ(ControlCharacters::replaced(std::string("a\x1f \x7f~\x80\t", 7), '?'), "a? ?~\x80?");
+    const struct
+    {
+        const char* text;
+        std::size_t max;
+        const char* kept;
+    } cuts[] = {
+        {"a\xC3\xA9", 3, "a\xC3\xA9"}, {"a\xC3\xA9", 2, "a"},
+        {"\xE2\x82\xAC", 2, ""},       {"\xF0\x9F\x98\x80x", 4, "\xF0\x9F\x98\x80"},
+        {"\xF0\x9F\x98\x80x", 3, ""},  {"abc", 0, ""},
+    };
+    for (const auto& c : cuts)
+        EXPECT_EQ(ControlCharacters::cutUtf8(c.text, c.max), c.kept) << c.text << " to " << c.max;
 }
 
 // ---- ReadRegValue / WriteRegValue ----
@@ -281,6 +286,9 @@ TEST(RegVariantConversion, AcceptsOnlyWhatStandsForTheTarget)
     EXPECT_TRUE(regVariantToInt(std::string("-2147483648"), number));
     EXPECT_EQ(number, INT32_MIN);
     EXPECT_FALSE(regVariantToInt(std::string("2147483648"), number));
+    EXPECT_FALSE(regVariantToInt(std::string("-2147483649"), number));
+    EXPECT_TRUE(regVariantToInt(std::string("+2147483647"), number));
+    EXPECT_EQ(number, INT32_MAX);
     EXPECT_FALSE(regVariantToInt(std::string(" 5"), number));
     EXPECT_FALSE(regVariantToInt(std::string(""), number));
     EXPECT_FALSE(regVariantToInt(std::string("-"), number));
