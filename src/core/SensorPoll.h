@@ -46,6 +46,8 @@ double elapsedSeconds(double curTime, double prevTime, int32_t divisor);
 // counter went back (a reset or an agent restart: the reading becomes the new
 // baseline) or jumped further than `bytesPerSecond` could carry.
 double counterRate(int32_t count, int32_t previous, double elapsed, double bytesPerSecond);
+// The step counterRate takes its rate of.
+CounterStep counterStepOf(int32_t count, int32_t previous, double elapsed, double bytesPerSecond);
 
 // What the sensor's interface carries at most, in bytes per second: the
 // speeds the agent reported (stDetected); unknown (0) for speeds the user
