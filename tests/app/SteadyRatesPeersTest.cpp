@@ -88,7 +88,7 @@ private:
     std::thread m_thread;
 };
 
-TSensorRecord loopbackSensor(bool steady)
+TSensorRecord loopbackSensor(bool steady, int32_t version = SensorPoll::kSnmpVersion2c)
 {
     TSensorRecord sensor;
     sensor.Active = true;
@@ -96,7 +96,7 @@ TSensorRecord loopbackSensor(bool steady)
     sensor.Community = SnmpdPeer::community();
     sensor.Sensor = "1";
     sensor.SensorName = "lo";
-    sensor.SnmpVersion = SensorPoll::kSnmpVersion2c;
+    sensor.SnmpVersion = version;
     sensor.SteadyRates = steady;
     SensorPoll::buildCounterOids(sensor);
     return sensor;
@@ -122,11 +122,12 @@ protected:
 
     // Polls a sensor of each rule every `interval` for `length` of a steady
     // transfer.
-    Measured measure(std::chrono::seconds interval, std::chrono::seconds length)
+    Measured measure(std::chrono::seconds interval, std::chrono::seconds length,
+                     int32_t version = SensorPoll::kSnmpVersion2c)
     {
         Measured m;
-        TSensorRecord steady = loopbackSensor(true);
-        TSensorRecord perPoll = loopbackSensor(false);
+        TSensorRecord steady = loopbackSensor(true, version);
+        TSensorRecord perPoll = loopbackSensor(false, version);
         const SteadyTransfer transfer;
         const Clock::time_point start = Clock::now();
         uint64_t settled = 0;
@@ -201,6 +202,28 @@ TEST_F(SteadyRatesAgainstSnmpd, EveryPollAtFiveSeconds)
 {
     const Measured m = measure(std::chrono::seconds(5), std::chrono::seconds(35));
     report("Interval 5", m);
+    expectSteady(m);
+}
+
+// Version 1 sensors read their counters one request each and keep their
+// previous readings themselves; the rule is the same.
+TEST_F(SteadyRatesAgainstSnmpd, VersionOneEveryPollAtOneSecond)
+{
+    const Measured m =
+        measure(std::chrono::seconds(1), std::chrono::seconds(22), SensorPoll::kSnmpVersion1);
+    report("SNMPv1, Interval 1", m);
+    expectSteady(m);
+    int zeros = 0;
+    for (double r : m.perPoll)
+        zeros += r == 0 ? 1 : 0;
+    EXPECT_GT(zeros, 0);
+}
+
+TEST_F(SteadyRatesAgainstSnmpd, VersionOneEveryPollAtFiveSeconds)
+{
+    const Measured m =
+        measure(std::chrono::seconds(5), std::chrono::seconds(35), SensorPoll::kSnmpVersion1);
+    report("SNMPv1, Interval 5", m);
     expectSteady(m);
 }
 
