@@ -1,13 +1,10 @@
 #include "frmMain.h"
 
-#include "ApplicationQuit.h"
 #include "ApplicationReport.h"
-#include "AppliedPoll.h"
 #include "DialogMessages.h"
 #include "ExternalAddress.h"
 #include "InstanceLock.h"
 #include "KeychainSecretStore.h"
-#include "LatencyDisplay.h"
 #include "LocalePlatform.h"
 #include "LogTimerPeriod.h"
 #include "MessageBoxes.h"
@@ -24,7 +21,6 @@
 #include "SensorPasswordKeeper.h"
 #include "SensorPoll.h"
 #include "SensorPresenter.h"
-#include "ShellWindowStates.h"
 #include "SnmpSensorStore.h"
 #include "StripLayout.h"
 #include "StripLook.h"
@@ -33,7 +29,6 @@
 #include "TSensorControls.h"
 #include "TVrLevelBar.h"
 #include "TVrTimer.h"
-#include "TrafficLog.h"
 #include "TrayImages.h"
 #include "UsagePaths.h"
 #include "UsageWiring.h"
@@ -42,24 +37,15 @@
 #include "srcGeneral.h"
 #include "srcRegOptions.h"
 
-#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QLockFile>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QTimer>
-#include <QWindow>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <limits>
-#include <stdexcept>
 
 namespace {
 

@@ -3,65 +3,23 @@
 #include "frmMain.h"
 
 #include "ApplicationQuit.h"
-#include "ApplicationReport.h"
-#include "AppliedPoll.h"
-#include "DialogMessages.h"
-#include "ExternalAddress.h"
-#include "InstanceLock.h"
-#include "KeychainSecretStore.h"
-#include "LatencyDisplay.h"
-#include "LocalePlatform.h"
-#include "LogTimerPeriod.h"
-#include "MessageBoxes.h"
 #include "MetricsEndpoint.h"
-#include "MonitorStore.h"
-#include "NetworkJobs.h"
-#include "PlainText.h"
-#include "Platform.h"
-#include "PollFigures.h"
-#include "RegStoreFile.h"
-#include "ScreenPlacement.h"
-#include "SensorGraphSet.h"
-#include "SensorNetworkLogIO.h"
-#include "SensorPasswordKeeper.h"
-#include "SensorPoll.h"
 #include "SensorPresenter.h"
 #include "ShellWindowStates.h"
-#include "SnmpSensorStore.h"
-#include "StripLayout.h"
 #include "StripLook.h"
 #include "TCoolTrayIcon.h"
 #include "TMainMenu.h"
 #include "TSensorControls.h"
-#include "TVrLevelBar.h"
 #include "TVrTimer.h"
-#include "TrafficLog.h"
-#include "TrayImages.h"
-#include "UsagePaths.h"
 #include "UsageWiring.h"
-#include "VrColor.h"
 #include "WindowScaling.h"
-#include "srcGeneral.h"
-#include "srcRegOptions.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QGuiApplication>
-#include <QLabel>
-#include <QLockFile>
 #include <QMouseEvent>
-#include <QPushButton>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QTimer>
 #include <QWindow>
-
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <limits>
-#include <stdexcept>
 
 namespace {
 

@@ -18,9 +18,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QEvent>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,13 +25,10 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSlider>
-#include <QTabWidget>
 #include <QTableWidget>
-#include <QVBoxLayout>
 
 #include <algorithm>
 #include <exception>
-#include <stdexcept>
 
 const char* const TOptionsForm::kSaveDialogTitle =
     "Select a filename for the log. Every sensor's data will be saved in this file.";
