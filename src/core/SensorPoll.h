@@ -196,7 +196,8 @@ std::string answeredFromText(const std::string& address);
 std::optional<std::string> titleToolTip(const TPollResult& result);
 
 // The SNMPv1 part of applyReading: the reads and rules every sensor had
-// before SNMPv2c.
+// before SNMPv2c, its rates by the sensor's rule (rateRule) as for every
+// version; a poll without previous readings is the baseline.
 void applyV1Reading(TSensorRecord& sensor, const TSensorReading& reading, TPollResult& result);
 
 // The error branch of a poll: both traces just above the bottom.
