@@ -1,13 +1,10 @@
 #include "frmMain.h"
 
-#include "ApplicationQuit.h"
 #include "ApplicationReport.h"
-#include "AppliedPoll.h"
 #include "DesktopKeyring.h"
 #include "DialogMessages.h"
 #include "ExternalAddress.h"
 #include "InstanceLock.h"
-#include "LatencyDisplay.h"
 #include "LocalePlatform.h"
 #include "LogTimerPeriod.h"
 #include "MessageBoxes.h"
@@ -24,7 +21,6 @@
 #include "SensorPasswordKeeper.h"
 #include "SensorPoll.h"
 #include "SensorPresenter.h"
-#include "ShellWindowStates.h"
 #include "SnmpSensorStore.h"
 #include "StripLayout.h"
 #include "StripLook.h"
@@ -33,7 +29,6 @@
 #include "TSensorControls.h"
 #include "TVrLevelBar.h"
 #include "TVrTimer.h"
-#include "TrafficLog.h"
 #include "TrayImages.h"
 #include "UsagePaths.h"
 #include "UsageWiring.h"
@@ -42,24 +37,15 @@
 #include "srcGeneral.h"
 #include "srcRegOptions.h"
 
-#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QLockFile>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QTimer>
-#include <QWindow>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <limits>
-#include <stdexcept>
 
 namespace {
 
@@ -69,7 +55,6 @@ constexpr int kKeyringRetryMs = 10000;
 
 using StripLook::kButtonFontPixels;
 using StripLook::kLabelFontPixels;
-using StripLook::kLabelHeight;
 using StripLook::kWindowFontPixels;
 using StripLook::setColors;
 using StripLook::setLabelText;
@@ -498,427 +483,4 @@ void TMainForm::UpdateControlProperties()
     m_firstColumnOffset = WindowScaling::mulDiv(strip.firstColumnLeft, scale, 100);
     if (x() + m_firstColumnOffset != firstColumnX)
         move(firstColumnX - m_firstColumnOffset, y());
-}
-
-// ---- the poll ---------------------------------------------------------------
-
-void TMainForm::MasterTimerTimer()
-{
-    UpdateAllMonitors();
-}
-
-void TMainForm::keepFirstWait()
-{
-    // The master timer has waited for its first tick since the window was
-    // loaded; the period set now restarts that wait, which would put the
-    // first graph point a whole Interval after start. The first pass still
-    // comes one second after loading (if nothing has polled by then), and
-    // the ticks follow every Interval from there. A period of 0 polls not
-    // at all, as before.
-    if (!m_loadedAt.isValid() || m_masterTimer->interval() == kFirstWait ||
-        m_masterTimer->interval() == 0)
-        return;
-    const qint64 left = std::max<qint64>(0, kFirstWait - m_loadedAt.elapsed());
-    const unsigned passes = m_passesStarted;
-    QTimer::singleShot(std::chrono::milliseconds(left), this, [this, passes] {
-        if (passes != m_passesStarted || !m_masterTimer->enabled() ||
-            m_masterTimer->interval() == 0)
-            return;
-        m_masterTimer->setEnabled(false); // the next tick one Interval from now
-        m_masterTimer->setEnabled(true);
-        MasterTimerTimer();
-    });
-}
-
-void TMainForm::UpdateAllMonitors()
-{
-    ++m_passesStarted;
-    m_masterTimer->setInterval(pollPeriod(m_settings.Interval));
-    // Counters read for a layout that is rebuilt meanwhile would start the
-    // new graphs from foreign baselines: such readings are dropped. Sensors
-    // come back as their agents answer (see NetworkJobs::startPass); the
-    // tray hint is rebuilt once for each lot applied.
-    std::vector<SensorPoll::TSensorTarget> targets = SensorPoll::passTargets(m_settings);
-    if (targets.empty()) {
-        showHintLines(); // nothing to poll: only the reset text
-        return;
-    }
-    m_jobs->startPass(std::move(targets),
-                      [this, generation = m_layoutGeneration](
-                          const std::vector<SensorPoll::TSensorReading>& readings) {
-                          if (generation != m_layoutGeneration)
-                              return;
-                          for (const SensorPoll::TSensorReading& reading : readings)
-                              UpdDeviceTimers(reading.index, reading);
-                          showHintLines();
-                          m_usage->afterPass();
-                      });
-}
-
-void TMainForm::showHintLines()
-{
-    std::string hint = SensorPoll::kHintReset;
-    for (const auto& [index, line] : m_hintLines)
-        hint += "\n\r" + line;
-    setTrayHint(hint);
-}
-
-void TMainForm::UpdDeviceTimers(int index, const SensorPoll::TSensorReading& reading)
-{
-    const AppliedPoll::TSinks sinks{*m_usage, &m_metrics->board(), [](const std::string& text) {
-                                        ApplicationReport::report(QString::fromStdString(text));
-                                    }};
-    const auto applied =
-        AppliedPoll::apply(m_settings, index, reading, m_jobs->takeReadSeconds(index), sinks);
-    if (!applied)
-        return;
-    const SensorPoll::TPollResult& result = *applied;
-    TSensorRecord& sensor = m_settings.Sensors[std::size_t(index)];
-    const int32_t down = SensorPoll::roundRate(result.downRate);
-    const int32_t up = SensorPoll::roundRate(result.upRate);
-    if (TSensorControls* c = sensor.Controls.get()) {
-        if (const auto tip = SensorPoll::titleToolTip(result); tip && c->TitleLabel)
-            c->TitleLabel->setToolTip(QString::fromStdString(*tip));
-        setLabelText(c->DownLabel, result.downText);
-        setLabelText(c->UpLabel, result.upText);
-        // The grown maximum is the highest rate in bytes per second.
-        if (result.newMaximum)
-            SensorGraphSet::growLive(*c, *result.newMaximum, presenter());
-        if (c->Scope && result.pinged) {
-            // Both samples of a poll in one drawing of the graph.
-            c->Scope->beginUpdate();
-            c->Scope->pushValue(1, up);
-            c->Scope->pushValue(0, down);
-            c->Scope->endUpdate();
-        }
-    }
-    if (!result.pinged) {
-        m_hintLines.erase(index);
-        return;
-    }
-    m_hintLines[index] =
-        SensorPresenter::hintLine(sensor, result.downText, result.upText, result.failure);
-    if (index == 0)
-        UpdateTrayIcon(down, up);
-}
-
-// ---- tray and window ----------------------------------------------------------
-
-void TMainForm::setTrayHint(const std::string& hint)
-{
-    m_trayHint = hint;
-    m_trayIcon->setHint(QString::fromStdString(hint));
-}
-
-void TMainForm::UpdateTrayIcon(std::int32_t downRate, std::int32_t upRate)
-{
-    m_trayIcon->setIconIndex(SensorPresenter::trayIconIndex(
-        downRate, upRate, m_settings.TrayDownSpeed, m_settings.TrayUpSpeed));
-}
-
-void TMainForm::AlwaysOnTopCheck()
-{
-    const bool onTop = m_settings.AlwaysOnTop;
-    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) == onTop)
-        return;
-    // Changing the flags hides a shown window.
-    const bool wasVisible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
-    if (wasVisible)
-        show();
-}
-
-void TMainForm::ShutdownBTClick()
-{
-    m_menu->ShutdownBTClick();
-}
-
-void TMainForm::TrayIconClick()
-{
-    showNormal();
-    raise();
-    activateWindow();
-}
-
-void TMainForm::applyOpacity()
-{
-    if (m_alphaBlend)
-        setWindowOpacity(std::clamp(m_alpha, 0, 255) / 255.0);
-}
-
-// ---- dragging -----------------------------------------------------------------
-
-void TMainForm::FormMouseDown(const QPoint& globalPosition)
-{
-    // The window manager moves the window if it can; otherwise follow the
-    // mouse by hand until the button is released.
-    m_dragging = false;
-    if (QWindow* handle = windowHandle(); handle && handle->startSystemMove())
-        return;
-    m_dragging = true;
-    m_dragOffset = globalPosition - pos();
-}
-
-void TMainForm::dragTo(const QPoint& globalPosition)
-{
-    if (m_dragging)
-        move(globalPosition - m_dragOffset);
-}
-
-bool TMainForm::eventFilter(QObject* watched, QEvent* event)
-{
-    switch (event->type()) {
-    case QEvent::MouseButtonPress: {
-        // The left button drags; the right one is left to open the menu (a
-        // window manager's move would swallow its click).
-        const auto* press = static_cast<QMouseEvent*>(event);
-        if (press->button() != Qt::LeftButton)
-            break;
-        FormMouseDown(press->globalPosition().toPoint());
-        return true;
-    }
-    case QEvent::MouseMove:
-        if (m_dragging) {
-            dragTo(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
-            return true;
-        }
-        break;
-    case QEvent::MouseButtonRelease:
-        if (m_dragging) {
-            m_dragging = false;
-            return true;
-        }
-        break;
-    default:
-        break;
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-void TMainForm::mousePressEvent(QMouseEvent* event)
-{
-    if (event->button() == Qt::LeftButton)
-        FormMouseDown(event->globalPosition().toPoint());
-}
-
-void TMainForm::mouseMoveEvent(QMouseEvent* event)
-{
-    dragTo(event->globalPosition().toPoint());
-}
-
-void TMainForm::mouseReleaseEvent(QMouseEvent*)
-{
-    m_dragging = false;
-}
-
-// ---- IMonitorWindow -------------------------------------------------------------
-
-int TMainForm::windowTop() const
-{
-    return y();
-}
-
-int TMainForm::windowLeft() const
-{
-    // The place of the first column: further columns reach to its left.
-    return x() + m_firstColumnOffset;
-}
-
-void TMainForm::setWindowTop(int top)
-{
-    move(x(), top);
-}
-
-void TMainForm::setWindowLeft(int left)
-{
-    move(left - m_firstColumnOffset, y());
-}
-
-int TMainForm::windowWidth() const
-{
-    return width();
-}
-
-int TMainForm::windowHeight() const
-{
-    return height();
-}
-
-int TMainForm::workAreaHeight() const
-{
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->availableGeometry().height() : 0;
-}
-
-int TMainForm::firstMonitorWidth() const
-{
-    const auto screens = QGuiApplication::screens();
-    return screens.isEmpty() ? 0 : screens.first()->geometry().width();
-}
-
-void TMainForm::setAlphaBlendValue(int alpha)
-{
-    m_alpha = alpha;
-    applyOpacity();
-}
-
-int TMainForm::latencyInterval() const
-{
-    return static_cast<int>(
-        std::min<std::uint32_t>(m_latencyTimer->interval(), std::numeric_limits<int>::max()));
-}
-
-void TMainForm::setLatencyInterval(int milliseconds)
-{
-    m_latencyTimer->setInterval(static_cast<std::uint32_t>(std::max(0, milliseconds)));
-}
-
-// ---- IMainWindowHost: what the options dialog and the menu use ---------------------
-
-bool TMainForm::masterTimerEnabled() const
-{
-    return m_masterTimer->enabled();
-}
-
-void TMainForm::setMasterTimerEnabled(bool enabled)
-{
-    m_masterTimer->setEnabled(enabled);
-}
-
-void TMainForm::setMasterTimerInterval(std::uint32_t milliseconds)
-{
-    m_masterTimer->setInterval(milliseconds);
-}
-
-void TMainForm::scaleWindowBy(int m, int d)
-{
-    if (m <= 0 || d <= 0)
-        return;
-    WindowScaling::scaleBy(this, m, d);
-    // The next layout undoes the scale in force now.
-    m_appliedScale = WindowScaling::mulDiv(m_appliedScale, m, d);
-    m_firstColumnOffset = WindowScaling::mulDiv(m_firstColumnOffset, m, d);
-    // A strip grown at the screen's edge would reach past it.
-    keepOnScreen();
-}
-
-void TMainForm::setRateLabels(const std::string& downText, const std::string& upText)
-{
-    for (const TSensorRecord& sensor : m_settings.Sensors) {
-        if (!sensor.Controls)
-            continue;
-        setLabelText(sensor.Controls->DownLabel, downText);
-        setLabelText(sensor.Controls->UpLabel, upText);
-    }
-}
-
-TUsageSettings& TMainForm::usageSettings()
-{
-    return m_usage->settings();
-}
-
-TMetricsSettings* TMainForm::metricsSettings()
-{
-    return &m_metrics->settings();
-}
-
-void TMainForm::showUsageWindow()
-{
-    m_usage->showWindow(m_settings, this);
-}
-
-void TMainForm::minimizeToTray()
-{
-    m_trayIcon->doMinimizeToTray();
-}
-
-void TMainForm::restoreFromTray()
-{
-    TrayIconClick();
-}
-
-void TMainForm::bringWindowToFront()
-{
-    show();
-    raise();
-    activateWindow();
-}
-
-void TMainForm::quitApplication()
-{
-    ApplicationQuit::request();
-}
-
-void TMainForm::changeEvent(QEvent* event)
-{
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
-        m_menu->FormActivate();
-}
-
-void TMainForm::closeEvent(QCloseEvent* event)
-{
-    // Alt+F4, the window manager's close and the end of a session all ask
-    // the strip to close: that is "Exit", which saves the settings and ends
-    // the program, never a hidden window of a program that runs on.
-    event->ignore();
-    m_menu->Exit1Click();
-}
-
-void TMainForm::showEvent(QShowEvent* event)
-{
-    QWidget::showEvent(event);
-    // Before the window is mapped: no task-bar or pager entry, and above
-    // the others as the setting says, after every hide (tray, new flags).
-    ShellWindowStates::apply(this, m_settings.AlwaysOnTop);
-    // Not every window manager activates a tool window when it appears (and
-    // without one nothing does): its first showing counts as the first
-    // activation. The menu acts on the first of the two only.
-    QTimer::singleShot(0, this, [this] { m_menu->FormActivate(); });
-}
-
-// ---------------------------------------------------------------------------
-// The auxiliary sensors and the traffic log.
-
-void TMainForm::setUpExternalAddressRow()
-{
-    constexpr TColor kBlue = 0xFF0000;
-    m_label1->setFont(tahoma(kLabelFontPixels));
-    setColors(m_label1, kBlue, m_settings.BackColor);
-    m_label1->setAutoFillBackground(false);
-    m_label1->setGeometry(8, 0, 0, kLabelHeight);
-    setLabelText(m_label1, "External IP Address :");
-    m_extIPAddLBL->setFont(tahoma(kLabelFontPixels, true));
-    setColors(m_extIPAddLBL, kBlue, m_settings.BackColor);
-    m_extIPAddLBL->setAutoFillBackground(false);
-    m_extIPAddLBL->setGeometry(117, 0, 0, kLabelHeight);
-    setLabelText(m_extIPAddLBL, ExternalAddress::kInitialCaption);
-}
-
-void TMainForm::LatencyTimerTimer()
-{
-    m_jobs->ping(m_network, m_settings.LatencyHost, [this](int roundTrip) {
-        const LatencyDisplay::TLatencyView view = LatencyDisplay::latencyView(roundTrip);
-        m_latencyBar->setPosition(view.position);
-        setColors(m_latencyLBL, view.color, m_settings.BackColor);
-        setLabelText(m_latencyLBL, view.caption);
-    });
-}
-
-void TMainForm::LogTimerTimer()
-{
-    m_jobs->logTick(m_settings, m_logIO, [this](TrafficLog::TDetachedTick tick) {
-        TrafficLog::keepLogged(m_settings, tick.settings);
-        if (!tick.report.empty())
-            ApplicationReport::report(QString::fromStdString(tick.report));
-    });
-}
-
-void TMainForm::ExteIPTimerTimer()
-{
-    m_jobs->fetchLines(m_externalAddressUrl, ExternalAddress::kRequestDeadline,
-                       [this](bool ok, const std::vector<std::string>& lines) {
-                           if (const auto caption = ExternalAddress::captionFromAnswer(ok, lines))
-                               setLabelText(m_extIPAddLBL, *caption);
-                       });
 }

@@ -72,9 +72,16 @@ SeriesStep CounterSeries::step(const CounterSample& sample, const CounterSpeeds&
     result.seconds = secondsBetween(before.time, sample.time, sample.divisor);
     result.down = boundedStep(before.down, sample.down, sample.width, speeds.down, result.seconds);
     result.up = boundedStep(before.up, sample.up, sample.width, speeds.up, result.seconds);
-    const StepRates steady = m_steady.step(result.seconds, result.down, result.up);
-    result.rates = rule == RateRule::Steady ? steady
-                                            : StepRates{stepRate(result.down, result.seconds),
-                                                        stepRate(result.up, result.seconds)};
+    result.rates = rates(result.seconds, result.down, result.up, rule);
     return result;
+}
+
+StepRates CounterSeries::rates(double seconds, const CounterStep& down, const CounterStep& up,
+                               RateRule rule)
+{
+    // Learnt under either rule, so a sensor switched to steady rates has
+    // them at once.
+    const StepRates steady = m_steady.step(seconds, down, up);
+    return rule == RateRule::Steady ? steady
+                                    : StepRates{stepRate(down, seconds), stepRate(up, seconds)};
 }

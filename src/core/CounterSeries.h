@@ -67,6 +67,10 @@ public:
     // same under either rule; the rule says how they become rates.
     SeriesStep step(const CounterSample& sample, const CounterSpeeds& speeds = {},
                     RateRule rule = RateRule::PerPoll);
+    // The rates of a step counted outside the series (a version 1 sensor
+    // keeps its previous counters itself) by the rule, with what the series
+    // learnt of the agent's refresh steps.
+    StepRates rates(double seconds, const CounterStep& down, const CounterStep& up, RateRule rule);
     // Forgets the baseline: the next sample starts the series again.
     void restart()
     {

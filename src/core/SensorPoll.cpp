@@ -123,13 +123,17 @@ double elapsedSeconds(double curTime, double prevTime, int32_t divisor)
     return (curTime - prevTime) / divisor;
 }
 
-double counterRate(int32_t count, int32_t previous, double elapsed, double bytesPerSecond)
+CounterStep counterStepOf(int32_t count, int32_t previous, double elapsed, double bytesPerSecond)
 {
     // A signed difference below 0 is a step of 2^31 or more as unsigned
     // numbers: the counter went back.
-    return stepRate(boundedStep(static_cast<uint32_t>(previous), static_cast<uint32_t>(count),
-                                CounterWidth::Bits32, bytesPerSecond, elapsed),
-                    elapsed);
+    return boundedStep(static_cast<uint32_t>(previous), static_cast<uint32_t>(count),
+                       CounterWidth::Bits32, bytesPerSecond, elapsed);
+}
+
+double counterRate(int32_t count, int32_t previous, double elapsed, double bytesPerSecond)
+{
+    return stepRate(counterStepOf(count, previous, elapsed, bytesPerSecond), elapsed);
 }
 
 CounterSpeeds counterSpeeds(const TSensorRecord& sensor)
@@ -289,8 +293,10 @@ TPollResult applyReading(TSensorRecord& sensor, const TSensorReading& reading)
     if (reading.v2c.used) {
         applyV2cReading(sensor, reading, result);
     } else {
-        // Counters read with the other version are no baseline any more.
-        sensor.GraphSeries.restart();
+        // Counters read with the other version are no baseline any more;
+        // a version 1 poll never leaves one in the series.
+        if (sensor.GraphSeries.hasBaseline())
+            sensor.GraphSeries.restart();
         applyV1Reading(sensor, reading, result);
     }
     result.interfaceNote = sensor.InterfaceNote;
@@ -352,17 +358,32 @@ void applyV1Reading(TSensorRecord& sensor, const TSensorReading& reading, TPollR
         if (agentRestarted(sensor, reading.reach)) {
             sensor.PrevDownCount = sensor.DownCount;
             sensor.PrevUpCount = sensor.UpCount;
+            sensor.GraphSeries.restart();
         }
 
         const double elapsed = elapsedSeconds(sensor.CurTime, sensor.PrevTime, divisor);
         const CounterSpeeds speeds = counterSpeeds(sensor);
+        // Without previous readings (the first poll, a new layout) this poll
+        // is the baseline of the refresh steps as well, as for every version.
+        const bool baseline = sensor.PrevDownCount == 0 && sensor.PrevUpCount == 0;
+        if (baseline)
+            sensor.GraphSeries.restart();
         if (sensor.PrevDownCount == 0)
             sensor.PrevDownCount = sensor.DownCount;
-        result.downRate = counterRate(sensor.DownCount, sensor.PrevDownCount, elapsed, speeds.down);
-        result.downText = rateLabel("DL: ", result.downRate);
         if (sensor.PrevUpCount == 0)
             sensor.PrevUpCount = sensor.UpCount;
-        result.upRate = counterRate(sensor.UpCount, sensor.PrevUpCount, elapsed, speeds.up);
+        // The same rule as every other version.
+        const StepRates rates =
+            baseline
+                ? StepRates{}
+                : sensor.GraphSeries.rates(
+                      elapsed,
+                      counterStepOf(sensor.DownCount, sensor.PrevDownCount, elapsed, speeds.down),
+                      counterStepOf(sensor.UpCount, sensor.PrevUpCount, elapsed, speeds.up),
+                      rateRule(sensor));
+        result.downRate = rates.down;
+        result.downText = rateLabel("DL: ", result.downRate);
+        result.upRate = rates.up;
         result.upText = rateLabel("UL: ", result.upRate);
         CounterSample sample;
         sample.time = sensor.CurTime;

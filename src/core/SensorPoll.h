@@ -46,6 +46,8 @@ double elapsedSeconds(double curTime, double prevTime, int32_t divisor);
 // counter went back (a reset or an agent restart: the reading becomes the new
 // baseline) or jumped further than `bytesPerSecond` could carry.
 double counterRate(int32_t count, int32_t previous, double elapsed, double bytesPerSecond);
+// The step counterRate takes its rate of.
+CounterStep counterStepOf(int32_t count, int32_t previous, double elapsed, double bytesPerSecond);
 
 // What the sensor's interface carries at most, in bytes per second: the
 // speeds the agent reported (stDetected); unknown (0) for speeds the user
@@ -197,7 +199,8 @@ std::string answeredFromText(const std::string& address);
 std::optional<std::string> titleToolTip(const TPollResult& result);
 
 // The SNMPv1 part of applyReading: the reads and rules every sensor had
-// before SNMPv2c.
+// before SNMPv2c, its rates by the sensor's rule (rateRule) as for every
+// version; a poll without previous readings is the baseline.
 void applyV1Reading(TSensorRecord& sensor, const TSensorReading& reading, TPollResult& result);
 
 // The error branch of a poll: both traces just above the bottom.

@@ -179,20 +179,59 @@ std::optional<TLogReadings> readSensor(const TSensorRecord& sensor, ITrafficLogI
     return readings;
 }
 
-TLogRates logRates(const TSensorRecord& sensor, const TLogReadings& readings)
+namespace {
+
+// A version 1 sensor's steps since the log's previous readings; nothing for
+// a tick without elapsed time or whose clock went back.
+struct TLogSteps
 {
-    TLogRates rates;
+    double seconds = 0;
+    CounterStep down;
+    CounterStep up;
+};
+
+std::optional<TLogSteps> logSteps(const TSensorRecord& sensor, const TLogReadings& readings)
+{
     const int32_t ticks = SensorPoll::wrappingDifference(readings.time, sensor.LogPrevTime);
     if (ticks <= 0 || readings.divisor <= 0)
-        return rates;
-    const double seconds = double(ticks) / readings.divisor;
+        return std::nullopt;
+    TLogSteps steps;
+    steps.seconds = double(ticks) / readings.divisor;
     const int32_t previousDown =
         sensor.LogPrevDownCount == 0 ? readings.down : sensor.LogPrevDownCount;
     const int32_t previousUp = sensor.LogPrevUpCount == 0 ? readings.up : sensor.LogPrevUpCount;
     const CounterSpeeds speeds = SensorPoll::counterSpeeds(sensor);
-    rates.down = SensorPoll::counterRate(readings.down, previousDown, seconds, speeds.down);
-    rates.up = SensorPoll::counterRate(readings.up, previousUp, seconds, speeds.up);
-    return rates;
+    steps.down = SensorPoll::counterStepOf(readings.down, previousDown, steps.seconds, speeds.down);
+    steps.up = SensorPoll::counterStepOf(readings.up, previousUp, steps.seconds, speeds.up);
+    return steps;
+}
+
+// The version 1 rates by the sensor's rule, with what `series` learnt of the
+// agent's refresh steps (it keeps no baseline for version 1).
+TLogRates ruledLogRates(const TSensorRecord& sensor, const TLogReadings& readings,
+                        CounterSeries& series)
+{
+    // A series with a baseline counted another version's counters; readings
+    // without previous ones are the baseline of the refresh steps too.
+    const bool baseline = sensor.LogPrevDownCount == 0 && sensor.LogPrevUpCount == 0;
+    if (series.hasBaseline() || baseline)
+        series.restart();
+    const std::optional<TLogSteps> steps = logSteps(sensor, readings);
+    if (!steps || baseline)
+        return {};
+    const StepRates rates =
+        series.rates(steps->seconds, steps->down, steps->up, SensorPoll::rateRule(sensor));
+    return {rates.down, rates.up};
+}
+
+} // namespace
+
+TLogRates logRates(const TSensorRecord& sensor, const TLogReadings& readings)
+{
+    const std::optional<TLogSteps> steps = logSteps(sensor, readings);
+    if (!steps)
+        return {};
+    return {stepRate(steps->down, steps->seconds), stepRate(steps->up, steps->seconds)};
 }
 
 void keepReadings(TSensorRecord& sensor, const TLogReadings& readings)
@@ -266,7 +305,7 @@ void logOne(TMonitorSettings& settings, ITrafficLogIO& io, const TLocaleFormats&
 {
     TSensorRecord& sensor = settings.Sensors[index];
     // Stepped on a copy: a line that cannot be written keeps the previous
-    // baseline, as for version 1.
+    // baseline and refresh steps.
     CounterSeries series = sensor.LogSeries;
     TLogRates rates;
     if (readings.v2c) {
@@ -274,12 +313,11 @@ void logOne(TMonitorSettings& settings, ITrafficLogIO& io, const TLocaleFormats&
                                             SensorPoll::rateRule(sensor));
         rates = {step.downRate(), step.upRate()};
     } else {
-        rates = logRates(sensor, readings);
+        rates = ruledLogRates(sensor, readings, series);
     }
     writeLine(settings, io, formats, int(index), rates);
     keepReadings(sensor, readings);
-    if (readings.v2c)
-        sensor.LogSeries = series;
+    sensor.LogSeries = series;
 }
 
 } // namespace

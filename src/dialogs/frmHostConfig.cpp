@@ -237,6 +237,9 @@ void THostConfigForm::createControls()
     graphGrid->addWidget(m_lighterLineChB, 8, 0, 1, 4);
     graphGrid->addWidget(m_useLighterColorChB, 9, 0, 1, 4);
     graphGrid->addWidget(m_halfSizeChB, 10, 0, 1, 2);
+    m_steadyRatesChB = new QCheckBox(QStringLiteral("Steady Rates"), graph);
+    m_steadyRatesChB->setObjectName(QStringLiteral("SteadyRatesChB"));
+    graphGrid->addWidget(m_steadyRatesChB, 10, 2, 1, 2);
 
     m_timerChB = new QComboBox(graph);
     m_timerChB->setObjectName(QStringLiteral("TimerChB"));
@@ -290,6 +293,10 @@ void THostConfigForm::createControls()
     m_hints.add(
         m_useLighterColorChB,
         QStringLiteral("Enable this to use the same (lighter) color in all Y-Axis values."));
+    m_hints.add(m_steadyRatesChB,
+                QStringLiteral("Spread the octets of a device that updates its counters only "
+                               "every few seconds over that time, so a steady transfer is drawn "
+                               "steady. Clear it to show the octets of every poll on their own."));
     m_hints.add(m_timerChB,
                 QStringLiteral("Select to use either the time from the SNMP device you monitor or "
                                "Windows time. Some USRobotics eg. devices need Windows time."));
@@ -526,6 +533,7 @@ void THostConfigForm::FormActivate()
         ActiveChBClick();
         m_lighterLineChB->setChecked(false);
         m_halfSizeChB->setChecked(false);
+        m_steadyRatesChB->setChecked(true);
         m_useLighterColorChB->setChecked(false);
         checkSpeedRadio(TSpeedType::Live);
         m_activationDone = true;
@@ -562,6 +570,7 @@ void THostConfigForm::FormActivate()
     m_hostNameEdit->setText(qs(entry.HostName));
     m_hostAddressEdit->setText(qs(entry.HostIP));
     m_halfSizeChB->setChecked(entry.HalfHeight);
+    m_steadyRatesChB->setChecked(entry.SteadyRates);
     m_readCommunityEdit->setText(qs(entry.Community));
     selectSpeedItem(m_downSpeedCombo, entry.DownSpeed);
     selectSpeedItem(m_upSpeedCombo, entry.UpSpeed);
@@ -907,6 +916,7 @@ void THostConfigForm::OKBTClick()
     entry.HostIP = host;
     entry.Community = community;
     entry.HalfHeight = m_halfSizeChB->isChecked();
+    entry.SteadyRates = m_steadyRatesChB->isChecked();
     entry.Sensor = index;
     entry.TimerToUse = static_cast<TTimerToUse>(m_timerChB->currentIndex());
     entry.SnmpVersion = snmpVersion();

@@ -146,6 +146,7 @@ private:
     QCheckBox* m_lighterLineChB = nullptr;
     QCheckBox* m_useLighterColorChB = nullptr;
     QCheckBox* m_halfSizeChB = nullptr;
+    QCheckBox* m_steadyRatesChB = nullptr;
     QComboBox* m_timerChB = nullptr;
     QComboBox* m_versionCombo = nullptr;
     QPushButton* m_findRouterBT = nullptr;

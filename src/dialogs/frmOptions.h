@@ -3,6 +3,7 @@
 #include "HintSwitch.h"
 #include "IDeviceNetwork.h"
 #include "IHostConfigOwner.h"
+#include "OptionsWorkingCopy.h"
 #include "TSensorConfig.h"
 #include "UsageSettings.h"
 
@@ -36,14 +37,17 @@ class TOptionsForm : public QDialog, public IHostConfigOwner
 {
     Q_OBJECT
 
+    // Before the list below, which refers to it.
+    OptionsWorkingCopy m_work;
+
 public:
     // network: what the device dialog talks to; the real agents when empty.
     explicit TOptionsForm(IOptionsHost& host, std::shared_ptr<IDeviceNetwork> network = {},
                           QWidget* parent = nullptr);
     ~TOptionsForm() override;
 
-    // The working list and state.
-    std::vector<TSensorConfig> SensorList;
+    // The working list (the working copy's sensors) and state.
+    std::vector<TSensorConfig>& SensorList = m_work.sensors();
     int EditMode = 0;
     int SavedScaleSize = 0;
     int SavedAlpha = 0;
@@ -125,7 +129,6 @@ private:
     bool m_loaded = false;
     bool m_centred = false;
     QPointer<THostConfigForm> m_hostConfig;
-    TUsageSettings m_usageWork;
 
     QTabWidget* m_pageControl = nullptr;
     QTableWidget* m_interfaceGrid = nullptr;

@@ -382,12 +382,12 @@ private:
     std::streamoff m_read = 0;
 };
 
-// Where the rate shown now is taken from: the last reading for SNMPv1, the
-// last few changes' start for the newer versions (steady rates, as set by
-// default: a transfer that runs on shows its average, not each refresh).
-const Reading& since(const std::vector<Reading>& good, const SensorSpec& spec)
+// Where the rate shown now is taken from: the last few changes' start, for
+// every version (steady rates, as set by default: a transfer that runs on
+// shows its average, not each refresh).
+const Reading& since(const std::vector<Reading>& good, const SensorSpec&)
 {
-    const std::size_t back = spec.version == 0 ? 1 : std::min(kChangesAveraged, good.size());
+    const std::size_t back = std::min(kChangesAveraged, good.size());
     return good[good.size() - back];
 }
 
