@@ -11,10 +11,6 @@
 
 namespace SensorPoll {
 
-const char* const kUpTimeOid = "1.3.6.1.2.1.1.3.0";
-const char* const kUpTimeFallbackOid = "1.3.6.1.2.1.1.3";
-const char* const kInOctetsPrefix = "1.3.6.1.2.1.2.2.1.10.";
-const char* const kOutOctetsPrefix = "1.3.6.1.2.1.2.2.1.16.";
 const char* const kHintReset = "Travimetra\n\r";
 
 namespace {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ISensorNetwork.h"
+#include "MibOids.h"
 #include "TMonitorSettings.h"
 #include "TSensorRecord.h"
 
@@ -14,10 +15,11 @@
 // rule can be checked without a window.
 namespace SensorPoll {
 
-extern const char* const kUpTimeOid;         // sysUpTime.0
-extern const char* const kUpTimeFallbackOid; // sysUpTime, for agents that want it bare
-extern const char* const kInOctetsPrefix;    // ifInOctets.
-extern const char* const kOutOctetsPrefix;   // ifOutOctets.
+inline constexpr const char* kUpTimeOid = Mib::kSysUpTime0;
+// For agents that want sysUpTime bare.
+inline constexpr const char* kUpTimeFallbackOid = Mib::kSysUpTime;
+inline constexpr const char* kInOctetsPrefix = Mib::kIfInOctetsPrefix;
+inline constexpr const char* kOutOctetsPrefix = Mib::kIfOutOctetsPrefix;
 
 // The hint text every poll pass starts from: the product name, LF, CR.
 extern const char* const kHintReset;

@@ -10,8 +10,6 @@
 
 namespace SensorPoll {
 
-const char* const kIfDescrColumn = "1.3.6.1.2.1.2.2.1.2";
-
 namespace {
 
 constexpr int32_t kAgentDivisor = 100;

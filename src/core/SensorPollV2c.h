@@ -13,7 +13,7 @@ constexpr int32_t kSnmpVersion1 = 0;
 constexpr int32_t kSnmpVersion2c = 1;
 constexpr int32_t kSnmpVersion3 = 3;
 
-extern const char* const kIfDescrColumn; // 1.3.6.1.2.1.2.2.1.2
+inline constexpr const char* kIfDescrColumn = Mib::kIfDescr;
 
 // The versions polled with one request per poll (SNMPv2c and SNMPv3).
 bool readsInOneRequest(int32_t version);

@@ -17,8 +17,8 @@ namespace TrafficLog {
 
 namespace {
 
-const char* const kUpTimeOid = "1.3.6.1.2.1.1.3.0";
-const char* const kUpTimeFallbackOid = "1.3.6.1.2.1.1.3";
+using SensorPoll::kUpTimeFallbackOid;
+using SensorPoll::kUpTimeOid;
 
 // Uptime is in hundredths of a second, the local clock in milliseconds.
 constexpr int32_t kAgentDivisor = 100;
