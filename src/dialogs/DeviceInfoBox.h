@@ -2,9 +2,9 @@
 
 #include <string>
 
-class IDeviceNetwork;
+struct DeviceInfo;
 
-// Reads an agent's name, description and interface count and shows them in an
-// information box; when the agent does not answer the name request, shows the
-// no-reply error instead and returns false.
-bool ShowRouterInfo(IDeviceNetwork& network, const std::string& host, const std::string& community);
+// Shows an agent's name, description and interface count in an information
+// box; for an agent that did not answer the name request, the no-reply error
+// (or why it refused, and another address that answered in its place).
+void showDeviceInfo(const DeviceInfo& info, const std::string& host);
