@@ -72,7 +72,7 @@ TSensorRecord loopbackSensor(const char* agent, const SnmpV3User& user)
     return sensor;
 }
 
-SensorPoll::TPollResult poll(TSensorRecord& sensor, ISensorNetwork& network)
+SensorPoll::TPollResult poll(TSensorRecord& sensor, ISnmpReader& network)
 {
     return SensorPoll::applyReading(
         sensor, SensorPoll::readSensor(SensorPoll::targetOf(sensor, false), network));
