@@ -107,15 +107,19 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& err, const std::
     }
     try {
         if (args.csv)
-            out << "sensor,key,period_start,period_end,download_octets,upload_octets\n";
+            // The closed share comes last, so that scripts reading the
+            // columns before it by position keep working.
+            out << "sensor,key,period_start,period_end,download_octets,upload_octets,"
+                   "closed_download_octets,closed_upload_octets\n";
         for (const TUsageSensorConfig& s : sensors) {
             const TUsageSummary sum = UsageSummary::summarize(*db, s, now);
             const TBillingPeriod& period = args.last ? sum.last : sum.current;
             const TOctets& octets = args.last ? sum.lastPeriod : sum.thisPeriod;
+            const TOctets& closed = args.last ? sum.lastPeriodClosed : sum.thisPeriodClosed;
             if (args.csv) {
                 out << UsageSummary::csvField(s.name) << "," << UsageSummary::csvField(s.key) << ","
                     << period.first.text() << "," << period.last().text() << "," << octets.down
-                    << "," << octets.up << "\n";
+                    << "," << octets.up << "," << closed.down << "," << closed.up << "\n";
                 continue;
             }
             out << s.name << " (" << s.key << "), " << (args.last ? "last" : "current")

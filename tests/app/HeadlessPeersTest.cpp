@@ -1,5 +1,6 @@
 #include "HeadlessProcess.h"
 #include "metrics/HttpProbe.h"
+#include "usage/UsageCsv.h"
 
 #include "PeerRequirement.h"
 #include "SnmpdPeer.h"
@@ -115,13 +116,11 @@ TEST_F(HeadlessPeersTest, PollsLogsCountsAndServesWithoutADisplay)
     EXPECT_EQ(status, 0) << usage;
     // The sensor's period with octets in both directions: the poll's own
     // datagrams crossed the loopback interface.
-    const auto row = usage.find("\"Agent 0\",\"127.0.0.131#");
-    ASSERT_NE(row, std::string::npos) << usage;
-    std::string line = usage.substr(row, usage.find('\n', row) - row);
-    const auto lastComma = line.rfind(',');
-    const auto downComma = line.rfind(',', lastComma - 1);
-    EXPECT_GT(std::stoull(line.substr(downComma + 1, lastComma - downComma - 1)), 0u) << line;
-    EXPECT_GT(std::stoull(line.substr(lastComma + 1)), 0u) << line;
+    const auto row = usageCsvRow(usage, "127.0.0.131#");
+    ASSERT_TRUE(row) << usage;
+    EXPECT_EQ(row->sensor, "Agent 0");
+    EXPECT_GT(row->down, 0u) << usage;
+    EXPECT_GT(row->up, 0u) << usage;
 }
 
 TEST_F(HeadlessPeersTest, SighupPicksUpAChangedInterval)

@@ -4,6 +4,7 @@
 #include "E2EFixture.h"
 #include "LoopbackTraffic.h"
 #include "Waiting.h"
+#include "usage/UsageCsv.h"
 
 #include "CalendarDay.h"
 #include "UsageDatabase.h"
@@ -40,15 +41,10 @@ protected:
             output += buffer;
         if (!pipe || pclose(pipe) != 0)
             return std::nullopt;
-        // sensor,key,period_start,period_end,download_octets,upload_octets
-        std::istringstream lines(output);
-        std::string line;
-        std::getline(lines, line);
-        if (!std::getline(lines, line))
+        const std::vector<TUsageCsvRow> rows = usageCsvRows(output);
+        if (rows.empty())
             return std::nullopt;
-        const std::size_t last = line.rfind(',');
-        const std::size_t before = line.rfind(',', last - 1);
-        return std::stoull(line.substr(before + 1, last - before - 1));
+        return rows.front().down;
     }
 
     static unsigned long long sent(const LoopbackTraffic& traffic)

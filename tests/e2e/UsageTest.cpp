@@ -3,6 +3,7 @@
 // interface is what `travimetra --usage --csv` reports afterwards.
 #include "E2EFixture.h"
 #include "LoopbackTraffic.h"
+#include "usage/UsageCsv.h"
 
 #include <csignal>
 #include <cstdio>
@@ -52,16 +53,9 @@ TEST_F(E2EFixture, UsageOfAnSnmpV2cSensorIsTheAgentsCounterGrowth)
     traffic.stop();
 
     const std::string report = usageReport(home());
-    std::istringstream lines(report);
-    std::string line;
     std::optional<std::pair<double, double>> octets;
-    while (std::getline(lines, line)) {
-        if (line.find("#v2c\"") == std::string::npos)
-            continue;
-        const auto up = line.rfind(',');
-        const auto down = line.rfind(',', up - 1);
-        octets = {std::stod(line.substr(down + 1, up - down - 1)), std::stod(line.substr(up + 1))};
-    }
+    if (const auto row = usageCsvRow(report, "#v2c"))
+        octets = {double(row->down), double(row->up)};
     ASSERT_TRUE(octets) << report;
     // The agent refreshes its counters every 3 s and the first poll is the
     // baseline: the total is the growth the program saw, within a few

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <sstream>
 #include <vector>
 
@@ -21,15 +22,33 @@ protected:
     void SetUp() override
     {
         UsageFixture::SetUp();
-        TUsageRecorder recorder(dbPath(), nullptr);
-        recorder.setSensors({{"10.0.0.1#2", "Router", {}}, {"10.0.0.9#1", "Modem", {}}});
+        auto recorder = std::make_unique<TUsageRecorder>(dbPath(), nullptr);
+        recorder->setSensors({{"10.0.0.1#2", "Router", {}}, {"10.0.0.9#1", "Modem", {}}});
         // Router: 3 GB on the 20th of last month, 2 GB on the 3rd of this one.
         // Modem: 1.5 GB on the 3rd.
-        feedMinute(recorder, "10.0.0.1#2", localNoon(2026, 10, 20), 1500000000);
-        feedMinute(recorder, "10.0.0.1#2", localNoon(2026, 10, 20) + 3600, 1500000000);
-        feedMinute(recorder, "10.0.0.1#2", localNoon(2026, 11, 3), 2000000000);
-        feedMinute(recorder, "10.0.0.9#1", localNoon(2026, 11, 3), 1500000000);
-        recorder.flush(localNoon(2026, 11, 3) + 60);
+        feedMinute(*recorder, "10.0.0.1#2", localNoon(2026, 10, 20), 1500000000);
+        feedMinute(*recorder, "10.0.0.1#2", localNoon(2026, 10, 20) + 3600, 1500000000);
+        feedMinute(*recorder, "10.0.0.1#2", localNoon(2026, 11, 3), 2000000000);
+        feedMinute(*recorder, "10.0.0.9#1", localNoon(2026, 11, 3), 1500000000);
+        recorder->flush(localNoon(2026, 11, 3) + 60);
+        recorder.reset(); // one writer at a time
+        // Laptop: closed for an hour on the 4th while its agent counted
+        // 4,000,000 octets down and 1,000,000 up.
+        const int64_t t = localNoon(2026, 11, 4);
+        for (const TGoodPoll& first :
+             {TGoodPoll{"10.0.0.7#1", t, 1000, 100, 64, 500000, 1, "wlan0"},
+              TGoodPoll{"10.0.0.7#1", t + 3630, 4002000, 1000200, 64, 863000, 1, "wlan0"}}) {
+            TUsageRecorder run(dbPath(), nullptr);
+            run.setSensors({{"10.0.0.7#1", "Laptop", {}}});
+            run.goodPoll(first);
+            TGoodPoll next = first;
+            next.wallTime += 30;
+            next.agentUpTime += 3000;
+            next.downCounter += 1000;
+            next.upCounter += 100;
+            run.goodPoll(next);
+            run.flush(next.wallTime + 30);
+        }
         m_now = localNoon(2026, 11, 10);
     }
 
@@ -66,18 +85,24 @@ struct CsvCase
 
 TEST_F(UsageCommandLineTest, CsvTotals)
 {
-    const std::string header = "sensor,key,period_start,period_end,download_octets,upload_octets";
+    const std::string header = "sensor,key,period_start,period_end,download_octets,upload_octets,"
+                               "closed_download_octets,closed_upload_octets";
     const CsvCase cases[] = {
         {{"--usage", "--csv"},
-         {header, "\"Router\",\"10.0.0.1#2\",2026-11-01,2026-11-30,2000000000,500000000",
-          "\"Modem\",\"10.0.0.9#1\",2026-11-01,2026-11-30,1500000000,375000000"}},
+         {header, "\"Router\",\"10.0.0.1#2\",2026-11-01,2026-11-30,2000000000,500000000,0,0",
+          "\"Modem\",\"10.0.0.9#1\",2026-11-01,2026-11-30,1500000000,375000000,0,0",
+          "\"Laptop\",\"10.0.0.7#1\",2026-11-01,2026-11-30,4002000,1000200,4000000,1000000"}},
         {{"--usage", "--csv", "--period", "last"},
-         {header, "\"Router\",\"10.0.0.1#2\",2026-10-01,2026-10-31,3000000000,750000000",
-          "\"Modem\",\"10.0.0.9#1\",2026-10-01,2026-10-31,0,0"}},
+         {header, "\"Router\",\"10.0.0.1#2\",2026-10-01,2026-10-31,3000000000,750000000,0,0",
+          "\"Modem\",\"10.0.0.9#1\",2026-10-01,2026-10-31,0,0,0,0",
+          "\"Laptop\",\"10.0.0.7#1\",2026-10-01,2026-10-31,0,0,0,0"}},
         {{"--usage", "--sensor", "modem", "--csv"},
-         {header, "\"Modem\",\"10.0.0.9#1\",2026-11-01,2026-11-30,1500000000,375000000"}},
+         {header, "\"Modem\",\"10.0.0.9#1\",2026-11-01,2026-11-30,1500000000,375000000,0,0"}},
         {{"--usage", "--sensor", "10.0.0.1#2", "--period", "current", "--csv"},
-         {header, "\"Router\",\"10.0.0.1#2\",2026-11-01,2026-11-30,2000000000,500000000"}},
+         {header, "\"Router\",\"10.0.0.1#2\",2026-11-01,2026-11-30,2000000000,500000000,0,0"}},
+        {{"--usage", "--csv", "--sensor", "Laptop"},
+         {header,
+          "\"Laptop\",\"10.0.0.7#1\",2026-11-01,2026-11-30,4002000,1000200,4000000,1000000"}},
     };
     for (const CsvCase& c : cases) {
         ASSERT_EQ(run(c.args), 0) << m_err.str();

@@ -56,7 +56,7 @@ TEST_F(UsageProgramTest, PrintsTheTotalsOfTheStoredSensors)
     const std::string csv = runProgram("--usage --csv --sensor Router", status);
     EXPECT_EQ(status, 0) << csv;
     EXPECT_NE(csv.find("\"Router\",\"10.1.1.1#4\","), std::string::npos) << csv;
-    EXPECT_NE(csv.find(",123456789,30864197\n"), std::string::npos) << csv;
+    EXPECT_NE(csv.find(",123456789,30864197,0,0\n"), std::string::npos) << csv;
 
     const std::string wrong = runProgram("--usage --period soon", status);
     EXPECT_EQ(status, 2);
