@@ -54,6 +54,11 @@ void UsageKeeper::polled(const TMonitorSettings& model, int index,
     if (index < 0 || !UsageSensors::recordsUsage(model, std::size_t(index)))
         return;
     const TSensorRecord& sensor = model.Sensors[std::size_t(index)];
+    if (!result.formerIndex.empty()) {
+        TSensorRecord before = sensor;
+        before.Sensor = result.formerIndex;
+        m_recorder->moveKey(UsageSensors::sensorKey(before), UsageSensors::sensorKey(sensor));
+    }
     // A failed ping or any lost or bad reading took the error branch: it has
     // no sample, and the next good one steps from the last good one.
     if (result.pinged && result.replied && result.sample)

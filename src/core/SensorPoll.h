@@ -108,6 +108,9 @@ struct TPollResult
     // The sensor follows its interface to a new number: the store must be
     // written.
     bool storeChanged = false;
+    // The interface number the sensor had before it followed its interface
+    // to a new one (storeChanged then); empty otherwise.
+    std::string formerIndex;
     // The counters of a good poll, for every consumer that keeps a series of
     // its own (the usage history); empty for the error branch.
     std::optional<CounterSample> sample;

@@ -227,6 +227,7 @@ void applyV2cReading(TSensorRecord& sensor, const TSensorReading& reading, TPoll
         return;
     }
     if (v2c.reboundIndex) {
+        result.formerIndex = sensor.Sensor;
         sensor.Sensor = std::to_string(*v2c.reboundIndex);
         buildCounterOids(sensor);
         result.storeChanged = true;

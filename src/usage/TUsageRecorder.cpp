@@ -98,9 +98,17 @@ void TUsageRecorder::flush(int64_t now)
             m_accounting.takeBatch();
         return;
     }
-    if (!m_accounting.hasPending() && !m_namesChanged)
+    if (!m_accounting.hasPending() && !m_namesChanged && m_moves.empty())
         return;
     write(now);
+}
+
+void TUsageRecorder::moveKey(const std::string& from, const std::string& to)
+{
+    if (from == to)
+        return;
+    m_accounting.forget(from);
+    m_moves.emplace_back(from, to);
 }
 
 void TUsageRecorder::write(int64_t now)
@@ -112,8 +120,9 @@ void TUsageRecorder::write(int64_t now)
             names.push_back({s.key, s.name});
     for (int attempt = 0; attempt < 2 && isOpen(); ++attempt) {
         try {
-            m_db->write(m_accounting.pending(), names, now, m_accounting.carry());
+            m_db->write(m_accounting.pending(), names, now, m_accounting.carry(), m_moves);
             m_accounting.takeBatch();
+            m_moves.clear();
             m_namesChanged = false;
             m_writeFailed = false;
             m_told = TState::Writing;

@@ -52,6 +52,9 @@ public:
         m_accounting.goodPoll(poll, speeds);
     }
     void errorPoll(const std::string& key) { m_accounting.errorPoll(key); }
+    // The sensor of `from` follows its interface to another number, now
+    // `to`: the old key's history joins the new one with the next write.
+    void moveKey(const std::string& from, const std::string& to);
 
     // Call after each poll pass: writes when a minute has passed since the
     // last write, then returns the quota messages now due (each once per
@@ -91,6 +94,7 @@ private:
     std::unique_ptr<TUsageDatabase> m_db;
     std::function<void(const std::string&)> m_report;
     std::vector<TUsageSensorConfig> m_sensors;
+    TUsageKeyMoves m_moves;
     std::future<std::string> m_check;
     int64_t m_nextCheck = 0;
     int64_t m_lastWrite = 0;

@@ -51,7 +51,7 @@ void TUsageDatabase::createSchema()
 }
 
 void TUsageDatabase::write(const TUsageBatch& batch, const std::vector<TUsageSensor>& names,
-                           int64_t now, const TUsageCarry& carry)
+                           int64_t now, const TUsageCarry& carry, const TUsageKeyMoves& moves)
 {
     exec(m_db, "BEGIN IMMEDIATE");
     try {
@@ -87,6 +87,8 @@ void TUsageDatabase::write(const TUsageBatch& batch, const std::vector<TUsageSen
         }
         if (!carry.empty())
             ClosedSpanStore::write(m_db, carry, addHour, addDay);
+        for (const auto& [from, to] : moves)
+            UsageKeyMove::move(m_db, from, to);
         if (now - m_lastPrune >= 3600)
             prune(m_lastGoodWrite > 0 ? std::min(now, m_lastGoodWrite) : now);
         exec(m_db, "COMMIT");

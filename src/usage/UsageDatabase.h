@@ -1,6 +1,7 @@
 #pragma once
 
 #include "UsageAccounting.h"
+#include "UsageKeyMove.h"
 
 #include <cstdint>
 #include <map>
@@ -78,8 +79,10 @@ public:
     // The closed spans of `carry` go into the same transaction: a counted
     // one's octets into the hourly and daily totals where they belong, and
     // each key's newest reading is kept for the next start.
+    // Last, the history of each key in `moves` joins its new key
+    // (UsageKeyMove), after the batch's rows of the old key went in.
     void write(const TUsageBatch& batch, const std::vector<TUsageSensor>& names, int64_t now,
-               const TUsageCarry& carry = {});
+               const TUsageCarry& carry = {}, const TUsageKeyMoves& moves = {});
 
     std::vector<TUsageSensor> sensors() const;
     // Daily totals of a sensor for days in [fromDay, toDay) (yyyymmdd keys).

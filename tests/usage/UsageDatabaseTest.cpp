@@ -212,6 +212,52 @@ TEST_F(UsageDatabaseTest, BatchesAddUp)
     EXPECT_EQ(db->sensors()[0].name, "New name");
 }
 
+// A sensor that followed its interface from number 3 to 7 keeps one history:
+// the old key's rows join the new key's (summed where both have a minute),
+// the higher quota notice stands, and the old key is gone. Moving a key with
+// no history changes nothing.
+TEST_F(UsageDatabaseTest, AMovedKeyTakesItsHistoryAlong)
+{
+    struct Move
+    {
+        const char* what;
+        bool newKeyHasRows;
+        const char* from;
+        uint64_t down; // of h#7 on the day
+        uint64_t minuteDown;
+        int notice;
+        std::size_t keys;
+    };
+    const Move moves[] = {
+        {"to a number without history", false, "h#3", 1000, 1000, 80, 1},
+        {"to a number with history", true, "h#3", 1500, 1500, 100, 1},
+        {"of a key never written", true, "h#9", 500, 500, 100, 2},
+    };
+    const int64_t t = localNoon(2026, 7, 1);
+    for (const Move& m : moves) {
+        SCOPED_TRACE(m.what);
+        for (const char* end : {"", "-wal", "-shm"})
+            std::filesystem::remove(dbPath() + end);
+        std::string notice;
+        auto db = TUsageDatabase::openForWriting(dbPath(), notice);
+        TUsageBatch batch;
+        batch[{"h#3", t}] = {{1000, 10}, 20260701};
+        if (m.newKeyHasRows)
+            batch[{"h#7", t}] = {{500, 5}, 20260701};
+        db->write(batch, {}, t);
+        db->setNoticeLevel("h#3", 20260701, 80);
+        if (m.newKeyHasRows)
+            db->setNoticeLevel("h#7", 20260701, 100);
+        db->write({}, {}, t + 60, {}, {{m.from, "h#7"}});
+        EXPECT_EQ(db->total("h#7", 20260701, 20260702).down, m.down);
+        EXPECT_EQ(db->hour("h#7", t - t % 3600)->down, m.down);
+        ASSERT_EQ(db->minutes("h#7", t, t + 60).size(), 1u);
+        EXPECT_EQ(db->minutes("h#7", t, t + 60)[0].octets.down, m.minuteDown);
+        EXPECT_EQ(db->noticeLevel("h#7", 20260701), m.notice);
+        EXPECT_EQ(db->sensors().size(), m.keys);
+    }
+}
+
 // A program killed with SIGKILL loses only what it had not written yet: the
 // minute since its last write.
 TEST_F(UsageDatabaseTest, AKilledProgramLosesAtMostTheLastMinute)
