@@ -32,7 +32,7 @@ TSensorRecord loopbackSensor(int32_t version)
     return sensor;
 }
 
-void pollOnce(benchmark::State& state, TSensorRecord& sensor, ISensorNetwork& network)
+void pollOnce(benchmark::State& state, TSensorRecord& sensor, ISnmpReader& network)
 {
     const SensorPoll::TPollResult result = SensorPoll::applyReading(
         sensor, SensorPoll::readSensor(SensorPoll::targetOf(sensor, false), network));

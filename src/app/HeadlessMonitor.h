@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ISensorNetwork.h"
+#include "ISnmpReader.h"
 #include "ITrafficLogIO.h"
 #include "MetricsEndpoint.h"
 #include "StoredWindowValues.h"
@@ -29,7 +29,7 @@ public:
     struct Options
     {
         // Where the poll reads from (SnmpSensorNetwork in the program).
-        std::shared_ptr<ISensorNetwork> network;
+        std::shared_ptr<ISnmpReader> network;
         // Where the passwords of SNMPv3 sensors are kept; the desktop
         // keyring when empty.
         std::shared_ptr<ISecretStore> keyring;
@@ -64,7 +64,7 @@ private:
     std::function<void(const std::string&)> m_tell;
     TMonitorSettings m_settings;
     StoredWindowValues m_window;
-    std::shared_ptr<ISensorNetwork> m_network;
+    std::shared_ptr<ISnmpReader> m_network;
     std::shared_ptr<ITrafficLogIO> m_logIO;
     std::unique_ptr<NetworkJobs> m_jobs;
     std::unique_ptr<UsageKeeper> m_usage;

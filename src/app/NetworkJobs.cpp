@@ -9,7 +9,7 @@
 
 #include <chrono>
 
-NetworkJobs::NetworkJobs(QObject* owner, std::shared_ptr<ISensorNetwork> network,
+NetworkJobs::NetworkJobs(QObject* owner, std::shared_ptr<ISnmpReader> network,
                          std::size_t maxThreads)
     : m_owner(owner), m_workers(maxThreads),
       m_poll(std::move(network),
@@ -113,7 +113,7 @@ void NetworkJobs::deliver(PollRounds::Batch batch)
     apply(batch.readings);
 }
 
-bool NetworkJobs::ping(std::shared_ptr<ISensorNetwork> network, const std::string& host,
+bool NetworkJobs::ping(std::shared_ptr<ISnmpReader> network, const std::string& host,
                        std::function<void(int)> apply)
 {
     return run<int>(

@@ -27,7 +27,7 @@
 class NetworkJobs
 {
 public:
-    NetworkJobs(QObject* owner, std::shared_ptr<ISensorNetwork> network, std::size_t maxThreads);
+    NetworkJobs(QObject* owner, std::shared_ptr<ISnmpReader> network, std::size_t maxThreads);
     ~NetworkJobs();
 
     using ApplyReadings = std::function<void(const std::vector<SensorPoll::TSensorReading>&)>;
@@ -76,7 +76,7 @@ public:
     // The window's auxiliary work, one of each kind out at a time: an echo
     // round trip (milliseconds or -1), a log tick on a copy of the model,
     // the lines of a web answer.
-    bool ping(std::shared_ptr<ISensorNetwork> network, const std::string& host,
+    bool ping(std::shared_ptr<ISnmpReader> network, const std::string& host,
               std::function<void(int)> apply);
     bool logTick(const TMonitorSettings& settings, std::shared_ptr<ITrafficLogIO> io,
                  std::function<void(TrafficLog::TDetachedTick)> apply);

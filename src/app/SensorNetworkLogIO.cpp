@@ -4,15 +4,9 @@
 #include "LogFileAppend.h"
 #include "TSyslogSend.h"
 
-SensorNetworkLogIO::SensorNetworkLogIO(std::shared_ptr<ISensorNetwork> network)
+SensorNetworkLogIO::SensorNetworkLogIO(std::shared_ptr<ISnmpReader> network)
     : m_network(std::move(network))
 {
-}
-
-bool SensorNetworkLogIO::readValue(const std::string& oid, const std::string& community,
-                                   const std::string& host, std::string& value)
-{
-    return m_network->readValue(oid, community, host, value);
 }
 
 TReadReply SensorNetworkLogIO::read(const TReadRequest& request)

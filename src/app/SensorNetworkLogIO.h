@@ -1,6 +1,5 @@
 #pragma once
 
-#include "ISensorNetwork.h"
 #include "ITrafficLogIO.h"
 
 #include <memory>
@@ -11,10 +10,8 @@
 class SensorNetworkLogIO : public ITrafficLogIO
 {
 public:
-    explicit SensorNetworkLogIO(std::shared_ptr<ISensorNetwork> network);
+    explicit SensorNetworkLogIO(std::shared_ptr<ISnmpReader> network);
 
-    bool readValue(const std::string& oid, const std::string& community, const std::string& host,
-                   std::string& value) override;
     TReadReply read(const TReadRequest& request) override;
     uint32_t tickCount() override;
     TLocalDateTime localNow() override;
@@ -23,5 +20,5 @@ public:
                     const std::string& text) override;
 
 private:
-    std::shared_ptr<ISensorNetwork> m_network;
+    std::shared_ptr<ISnmpReader> m_network;
 };

@@ -8,12 +8,6 @@
 #include "TPINGSend.h"
 #include "TickCount.h"
 
-bool SnmpSensorNetwork::readValue(const std::string& oid, const std::string& community,
-                                  const std::string& host, std::string& value)
-{
-    return SNMPReadValue(oid, community, host, value);
-}
-
 TReadReply SnmpSensorNetwork::read(const TReadRequest& request)
 {
     if (request.version == SNMPVersion2c)
@@ -23,7 +17,7 @@ TReadReply SnmpSensorNetwork::read(const TReadRequest& request)
     TSnmpGetOutcome outcome = SNMPGet(request.oids, request.community, request.host);
     TReadReply reply;
     reply.answered = outcome.answered;
-    reply.values = std::move(outcome.values);
+    reply.values = std::move(outcome.typed);
     reply.otherSender = std::move(outcome.otherSender);
     return reply;
 }
@@ -37,14 +31,12 @@ TReadReply v2cReply(const TReadRequest& request, bool answered,
     TReadReply reply;
     reply.answered = answered;
     reply.values.resize(request.oids.size());
-    reply.present.resize(request.oids.size());
-    reply.types.resize(request.oids.size());
     for (std::size_t i = 0; i < readings.size() && i < request.oids.size(); ++i) {
-        const SnmpBinding& binding = readings[i].Binding;
-        reply.present[i] = readings[i].Outcome == SNMPReadOutcome::Value;
-        reply.types[i] = binding.ValueType;
-        // Counters and uptime as the unsigned numbers they are.
-        reply.values[i] = binding.isUnsigned() ? std::to_string(binding.Number) : binding.Value;
+        // A binding that is no value of the OID asked is none.
+        if (readings[i].Outcome == SNMPReadOutcome::Value)
+            reply.values[i] = SnmpValue::ofBinding(readings[i].Binding);
+        else if (readings[i].Binding.isException())
+            reply.values[i].kind = ValueKind::Exception;
     }
     return reply;
 }
@@ -88,20 +80,14 @@ TReadReply SnmpSensorNetwork::readV3(const TReadRequest& request)
     reply.agentRestarted = result.EngineRebooted;
     reply.engineBoots = result.EngineBoots;
     reply.values.resize(request.oids.size());
-    reply.present.resize(request.oids.size());
-    reply.types.resize(request.oids.size());
     if (!result.ok()) {
         // A Report or a refusal is never a value; the user learns why.
         reply.failure = snmpV3OutcomeText(result.Outcome, request.v3.UserName, result.Detail);
         return reply;
     }
     reply.answered = true;
-    for (std::size_t i = 0; i < result.VarBinds.size() && i < request.oids.size(); ++i) {
-        const SnmpBinding& binding = result.VarBinds[i];
-        reply.present[i] = binding.hasValue();
-        reply.types[i] = binding.ValueType;
-        reply.values[i] = binding.isUnsigned() ? std::to_string(binding.Number) : binding.Value;
-    }
+    for (std::size_t i = 0; i < result.VarBinds.size() && i < request.oids.size(); ++i)
+        reply.values[i] = SnmpValue::ofBinding(result.VarBinds[i]);
     return reply;
 }
 

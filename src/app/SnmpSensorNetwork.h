@@ -1,19 +1,17 @@
 #pragma once
 
-#include "ISensorNetwork.h"
+#include "ISnmpReader.h"
 #include "SharedEngineCache.h"
 
 #include <cstddef>
 
-// The real network behind the poll: SNMP gets, ICMP echo and the monotonic
-// millisecond clock. Every call has its own client and socket; SNMPv3 reads
-// share only what is known of each agent's engine, so that only the first
-// read of an agent pays for its discovery and key localisation.
-class SnmpSensorNetwork : public ISensorNetwork
+// The real reader behind the poll and the log, of every version: SNMP gets, ICMP echo and the
+// monotonic millisecond clock. Every call has its own client and socket; SNMPv3 reads share only
+// what is known of each agent's engine, so that only the first read of an agent pays for its
+// discovery and key localisation.
+class SnmpSensorNetwork : public ISnmpReader
 {
 public:
-    bool readValue(const std::string& oid, const std::string& community, const std::string& host,
-                   std::string& value) override;
     TReadReply read(const TReadRequest& request) override;
     bool readsTogether() const override { return true; }
     // SNMPv2c gets only; a request of another version ends unanswered.

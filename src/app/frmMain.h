@@ -3,7 +3,7 @@
 #include "IDeviceNetwork.h"
 #include "IMainWindowHost.h"
 #include "IMonitorWindow.h"
-#include "ISensorNetwork.h"
+#include "ISnmpReader.h"
 #include "ITrafficLogIO.h"
 #include "MonitorStore.h"
 #include "SensorPoll.h"
@@ -48,7 +48,7 @@ public:
     struct Options
     {
         // Where the poll reads from (SnmpSensorNetwork in the program).
-        std::shared_ptr<ISensorNetwork> network;
+        std::shared_ptr<ISnmpReader> network;
         // False keeps every timer from ticking, so that a caller can drive
         // the poll passes itself.
         bool startTimers = true;
@@ -143,7 +143,7 @@ public:
     TVrLevelBar* latencyBar() const { return m_latencyBar; }
     QLabel* latencyLabel() const { return m_latencyLBL; }
     QPushButton* shutdownButton() const { return m_shutdownBT; }
-    ISensorNetwork& network() { return *m_network; }
+    ISnmpReader& network() { return *m_network; }
 
     // IMonitorWindow
     int windowTop() const override;
@@ -214,7 +214,7 @@ private:
     void keepFirstWait();
 
     TMonitorSettings m_settings;
-    std::shared_ptr<ISensorNetwork> m_network;
+    std::shared_ptr<ISnmpReader> m_network;
     std::shared_ptr<ITrafficLogIO> m_logIO;
     std::unique_ptr<NetworkJobs> m_jobs;
     std::unique_ptr<UsageWiring> m_usage;

@@ -6,28 +6,14 @@
 #include <cstdint>
 #include <string>
 
-// Everything a log tick asks of the outside world: SNMP gets, the local
-// millisecond clock, the local date and time for the stamp, appending to a
-// file and sending a syslog message. The program does the real thing; tests
-// put simulated time and recorded output behind it.
-class ITrafficLogIO
+// Where a log tick writes: the local date and time for the stamp, appending
+// to a file and sending a syslog message. The program does the real thing;
+// tests record the output.
+class ITrafficLogOutput
 {
 public:
-    virtual ~ITrafficLogIO() = default;
+    virtual ~ITrafficLogOutput() = default;
 
-    // An SNMP get of `oid`: true when the agent answered, `value` then holds
-    // the value as text; false with `value` empty on any failure.
-    virtual bool readValue(const std::string& oid, const std::string& community,
-                           const std::string& host, std::string& value) = 0;
-    // One get request with every OID as a binding, for the SNMPv2c sensors.
-    // What knows only single reads answers none of them.
-    virtual TReadReply read(const TReadRequest& request)
-    {
-        (void)request;
-        return {};
-    }
-    // Milliseconds since some fixed point, modulo 2^32.
-    virtual uint32_t tickCount() = 0;
     // The local date and time now.
     virtual TLocalDateTime localNow() = 0;
     // Appends text to a file, creating it when missing; raises on failure.
@@ -35,4 +21,22 @@ public:
     // One syslog datagram; true when it was handed to the network.
     virtual bool sendSyslog(const std::string& server, int facility, int severity,
                             const std::string& text) = 0;
+};
+
+// Everything a log tick asks of the outside world: it reads as the poll
+// reads (the one reader, with the poll's clock) and writes to the output.
+// What knows only single gets (the tests' scripted logs) answers SNMPv1
+// requests through readValue and no others. The log never pings.
+class ITrafficLogIO : public ISensorNetwork, public ITrafficLogOutput
+{
+public:
+    TReadReply read(const TReadRequest& request) override
+    {
+        return request.version == 0 ? ISensorNetwork::read(request) : TReadReply{};
+    }
+    int pingRoundTrip(const std::string& host) override
+    {
+        (void)host;
+        return -1;
+    }
 };

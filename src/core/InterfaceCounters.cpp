@@ -1,12 +1,5 @@
 #include "InterfaceCounters.h"
 
-const char* const kIfInOctetsPrefix = "1.3.6.1.2.1.2.2.1.10.";
-const char* const kIfOutOctetsPrefix = "1.3.6.1.2.1.2.2.1.16.";
-const char* const kIfHCInOctetsPrefix = "1.3.6.1.2.1.31.1.1.1.6.";
-const char* const kIfHCOutOctetsPrefix = "1.3.6.1.2.1.31.1.1.1.10.";
-const char* const kIfSpeedPrefix = "1.3.6.1.2.1.2.2.1.5.";
-const char* const kIfHighSpeedPrefix = "1.3.6.1.2.1.31.1.1.1.15.";
-
 namespace {
 constexpr std::uint32_t SaturatedIfSpeed = 4294967295u;
 } // namespace

@@ -4,6 +4,7 @@
 // may have the high-capacity objects of the interface extensions table.
 
 #include "CounterStep.h"
+#include "MibOids.h"
 
 #include <cstdint>
 #include <optional>
@@ -16,12 +17,12 @@ struct CounterOids
     CounterWidth width = CounterWidth::Bits32;
 };
 
-extern const char* const kIfInOctetsPrefix;    // 1.3.6.1.2.1.2.2.1.10.
-extern const char* const kIfOutOctetsPrefix;   // 1.3.6.1.2.1.2.2.1.16.
-extern const char* const kIfHCInOctetsPrefix;  // 1.3.6.1.2.1.31.1.1.1.6.
-extern const char* const kIfHCOutOctetsPrefix; // 1.3.6.1.2.1.31.1.1.1.10.
-extern const char* const kIfSpeedPrefix;       // 1.3.6.1.2.1.2.2.1.5.
-extern const char* const kIfHighSpeedPrefix;   // 1.3.6.1.2.1.31.1.1.1.15.
+using Mib::kIfHCInOctetsPrefix;
+using Mib::kIfHCOutOctetsPrefix;
+using Mib::kIfHighSpeedPrefix;
+using Mib::kIfInOctetsPrefix;
+using Mib::kIfOutOctetsPrefix;
+using Mib::kIfSpeedPrefix;
 
 // The 64-bit counters when the agent gave a Counter64 for both of them on this
 // interface, else the 32-bit ones; mixing widths would make the two rates

@@ -8,7 +8,7 @@ namespace {
 // A network that throws must not keep the sensor out for good (no later tick
 // would read it again): it counts as not answering.
 SensorPoll::TSensorReading readOrNothing(const SensorPoll::TSensorTarget& target,
-                                         ISensorNetwork& network)
+                                         ISnmpReader& network)
 {
     SensorPoll::TSensorReading reading;
     reading.index = target.index;
@@ -33,7 +33,7 @@ std::optional<TReadRequest> firstGetTogether(const SensorPoll::TSensorTarget& ta
 
 } // namespace
 
-PollEngine::PollEngine(std::shared_ptr<ISensorNetwork> network, Runner runner)
+PollEngine::PollEngine(std::shared_ptr<ISnmpReader> network, Runner runner)
     : m_network(std::move(network)), m_runner(std::move(runner))
 {
 }
@@ -53,7 +53,7 @@ bool PollEngine::startReads(std::vector<SensorPoll::TSensorTarget> targets, Sens
     return true;
 }
 
-std::function<void()> PollEngine::readAlone(std::shared_ptr<ISensorNetwork> network,
+std::function<void()> PollEngine::readAlone(std::shared_ptr<ISnmpReader> network,
                                             std::shared_ptr<SensorDone> done,
                                             SensorPoll::TSensorTarget target,
                                             std::optional<TRecordedRead> recorded)
@@ -69,7 +69,7 @@ std::function<void()> PollEngine::readAlone(std::shared_ptr<ISensorNetwork> netw
     };
 }
 
-void PollEngine::readTogether(const std::shared_ptr<ISensorNetwork>& network, const Runner& runner,
+void PollEngine::readTogether(const std::shared_ptr<ISnmpReader>& network, const Runner& runner,
                               const std::shared_ptr<SensorDone>& done,
                               const std::vector<SensorPoll::TSensorTarget>& targets)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ISensorNetwork.h"
+#include "ISnmpReader.h"
 #include "ReplayNetwork.h"
 #include "SensorPoll.h"
 
@@ -26,7 +26,7 @@ public:
     // Receives one sensor's reading (on the thread that read it).
     using SensorDone = std::function<void(SensorPoll::TSensorReading)>;
 
-    PollEngine(std::shared_ptr<ISensorNetwork> network, Runner runner);
+    PollEngine(std::shared_ptr<ISnmpReader> network, Runner runner);
 
     // Starts reading every target; false when the runner refuses work (the
     // network side is stopping): targets not handed out are then never
@@ -35,14 +35,14 @@ public:
 
 private:
     // One sensor's poll, over a recorded first get when there is one.
-    static std::function<void()> readAlone(std::shared_ptr<ISensorNetwork> network,
+    static std::function<void()> readAlone(std::shared_ptr<ISnmpReader> network,
                                            std::shared_ptr<SensorDone> done,
                                            SensorPoll::TSensorTarget target,
                                            std::optional<TRecordedRead> recorded);
-    static void readTogether(const std::shared_ptr<ISensorNetwork>& network, const Runner& runner,
+    static void readTogether(const std::shared_ptr<ISnmpReader>& network, const Runner& runner,
                              const std::shared_ptr<SensorDone>& done,
                              const std::vector<SensorPoll::TSensorTarget>& targets);
 
-    std::shared_ptr<ISensorNetwork> m_network;
+    std::shared_ptr<ISnmpReader> m_network;
     Runner m_runner;
 };

@@ -1,6 +1,6 @@
 #include "ReplayNetwork.h"
 
-ReplayNetwork::ReplayNetwork(std::optional<TRecordedRead> recorded, ISensorNetwork* behind)
+ReplayNetwork::ReplayNetwork(std::optional<TRecordedRead> recorded, ISnmpReader* behind)
     : m_recorded(std::move(recorded)), m_behind(behind)
 {
 }
@@ -18,13 +18,6 @@ bool ReplayNetwork::passOn()
         return true;
     m_wantedMore = true;
     return false;
-}
-
-bool ReplayNetwork::readValue(const std::string& oid, const std::string& community,
-                              const std::string& host, std::string& value)
-{
-    value.clear();
-    return passOn() && m_behind->readValue(oid, community, host, value);
 }
 
 TReadReply ReplayNetwork::read(const TReadRequest& request)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ISensorNetwork.h"
+#include "ISnmpReader.h"
 
 #include <optional>
 
@@ -21,13 +21,11 @@ struct TRecordedRead
 // Every other call goes to the network behind, or, with none behind, is
 // answered with nothing and noted: the run's reading is then of no use, and
 // the poll has to go on with the real network.
-class ReplayNetwork : public ISensorNetwork
+class ReplayNetwork : public ISnmpReader
 {
 public:
-    ReplayNetwork(std::optional<TRecordedRead> recorded, ISensorNetwork* behind);
+    ReplayNetwork(std::optional<TRecordedRead> recorded, ISnmpReader* behind);
 
-    bool readValue(const std::string& oid, const std::string& community, const std::string& host,
-                   std::string& value) override;
     TReadReply read(const TReadRequest& request) override;
     bool walk(const TReadRequest& column,
               std::vector<std::pair<std::string, std::string>>& rows) override;
@@ -46,7 +44,7 @@ private:
     bool passOn();
 
     std::optional<TRecordedRead> m_recorded;
-    ISensorNetwork* m_behind;
+    ISnmpReader* m_behind;
     bool m_replayed = false; // the recorded get was taken
     bool m_endTaken = false; // and the tick count after it
     bool m_anyCall = false;  // an exchange was asked for

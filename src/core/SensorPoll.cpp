@@ -1,5 +1,6 @@
 #include "SensorPoll.h"
 
+#include "BerTag.h"
 #include "ConvertError.h"
 #include "SensorPollV2c.h"
 
@@ -11,10 +12,6 @@
 
 namespace SensorPoll {
 
-const char* const kUpTimeOid = "1.3.6.1.2.1.1.3.0";
-const char* const kUpTimeFallbackOid = "1.3.6.1.2.1.1.3";
-const char* const kInOctetsPrefix = "1.3.6.1.2.1.2.2.1.10.";
-const char* const kOutOctetsPrefix = "1.3.6.1.2.1.2.2.1.16.";
 const char* const kHintReset = "Travimetra\n\r";
 
 namespace {
@@ -24,8 +21,8 @@ constexpr int32_t kAgentDivisor = 100;
 constexpr int32_t kLocalDivisor = 1000;
 
 // One SNMP get of one OID; nothing when the agent did not answer.
-std::optional<std::string> readOne(const TSensorTarget& target, const std::string& oid,
-                                   ISensorNetwork& network, std::string& otherSender)
+std::optional<SnmpValue> readOne(const TSensorTarget& target, const std::string& oid,
+                                 ISnmpReader& network, std::string& otherSender)
 {
     const TReadReply reply = network.read({target.host, target.community, {oid}, 0, {}});
     if (!reply.otherSender.empty())
@@ -35,31 +32,31 @@ std::optional<std::string> readOne(const TSensorTarget& target, const std::strin
     return reply.values.front();
 }
 
-// One time reading as text. An agent that answers the instance OID with an
-// empty value gets asked for the bare OID; a reading that stays empty after
-// that is "0". Nothing when the agent did not answer.
-std::optional<std::string> timeReading(const TSensorTarget& target, ISensorNetwork& network,
-                                       std::string& otherSender)
+// One time reading. An agent that answers the instance OID with an empty
+// value gets asked for the bare OID; a reading that stays empty after that
+// is 0. Nothing when the agent did not answer.
+std::optional<SnmpValue> timeReading(const TSensorTarget& target, ISnmpReader& network,
+                                     std::string& otherSender)
 {
     if (target.timerToUse == TTimerToUse::LocalTickCount)
-        return std::to_string(tickReading(network.tickCount()));
-    std::optional<std::string> text = readOne(target, kUpTimeOid, network, otherSender);
-    if (text && text->empty()) {
-        text = readOne(target, kUpTimeFallbackOid, network, otherSender).value_or("");
-        if (text->empty())
-            text = "0";
+        return SnmpValue::ofInteger(tickReading(network.tickCount()));
+    std::optional<SnmpValue> value = readOne(target, kUpTimeOid, network, otherSender);
+    if (value && value->empty()) {
+        value = readOne(target, kUpTimeFallbackOid, network, otherSender).value_or(SnmpValue{});
+        if (value->empty())
+            value = SnmpValue::ofInteger(0);
     }
-    return text;
+    return value;
 }
 
-// Converts a reading; a text that is not a number leaves its conversion
+// Converts a reading; a value that is not a number leaves its conversion
 // message in `report` (the first one only).
-bool convert(const std::optional<std::string>& text, int32_t& value, std::string& report)
+bool convert(const std::optional<SnmpValue>& value, int32_t& number, std::string& report)
 {
-    if (!text || text->empty())
+    if (!value || value->empty())
         return false;
     try {
-        value = strToInt32(*text);
+        number = v1Reading(*value);
         return true;
     } catch (const TConvertError& error) {
         if (report.empty())
@@ -70,11 +67,16 @@ bool convert(const std::optional<std::string>& text, int32_t& value, std::string
 
 // An agent's uptime only goes back when it started again (or after 497 days,
 // when the 32-bit TimeTicks wrap); its counters then started again too.
-bool agentRestarted(TSensorRecord& sensor, const std::string& upTimeText)
+bool agentRestarted(TSensorRecord& sensor, const SnmpValue& upTimeValue)
 {
     int32_t reading = 0;
-    if (!tryStrToInt32(upTimeText, reading))
+    try {
+        if (upTimeValue.empty())
+            return false;
+        reading = v1Reading(upTimeValue);
+    } catch (const TConvertError&) {
         return false;
+    }
     const auto upTime = static_cast<uint32_t>(reading);
     const bool restarted =
         sensor.LastAgentUpTime >= 0 && upTime < static_cast<uint64_t>(sensor.LastAgentUpTime);
@@ -99,6 +101,30 @@ void buildCounterOids(TSensorRecord& sensor)
     const char* up = sensor.SwapedInOut ? kInOctetsPrefix : kOutOctetsPrefix;
     sensor.DownOID = down + sensor.Sensor;
     sensor.UpOID = up + sensor.Sensor;
+}
+
+int32_t v1Reading(const SnmpValue& value)
+{
+    switch (value.kind) {
+    case ValueKind::Unsigned:
+        // The bits of a 32-bit counter, gauge or time; a wider number is
+        // refused in the words it always was.
+        if (value.type != BerTag::Counter64 ||
+            value.number <= uint64_t(std::numeric_limits<int32_t>::max()))
+            return static_cast<int32_t>(static_cast<uint32_t>(value.number));
+        return strToInt32(std::to_string(value.number));
+    case ValueKind::Integer: {
+        const int64_t number = static_cast<int64_t>(value.number);
+        if (number >= std::numeric_limits<int32_t>::min() &&
+            number <= std::numeric_limits<int32_t>::max())
+            return static_cast<int32_t>(number);
+        return strToInt32(std::to_string(number));
+    }
+    case ValueKind::Text:
+        return strToInt32(value.text);
+    default:
+        return strToInt32("");
+    }
 }
 
 int32_t tickReading(uint32_t ticks)
@@ -256,7 +282,7 @@ std::vector<TSensorTarget> passTargets(const TMonitorSettings& settings)
     return targets;
 }
 
-TSensorReading readSensor(const TSensorTarget& target, ISensorNetwork& network)
+TSensorReading readSensor(const TSensorTarget& target, ISnmpReader& network)
 {
     TSensorReading reading;
     reading.index = target.index;
@@ -267,7 +293,7 @@ TSensorReading readSensor(const TSensorTarget& target, ISensorNetwork& network)
     if (readsInOneRequest(target.version))
         return readSensorV2c(target, network, std::move(reading));
     std::string& other = reading.otherSender;
-    const std::optional<std::string> reach = readOne(target, kUpTimeOid, network, other);
+    const std::optional<SnmpValue> reach = readOne(target, kUpTimeOid, network, other);
     reading.replied = reach.has_value();
     if (!reading.replied)
         return reading;
@@ -430,7 +456,7 @@ uint32_t pollPeriod(int32_t intervalSeconds)
         std::clamp<int64_t>(period, 0, std::numeric_limits<uint32_t>::max()));
 }
 
-TPollResult pollSensor(TSensorRecord& sensor, ISensorNetwork& network)
+TPollResult pollSensor(TSensorRecord& sensor, ISnmpReader& network)
 {
     return applyReading(sensor, readSensor(targetOf(sensor, false), network));
 }

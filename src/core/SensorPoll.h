@@ -1,6 +1,7 @@
 #pragma once
 
-#include "ISensorNetwork.h"
+#include "ISnmpReader.h"
+#include "MibOids.h"
 #include "TMonitorSettings.h"
 #include "TSensorRecord.h"
 
@@ -14,10 +15,11 @@
 // rule can be checked without a window.
 namespace SensorPoll {
 
-extern const char* const kUpTimeOid;         // sysUpTime.0
-extern const char* const kUpTimeFallbackOid; // sysUpTime, for agents that want it bare
-extern const char* const kInOctetsPrefix;    // ifInOctets.
-extern const char* const kOutOctetsPrefix;   // ifOutOctets.
+inline constexpr const char* kUpTimeOid = Mib::kSysUpTime0;
+// For agents that want sysUpTime bare.
+inline constexpr const char* kUpTimeFallbackOid = Mib::kSysUpTime;
+inline constexpr const char* kInOctetsPrefix = Mib::kIfInOctetsPrefix;
+inline constexpr const char* kOutOctetsPrefix = Mib::kIfOutOctetsPrefix;
 
 // The hint text every poll pass starts from: the product name, LF, CR.
 extern const char* const kHintReset;
@@ -25,6 +27,11 @@ extern const char* const kHintReset;
 // Down and up counter OIDs from the interface index; SwapedInOut shows the
 // interface's out-octets as download.
 void buildCounterOids(TSensorRecord& sensor);
+
+// A value of an SNMPv1 poll as the signed 32-bit reading its arithmetic
+// takes: a counter's bits, an INTEGER, or a text that is a decimal number.
+// Raises TConvertError (with the text the user is shown) for anything else.
+int32_t v1Reading(const SnmpValue& value);
 
 // The local tick count as the signed 32-bit reading the rate formula takes.
 // Only differences between readings matter, so reading the counter modulo
@@ -166,11 +173,13 @@ struct TSensorReading
     int index = 0; // of the target read
     bool pingFailed = false;
     bool replied = false; // the reachability read
-    std::string reach;
-    std::optional<std::string> firstTime;
-    std::optional<std::string> down;
-    std::optional<std::string> up;
-    std::optional<std::string> secondTime;
+    // The values as they came (a text where the agent sent one: SNMPv1 reads
+    // "12345" as a number); nothing when the read got no answer.
+    SnmpValue reach;
+    std::optional<SnmpValue> firstTime;
+    std::optional<SnmpValue> down;
+    std::optional<SnmpValue> up;
+    std::optional<SnmpValue> secondTime;
     std::string otherSender;
     // Why the agent gave no values (see TReadReply::failure).
     std::string failure;
@@ -181,7 +190,7 @@ struct TSensorReading
 // optional ping, reachability, time reading (with its fallback), download
 // counter, upload counter, time reading. Touches no sensor, so it may run on
 // any thread; a silent agent costs one time-out per unanswered read.
-TSensorReading readSensor(const TSensorTarget& target, ISensorNetwork& network);
+TSensorReading readSensor(const TSensorTarget& target, ISnmpReader& network);
 
 // Turns one poll's readings into rates, label texts and, for a live sensor,
 // the growing maximum, and moves the counters and time into the
@@ -210,6 +219,6 @@ void showError(TPollResult& result);
 uint32_t pollPeriod(int32_t intervalSeconds);
 
 // readSensor then applyReading, without the ping.
-TPollResult pollSensor(TSensorRecord& sensor, ISensorNetwork& network);
+TPollResult pollSensor(TSensorRecord& sensor, ISnmpReader& network);
 
 } // namespace SensorPoll

@@ -10,15 +10,13 @@
 
 namespace SensorPoll {
 
-const char* const kIfDescrColumn = "1.3.6.1.2.1.2.2.1.2";
-
 namespace {
 
 constexpr int32_t kAgentDivisor = 100;
 constexpr int32_t kLocalDivisor = 1000;
 constexpr uint64_t kMaxUpTime = std::numeric_limits<uint32_t>::max();
 
-TReadReply get(const TSensorTarget& target, std::vector<std::string> oids, ISensorNetwork& network,
+TReadReply get(const TSensorTarget& target, std::vector<std::string> oids, ISnmpReader& network,
                TSensorReading& reading)
 {
     TReadReply reply = network.read(
@@ -29,22 +27,12 @@ TReadReply get(const TSensorTarget& target, std::vector<std::string> oids, ISens
     return reply;
 }
 
-// The value of binding i when the agent gave one.
-const std::string* valueOf(const TReadReply& reply, std::size_t i)
-{
-    if (!reply.answered || i >= reply.values.size() || i >= reply.present.size() ||
-        !reply.present[i])
-        return nullptr;
-    return &reply.values[i];
-}
-
 // The value of binding i when the agent gave it as a number a counter can
 // be: an octet string that reads "12345" is text, not a counter.
-const std::string* counterOf(const TReadReply& reply, std::size_t i)
+const SnmpValue* counterOf(const TReadReply& reply, std::size_t i)
 {
-    if (!reply.types.empty() && (i >= reply.types.size() || !isCounterType(reply.types[i])))
-        return nullptr;
-    return valueOf(reply, i);
+    const SnmpValue* value = reply.valueAt(i);
+    return value && value->isCounter() ? value : nullptr;
 }
 
 CounterOids countersOf(const TSensorTarget& target, int32_t index, bool highCapacity)
@@ -65,7 +53,7 @@ struct Sample
 };
 
 // One request for uptime and both counters; v2c.valid when all three came.
-Sample sample(const TSensorTarget& target, const CounterOids& oids, ISensorNetwork& network,
+Sample sample(const TSensorTarget& target, const CounterOids& oids, ISnmpReader& network,
               TSensorReading& reading)
 {
     TV2cReading& v2c = reading.v2c;
@@ -80,16 +68,16 @@ Sample sample(const TSensorTarget& target, const CounterOids& oids, ISensorNetwo
     v2c.engineBoots = reply.engineBoots;
     if (!reply.answered)
         return outcome;
-    const std::string* upTime = valueOf(reply, 0);
-    const std::string* down = counterOf(reply, 1);
-    const std::string* up = counterOf(reply, 2);
+    const SnmpValue* upTime = reply.valueAt(0);
+    const SnmpValue* down = counterOf(reply, 1);
+    const SnmpValue* up = counterOf(reply, 2);
     const uint64_t counterMax = oids.width == CounterWidth::Bits64
                                     ? std::numeric_limits<uint64_t>::max()
                                     : uint64_t(std::numeric_limits<uint32_t>::max());
     uint64_t time = 0;
-    outcome.upTime = upTime && parseUnsigned(*upTime, kMaxUpTime, time);
-    outcome.counters = down && up && parseUnsigned(*down, counterMax, v2c.down) &&
-                       parseUnsigned(*up, counterMax, v2c.up);
+    outcome.upTime = upTime && unsignedOf(*upTime, kMaxUpTime, time);
+    outcome.counters = down && up && unsignedOf(*down, counterMax, v2c.down) &&
+                       unsignedOf(*up, counterMax, v2c.up);
     v2c.valid = outcome.upTime && outcome.counters;
     v2c.upTime = static_cast<uint32_t>(time);
     v2c.highCapacity = oids.width == CounterWidth::Bits64;
@@ -97,7 +85,7 @@ Sample sample(const TSensorTarget& target, const CounterOids& oids, ISensorNetwo
 }
 
 // Where the sensor's interface is now. False when that could not be read.
-bool findInterface(const TSensorTarget& target, ISensorNetwork& network, TSensorReading& reading,
+bool findInterface(const TSensorTarget& target, ISnmpReader& network, TSensorReading& reading,
                    RebindDecision& decision)
 {
     decision = {RebindOutcome::Keep, target.ifIndex};
@@ -108,7 +96,8 @@ bool findInterface(const TSensorTarget& target, ISensorNetwork& network, TSensor
     reading.replied = reply.answered;
     if (!reply.answered)
         return false;
-    if (const std::string* name = valueOf(reply, 0); name && *name == target.sensorName)
+    if (const SnmpValue* name = reply.valueAt(0);
+        name && name->kind == ValueKind::Text && name->text == target.sensorName)
         return true;
     std::vector<std::pair<std::string, std::string>> rows;
     if (!network.walk({target.host,
@@ -125,7 +114,7 @@ bool findInterface(const TSensorTarget& target, ISensorNetwork& network, TSensor
 
 // The 64-bit counters of the interface, or the 32-bit ones (a second
 // request) when the agent lacks them. False when the agent did not answer.
-bool sampleWidest(const TSensorTarget& target, int32_t index, ISensorNetwork& network,
+bool sampleWidest(const TSensorTarget& target, int32_t index, ISnmpReader& network,
                   TSensorReading& reading)
 {
     if (!sample(target, countersOf(target, index, true), network, reading).answered)
@@ -143,23 +132,6 @@ void interfaceNote(TSensorRecord& sensor, std::string note)
 }
 
 } // namespace
-
-bool parseUnsigned(const std::string& text, uint64_t max, uint64_t& value)
-{
-    if (text.empty() || text.size() > 20)
-        return false;
-    uint64_t result = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9')
-            return false;
-        const auto digit = static_cast<uint64_t>(c - '0');
-        if (result > (max - digit) / 10)
-            return false;
-        result = result * 10 + digit;
-    }
-    value = result;
-    return true;
-}
 
 std::string countersKey(const TSensorRecord& sensor)
 {
@@ -188,7 +160,7 @@ void describeV2cTarget(const TSensorRecord& sensor, TSensorTarget& target)
     target.nameCheckPending = sensor.NameCheckPending;
 }
 
-TSensorReading readSensorV2c(const TSensorTarget& target, ISensorNetwork& network,
+TSensorReading readSensorV2c(const TSensorTarget& target, ISnmpReader& network,
                              TSensorReading reading)
 {
     reading.v2c.used = true;
@@ -235,7 +207,7 @@ TSensorReading readSensorV2c(const TSensorTarget& target, ISensorNetwork& networ
     return reading;
 }
 
-TV2cReading readCountersV2c(const TSensorTarget& target, ISensorNetwork& network)
+TV2cReading readCountersV2c(const TSensorTarget& target, ISnmpReader& network)
 {
     TSensorReading reading;
     reading.v2c.used = true;

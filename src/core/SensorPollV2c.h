@@ -14,7 +14,7 @@ constexpr int32_t kSnmpVersion1 = storedNumber(TSnmpVersion::V1);
 constexpr int32_t kSnmpVersion2c = storedNumber(TSnmpVersion::V2c);
 constexpr int32_t kSnmpVersion3 = storedNumber(TSnmpVersion::V3);
 
-extern const char* const kIfDescrColumn; // 1.3.6.1.2.1.2.2.1.2
+inline constexpr const char* kIfDescrColumn = Mib::kIfDescr;
 
 // The versions polled with one request per poll (SNMPv2c and SNMPv3).
 bool readsInOneRequest(TSnmpVersion version);
@@ -27,14 +27,14 @@ void describeV2cTarget(const TSensorRecord& sensor, TSensorTarget& target);
 // index). Normally one request; at the first poll, after a restart of the
 // agent and while the interface's name is missing, the name is checked (one
 // get, a walk of ifDescr when it moved) and the counters chosen anew.
-TSensorReading readSensorV2c(const TSensorTarget& target, ISensorNetwork& network,
+TSensorReading readSensorV2c(const TSensorTarget& target, ISnmpReader& network,
                              TSensorReading reading);
 
 // Uptime and both counters of the target's interface as it stands, without
 // any name check: one request with the counters chosen for it, or, before any
 // choice, the 64-bit counters and the 32-bit ones (a second request) when the
 // agent lacks them. valid only when all three came as numbers.
-TV2cReading readCountersV2c(const TSensorTarget& target, ISensorNetwork& network);
+TV2cReading readCountersV2c(const TSensorTarget& target, ISnmpReader& network);
 
 // Rates and texts of an SNMPv2c reading: 64-bit unsigned steps, a step back
 // is a reset (rate 0, new baseline), a missing value is the error branch and
@@ -48,6 +48,9 @@ void applyV2cReading(TSensorRecord& sensor, const TSensorReading& reading, TPoll
 std::string countersKey(const TSensorRecord& sensor);
 
 // Unsigned decimal text (digits only) no greater than max.
-bool parseUnsigned(const std::string& text, uint64_t max, uint64_t& value);
+inline bool parseUnsigned(const std::string& text, uint64_t max, uint64_t& value)
+{
+    return parseUnsignedText(text, max, value);
+}
 
 } // namespace SensorPoll

@@ -2,7 +2,6 @@
 
 #include "ControlCharacters.h"
 #include "ConvertError.h"
-#include "LogIONetwork.h"
 #include "SensorPollV2c.h"
 
 #include <algorithm>
@@ -17,22 +16,32 @@ namespace TrafficLog {
 
 namespace {
 
-const char* const kUpTimeOid = "1.3.6.1.2.1.1.3.0";
-const char* const kUpTimeFallbackOid = "1.3.6.1.2.1.1.3";
+using SensorPoll::kUpTimeFallbackOid;
+using SensorPoll::kUpTimeOid;
 
 // Uptime is in hundredths of a second, the local clock in milliseconds.
 constexpr int32_t kAgentDivisor = 100;
 constexpr int32_t kLocalDivisor = 1000;
 
-std::optional<int32_t> readCounter(const TSensorRecord& sensor, const std::string& oid,
-                                   ITrafficLogIO& io)
+// One SNMPv1 get of one OID; nothing when the agent did not answer.
+std::optional<SnmpValue> readOne(const TSensorRecord& sensor, const std::string& oid,
+                                 ISnmpReader& reader)
 {
-    std::string text;
+    const TReadReply reply = reader.read({sensor.HostIP, sensor.Community, {oid}, 0, {}});
+    if (!reply.answered || reply.values.empty())
+        return std::nullopt;
+    return reply.values.front();
+}
+
+std::optional<int32_t> readCounter(const TSensorRecord& sensor, const std::string& oid,
+                                   ISnmpReader& reader)
+{
     // An unreadable counter taken as 0 would log a rate that looks real
     // whenever the previous reading was past 2^31; no line is better.
-    if (!io.readValue(oid, sensor.Community, sensor.HostIP, text) || text.empty())
+    const std::optional<SnmpValue> value = readOne(sensor, oid, reader);
+    if (!value || value->empty())
         return std::nullopt;
-    return strToInt32(text);
+    return SensorPoll::v1Reading(*value);
 }
 
 std::optional<TLogReadings> readV2c(const TSensorRecord& sensor, ITrafficLogIO& io)
@@ -47,8 +56,7 @@ std::optional<TLogReadings> readV2c(const TSensorRecord& sensor, ITrafficLogIO& 
         target.countersChosen = true;
         target.highCapacity = sensor.LogSeries.last().width == CounterWidth::Bits64;
     }
-    LogIONetwork network(io);
-    const SensorPoll::TV2cReading got = SensorPoll::readCountersV2c(target, network);
+    const SensorPoll::TV2cReading got = SensorPoll::readCountersV2c(target, io);
     if (!got.valid)
         return std::nullopt;
     TLogReadings readings;
@@ -150,16 +158,16 @@ std::optional<TLogReadings> readSensor(const TSensorRecord& sensor, ITrafficLogI
         return readV2c(sensor, io);
     TLogReadings readings;
     if (sensor.TimerToUse == TTimerToUse::AgentUpTime) {
-        std::string text;
-        if (!io.readValue(kUpTimeOid, sensor.Community, sensor.HostIP, text))
+        std::optional<SnmpValue> upTime = readOne(sensor, kUpTimeOid, io);
+        if (!upTime)
             return std::nullopt;
-        if (text.empty()) {
+        if (upTime->empty()) {
             // Some agents answer only the bare object.
-            io.readValue(kUpTimeFallbackOid, sensor.Community, sensor.HostIP, text);
-            if (text.empty())
-                text = "0";
+            upTime = readOne(sensor, kUpTimeFallbackOid, io).value_or(SnmpValue{});
+            if (upTime->empty())
+                upTime = SnmpValue::ofInteger(0);
         }
-        readings.time = strToInt32(text);
+        readings.time = SensorPoll::v1Reading(*upTime);
         readings.divisor = kAgentDivisor;
     } else if (sensor.TimerToUse == TTimerToUse::LocalTickCount) {
         readings.time = static_cast<int32_t>(io.tickCount());

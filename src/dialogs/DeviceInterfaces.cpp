@@ -7,12 +7,9 @@
 
 namespace DeviceInterfaces {
 
-const char* const kIfNameColumn = "1.3.6.1.2.1.31.1.1.1.1";
-const char* const kIfAliasColumn = "1.3.6.1.2.1.31.1.1.1.18";
-
 namespace {
 
-const char* const kIfDescrColumn = "1.3.6.1.2.1.2.2.1.2";
+const char* const kIfDescrColumn = Mib::kIfDescr;
 
 using Rows = std::vector<std::pair<std::string, std::string>>;
 

@@ -6,6 +6,7 @@
 
 #include "CounterStep.h"
 #include "IDeviceNetwork.h"
+#include "MibOids.h"
 
 #include <cstdint>
 #include <map>
@@ -22,8 +23,8 @@ struct DeviceInterface
 
 namespace DeviceInterfaces {
 
-extern const char* const kIfNameColumn;  // 1.3.6.1.2.1.31.1.1.1.1
-extern const char* const kIfAliasColumn; // 1.3.6.1.2.1.31.1.1.1.18
+inline constexpr const char* kIfNameColumn = Mib::kIfName;
+inline constexpr const char* kIfAliasColumn = Mib::kIfAlias;
 
 // The interfaces in ifDescr order, at most maxRows; names and aliases are
 // filled where their walks answered. How the walk of ifDescr ended: the list

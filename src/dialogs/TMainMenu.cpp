@@ -3,14 +3,14 @@
 #include "OffThreadDeviceNetwork.h"
 
 #include "ApplicationReport.h"
+#include "DeviceDiscovery.h"
+#include "DeviceInfoBox.h"
 #include "DialogChoosers.h"
 #include "DialogMessages.h"
 #include "IMainWindowHost.h"
 #include "ProjectLinks.h"
 #include "SensorPollV2c.h"
-#include "ShowRouterInfo.h"
-#include "V2cDeviceNetwork.h"
-#include "V3DeviceNetwork.h"
+#include "WaitBox.h"
 #include "frmHostConfig.h"
 #include "frmOptions.h"
 #include "srcGeneral.h"
@@ -190,17 +190,19 @@ void TMainMenu::Showrouterinformation1Click()
     const TMonitorSettings& s = m_host.settings();
     if (s.Sensors.empty())
         return;
-    // Asked the way the sensor is polled.
+    // Asked the way the sensor is polled. A copy: the settings may change
+    // while the agent is waited for.
     const TSensorRecord& sensor = s.Sensors.front();
-    if (sensor.SnmpVersion == TSnmpVersion::V2c) {
-        V2cDeviceNetwork v2c(*m_network);
-        ShowRouterInfo(v2c, sensor.HostIP, sensor.Community);
-    } else if (sensor.SnmpVersion == TSnmpVersion::V3) {
-        V3DeviceNetwork v3(*m_network, [user = sensor.V3] { return user; });
-        ShowRouterInfo(v3, sensor.HostIP, sensor.Community);
-    } else {
-        ShowRouterInfo(*m_network, sensor.HostIP, sensor.Community);
+    const DeviceAgent agent{sensor.HostIP, sensor.Community, sensor.SnmpVersion};
+    DeviceDiscovery discovery(*m_network, [user = sensor.V3] { return user; });
+    DeviceInfo info;
+    {
+        WaitBox wait(m_host.hostWidget(), [&discovery] { discovery.cancel(); });
+        info = discovery.info(agent);
     }
+    // The user stopped waiting: nothing more to say.
+    if (!discovery.cancelled())
+        showDeviceInfo(info, agent.host);
 }
 
 void TMainMenu::Usage1Click()

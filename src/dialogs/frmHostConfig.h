@@ -1,7 +1,6 @@
 #pragma once
 
-#include "CancellableDeviceNetwork.h"
-#include "DeviceInterfaces.h"
+#include "DeviceDiscovery.h"
 #include "HintSwitch.h"
 #include "StoredCodes.h"
 
@@ -89,16 +88,15 @@ private:
     void checkSpeedRadio(TSpeedType speedType);
     void selectSpeedItem(QComboBox* combo, int64_t speed);
     std::string typed(const QLineEdit* edit) const;
-    bool readValue(const std::string& oid, std::string& value);
     // The message version chosen: 0 SNMPv1, 1 SNMPv2c, 3 SNMPv3.
     TSnmpVersion snmpVersion() const;
     // SNMPv2c and SNMPv3 agents are listed and read with GetBulk.
     bool readsInBulk() const;
-    // The network as the chosen version reads.
-    IDeviceNetwork& reads();
-    // The owner's network as this dialog reaches it: the user can end its
-    // waits.
-    CancellableDeviceNetwork& network();
+    // What the dialog reads of the agent, through the owner's network as
+    // this dialog reaches it: the user can end its waits.
+    DeviceDiscovery& discovery();
+    // The agent as the fields name it.
+    DeviceAgent agent() const;
     // Ends the waits the user no longer wants; the dialog closes as soon as
     // what was waiting has unwound.
     void cancelWaiting();
@@ -108,12 +106,10 @@ private:
     // Shows why the last read of the agent failed, when there is more to say
     // than that it did not reply.
     void reportFailure();
-    void listInterfacesV1();
-    void listInterfacesV2c();
+    void listInterfaces();
     void restartRates();
     void showRates(const std::map<int32_t, double>& rates);
     void discoverInterfaces();
-    int64_t readDetectedKbps(const std::string& index);
     void showDetectedSpeed(const QString& kbps);
 
     IHostConfigOwner& m_owner;
@@ -152,11 +148,8 @@ private:
     QPushButton* m_findRouterBT = nullptr;
     QLabel* m_readCommunityLBL = nullptr;
     SnmpV3Fields* m_v3Fields = nullptr;
-    // Before the decorators that read through it, so it goes after them.
-    std::unique_ptr<CancellableDeviceNetwork> m_network;
+    std::unique_ptr<DeviceDiscovery> m_discovery;
     bool m_closing = false;
-    std::unique_ptr<IDeviceNetwork> m_v2cReads;
-    std::unique_ptr<IDeviceNetwork> m_v3Reads;
     // The current rates of the listed interfaces.
     QTimer* m_rateTimer = nullptr;
     bool m_rateReading = false;

@@ -12,6 +12,7 @@ TSnmpGetOutcome SNMPGet(const std::vector<std::string>& oids, const std::string&
 {
     TSnmpGetOutcome outcome;
     outcome.values.resize(oids.size());
+    outcome.typed.resize(oids.size());
     TSNMPSend snmp;
     snmp.Query.Reset();
     snmp.Query.Community = community;
@@ -22,8 +23,15 @@ TSnmpGetOutcome SNMPGet(const std::vector<std::string>& oids, const std::string&
     outcome.answered = snmp.Exchange();
     outcome.otherSender = snmp.OtherSender;
     if (outcome.answered) {
-        for (std::size_t i = 0; i < oids.size(); ++i)
+        for (std::size_t i = 0; i < oids.size(); ++i) {
             outcome.values[i] = snmp.Reply.FindValue(oids[i]);
+            for (std::size_t b = 0; b < snmp.Reply.VarBindCount(); ++b) {
+                if (snmp.Reply.VarBind(b).Oid == oids[i]) {
+                    outcome.typed[i] = SnmpValue::ofRecord(snmp.Reply.VarBind(b));
+                    break;
+                }
+            }
+        }
     }
     return outcome;
 }

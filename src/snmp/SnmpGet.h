@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SnmpValue.h"
+
 #include <string>
 #include <vector>
 
@@ -8,6 +10,7 @@ struct TSnmpGetOutcome
 {
     bool answered = false;           // the agent itself answered
     std::vector<std::string> values; // one text per OID asked, in order; empty texts on failure
+    std::vector<SnmpValue> typed;    // the same values as they came, numbers as numbers
     std::string otherSender;         // set when another address answered in the agent's place
 };
 

@@ -1,5 +1,7 @@
 #include "SnmpV3Outcome.h"
 
+#include "MibOids.h"
+
 #include <array>
 #include <stdexcept>
 #include <utility>
@@ -7,12 +9,12 @@
 namespace {
 
 constexpr std::array<std::pair<const char*, SnmpV3Outcome>, 6> kReports{{
-    {"1.3.6.1.6.3.15.1.1.1.0", SnmpV3Outcome::UnsupportedSecLevel},
-    {"1.3.6.1.6.3.15.1.1.2.0", SnmpV3Outcome::NotInTimeWindow},
-    {"1.3.6.1.6.3.15.1.1.3.0", SnmpV3Outcome::UnknownUserName},
-    {"1.3.6.1.6.3.15.1.1.4.0", SnmpV3Outcome::UnknownEngineID},
-    {"1.3.6.1.6.3.15.1.1.5.0", SnmpV3Outcome::WrongDigests},
-    {"1.3.6.1.6.3.15.1.1.6.0", SnmpV3Outcome::DecryptionErrors},
+    {Mib::kUsmStatsUnsupportedSecLevels0, SnmpV3Outcome::UnsupportedSecLevel},
+    {Mib::kUsmStatsNotInTimeWindows0, SnmpV3Outcome::NotInTimeWindow},
+    {Mib::kUsmStatsUnknownUserNames0, SnmpV3Outcome::UnknownUserName},
+    {Mib::kUsmStatsUnknownEngineIDs0, SnmpV3Outcome::UnknownEngineID},
+    {Mib::kUsmStatsWrongDigests0, SnmpV3Outcome::WrongDigests},
+    {Mib::kUsmStatsDecryptionErrors0, SnmpV3Outcome::DecryptionErrors},
 }};
 
 // Error status names of RFC 3416, indexed by the status.

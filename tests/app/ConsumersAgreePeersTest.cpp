@@ -156,19 +156,11 @@ private:
 // sensor timed by it (TimerToUse 1) reads the same seconds in the poll and in
 // the log whatever the machine's load; it keeps every value an agent sent,
 // by OID, for the test to compare with.
-class SteppedClockNetwork : public ISensorNetwork
+class SteppedClockNetwork : public ISnmpReader
 {
 public:
     using Seen = std::map<std::string, std::string>;
 
-    bool readValue(const std::string& oid, const std::string& community, const std::string& host,
-                   std::string& value) override
-    {
-        const bool answered = m_real.readValue(oid, community, host, value);
-        if (answered)
-            keep(oid, value);
-        return answered;
-    }
     TReadReply read(const TReadRequest& request) override
     {
         TReadReply reply = m_real.read(request);
@@ -206,9 +198,15 @@ private:
     }
     void keep(const TReadRequest& request, const TReadReply& reply)
     {
-        for (std::size_t i = 0; reply.answered && i < reply.values.size(); ++i)
-            if (i < request.oids.size() && (reply.present.size() <= i || reply.present[i]))
-                keep(request.oids[i], reply.values[i]);
+        for (std::size_t i = 0; i < request.oids.size(); ++i) {
+            const SnmpValue* value = reply.valueAt(i);
+            if (!value)
+                continue;
+            keep(request.oids[i], value->kind == ValueKind::Text ? value->text
+                                  : value->kind == ValueKind::Integer
+                                      ? std::to_string(*value->integer())
+                                      : std::to_string(value->number));
+        }
     }
 
     SnmpSensorNetwork m_real;

@@ -110,7 +110,7 @@ protected:
         return s;
     }
 
-    std::unique_ptr<TMainForm> makeForm(std::shared_ptr<ISensorNetwork> network,
+    std::unique_ptr<TMainForm> makeForm(std::shared_ptr<ISnmpReader> network,
                                         bool startTimers = false)
     {
         TMainForm::Options options;

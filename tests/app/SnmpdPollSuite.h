@@ -30,7 +30,7 @@ inline TSensorRecord agentSensor(const std::string& address, TSnmpVersion versio
     return sensor;
 }
 
-inline SensorPoll::TPollResult pollOnce(TSensorRecord& sensor, ISensorNetwork& network)
+inline SensorPoll::TPollResult pollOnce(TSensorRecord& sensor, ISnmpReader& network)
 {
     return SensorPoll::applyReading(
         sensor, SensorPoll::readSensor(SensorPoll::targetOf(sensor, false), network));

@@ -39,7 +39,7 @@ TSensorReading reading(int index, const std::string& down = "1")
     TSensorReading r;
     r.index = index;
     r.replied = true;
-    r.down = down;
+    r.down = SnmpValue::ofText(down);
     return r;
 }
 

@@ -58,14 +58,12 @@ public:
         reply.agentRestarted = std::exchange(rebooted, false);
         for (const std::string& oid : request.oids) {
             std::string text;
-            const bool present = value(oid, text);
-            reply.values.push_back(present ? text : std::string());
-            reply.present.push_back(present);
-            if (counterType)
-                reply.types.push_back(oid == SensorPoll::kUpTimeOid ? 0x43
-                                      : oid.rfind(SensorPoll::kIfDescrColumn, 0) == 0
-                                          ? 0x04
-                                          : counterType);
+            if (!value(oid, text)) {
+                reply.values.emplace_back();
+                reply.values.back().kind = ValueKind::Exception;
+                continue;
+            }
+            reply.values.push_back(typed(oid, text));
         }
         return reply;
     }
@@ -104,6 +102,24 @@ public:
     }
 
 private:
+    // The value as the agent's decoder hands it on: uptime as TimeTicks, a
+    // name as an octet string, counters as counterType (or their own type).
+    SnmpValue typed(const std::string& oid, const std::string& text) const
+    {
+        const bool highCapacity =
+            oid.rfind(kIfHCInOctetsPrefix, 0) == 0 || oid.rfind(kIfHCOutOctetsPrefix, 0) == 0;
+        const int type = oid == SensorPoll::kUpTimeOid                   ? 0x43
+                         : oid.rfind(SensorPoll::kIfDescrColumn, 0) == 0 ? 0x04
+                         : counterType                                   ? counterType
+                         : highCapacity                                  ? 0x46
+                                                                         : 0x41;
+        uint64_t number = 0;
+        if (type == 0x04 || !SensorPoll::parseUnsigned(text, UINT64_MAX, number))
+            return SnmpValue::ofText(text, type);
+        return type == 0x02 ? SnmpValue::ofInteger(int64_t(number))
+                            : SnmpValue::ofUnsigned(number, type);
+    }
+
     bool value(const std::string& oid, std::string& text)
     {
         if (exceptions.count(oid))

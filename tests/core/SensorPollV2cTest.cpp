@@ -28,7 +28,7 @@ TSensorRecord v2cSensor(const std::string& index, const std::string& name)
     return sensor;
 }
 
-TPollResult poll(TSensorRecord& sensor, ISensorNetwork& agent)
+TPollResult poll(TSensorRecord& sensor, ISnmpReader& agent)
 {
     return SensorPoll::applyReading(
         sensor, SensorPoll::readSensor(SensorPoll::targetOf(sensor, false), agent));

@@ -34,7 +34,7 @@ TSensorRecord v3Sensor(const std::string& index = "4", const std::string& name =
     return sensor;
 }
 
-TPollResult poll(TSensorRecord& sensor, ISensorNetwork& agent)
+TPollResult poll(TSensorRecord& sensor, ISnmpReader& agent)
 {
     return SensorPoll::applyReading(
         sensor, SensorPoll::readSensor(SensorPoll::targetOf(sensor, false), agent));

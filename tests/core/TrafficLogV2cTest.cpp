@@ -27,7 +27,10 @@ public:
 
     V2cLogIO() { agent.interfaces[4] = {"wan", 1000, 2000, true}; }
 
-    TReadReply read(const TReadRequest& request) override { return agent.read(request); }
+    TReadReply read(const TReadRequest& request) override
+    {
+        return request.version == 0 ? FakeTrafficLogIO::read(request) : agent.read(request);
+    }
 
     // What the version 1 sensor's agent answers.
     void answerV1(const std::string& upTime, const std::string& down, const std::string& up)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ISensorNetwork.h"
+#include "ISnmpReader.h"
 
 #include <atomic>
 #include <chrono>
@@ -13,7 +13,7 @@
 // how many calls ran at once at most (reads of one sensor never overlap each
 // other; sensors of a pass are read at the same time). Calls come from the
 // network threads, so the records are kept under a lock.
-class RecordingNetwork : public ISensorNetwork
+class RecordingNetwork : public ISnmpReader
 {
 public:
     struct Read
@@ -23,19 +23,20 @@ public:
         double milliseconds = 0;
     };
 
-    explicit RecordingNetwork(std::shared_ptr<ISensorNetwork> inner) : m_inner(std::move(inner)) {}
+    explicit RecordingNetwork(std::shared_ptr<ISnmpReader> inner) : m_inner(std::move(inner)) {}
 
-    bool readValue(const std::string& oid, const std::string& community, const std::string& host,
-                   std::string& value) override
+    // One record per request; the poll of SNMPv1 asks one OID a request.
+    TReadReply read(const TReadRequest& request) override
     {
         Enter enter(*this);
         const auto start = std::chrono::steady_clock::now();
-        const bool ok = m_inner->readValue(oid, community, host, value);
+        TReadReply reply = m_inner->read(request);
         const std::chrono::duration<double, std::milli> spent =
             std::chrono::steady_clock::now() - start;
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_reads.push_back({oid, ok, spent.count()});
-        return ok;
+        m_reads.push_back({request.oids.empty() ? std::string() : request.oids[0], reply.answered,
+                           spent.count()});
+        return reply;
     }
     int pingRoundTrip(const std::string& host) override
     {
@@ -76,7 +77,7 @@ private:
         RecordingNetwork& net;
     };
 
-    std::shared_ptr<ISensorNetwork> m_inner;
+    std::shared_ptr<ISnmpReader> m_inner;
     mutable std::mutex m_mutex;
     std::vector<Read> m_reads;
     long m_pings = 0;
