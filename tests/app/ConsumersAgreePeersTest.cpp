@@ -222,7 +222,7 @@ enum class Agent
     Snmpd
 };
 
-struct SensorSpec
+struct SensorSetup
 {
     int version; // 0 v1, 1 v2c, 3 v3
     Agent agent;
@@ -236,7 +236,7 @@ struct SensorSpec
 struct MatrixRow
 {
     const char* what;
-    std::vector<SensorSpec> sensors;
+    std::vector<SensorSetup> sensors;
     const char* events;
     std::vector<const char*> poll;
     std::vector<const char*> log;
@@ -296,34 +296,34 @@ protected:
         REQUIRE_PEER(s_started, s_snmpd->error());
     }
 
-    TSensorRecord sensorFor(const SensorSpec& spec, int n) const
+    TSensorRecord sensorFor(const SensorSetup& setup, int n) const
     {
-        const bool snmpd = spec.agent == Agent::Snmpd;
-        TSensorRecord s = configuredSensor(snmpd                         ? kSnmpd
-                                           : spec.agent == Agent::Silent ? kSilent
-                                                                         : kScripted,
+        const bool snmpd = setup.agent == Agent::Snmpd;
+        TSensorRecord s = configuredSensor(snmpd                          ? kSnmpd
+                                           : setup.agent == Agent::Silent ? kSilent
+                                                                          : kScripted,
                                            "Sensor " + std::to_string(n));
         s.Community = SnmpdPeer::community();
-        s.SnmpVersion = static_cast<TSnmpVersion>(spec.version);
-        s.Sensor = std::to_string(spec.interface);
-        s.SensorName = snmpd ? "lo" : "eth" + std::to_string(spec.interface - 1);
+        s.SnmpVersion = static_cast<TSnmpVersion>(setup.version);
+        s.Sensor = std::to_string(setup.interface);
+        s.SensorName = snmpd ? "lo" : "eth" + std::to_string(setup.interface - 1);
         s.DownSpeed = s.UpSpeed = 10'000'000; // 10 Gbit/s: every step is traffic it carries
         s.TimerToUse = snmpd ? TTimerToUse::LocalTickCount : TTimerToUse::AgentUpTime;
-        if (spec.version == 3)
+        if (setup.version == 3)
             s.V3 = SnmpV3TestUsers::kSha;
         return s;
     }
 
     // The agent's counters for a sensor: what the scripted agent holds, or
     // what net-snmp's sent in a poll or a log tick (`seen`).
-    Reading agentCounters(const SensorSpec& spec, TableAgent& agent,
+    Reading agentCounters(const SensorSetup& setup, TableAgent& agent,
                           const SteppedClockNetwork::Seen& seen)
     {
-        if (spec.agent != Agent::Snmpd) {
-            const auto [down, up, seconds] = agent.counters(spec.interface);
+        if (setup.agent != Agent::Snmpd) {
+            const auto [down, up, seconds] = agent.counters(setup.interface);
             return {down, up, seconds};
         }
-        const bool wide = spec.version != 0;
+        const bool wide = setup.version != 0;
         const auto value = [&](const char* narrow, const char* high) -> uint64_t {
             const auto it = seen.find(std::string(wide ? high : narrow) + "1");
             return it == seen.end() ? 0 : std::stoull(it->second);
@@ -383,7 +383,7 @@ private:
 // Where the rate shown now is taken from: the last few changes' start, for
 // every version (steady rates, as set by default: a transfer that runs on
 // shows its average, not each refresh).
-const Reading& since(const std::vector<Reading>& good, const SensorSpec&)
+const Reading& since(const std::vector<Reading>& good, const SensorSetup&)
 {
     const std::size_t back = std::min(kChangesAveraged, good.size());
     return good[good.size() - back];
@@ -467,27 +467,27 @@ TEST_P(ConsumersAgree, RateLabelsTrayHintTrafficLogAndUsageTotalsAgreeWithTheAge
         }
 
         for (std::size_t i = 0; i < n; ++i) {
-            const SensorSpec& spec = row.sensors[i];
+            const SensorSetup& setup = row.sensors[i];
             const TSensorRecord& sensor = form->settings().Sensors[i];
             SCOPED_TRACE(sensor.HostName);
-            const Reading now = agentCounters(spec, scripted, polledValues);
+            const Reading now = agentCounters(setup, scripted, polledValues);
             const auto rateOf = [&](const Reading& from, const Reading& now) {
                 const double seconds = now.seconds - from.seconds;
                 return std::pair<double, double>{
-                    counterStep(from.down, now.down, spec.version, spec.agent) / seconds,
-                    counterStep(from.up, now.up, spec.version, spec.agent) / seconds};
+                    counterStep(from.down, now.down, setup.version, setup.agent) / seconds,
+                    counterStep(from.up, now.up, setup.version, setup.agent) / seconds};
             };
             // The poll: labels and the tray hint.
             const char polled = row.poll[i][k];
             std::pair<std::string, std::string> label{"Error on DL sensor", "Error on UL sensor"};
             if (polled != 'e') {
                 const auto rate =
-                    polled == 'r' ? rateOf(since(polls[i], spec), now) : std::pair{0.0, 0.0};
+                    polled == 'r' ? rateOf(since(polls[i], setup), now) : std::pair{0.0, 0.0};
                 label = {texts.downText(rate.first), texts.upText(rate.second)};
                 if (polled == 'r') {
                     const Reading& last = polls[i].back();
-                    totalDown[i] += counterStep(last.down, now.down, spec.version, spec.agent);
-                    totalUp[i] += counterStep(last.up, now.up, spec.version, spec.agent);
+                    totalDown[i] += counterStep(last.down, now.down, setup.version, setup.agent);
+                    totalUp[i] += counterStep(last.up, now.up, setup.version, setup.agent);
                 } else {
                     polls[i].clear();
                 }
@@ -506,9 +506,9 @@ TEST_P(ConsumersAgree, RateLabelsTrayHintTrafficLogAndUsageTotalsAgreeWithTheAge
             EXPECT_EQ(line != lines.end(), logged != '-');
             if (logged == '-' || line == lines.end())
                 continue;
-            const Reading read = agentCounters(spec, scripted, loggedValues);
+            const Reading read = agentCounters(setup, scripted, loggedValues);
             const auto rate =
-                logged == 'r' ? rateOf(since(logs[i], spec), read) : std::pair{0.0, 0.0};
+                logged == 'r' ? rateOf(since(logs[i], setup), read) : std::pair{0.0, 0.0};
             if (logged != 'r')
                 logs[i].clear();
             logs[i].push_back(read);
