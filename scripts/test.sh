@@ -6,6 +6,7 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
 install_packages packages-run.txt packages.txt
-configure_build "$TOP/build-test" -DCMAKE_BUILD_TYPE=Debug -DTRAVIMETRA_WERROR=ON
+# The benchmarks are built too (not run), so that they keep up with the code.
+configure_build "$TOP/build-test" -DCMAKE_BUILD_TYPE=Debug -DTRAVIMETRA_WERROR=ON -DTRAVIMETRA_BENCH=ON
 cd "$TOP/build-test"
 ctest --output-on-failure -j "$JOBS" "$@"

@@ -82,14 +82,16 @@ void BM_UsageWiringPass20Sensors(benchmark::State& state)
     wiring.sensorsChanged(model);
     SensorPoll::TPollResult good;
     good.replied = true;
+    CounterSample sample;
     for (auto _ : state) {
         now += 5;
-        for (TSensorRecord& sensor : model.Sensors) {
-            sensor.DownCount += 123457;
-            sensor.UpCount += 41152;
-            sensor.LastAgentUpTime = now * 100;
-            wiring.polled(sensor, good);
-        }
+        sample.down += 123457;
+        sample.up += 41152;
+        sample.agentUpTime = now * 100;
+        sample.time = double(now * 100);
+        good.sample = sample;
+        for (int i = 0; i < kPassSensors; ++i)
+            wiring.polled(model, i, good);
         wiring.afterPass();
     }
     wiring.flush();
