@@ -52,6 +52,19 @@ protected:
         return items;
     }
 
+    // The device most tests talk to: a small router named "gateway" with lo,
+    // eth0 and wlan0 (for a Network that is a ScriptedDeviceNetwork).
+    void setUpSmallRouter()
+    {
+        DialogTest::SetUp();
+        net = std::make_shared<Network>();
+        net->values["1.3.6.1.2.1.1.5.0"] = "gateway";
+        net->values["1.3.6.1.2.1.1.1.0"] = "A small router";
+        net->addInterfaces(
+            {{"1", "lo", "10000000"}, {"3", "eth0", "100000000"}, {"7", "wlan0", "54000000"}});
+        owner = std::make_unique<FakeHostConfigOwner>(net);
+    }
+
     std::shared_ptr<Network> net;
     std::unique_ptr<FakeHostConfigOwner> owner;
     std::unique_ptr<THostConfigForm> form;

@@ -9,15 +9,7 @@ namespace {
 class HostConfigSteadyRatesTest : public HostConfigFixture<ScriptedDeviceNetwork>
 {
 protected:
-    void SetUp() override
-    {
-        DialogTest::SetUp();
-        net = std::make_shared<ScriptedDeviceNetwork>();
-        net->values["1.3.6.1.2.1.1.5.0"] = "gateway";
-        net->values["1.3.6.1.2.1.1.1.0"] = "A small router";
-        net->addInterfaces({{"1", "lo", "10000000"}, {"3", "eth0", "100000000"}});
-        owner = std::make_unique<FakeHostConfigOwner>(net);
-    }
+    void SetUp() override { setUpSmallRouter(); }
 };
 
 TEST_F(HostConfigSteadyRatesTest, TheBoxShowsAndKeepsTheSensorsRule)

@@ -24,16 +24,7 @@ using Kind = DialogMessages::Kind;
 class HostConfigTest : public HostConfigFixture<ScriptedDeviceNetwork>
 {
 protected:
-    void SetUp() override
-    {
-        DialogTest::SetUp();
-        net = std::make_shared<ScriptedDeviceNetwork>();
-        net->values["1.3.6.1.2.1.1.5.0"] = "gateway";
-        net->values["1.3.6.1.2.1.1.1.0"] = "A small router";
-        net->addInterfaces(
-            {{"1", "lo", "10000000"}, {"3", "eth0", "100000000"}, {"7", "wlan0", "54000000"}});
-        owner = std::make_unique<FakeHostConfigOwner>(net);
-    }
+    void SetUp() override { setUpSmallRouter(); }
 
     void type(const char* edit, const QString& text) { get<QLineEdit>(edit)->setText(text); }
     TSensorConfig storedEntry()
