@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include <ctime>
 
 // glibc's newlocale keeps the parsed LOCPATH list that GeneratedLocale sets;
@@ -53,9 +55,12 @@ TEST(LocalePlatform, GermanLocaleWritesItsDateAndDecimalComma)
 
 TEST(LocalePlatform, NowIsTheLocalCalendarTime)
 {
-    const std::time_t before = std::time(nullptr);
+    // The precise wall clock, as localNow reads it: time() may read a coarse
+    // clock that lags it by a few milliseconds across a second's boundary.
+    using Clock = std::chrono::system_clock;
+    const std::time_t before = Clock::to_time_t(Clock::now());
     const TLocalDateTime now = localNow();
-    const std::time_t after = std::time(nullptr);
+    const std::time_t after = Clock::to_time_t(Clock::now());
     std::tm copy = now.time;
     const std::time_t seconds = std::mktime(&copy);
     EXPECT_GE(seconds, before);
